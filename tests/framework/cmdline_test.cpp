@@ -1,0 +1,428 @@
+#include "framework/cmdline.h"
+
+#include <gtest/gtest.h>
+
+#include <winperf.h>
+
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <set>
+
+#include "tests/support/win32_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+HWND H(unsigned v) { return reinterpret_cast<HWND>(static_cast<ULONG_PTR>(v)); }
+
+// Answers for the platform with fixed windows, so the grammar can be walked
+// case by case.
+class FakeHost : public TCommandLineHost {
+ public:
+  std::set<HWND> live{H(123), H(0x7B0), H(77)};
+  HWND foreground = H(77);
+  std::string foregroundModule = "EXPLORER";
+  HWND previewHost = H(555);
+  int previewHostCalls = 0;
+  int moduleCalls = 0;
+  std::vector<std::string> errors;
+
+  bool IsLiveWindow(HWND w) override { return live.count(w) > 0; }
+  HWND ForegroundWindow() override { return foreground; }
+  std::string ModuleName(HWND w) override {
+    ++moduleCalls;
+    return w == foreground && w ? foregroundModule : "";
+  }
+  HWND FindPreviewHost() override {
+    ++previewHostCalls;
+    return previewHost;
+  }
+  void ShowError(const std::string& text) override { errors.push_back(text); }
+};
+
+struct Parsed {
+  TScrMode mode;
+  HWND hwnd;
+};
+
+Parsed Parse(const std::string& line, TCommandLineHost& host) {
+  Parsed p{smSaver, H(1)};  // anything but the answer
+  ParseCommandLineText(line.c_str(), host, &p.mode, &p.hwnd);
+  return p;
+}
+
+Parsed Parse(const std::string& line) {
+  FakeHost host;
+  return Parse(line, host);
+}
+
+}  // namespace
+
+TEST(CommandLine, NoArgumentMeansRegularConfigurationWithoutParent) {
+  for (const char* line : {"", "Spiralis.scr", "Spiralis.scr     ", "\"C:\\Program Files\\Spiralis.scr\"",
+                           "\"C:\\Program Files\\Spiralis.scr\"   ", "prog\t/s"}) {
+    SCOPED_TRACE(line);
+    Parsed p = Parse(line);
+    EXPECT_EQ(p.mode, smCRegular);
+    EXPECT_EQ(p.hwnd, nullptr);
+  }
+}
+
+TEST(CommandLine, FullScreenSwitchInEveryPrefixForm) {
+  for (const char* line : {"x /s", "x -s", "x -/s", "x s", "x /S", "x /s 123 anything", "x    /s",
+                           "\"C:\\a b\\Spiralis.scr\" /s"}) {
+    SCOPED_TRACE(line);
+    Parsed p = Parse(line);
+    EXPECT_EQ(p.mode, smSFull);
+    EXPECT_EQ(p.hwnd, nullptr);
+  }
+}
+
+TEST(CommandLine, UnusableLinesGiveNoMode) {
+  for (const char* line : {"\"C:\\unterminated /s", "\"", "x /x", "x //s", "x --s", "x /-s", "x \t/s", "x /",
+                           "x -", "x /p", "x /p   ::  ", "x /p 999", "x /p abc", "x /p -123",
+                           "x /p 99999999999999999999999", "x /p 0x", "x /l 4", "x /P pvwhost ",
+                           "x /p PvWhost", "x /\xff"}) {
+    SCOPED_TRACE(line);
+    Parsed p = Parse(line);
+    EXPECT_EQ(p.mode, smNone);
+    EXPECT_EQ(p.hwnd, nullptr);
+  }
+}
+
+TEST(CommandLine, PreviewTakesALiveWindowInAnyNumberBase) {
+  for (const char* line : {"x /p 123", "x /p:123", "x /p : 123", "x /P 0x7B", "x /p:0x7b", "x /p 0173",
+                           "x /l 123", "x /L 123trailing", "x -p 123", "x -/l:: :0X7B"}) {
+    SCOPED_TRACE(line);
+    Parsed p = Parse(line);
+    EXPECT_EQ(p.mode, smSPMain);
+    EXPECT_EQ(p.hwnd, H(123));
+  }
+}
+
+TEST(CommandLine, PreviewHostSpellingsAskForTheHost) {
+  for (const char* name : {"pvwhost", "Pvwhost", "PVWHOST"}) {
+    FakeHost host;
+    Parsed p = Parse(std::string("x /p ") + name, host);
+    EXPECT_EQ(p.mode, smSPMain);
+    EXPECT_EQ(p.hwnd, H(555));
+    EXPECT_EQ(host.previewHostCalls, 1);
+  }
+  FakeHost host;
+  host.previewHost = nullptr;
+  Parsed p = Parse("x /p:Pvwhost", host);
+  EXPECT_EQ(p.mode, smNone);
+  EXPECT_EQ(p.hwnd, nullptr);
+  EXPECT_EQ(host.errors, std::vector<std::string>{"Could not find Pvwhost for preview"});
+
+  FakeHost trailing;
+  EXPECT_EQ(Parse("x /p pvwhost ", trailing).mode, smNone);
+  EXPECT_EQ(trailing.previewHostCalls, 0);
+}
+
+TEST(CommandLine, ConfigurationParentIsTheNamedWindowElseTheForegroundOne) {
+  FakeHost host;
+  EXPECT_EQ(Parse("x /c 123", host).hwnd, H(123));
+  EXPECT_EQ(Parse("x /C:0x7b0", host).hwnd, H(0x7B0));
+  for (const char* line : {"x /c", "x /c 999", "x /c junk", "x -c::"}) {
+    SCOPED_TRACE(line);
+    Parsed p = Parse(line, host);
+    EXPECT_EQ(p.mode, smCRegular);
+    EXPECT_EQ(p.hwnd, H(77));
+  }
+  host.foregroundModule = "BCB";
+  EXPECT_EQ(Parse("x /c", host).hwnd, nullptr);
+  EXPECT_EQ(Parse("x /c", host).mode, smCRegular);
+  host.foregroundModule = "BCBX";
+  EXPECT_EQ(Parse("x /c", host).hwnd, H(77));
+  host.foreground = nullptr;
+  EXPECT_EQ(Parse("x /c", host).mode, smCRegular);
+  EXPECT_EQ(Parse("x /c", host).hwnd, nullptr);
+}
+
+TEST(CommandLine, PasswordChangeIsLikeConfigurationButNeverNamesANullWindow) {
+  FakeHost host;
+  EXPECT_EQ(Parse("x /a 123", host).mode, smPasswordChange);
+  EXPECT_EQ(Parse("x /A:123", host).hwnd, H(123));
+  EXPECT_EQ(Parse("x /a", host).hwnd, H(77));
+  host.foregroundModule = "BCB";
+  EXPECT_EQ(Parse("x /a", host).hwnd, nullptr);
+  host.foreground = nullptr;
+  host.moduleCalls = 0;
+  Parsed p = Parse("x /a", host);
+  EXPECT_EQ(p.mode, smPasswordChange);
+  EXPECT_EQ(p.hwnd, nullptr);
+  EXPECT_EQ(host.moduleCalls, 0);
+}
+
+TEST(CommandLine, HugeLinesAreSafe) {
+  std::string blanks = "x" + std::string(100000, ' ');
+  EXPECT_EQ(Parse(blanks).mode, smCRegular);
+  EXPECT_EQ(Parse("x /p " + std::string(100000, '9')).mode, smNone);
+  EXPECT_EQ(Parse("x /p " + std::string(50000, ':') + "123").hwnd, H(123));
+  EXPECT_EQ(Parse("\"" + std::string(100000, 'a')).mode, smNone);
+  EXPECT_EQ(Parse(std::string(100000, 'a') + " /s").mode, smSFull);
+  TScrMode mode = smSFull;
+  HWND hwnd = H(5);
+  FakeHost host;
+  ParseCommandLineText(nullptr, host, &mode, &hwnd);
+  EXPECT_EQ(mode, smNone);
+  EXPECT_EQ(hwnd, nullptr);
+}
+
+TEST(CommandLine, ScanIntegerFollowsTheCConversion) {
+  EXPECT_EQ(ScanInteger("42"), 42);
+  EXPECT_EQ(ScanInteger(" \t\n42x"), 42);
+  EXPECT_EQ(ScanInteger("+7"), 7);
+  EXPECT_EQ(ScanInteger("-12"), -12);
+  EXPECT_EQ(ScanInteger("0x1F"), 31);
+  EXPECT_EQ(ScanInteger("0X1f"), 31);
+  EXPECT_EQ(ScanInteger("017"), 15);
+  EXPECT_EQ(ScanInteger("08"), 0);
+  EXPECT_EQ(ScanInteger("0"), 0);
+  EXPECT_EQ(ScanInteger("0x"), 0);
+  EXPECT_EQ(ScanInteger("0xg"), 0);
+  EXPECT_EQ(ScanInteger("4294967295"), -1);
+  EXPECT_EQ(ScanInteger("99999999999999999999"), -1);
+  EXPECT_EQ(ScanInteger(""), std::nullopt);
+  EXPECT_EQ(ScanInteger("x1"), std::nullopt);
+  EXPECT_EQ(ScanInteger("-"), std::nullopt);
+  EXPECT_EQ(ScanInteger("- 1"), std::nullopt);
+}
+
+TEST(CommandLine, ModeNamesAreTheMemberNames) {
+  EXPECT_EQ(ScrModeName(smNone), "smNone");
+  EXPECT_EQ(ScrModeName(smSaver), "smSaver");
+  EXPECT_EQ(ScrModeName(smSFull), "smSFull");
+  EXPECT_EQ(ScrModeName(smSPreview), "smSPreview");
+  EXPECT_EQ(ScrModeName(smSPConfig), "smSPConfig");
+  EXPECT_EQ(ScrModeName(smSPMain), "smSPMain");
+  EXPECT_EQ(ScrModeName(smConfig), "smConfig");
+  EXPECT_EQ(ScrModeName(smCRegular), "smCRegular");
+  EXPECT_EQ(ScrModeName(smCActive), "smCActive");
+  EXPECT_EQ(ScrModeName(smAbout), "smAbout");
+  EXPECT_EQ(ScrModeName(smPasswordChange), "smPasswordChange");
+  EXPECT_EQ(ScrModeName(smPasswordVerify), "smPasswordVerify");
+  EXPECT_EQ(ScrModeName(static_cast<TScrMode>(12)), "sm_????");
+  EXPECT_EQ(ScrModeName(static_cast<TScrMode>(255)), "sm_????");
+}
+
+// --- Against the real platform ------------------------------------------------
+
+TEST(CommandLineOnWindows, PreviewWindowMustBeAliveNow) {
+  TestWindow window;
+  char line[64];
+  std::snprintf(line, sizeof line, "x /p:0x%lx", static_cast<unsigned long>(
+                                                      reinterpret_cast<ULONG_PTR>(window.handle())));
+  Parsed p = Parse(line, Win32CommandLineHost());
+  EXPECT_EQ(p.mode, smSPMain);
+  EXPECT_EQ(p.hwnd, window.handle());
+  window.Destroy();
+  p = Parse(line, Win32CommandLineHost());
+  EXPECT_EQ(p.mode, smNone);
+  EXPECT_EQ(p.hwnd, nullptr);
+}
+
+TEST(CommandLineOnWindows, ProcessNamesByBothRoutes) {
+  TestWindow window;
+  std::string snapshot = ProcessNameBySnapshot(GetCurrentProcessId());
+  EXPECT_EQ(ModuleBaseName(snapshot), "FRAMEWORK_TESTS") << snapshot;
+  EXPECT_EQ(ProcessNameBySnapshot(0xFFFFFFF0u), "");
+
+  // Wine answers the performance-data query with an empty block, so on the NT
+  // platform the name may be empty there; a real system names the process.
+  std::string perf = ModuleBaseName(ProcessNameByPerformanceData(GetCurrentProcessId()));
+  EXPECT_TRUE(perf.empty() || perf == "FRAMEWORK_TESTS") << perf;
+  EXPECT_EQ(ProcessNameByPerformanceData(0xFFFFFFF0u), "");
+
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  GetVersionExA(&version);
+  EXPECT_EQ(ModuleNameFromHWnd(window.handle()),
+            version.dwPlatformId == VER_PLATFORM_WIN32_NT ? perf : "FRAMEWORK_TESTS");
+  EXPECT_EQ(ModuleNameFromHWnd(nullptr), "");
+}
+
+TEST(CommandLine, ModuleBaseNameIsUpperCaseWithoutFolderOrExtension) {
+  EXPECT_EQ(ModuleBaseName("C:\\Program Files\\Borland\\bcb.exe"), "BCB");
+  EXPECT_EQ(ModuleBaseName("bcb"), "BCB");
+  EXPECT_EQ(ModuleBaseName("/usr/bin/prog.tar.gz"), "PROG.TAR");
+  EXPECT_EQ(ModuleBaseName("C:bcb.EXE"), "BCB");
+  EXPECT_EQ(ModuleBaseName(""), "");
+}
+
+namespace {
+
+// A performance data block with one "Process" object and two instances.
+std::vector<BYTE> PerformanceBlock() {
+  struct Instance {
+    const wchar_t* name;
+    DWORD pid;
+  };
+  const Instance instances[] = {{L"explorer", 10}, {L"bcb", 22}};
+  std::vector<BYTE> out(sizeof(PERF_DATA_BLOCK) + sizeof(PERF_OBJECT_TYPE) + 2 * sizeof(PERF_COUNTER_DEFINITION));
+  auto* block = reinterpret_cast<PERF_DATA_BLOCK*>(out.data());
+  block->NumObjectTypes = 1;
+  block->HeaderLength = sizeof(PERF_DATA_BLOCK);
+  auto* object = reinterpret_cast<PERF_OBJECT_TYPE*>(out.data() + block->HeaderLength);
+  object->HeaderLength = sizeof(PERF_OBJECT_TYPE);
+  object->DefinitionLength = sizeof(PERF_OBJECT_TYPE) + 2 * sizeof(PERF_COUNTER_DEFINITION);
+  object->NumCounters = 2;
+  object->NumInstances = 2;
+  auto* counters = reinterpret_cast<PERF_COUNTER_DEFINITION*>(out.data() + block->HeaderLength + object->HeaderLength);
+  counters[0].ByteLength = sizeof(PERF_COUNTER_DEFINITION);
+  counters[0].CounterNameTitleIndex = 6;
+  counters[0].CounterOffset = 8;
+  counters[1].ByteLength = sizeof(PERF_COUNTER_DEFINITION);
+  counters[1].CounterNameTitleIndex = 784;
+  counters[1].CounterOffset = 4;
+  for (const Instance& i : instances) {
+    size_t nameBytes = (wcslen(i.name) + 1) * sizeof(wchar_t);
+    PERF_INSTANCE_DEFINITION def{};
+    def.ByteLength = sizeof def + ((nameBytes + 7) & ~7u);
+    def.NameOffset = sizeof def;
+    def.NameLength = nameBytes;
+    std::vector<BYTE> bytes(def.ByteLength + 12);
+    memcpy(bytes.data(), &def, sizeof def);
+    memcpy(bytes.data() + sizeof def, i.name, nameBytes);
+    DWORD blockLength = 12;
+    memcpy(bytes.data() + def.ByteLength, &blockLength, 4);
+    memcpy(bytes.data() + def.ByteLength + 4, &i.pid, 4);
+    out.insert(out.end(), bytes.begin(), bytes.end());
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(CommandLine, PerformanceBlockNamesTheProcessAndSurvivesDamage) {
+  std::vector<BYTE> data = PerformanceBlock();
+  EXPECT_EQ(ProcessNameFromPerformanceBlock(data.data(), data.size(), 784, 22), "bcb");
+  EXPECT_EQ(ProcessNameFromPerformanceBlock(data.data(), data.size(), 784, 10), "explorer");
+  EXPECT_EQ(ProcessNameFromPerformanceBlock(data.data(), data.size(), 784, 11), "");
+  EXPECT_EQ(ProcessNameFromPerformanceBlock(data.data(), data.size(), 785, 22), "");
+  // Every truncation is read only as far as it goes.
+  for (size_t n = 0; n < data.size(); ++n) {
+    std::vector<BYTE> cut(data.begin(), data.begin() + n);
+    std::string name = ProcessNameFromPerformanceBlock(cut.data(), cut.size(), 784, 22);
+    EXPECT_TRUE(name.empty() || name == "bcb") << n;
+  }
+  // Offsets and lengths that point anywhere.
+  for (size_t at = 0; at + 4 <= data.size(); at += 4) {
+    for (DWORD junk : {0u, 1u, 0x7FFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFF0u}) {
+      std::vector<BYTE> bad = data;
+      memcpy(bad.data() + at, &junk, 4);
+      ProcessNameFromPerformanceBlock(bad.data(), bad.size(), 784, 22);
+    }
+  }
+}
+
+// On the other platform the snapshot names the program behind a window, so
+// the development environment can be recognised. Run in a child process of
+// this test program that the system reports as Windows 98.
+TEST(CommandLineOnWindows, TheDevelopmentEnvironmentIsNeverAParent) {
+  const char* key = "Software\\Wine\\AppDefaults\\framework_tests.exe";
+  HKEY k;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr), 0);
+  RegSetValueExA(k, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win98"), 6);
+  RegCloseKey(k);
+
+  char self[MAX_PATH];
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string commandLine = std::string("\"") + self + "\" --gtest_filter=CommandLineAsWin98.*";
+  SetEnvironmentVariableA("SPIRALIS_AS_WIN98", "1");
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  BOOL started = CreateProcessA(self, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);
+  SetEnvironmentVariableA("SPIRALIS_AS_WIN98", nullptr);
+  DWORD code = 99;
+  if (started) {
+    WaitForSingleObject(child.hProcess, 60000);
+    GetExitCodeProcess(child.hProcess, &code);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+  }
+  RegDeleteKeyA(HKEY_CURRENT_USER, key);
+  ASSERT_TRUE(started);
+  EXPECT_EQ(code, 0u) << "the Windows 98 run failed: see its output above";
+}
+
+TEST(CommandLineAsWin98, ForegroundWindowOfBcbIsDropped) {
+  if (!GetEnvironmentVariableA("SPIRALIS_AS_WIN98", nullptr, 0)) GTEST_SKIP() << "runs in a child process";
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  GetVersionExA(&version);
+  ASSERT_EQ(version.dwPlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_WINDOWS));
+  {
+    ForeignProgram other("OTHERAPP");
+    SetForegroundWindow(other.window());
+    PumpUntil([&] { return GetForegroundWindow() == other.window(); }, 3000);
+    ASSERT_EQ(GetForegroundWindow(), other.window());
+    EXPECT_EQ(ModuleNameFromHWnd(other.window()), "OTHERAPP");
+    Parsed p = Parse("x /c", Win32CommandLineHost());
+    EXPECT_EQ(p.mode, smCRegular);
+    EXPECT_EQ(p.hwnd, other.window());
+  }
+  ForeignProgram bcb("BCB");
+  SetForegroundWindow(bcb.window());
+  PumpUntil([&] { return GetForegroundWindow() == bcb.window(); }, 3000);
+  ASSERT_EQ(GetForegroundWindow(), bcb.window());
+  EXPECT_EQ(ModuleNameFromHWnd(bcb.window()), "BCB");
+  Parsed c = Parse("x /c", Win32CommandLineHost());
+  EXPECT_EQ(c.mode, smCRegular);
+  EXPECT_EQ(c.hwnd, nullptr);
+  Parsed a = Parse("x -a", Win32CommandLineHost());
+  EXPECT_EQ(a.mode, smPasswordChange);
+  EXPECT_EQ(a.hwnd, nullptr);
+}
+
+TEST(CommandLineOnWindows, MissingPreviewHostIsReportedTwice) {
+  ASSERT_FALSE(FileExists(ProgramDir() + "\\Pvwhost.exe"));
+  MessageBoxRecorder boxes;
+  Parsed p = Parse("x /p Pvwhost", Win32CommandLineHost());
+  EXPECT_EQ(p.mode, smNone);
+  EXPECT_EQ(boxes.texts(),
+            (std::vector<std::string>{"Error creating Pvwhost process", "Could not find Pvwhost for preview"}));
+  for (const auto& box : boxes.boxes()) {
+    EXPECT_EQ(box.caption, "Error");
+    EXPECT_EQ(box.flags, static_cast<UINT>(MB_OK));
+  }
+}
+
+TEST(CommandLineOnWindows, RunningPreviewHostLendsItsFirstChild) {
+  ForeignProgram host("Pvwhost");
+  HWND child = GetWindow(host.window(), GW_CHILD);
+  ASSERT_NE(child, nullptr);
+  MessageBoxRecorder boxes;
+  Parsed p = Parse("x /p pvwhost", Win32CommandLineHost());
+  EXPECT_EQ(p.mode, smSPMain);
+  EXPECT_EQ(p.hwnd, child);
+  EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST(CommandLineOnWindows, PreviewHostIsStartedWhenNotRunning) {
+  // Put the host program where the system looks for it, but do not start it.
+  std::string exe = ProgramDir() + "\\Pvwhost.exe";
+  ASSERT_TRUE(CopyFileA((ProgramDir() + "\\window_host.exe").c_str(), exe.c_str(), FALSE));
+  MessageBoxRecorder boxes;
+  HWND child = CheckForPvwhost();
+  EXPECT_TRUE(boxes.boxes().empty());
+  ASSERT_NE(child, nullptr);
+  HWND top = GetAncestor(child, GA_ROOT);
+  char cls[32] = "";
+  GetClassNameA(top, cls, sizeof cls);
+  EXPECT_STREQ(cls, "Pvwhost");
+  DWORD pid = 0;
+  GetWindowThreadProcessId(top, &pid);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  PostMessageA(top, WM_CLOSE, 0, 0);
+  if (process) {
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+  }
+  for (int i = 0; i < 50 && !DeleteFileA(exe.c_str()) && FileExists(exe); ++i) Sleep(20);
+  EXPECT_FALSE(FileExists(exe));
+}

@@ -1,0 +1,37 @@
+# Shared by run.sh and test.sh: setup, build, and a private X display.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build="${SPIRALIS_BUILD:-$root/build}"
+
+setup_and_build() {
+  "$root/tools/setup.sh"
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$build" -j "$(nproc)" "$@"
+}
+
+xvfb_pid=
+start_xvfb() {
+  # Picks a free display number itself and tells it through a pipe.
+  local fifo; fifo=$(mktemp -u); mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  local n; read -r -t 20 n <"$fifo" || n=
+  rm -f "$fifo"
+  if [ -z "$n" ]; then echo "Xvfb did not start" >&2; return 1; fi
+  export DISPLAY=":$n"
+}
+
+stop_all() {
+  if [ -n "${WINEPREFIX:-}" ]; then WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true; fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+}
+
+wine_env() {
+  export WINEPREFIX="$build/wineprefix" WINEARCH=win32
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  "$root/tools/prefix.sh" "$WINEPREFIX"
+  # One wineserver for the whole run, with Wine's own services started now,
+  # outside any pipe a caller reads: each program then starts fast, and no
+  # service holds a test runner's output open.
+  wineserver -p
+  WINEDEBUG=-all wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
