@@ -403,26 +403,67 @@ TEST(CommandLineOnWindows, RunningPreviewHostLendsItsFirstChild) {
   EXPECT_TRUE(boxes.boxes().empty());
 }
 
+namespace {
+
+// Puts the host program where the system looks for it ("Pvwhost" is started
+// without a path), misbehaving as `mode` says, and cleans up after it.
+class InstalledPreviewHost {
+ public:
+  explicit InstalledPreviewHost(const char* mode) : exe_(ProgramDir() + "\\Pvwhost.exe") {
+    CopyFileA((ProgramDir() + "\\window_host.exe").c_str(), exe_.c_str(), FALSE);
+    SetEnvironmentVariableA("SPIRALIS_HOST_MODE", mode);
+  }
+  ~InstalledPreviewHost() {
+    SetEnvironmentVariableA("SPIRALIS_HOST_MODE", nullptr);
+    for (const char* cls : {"Pvwhost", "PvwhostOther"}) {
+      HWND top = FindWindowA(cls, nullptr);
+      if (!top) continue;
+      DWORD pid = 0;
+      GetWindowThreadProcessId(top, &pid);
+      HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+      PostMessageA(top, WM_CLOSE, 0, 0);
+      if (process) {
+        WaitForSingleObject(process, 8000);
+        CloseHandle(process);
+      }
+    }
+    // A host without a window ends by itself within a few seconds.
+    for (int i = 0; i < 400 && !DeleteFileA(exe_.c_str()) && FileExists(exe_); ++i) Sleep(20);
+  }
+  bool installed() const { return FileExists(exe_); }
+
+ private:
+  std::string exe_;
+};
+
+}  // namespace
+
 TEST(CommandLineOnWindows, PreviewHostIsStartedWhenNotRunning) {
-  // Put the host program where the system looks for it, but do not start it.
-  std::string exe = ProgramDir() + "\\Pvwhost.exe";
-  ASSERT_TRUE(CopyFileA((ProgramDir() + "\\window_host.exe").c_str(), exe.c_str(), FALSE));
+  InstalledPreviewHost program("");
+  ASSERT_TRUE(program.installed());
   MessageBoxRecorder boxes;
   HWND child = CheckForPvwhost();
   EXPECT_TRUE(boxes.boxes().empty());
   ASSERT_NE(child, nullptr);
-  HWND top = GetAncestor(child, GA_ROOT);
   char cls[32] = "";
-  GetClassNameA(top, cls, sizeof cls);
+  GetClassNameA(GetAncestor(child, GA_ROOT), cls, sizeof cls);
   EXPECT_STREQ(cls, "Pvwhost");
-  DWORD pid = 0;
-  GetWindowThreadProcessId(top, &pid);
-  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-  PostMessageA(top, WM_CLOSE, 0, 0);
-  if (process) {
-    WaitForSingleObject(process, 5000);
-    CloseHandle(process);
+}
+
+TEST(CommandLineOnWindows, PreviewHostFailuresAreToldToTheUser) {
+  struct Case {
+    const char* mode;
+    const char* message;
+  };
+  for (Case c : {Case{"nochild", "Could not find Pvwhost child"},
+                 Case{"otherclass", "Unable to find Pvwhost window"},
+                 Case{"busy", "Pvwhost never becomes idle"},
+                 // Wine reports a host that ends before it is idle as idle.
+                 Case{"quit", "Unable to find Pvwhost window"}}) {
+    SCOPED_TRACE(c.mode);
+    InstalledPreviewHost program(c.mode);
+    MessageBoxRecorder boxes;
+    EXPECT_EQ(CheckForPvwhost(), nullptr);
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{c.message});
   }
-  for (int i = 0; i < 50 && !DeleteFileA(exe.c_str()) && FileExists(exe); ++i) Sleep(20);
-  EXPECT_FALSE(FileExists(exe));
 }
