@@ -13,13 +13,16 @@ enum EntryIndex {
 #define SGL_GL(ret, name, params, args) kGl##name,
 #define SGL_WGL(ret, name, params, args) kWgl##name,
 #define SGL_WGL_OPT(ret, name, params, args) kWgl##name,
+#define SGL_GL_OPT(ret, name, params, args) kGl##name,
 #include "gl/sgl_entries.h"
 #undef SGL_GL
 #undef SGL_WGL
 #undef SGL_WGL_OPT
+#undef SGL_GL_OPT
   kEntryCount
 };
-static_assert(kEntryCount == kSglEntryCount, "the entry list and its count disagree");
+static_assert(kEntryCount == kSglAllEntryCount, "the entry list and its count disagree");
+static_assert(kGlReadPixels == kSglEntryCount, "the extras follow the driver table");
 static_assert(kWglSwapBuffers == kSglRequiredEntryCount, "the optional entries come last");
 
 // Stand-ins for every entry while no driver is loaded: they do nothing and
@@ -32,10 +35,12 @@ T Zero() {
   ret WINAPI Stub##name params { return Zero<ret>(); }
 #define SGL_WGL SGL_GL
 #define SGL_WGL_OPT SGL_GL
+#define SGL_GL_OPT SGL_GL
 #include "gl/sgl_entries.h"
 #undef SGL_GL
 #undef SGL_WGL
 #undef SGL_WGL_OPT
+#undef SGL_GL_OPT
 
 struct EntryInfo {
   const char* name;
@@ -48,10 +53,12 @@ const EntryInfo kEntries[kEntryCount] = {
 #define SGL_WGL(ret, name, params, args) {"wgl" #name, true, reinterpret_cast<FARPROC>(&Stub##name)},
 #define SGL_WGL_OPT(ret, name, params, args) \
   {"wgl" #name, false, reinterpret_cast<FARPROC>(&Stub##name)},
+#define SGL_GL_OPT(ret, name, params, args) {"gl" #name, false, reinterpret_cast<FARPROC>(&Stub##name)},
 #include "gl/sgl_entries.h"
 #undef SGL_GL
 #undef SGL_WGL
 #undef SGL_WGL_OPT
+#undef SGL_GL_OPT
 };
 
 // The process-wide driver state.
@@ -159,10 +166,13 @@ SglProbeEntries sglProbeEntries() {
 #define SGL_WGL(ret, name, params, args) \
   ret sgl##name params { return Entry<ret(WINAPI*) params>(kWgl##name) args; }
 #define SGL_WGL_OPT(ret, name, params, args)
+#define SGL_GL_OPT(ret, name, params, args) \
+  ret sgl##name params { return Entry<ret(WINAPI*) params>(kGl##name) args; }
 #include "gl/sgl_entries.h"
 #undef SGL_GL
 #undef SGL_WGL
 #undef SGL_WGL_OPT
+#undef SGL_GL_OPT
 
 BOOL sglSwapBuffers(HDC dc) {
   if (!sglDriverIs3dfx()) {

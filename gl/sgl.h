@@ -32,10 +32,13 @@ const std::string& sglDriverName();
 // Whether that name, lower-cased, contains "3dfx" (path included).
 bool sglDriverIs3dfx();
 
-// Entry-point bookkeeping, for diagnostics and tests.
+// Entry-point bookkeeping, for diagnostics and tests. The driver table holds
+// 77 entries (the first 73 required); after them come optional extras the
+// layer resolves too (glReadPixels, for presenting frames read back).
 constexpr int kSglEntryCount = 77;
 constexpr int kSglRequiredEntryCount = 73;
-// The entry's GL/WGL name by load-order index (0 .. kSglEntryCount-1).
+constexpr int kSglAllEntryCount = 78;
+// The entry's GL/WGL name by load-order index (0 .. kSglAllEntryCount-1).
 const char* sglEntryName(int index);
 // Whether the loaded driver provides the entry (false with no driver).
 bool sglDriverHasEntry(int index);
@@ -61,10 +64,12 @@ SglProbeEntries sglProbeEntries();
 #define SGL_GL(ret, name, params, args) ret sgl##name params;
 #define SGL_WGL(ret, name, params, args) ret sgl##name params;
 #define SGL_WGL_OPT(ret, name, params, args) ret sgl##name params;
+#define SGL_GL_OPT(ret, name, params, args) ret sgl##name params;
 #include "gl/sgl_entries.h"
 #undef SGL_GL
 #undef SGL_WGL
 #undef SGL_WGL_OPT
+#undef SGL_GL_OPT
 
 // --- Pixel formats --------------------------------------------------------------
 

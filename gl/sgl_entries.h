@@ -5,6 +5,9 @@
 //   SGL_WGL(ret, Name, params, args)     wgl<Name>, wrapper sgl<Name>; required
 //   SGL_WGL_OPT(ret, Name, params, args) wgl<Name>, wrapper sgl<Name>; optional: the
 //                                        wrapper falls back to the GDI function
+//   SGL_GL_OPT(ret, Name, params, args)  gl<Name>, wrapper sgl<Name>; optional, after
+//                                        the 77 of the driver table: the wrapper
+//                                        does nothing when the driver lacks it
 //
 // `ret` may be void; `params` is the full parameter list, `args` the call list.
 
@@ -85,3 +88,4 @@ SGL_WGL_OPT(BOOL, SwapBuffers, (HDC dc), (dc))
 SGL_WGL_OPT(int, ChoosePixelFormat, (HDC dc, const PIXELFORMATDESCRIPTOR* pfd), (dc, pfd))
 SGL_WGL_OPT(int, DescribePixelFormat, (HDC dc, int index, UINT size, LPPIXELFORMATDESCRIPTOR pfd), (dc, index, size, pfd))
 SGL_WGL_OPT(BOOL, SetPixelFormat, (HDC dc, int index, const PIXELFORMATDESCRIPTOR* pfd), (dc, index, pfd))
+SGL_GL_OPT(void, ReadPixels, (GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, GLvoid* pixels), (x, y, width, height, format, type, pixels))
