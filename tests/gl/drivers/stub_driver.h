@@ -1,0 +1,9 @@
+#pragma once
+// The test-only exports of the stub drivers, looked up with GetProcAddress.
+#include <windows.h>
+
+// How often the driver's own entry was called ("wglSetPixelFormat",
+// "wglSwapBuffers", "wglCreateContext", "wglChoosePixelFormat").
+using TestDriverCallsFn = int (*)(const char* name);
+// The formats the driver's wglDescribePixelFormat describes (1-based).
+using TestDriverSetFormatsFn = void (*)(const PIXELFORMATDESCRIPTOR* formats, int count);

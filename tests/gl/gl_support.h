@@ -1,0 +1,52 @@
+#pragma once
+// Shared by the OpenGL layer's tests: the stand-in drivers, and windows with
+// their own device context to draw into.
+#include <windows.h>
+
+#include <string>
+
+namespace gl_testing {
+
+// The stand-in driver `variant` built next to the tests ("stub_basic" ...).
+std::string StubDriver(const std::string& variant);
+// Copies `from` to `to`, creating the folders on the way; returns `to`.
+std::string CopyTo(const std::string& from, const std::string& to);
+// Whether a library with this path is loaded in the process.
+bool IsLoaded(const std::string& path);
+// Polls until the library at `path` is no longer loaded, at most `ms`.
+bool WaitUnloaded(const std::string& path, DWORD ms);
+
+// A window of a CS_OWNDC class, with its DC; top-level unless given a parent.
+class GLWindow {
+ public:
+  GLWindow(int x, int y, int width, int height, HWND parent = nullptr);
+  ~GLWindow();
+  GLWindow(const GLWindow&) = delete;
+  GLWindow& operator=(const GLWindow&) = delete;
+  HWND handle() const { return wnd_; }
+  HDC dc() const { return dc_; }
+
+ private:
+  HWND wnd_ = nullptr;
+  HDC dc_ = nullptr;
+};
+
+// A context of the layer's loaded driver on a window, made current while it lives.
+class GLContext {
+ public:
+  explicit GLContext(HDC dc);
+  ~GLContext();
+  GLContext(const GLContext&) = delete;
+  GLContext& operator=(const GLContext&) = delete;
+  bool ok() const { return rc_ != nullptr; }
+  int format() const { return format_; }
+
+ private:
+  HGLRC rc_ = nullptr;
+  int format_ = 0;
+};
+
+// One pixel of the back buffer through the layer's glReadPixels, as 0xRRGGBB.
+unsigned ReadPixel(int x, int y);
+
+}  // namespace gl_testing
