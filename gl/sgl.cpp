@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "gl/module.h"
+#include "toolkit/module.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ const EntryInfo kEntries[kEntryCount] = {
 
 // The process-wide driver state.
 struct Driver {
-  SglModule module;
+  TModuleRef module;
   std::string name;
   bool is3dfx = false;
   FARPROC entries[kEntryCount];
@@ -109,7 +109,7 @@ HMODULE sglLoadDriver(const std::string& name) {
   d.name = name;
   d.is3dfx = Lower(name).find("3dfx") != std::string::npos;
 
-  SglModule module(LoadLibraryA(name.c_str()));
+  TModuleRef module(LoadLibraryA(name.c_str()));
   if (!module) return nullptr;
 
   FARPROC resolved[kEntryCount];

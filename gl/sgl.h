@@ -15,7 +15,7 @@
 
 #include <string>
 
-#include "gl/module.h"
+#include "toolkit/module.h"
 
 // --- Driver loading ---------------------------------------------------------
 
@@ -49,7 +49,7 @@ bool sglDriverHasEntry(int index);
 // points, with the same fallbacks to GDI as the wrappers. Empty (no module)
 // when no driver is loaded.
 struct SglProbeEntries {
-  SglModule module;
+  TModuleRef module;
   bool is3dfx = false;
   HGLRC(WINAPI* createContext)(HDC) = nullptr;
   BOOL(WINAPI* deleteContext)(HGLRC) = nullptr;

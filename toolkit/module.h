@@ -4,15 +4,15 @@
 
 #include <utility>
 
-class SglModule {
+class TModuleRef {
  public:
-  SglModule() = default;
-  explicit SglModule(HMODULE handle) : handle_(handle) {}
-  ~SglModule() { reset(); }
-  SglModule(const SglModule&) = delete;
-  SglModule& operator=(const SglModule&) = delete;
-  SglModule(SglModule&& other) noexcept : handle_(other.release()) {}
-  SglModule& operator=(SglModule&& other) noexcept {
+  TModuleRef() = default;
+  explicit TModuleRef(HMODULE handle) : handle_(handle) {}
+  ~TModuleRef() { reset(); }
+  TModuleRef(const TModuleRef&) = delete;
+  TModuleRef& operator=(const TModuleRef&) = delete;
+  TModuleRef(TModuleRef&& other) noexcept : handle_(other.release()) {}
+  TModuleRef& operator=(TModuleRef&& other) noexcept {
     if (this != &other) reset(other.release());
     return *this;
   }
@@ -26,12 +26,12 @@ class SglModule {
   }
 
   // Another reference to the same library (null if it is not loaded).
-  SglModule AddRef() const {
+  TModuleRef AddRef() const {
     HMODULE again = nullptr;
     if (handle_ && !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                                        reinterpret_cast<LPCSTR>(handle_), &again))
       again = nullptr;
-    return SglModule(again);
+    return TModuleRef(again);
   }
 
  private:
