@@ -216,8 +216,9 @@ class TReader {
       TComponent* target = Resolve(f.name);
       resource_ = f.resource;
       if (!target) Fail(f.line, "Unresolved reference to " + f.name);
-      if (!target->InheritsFrom(f.prop->RefClass))
-        Fail(f.line, f.name + " is a " + target->ClassName() + ", not a " + f.prop->RefClass->ClassName());
+      TClass wanted = f.prop->RefClass();
+      if (!target->InheritsFrom(wanted))
+        Fail(f.line, f.name + " is a " + target->ClassName() + ", not a " + wanted->ClassName());
       Guard(f.line, [&] { f.prop->SetComponent(f.object, target); });
     }
     for (const Loading& l : loaded_) {

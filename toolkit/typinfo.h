@@ -96,7 +96,9 @@ struct TPropInfo {
   TPropKind Kind = TPropKind::Integer;
   std::vector<std::string> Names;           // Enum, Set
   const std::vector<TIdentEntry>* Idents = nullptr;  // Ident
-  TClass RefClass = nullptr;                // Component: the class a referenced component must have
+  // Component: the class a referenced component must have. A function, so a
+  // class may refer to its own kind while its metaclass is being built.
+  TClass (*RefClass)() = nullptr;
   std::type_index EventType = typeid(void); // Event: the closure type
 
   std::function<std::int64_t(TObject*)> GetOrdinal;  // Integer, Boolean, Enum, Set, Ident
@@ -281,7 +283,7 @@ class TClassBuilder {
   template <class C, class G, class S>
   void Component(const char* name, G get, S set) {
     auto& p = Add(name, TPropKind::Component);
-    p.RefClass = &C::StaticClass();
+    p.RefClass = [] { return &C::StaticClass(); };
     p.GetComponent = [get](TObject* o) -> TComponent* { return std::invoke(get, Self(o)); };
     p.SetComponent = [set](TObject* o, TComponent* c) { std::invoke(set, Self(o), dynamic_cast<C*>(c)); };
   }
