@@ -212,15 +212,9 @@ void TStrings::Put(int i, const std::string& s) {
 TObject* TStrings::GetObject(int /*i*/) const { return nullptr; }
 void TStrings::PutObject(int /*i*/, TObject* /*object*/) {}
 
-int TStrings::Add(const std::string& s) {
-  int i = Count();
-  Insert(i, s);
-  return i;
-}
-
 int TStrings::AddObject(const std::string& s, TObject* object) {
-  int i = Add(s);
-  PutObject(i, object);
+  int i = Count();
+  InsertObject(i, s, object);
   return i;
 }
 
@@ -381,26 +375,21 @@ void TStringList::PutObject(int i, TObject* object) {
   Changed();
 }
 
-int TStringList::Add(const std::string& s) {
-  if (!sorted_) {
-    items_.emplace_back(s, nullptr);
-    Changed();
-    return Count() - 1;
-  }
-  int index;
-  if (Find(s, index)) {
+int TStringList::AddObject(const std::string& s, TObject* object) {
+  int index = Count();
+  if (sorted_ && Find(s, index)) {
     if (duplicates_ == dupIgnore) return index;
     if (duplicates_ == dupError) throw EListError("String list does not allow duplicates");
   }
-  items_.insert(items_.begin() + index, {s, nullptr});
+  items_.insert(items_.begin() + index, {s, object});
   Changed();
   return index;
 }
 
-void TStringList::Insert(int i, const std::string& s) {
+void TStringList::InsertObject(int i, const std::string& s, TObject* object) {
   if (sorted_) throw EListError("Operation not allowed on sorted list");
   if (i < 0 || i > Count()) Error(i);
-  items_.insert(items_.begin() + i, {s, nullptr});
+  items_.insert(items_.begin() + i, {s, object});
   Changed();
 }
 

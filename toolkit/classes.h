@@ -196,9 +196,9 @@ class TStrings : public TPersistent {
 
   std::string Strings(int i) const { return Get(i); }
   TObject* Objects(int i) const { return GetObject(i); }
-  virtual int Add(const std::string& s);
-  int AddObject(const std::string& s, TObject* object);
-  void InsertObject(int i, const std::string& s, TObject* object);
+  int Add(const std::string& s) { return AddObject(s, nullptr); }
+  virtual int AddObject(const std::string& s, TObject* object);
+  virtual void InsertObject(int i, const std::string& s, TObject* object);
   void AddStrings(const TStrings& source);
   int IndexOfObject(const TObject* object) const;
 
@@ -238,8 +238,10 @@ class TStringList : public TStrings {
   void Put(int i, const std::string& s) override;
   TObject* GetObject(int i) const override;
   void PutObject(int i, TObject* object) override;
-  int Add(const std::string& s) override;
-  void Insert(int i, const std::string& s) override;
+  // A string with its object is one change.
+  int AddObject(const std::string& s, TObject* object) override;
+  void Insert(int i, const std::string& s) override { InsertObject(i, s, nullptr); }
+  void InsertObject(int i, const std::string& s, TObject* object) override;
   void Delete(int i) override;
   void Clear() override;
   int IndexOf(const std::string& s) const override;

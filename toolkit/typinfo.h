@@ -260,6 +260,7 @@ class TClassBuilder {
   template <class E, class G, class S>
   void Set(const char* name, std::vector<std::string> names, G get, S set) {
     auto& p = Add(name, TPropKind::Set);
+    if (names.size() > 32) names.resize(32);  // a set holds members 0..31
     p.Names = std::move(names);
     p.GetOrdinal = [get](TObject* o) -> std::int64_t { return TSet<E>(std::invoke(get, Self(o))).Bits(); };
     p.SetOrdinal = [set](TObject* o, std::int64_t v) {

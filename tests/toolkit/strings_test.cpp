@@ -134,6 +134,17 @@ TEST(StringList, AssignCopiesStringsAndObjectsAsOneUpdate) {
   EXPECT_EQ(list.IndexOf("three"), -1);
   EXPECT_EQ(list.IndexOfObject(&marker), 0);
 
+  // A string with its object is one change, seen whole.
+  list.onChange = 0;
+  list.OnChange = [&](TObject*) {
+    ++list.onChange;
+    EXPECT_EQ(list.Objects(list.Count() - 1), &marker);
+  };
+  list.AddObject("three", &marker);
+  EXPECT_EQ(list.onChange, 1);
+  list.OnChange = nullptr;
+  list.Delete(2);
+
   TFont font;
   EXPECT_THROW(list.Assign(&font), EConvertError);
   for (int bad : {-1, 2}) {
