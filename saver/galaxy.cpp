@@ -284,16 +284,18 @@ void TGalaxy::Step() {
   const unsigned trail = static_cast<unsigned>(Trail);
   const std::uint8_t now = Now;
   std::uint8_t* cells = Cells_.data();
-  int index = 0;
   for (int ring = 0; ring < RingCount; ++ring) {
+    std::uint8_t* row = cells + CellIndex(ring, 0);
     const int slots = ring == 0 ? 1 : 6 * ring;
-    for (int slot = 0; slot < slots; ++slot, ++index) {
-      const std::uint8_t b = cells[index];
-      if (b == 0) continue;
-      if (b <= trail)
-        cells[index] = static_cast<std::uint8_t>(b - 1);
-      else if (b == now)
+    for (int slot = 0; slot < slots; ++slot) {
+      const std::uint8_t b = row[slot];
+      if (b == now) {
         newCount += ExplodeCell(ring, slot);
+      } else {
+        // Counters 1 .. L run down, without a branch: the states are mixed
+        // at random and would defeat prediction.
+        row[slot] = static_cast<std::uint8_t>(b - (static_cast<unsigned>(b) - 1u < trail));
+      }
     }
   }
   // 2. Rotation (the pass above used the offsets of the previous step).
