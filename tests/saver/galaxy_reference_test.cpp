@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -188,6 +189,12 @@ struct Case {
   std::uint32_t clock;
   int steps;
 };
+
+void PrintTo(const Case& c, std::ostream* os) {
+  *os << c.settings.Rings << " rings, velocity " << c.settings.Velocity << ", probability "
+      << c.settings.Probability << ", trails " << c.settings.Trails << ", law " << c.settings.DarkMatter
+      << ", density " << c.settings.Density << ", seed " << c.clock;
+}
 
 class GalaxyReference : public ::testing::TestWithParam<Case> {};
 
