@@ -102,6 +102,22 @@ void TGalaxy::SetDarkMatter(int law) {
   ReadDynamics();
 }
 
+void TGalaxy::SetDynamics(int percent, int velocity, int law) {
+  Setting.Probability = Clamp(percent, 0, 100);
+  Setting.Velocity = Clamp(velocity, 0, 40);
+  Setting.DarkMatter = law;
+  ReadDynamics();
+}
+
+void TGalaxy::SetColors(TGalaxyColor explosion, TGalaxyColor exhausted, TGalaxyColor background,
+                        TGalaxyColor replenished) {
+  Setting.Explosion = explosion;
+  Setting.Exhausted = exhausted;
+  Setting.Background = background;
+  Setting.Replenished = replenished;
+  UpdateTrails();
+}
+
 void TGalaxy::SetSpeed(int intervalMs) {
   // A speed with no option (the form passes 0 or -1) runs at Fast's 1 ms.
   Setting.Speed = Clamp(intervalMs, 1, 120);

@@ -105,6 +105,11 @@ class TGalaxy {
   void SetExhausted(TGalaxyColor c);
   void SetBackground(TGalaxyColor c);
   void SetReplenished(TGalaxyColor c);
+  // The same for the form's shared handlers: MiscChange (the three dynamics
+  // settings) and ColorChange (the four colours).
+  void SetDynamics(int percent, int velocity, int law);
+  void SetColors(TGalaxyColor explosion, TGalaxyColor exhausted, TGalaxyColor background,
+                 TGalaxyColor replenished);
   // Taken at the next seeding (restart, die-out or change of rings).
   void SetDensity(double density);
 

@@ -431,6 +431,16 @@ TEST(GalaxySettingsChanges, EachChangeDoesWhatTheFormNeeds) {
   EXPECT_EQ(3, g.RotationLaw());
   EXPECT_EQ(17, g.RotationSpeed());
 
+  g.SetDynamics(100, 40, 1);
+  EXPECT_EQ(32767, g.TriggerThreshold());
+  EXPECT_EQ(1, g.RotationLaw());
+  EXPECT_EQ(40, g.RotationSpeed());
+  g.SetClearColorDirty(false);
+  g.SetColors(0xFF, 0, 0x00FF00, 0);
+  EXPECT_TRUE(g.ClearColorDirty());
+  EXPECT_FLOAT_EQ(1.0f, g.ColorTable()[g.ExplodeNow()].Red);
+  EXPECT_FLOAT_EQ(1.0f, g.ColorTable()[TGalaxy::BackgroundSlot].Green);
+
   g.SetSpeed(40);
   EXPECT_EQ(40, g.TimerInterval());
   g.SetSpeed(-1);  // no option: Fast
