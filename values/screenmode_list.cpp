@@ -1,7 +1,8 @@
 #include "values/screenmode_list.h"
 
-#include <cstdlib>
 #include <limits>
+
+#include "toolkit/sysutils.h"
 
 namespace {
 
@@ -13,17 +14,10 @@ std::int64_t SortKey(const TScrModeEntry& e) {
 
 std::int64_t Distance(std::int64_t a, std::int64_t b) { return a > b ? a - b : b - a; }
 
-// A whole number in decimal (optionally signed), nothing else.
-std::optional<std::int32_t> WholeNumber(const std::string& text) {
-  if (text.empty() || text.size() > 11) return std::nullopt;
-  size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
-  if (i == text.size()) return std::nullopt;
-  for (size_t j = i; j < text.size(); ++j)
-    if (text[j] < '0' || text[j] > '9') return std::nullopt;
-  long long v = std::strtoll(text.c_str(), nullptr, 10);
-  if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
-    return std::nullopt;
-  return static_cast<std::int32_t>(v);
+std::optional<std::int32_t> Number(const std::string& text) {
+  std::int32_t value;
+  if (!TryStrToInt(text, value)) return std::nullopt;
+  return value;
 }
 
 }  // namespace
@@ -89,9 +83,9 @@ std::optional<TScrModeEntry> ParseScrModeText(const std::string& text) {
   if (x == std::string::npos) return std::nullopt;
   std::string rest = text.substr(x + 1);
   size_t y = rest.find('x');
-  auto w = WholeNumber(text.substr(0, x));
-  auto h = WholeNumber(y == std::string::npos ? rest : rest.substr(0, y));
-  auto b = WholeNumber(y == std::string::npos ? "-1" : rest.substr(y + 1));
+  auto w = Number(text.substr(0, x));
+  auto h = Number(y == std::string::npos ? rest : rest.substr(0, y));
+  auto b = Number(y == std::string::npos ? "-1" : rest.substr(y + 1));
   if (!w || !h || !b) return std::nullopt;
   return TScrModeEntry{*w, *h, *b};
 }

@@ -36,6 +36,6 @@ int BestScrModeIndex(const std::vector<TScrModeEntry>& list, std::int32_t width,
 std::string ScrModeText(const TScrModeEntry& entry, bool ignoreBpp, bool for3dfx);
 
 // The dimensions a stored text asks for: "default" asks for 0x0x0; "WxH" and
-// "WxHxB" (lower-case x, all parts whole numbers) ask for those; anything
-// else asks for nothing (the defaults stand).
+// "WxHxB" (lower-case x, each part an integer as StrToInt reads it) ask for
+// those; anything else asks for nothing (the defaults stand).
 std::optional<TScrModeEntry> ParseScrModeText(const std::string& text);
