@@ -1,0 +1,54 @@
+#pragma once
+// The galaxy's picture: the OpenGL state set on every new context, the
+// wandering camera, and one frame of coloured quads, all through the OpenGL
+// layer's entry points on the context the panel has made current.
+//
+// The galaxy is drawn as a cone: ring i of n lies at depth (1 - i/n) * Depth,
+// so the centre is deepest and the outer ring nearest the camera. Each cell
+// that is not replenished (state 0) is one axis-aligned quad about S wide in
+// the plane (x, y/2), S = 0.8 * sqrt(Depth / n), at least 1.
+#include <cmath>
+#include <cstdint>
+
+#include "saver/galaxy.h"
+
+// The size of a cell's quad for a frame.
+inline float GalaxyQuadSize(float depth, int rings) {
+  float s = 0.8f * std::sqrt(depth / static_cast<float>(rings));
+  return s < 1.0f ? 1.0f : s;
+}
+
+// Calls draw(state, x0, y0, x1, y1, z) for every cell to be drawn, in drawing
+// order: ring by ring from the centre, the slots of a ring in storage order.
+// The quad's corners are (x0, y0), (x0, y1), (x1, y1), (x1, y0) at depth z,
+// its far edges truncated toward zero.
+template <class Draw>
+void ForEachGalaxyQuad(const TGalaxy& galaxy, float depth, Draw draw) {
+  const int rings = galaxy.Rings();
+  const float size = GalaxyQuadSize(depth, rings);
+  const std::uint8_t* cells = galaxy.Cells();
+  for (int ring = 0; ring < rings; ++ring) {
+    const float z = (1.0f - static_cast<float>(ring) / static_cast<float>(rings)) * depth;
+    const int slots = ring == 0 ? 1 : 6 * ring;
+    const std::uint8_t* cell = cells + TGalaxy::CellIndex(ring, 0);
+    for (int slot = 0; slot < slots; ++slot) {
+      const std::uint8_t state = cell[slot];
+      if (state == 0) continue;
+      const TGalaxyPoint p = galaxy.CellPosition(ring, slot);
+      const int x2 = static_cast<int>(static_cast<float>(p.x) + size);
+      const int y2 = static_cast<int>(static_cast<float>(p.y) + 2.0f * size);
+      draw(state, static_cast<float>(p.x), static_cast<float>(p.y) / 2.0f, static_cast<float>(x2),
+           static_cast<float>(y2) / 2.0f, z);
+    }
+  }
+}
+
+// The state every new context gets; `width` and `height` are the panel's.
+void GalaxyGLInit(int width, int height);
+// Projection and camera for time `ms` (the multimedia clock): a 90-degree
+// vertical view divided by the aspect, eye sweeping in the plane z = -rings
+// and aiming at (0, 0, 2 * eye).
+void GalaxySetupCamera(int width, int height, int rings, double eye, std::uint32_t ms);
+// One frame up to the swap: camera and clear colour when the galaxy marks
+// them dirty (clearing the marks), the clear, and every cell's quad.
+void GalaxyDrawFrame(TGalaxy& galaxy, int width, int height, double eye, float depth, std::uint32_t ms);

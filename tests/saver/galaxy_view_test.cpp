@@ -1,0 +1,214 @@
+// The galaxy's picture: quad geometry, and real frames through Wine's OpenGL.
+#include "saver/galaxy_view.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "gl/sgl.h"
+#include "tests/gl/gl_support.h"
+
+using namespace gl_testing;
+
+namespace {
+
+struct Quad {
+  int state;
+  float x0, y0, x1, y1, z;
+};
+
+std::vector<Quad> Quads(const TGalaxy& galaxy, float depth) {
+  std::vector<Quad> out;
+  ForEachGalaxyQuad(galaxy, depth, [&](int state, float x0, float y0, float x1, float y1, float z) {
+    out.push_back({state, x0, y0, x1, y1, z});
+  });
+  return out;
+}
+
+// Settings for a galaxy whose cells the tests light themselves (see Dark).
+TGalaxySettings Empty(int rings) {
+  TGalaxySettings s;
+  s.Rings = rings;
+  s.Density = 0;
+  return s;
+}
+
+// Finds the slot of ring `ring` whose cell now stands at x (any y), for tests
+// that want a cell at a known place.
+int SlotAt(const TGalaxy& g, int ring, int x, int y) {
+  for (int slot = 0; slot < 6 * ring; ++slot)
+    if (g.CellPosition(ring, slot) == TGalaxyPoint{x, y}) return slot;
+  return -1;
+}
+
+// Puts every cell out: even a galaxy seeded at density 0 lights a few.
+void Dark(TGalaxy& g) {
+  for (int i = 0; i < g.CellCount(); ++i) g.SetCell(i, 0);
+}
+
+}  // namespace
+
+TEST(GalaxyView, QuadSizeGrowsWithDepthAndIsAtLeastOne) {
+  EXPECT_NEAR(GalaxyQuadSize(500, 60), 0.8 * std::sqrt(500.0 / 60), 1e-5);  // about 2.31
+  EXPECT_FLOAT_EQ(GalaxyQuadSize(0, 60), 1.0f);
+  EXPECT_FLOAT_EQ(GalaxyQuadSize(10, 150), 1.0f);
+}
+
+TEST(GalaxyView, QuadsFormAConeAndTruncateTowardZero) {
+  TLcgRandom random;
+  TGalaxy g(Empty(60), random, [] { return 7u; });
+  Dark(g);
+  EXPECT_TRUE(Quads(g, 500).empty());  // replenished cells are never drawn
+
+  g.SetCell(0, 5);
+  int right = SlotAt(g, 3, 3, 3), left = SlotAt(g, 3, -3, 3);
+  ASSERT_GE(right, 0);
+  ASSERT_GE(left, 0);
+  g.SetCell(TGalaxy::CellIndex(3, right), 9);
+  g.SetCell(TGalaxy::CellIndex(3, left), 9);
+  int outer = TGalaxy::CellIndex(59, 0);
+  g.SetCell(outer, 200);
+
+  std::vector<Quad> q = Quads(g, 500);
+  ASSERT_EQ(q.size(), 4u);
+  // The centre lies deepest, at the full depth; its quad is S wide and high.
+  EXPECT_EQ(q[0].state, 5);
+  EXPECT_FLOAT_EQ(q[0].z, 500);
+  EXPECT_FLOAT_EQ(q[0].x0, 0);
+  EXPECT_FLOAT_EQ(q[0].x1, 2);    // trunc(0 + 2.31)
+  EXPECT_FLOAT_EQ(q[0].y1, 2);    // trunc(0 + 4.62) / 2
+  // Ring 3 lies at (1 - 3/60) of the depth; on the negative side truncation
+  // toward zero makes the quad wider.
+  for (const Quad& c : {q[1], q[2]}) {
+    EXPECT_FLOAT_EQ(c.z, (1.0f - 3.0f / 60.0f) * 500.0f);
+    EXPECT_FLOAT_EQ(c.y0, 1.5f);
+    EXPECT_FLOAT_EQ(c.y1, 3.5f);  // trunc(3 + 4.62) / 2
+    if (c.x0 == 3) {
+      EXPECT_FLOAT_EQ(c.x1, 5);
+    } else {
+      EXPECT_FLOAT_EQ(c.x0, -3);
+      EXPECT_FLOAT_EQ(c.x1, 0);  // trunc(-0.69)
+    }
+  }
+  EXPECT_NE(q[1].x0, q[2].x0);
+  // The outer ring is nearest.
+  EXPECT_EQ(q[3].state, 200);
+  EXPECT_NEAR(q[3].z, 500.0 / 60, 1e-4);
+
+  // Depth 0: everything in one plane, unit quads.
+  for (const Quad& c : Quads(g, 0)) {
+    EXPECT_FLOAT_EQ(c.z, 0);
+    EXPECT_GE(c.x1 - c.x0, 0);
+    EXPECT_LE(c.x1 - c.x0, 1);
+  }
+}
+
+namespace {
+
+constexpr int W = 160, H = 120;
+
+class GalaxyFrame : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(nullptr, sglLoadDriver("opengl32.dll"));
+    int bpp = -1, depthBits = 16, dbl = -1, acc = 1;
+    ASSERT_NE(0, sglBestPixelFormat(window.dc(), &bpp, &depthBits, &dbl, &acc));
+    context = std::make_unique<GLContext>(window.dc());
+    ASSERT_TRUE(context->ok());
+  }
+  void TearDown() override {
+    context.reset();
+    sglFreeDriver();
+  }
+  GLWindow window{30, 30, W, H};
+  std::unique_ptr<GLContext> context;
+};
+
+bool Near(unsigned a, unsigned b) {
+  for (int shift : {0, 8, 16}) {
+    int d = static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
+    if (d < -2 || d > 2) return false;
+  }
+  return true;
+}
+
+unsigned Rgb(TGalaxyColor c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
+
+int CountPixels(unsigned rgb) {
+  int n = 0;
+  for (int y = 0; y < H; y += 2)
+    for (int x = 0; x < W; x += 2)
+      if (Near(ReadPixel(x, y), rgb)) ++n;
+  return n;
+}
+
+}  // namespace
+
+TEST_F(GalaxyFrame, BackgroundFillsTheFrameAndLitCellsShowInTheirColours) {
+  TGalaxySettings s = Empty(20);
+  s.Background = 0x0000FF;  // red, as a TColor
+  s.Explosion = 0x00FF00;   // green
+  TLcgRandom random;
+  TGalaxy g(s, random, [] { return 1u; });
+  Dark(g);
+  GalaxyGLInit(W, H);
+  g.SetCameraDirty(true);
+  g.SetClearColorDirty(true);
+  GalaxyDrawFrame(g, W, H, 0.0, 100.0f, 0);
+  sglFinish();
+  EXPECT_EQ(GLenum(GL_NO_ERROR), sglGetError());
+  EXPECT_FALSE(g.CameraDirty());
+  EXPECT_FALSE(g.ClearColorDirty());
+  EXPECT_EQ(CountPixels(0xFF0000), (W / 2) * (H / 2));
+
+  // Light every cell: the explosion colour now covers a good part of the view.
+  for (int i = 0; i < g.CellCount(); ++i) g.SetCell(i, g.ExplodeNow());
+  GalaxyDrawFrame(g, W, H, 0.0, 100.0f, 0);
+  sglFinish();
+  int lit = CountPixels(Rgb(s.Explosion));
+  EXPECT_GT(lit, (W / 2) * (H / 2) / 10);
+  EXPECT_LT(lit, (W / 2) * (H / 2));
+
+  // A new background shows in the next frame, through the dirty mark only.
+  g.SetBackground(0xFF0000);  // blue
+  EXPECT_TRUE(g.ClearColorDirty());
+  GalaxyDrawFrame(g, W, H, 0.0, 100.0f, 0);
+  sglFinish();
+  EXPECT_GT(CountPixels(0x0000FF), 0);
+  EXPECT_EQ(CountPixels(0xFF0000), 0);
+}
+
+TEST_F(GalaxyFrame, FieldOfViewShrinksWithTheAspect) {
+  double m[16];
+  // With Eye 0 the camera looks straight down +z, so the combined matrix keeps
+  // the projection's vertical scale: cot(fovy / 2).
+  GalaxySetupCamera(200, 100, 60, 0.0, 0);
+  sglGetDoublev(GL_PROJECTION_MATRIX, m);
+  EXPECT_NEAR(m[5], 1.0 / std::tan(std::atan(1.0) / 2), 1e-6);  // 45 degrees
+  GalaxySetupCamera(100, 100, 60, 0.0, 0);
+  sglGetDoublev(GL_PROJECTION_MATRIX, m);
+  EXPECT_NEAR(m[5], 1.0, 1e-6);  // 90 degrees
+  GalaxySetupCamera(100, 0, 60, 0.0, 0);  // no height yet: no infinities
+  sglGetDoublev(GL_PROJECTION_MATRIX, m);
+  for (double v : m) EXPECT_TRUE(std::isfinite(v));
+}
+
+TEST_F(GalaxyFrame, TheCameraWandersWithTime) {
+  TGalaxySettings s = Empty(30);
+  TLcgRandom random;
+  TGalaxy g(s, random, [] { return 1u; });
+  for (int i = 0; i < g.CellCount(); ++i) g.SetCell(i, g.ExplodeNow());
+  GalaxyGLInit(W, H);
+  auto frame = [&](std::uint32_t ms) {
+    g.SetCameraDirty(true);
+    g.SetClearColorDirty(true);
+    GalaxyDrawFrame(g, W, H, 40.0, 200.0f, ms);
+    sglFinish();
+    std::vector<unsigned> pixels;
+    for (int y = 0; y < H; y += 4)
+      for (int x = 0; x < W; x += 4) pixels.push_back(ReadPixel(x, y));
+    return pixels;
+  };
+  EXPECT_EQ(frame(0), frame(0));
+  EXPECT_NE(frame(0), frame(4000));  // a quarter of a radian later
+}
