@@ -1,0 +1,99 @@
+#pragma once
+// The value model: a setting as a non-visual component that loads itself
+// from the registry on first use and tells its controllers what changed.
+#include <cstdint>
+#include <string>
+
+#include "toolkit/classes.h"
+
+enum TValueNotification { vnRange, vnName, vnChange, vnLink, vnRemove };
+using TValueNotifications = TSet<TValueNotification>;
+
+class TScrValue;
+
+// What a value needs of a listener. The controller framework builds on this
+// class (linking, events, viewers); a value only calls ValueNotification.
+class TScrValueController : public TComponent {
+  TK_CLASS(TScrValueController)
+  explicit TScrValueController(TComponent* owner) : TComponent(owner) {}
+
+  // Called by each value this controller is attached to, with the kinds of
+  // change gathered since the last delivery.
+  virtual void ValueNotification(TValueNotifications ns) {}
+};
+
+// The base of every setting value.
+//
+// Notifications: Changed(kind) adds the kind to a pending set and delivers
+// it to every attached controller unless an update bracket is open or no
+// controller was ever attached; closing the outermost bracket delivers what
+// is pending. A load runs inside a bracket, so each load is one delivery.
+class TScrValue : public TComponent {
+  TK_CLASS(TScrValue)
+  explicit TScrValue(TComponent* owner);
+  ~TScrValue() override;
+
+  // Reads the setting (or its default) from the registry. The first load
+  // notifies nobody; every later one notifies vnChange.
+  virtual void LoadFromRegistry() = 0;
+  // Loads if needed, then writes the setting.
+  virtual void SaveToRegistry() = 0;
+  // Loads the value unless it was loaded already.
+  virtual void ValueNeeded();
+  virtual void AddValueNotification(TScrValueController* controller);
+  virtual void RemoveValueNotification(TScrValueController* controller);
+  virtual void SetUpdating(bool updating);
+  virtual void Changed(TValueNotification kind);
+  virtual void HandleChange();
+  // The path template with "<project>" and "<name>" expanded.
+  virtual std::string GetRegistryPath() const;
+  virtual void SetRegistryPath(const std::string& pathTemplate);
+
+  void SetName(const std::string& newName) override;
+
+  bool IsLoaded() const { return loaded_; }
+  const std::string& RegistryPathTemplate() const { return registryPath_; }
+  // The attached controllers, in order of attachment.
+  int ControllerCount() const { return controllers_ ? controllers_->Count() : 0; }
+  TScrValueController* Controllers(int i) const;
+  int UpdateDepth() const { return updateDepth_; }
+  TValueNotifications Pending() const { return pending_; }
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+  bool IsDesigning() const { return ComponentState().Contains(csDesigning); }
+
+  // The frame every load runs in: `read` stores the stored or the default
+  // setting; a load of a loaded value notifies vnChange unless the class
+  // reports its changes itself (`notifiesItself`).
+  template <class Read>
+  void LoadFrame(Read read, bool notifiesItself = false) {
+    UpdateBracket bracket(*this);
+    const bool wasLoaded = loaded_;
+    read();
+    if (wasLoaded && !notifiesItself) Changed(vnChange);
+    loaded_ = true;
+  }
+
+ private:
+  // Opens an update bracket and closes it when it goes, failure or not.
+  class UpdateBracket {
+   public:
+    explicit UpdateBracket(TScrValue& value) : value_(value) { value_.SetUpdating(true); }
+    ~UpdateBracket() { value_.SetUpdating(false); }
+    UpdateBracket(const UpdateBracket&) = delete;
+    UpdateBracket& operator=(const UpdateBracket&) = delete;
+
+   private:
+    TScrValue& value_;
+  };
+
+  bool loaded_ = false;
+  TList<TScrValueController>* controllers_ = nullptr;
+  std::int32_t updateDepth_ = 0;
+  TValueNotifications pending_;
+  std::string registryPath_;
+};
+
+// The template every value starts with.
+extern const char* const kDefaultRegistryPath;
