@@ -40,8 +40,8 @@ void EnableThreadWindows(const std::vector<HWND>& windows) {
 const TMetaClass& TCustomForm::StaticClass() {
   static const TMetaClass cls = DefineClass<TCustomForm>("TCustomForm", &TWinControl::StaticClass(), [](auto& c) {
     c.String("Caption", &TCustomForm::Caption, &TCustomForm::SetCaption);
-    c.Integer("ClientWidth", &TCustomForm::ClientWidth, &TCustomForm::SetClientWidth);
-    c.Integer("ClientHeight", &TCustomForm::ClientHeight, &TCustomForm::SetClientHeight);
+    c.Integer("ClientWidth", &TCustomForm::ClientWidth, &TCustomForm::SetFormClientWidth);
+    c.Integer("ClientHeight", &TCustomForm::ClientHeight, &TCustomForm::SetFormClientHeight);
     c.template Enum<TFormBorderStyle>(
         "BorderStyle", {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"},
         &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle);
@@ -178,13 +178,16 @@ RECT TCustomForm::ClientRect() const {
   return RECT{0, 0, std::max(0L, width_ - (frame.right - frame.left)), std::max(0L, height_ - (frame.bottom - frame.top))};
 }
 
-void TCustomForm::SetClientSize(int width, int height) {
-  if (ComponentState().Contains(csLoading)) {  // the border style may still change
-    loadedClientWidth_ = width;
-    loadedClientHeight_ = height;
-    return;
-  }
-  TWinControl::SetClientSize(width, height);
+// While a resource is read the border style may still change: the client
+// size is applied once it is loaded.
+void TCustomForm::SetFormClientWidth(int width) {
+  if (ComponentState().Contains(csLoading)) loadedClientWidth_ = width;
+  else SetClientWidth(width);
+}
+
+void TCustomForm::SetFormClientHeight(int height) {
+  if (ComponentState().Contains(csLoading)) loadedClientHeight_ = height;
+  else SetClientHeight(height);
 }
 
 void TCustomForm::Show() {

@@ -37,7 +37,8 @@ class TCustomForm : public TWinControl {
   TPosition Position() const { return position_; }
   void SetPosition(TPosition position) { position_ = position; }
   RECT ClientRect() const override;
-  void SetClientSize(int width, int height) override;
+  void SetFormClientWidth(int width);
+  void SetFormClientHeight(int height);
 
   // Shows the form without waiting, in front of the others.
   void Show();
