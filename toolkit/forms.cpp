@@ -86,9 +86,9 @@ void TCustomForm::AfterConstruction() {
 
 void TCustomForm::BeforeDestruction() {
   // Out of Screen and the application first: nothing may reach a form that is going.
-  if (OnDestroy && !ComponentState().Contains(csDestroying)) {
+  if (TNotifyEvent onDestroy = std::exchange(OnDestroy, nullptr)) {  // once, even when the owner goes first
     try {
-      OnDestroy(this);
+      onDestroy(this);
     } catch (...) {
       Application->HandleException(this);
     }
