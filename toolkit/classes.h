@@ -143,6 +143,7 @@ class TComponent : public TPersistent {
  private:
   friend class TReader;
   friend class TMetaClass;
+  friend class TApplication;  // creates roots step by step (CreateForm)
   void Teardown();
   void SetDestroying();
   void Broadcast(TComponent* component, TOperation operation);

@@ -220,3 +220,64 @@ HFONT TFont::Handle() {
   }
   return handle_;
 }
+
+// ---- TCanvas --------------------------------------------------------------------
+
+void TCanvas::FillRect(const RECT& r) {
+  if (!dc_ || Brush.Style == bsClear) return;
+  HBRUSH b = CreateSolidBrush(ColorToRGB(Brush.Color));
+  ::FillRect(dc_, &r, b);
+  DeleteObject(b);
+}
+
+void TCanvas::Rectangle(int left, int top, int right, int bottom) {
+  if (!dc_) return;
+  HPEN pen = CreatePen(PS_SOLID, 1, ColorToRGB(Pen.Color));
+  HBRUSH brush = Brush.Style == bsClear ? static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))
+                                        : CreateSolidBrush(ColorToRGB(Brush.Color));
+  HGDIOBJ oldPen = SelectObject(dc_, pen);
+  HGDIOBJ oldBrush = SelectObject(dc_, brush);
+  ::Rectangle(dc_, left, top, right, bottom);
+  SelectObject(dc_, oldBrush);
+  SelectObject(dc_, oldPen);
+  DeleteObject(pen);
+  if (Brush.Style != bsClear) DeleteObject(brush);
+}
+
+void TCanvas::MoveTo(int x, int y) {
+  if (dc_) MoveToEx(dc_, x, y, nullptr);
+}
+
+void TCanvas::LineTo(int x, int y) {
+  if (!dc_) return;
+  HPEN pen = CreatePen(PS_SOLID, 1, ColorToRGB(Pen.Color));
+  HGDIOBJ old = SelectObject(dc_, pen);
+  ::LineTo(dc_, x, y);
+  SelectObject(dc_, old);
+  DeleteObject(pen);
+}
+
+COLORREF TCanvas::Pixel(int x, int y) const { return dc_ ? GetPixel(dc_, x, y) : CLR_INVALID; }
+
+void TCanvas::SetPixel(int x, int y, TColor color) {
+  if (dc_) ::SetPixel(dc_, x, y, ColorToRGB(color));
+}
+
+// ---- TIcon ----------------------------------------------------------------------
+
+const TMetaClass& TIcon::StaticClass() {
+  static const TMetaClass cls = DefineClass<TIcon>("TIcon", &TPersistent::StaticClass());
+  return cls;
+}
+
+TIcon::~TIcon() { SetHandle(nullptr); }
+
+void TIcon::SetHandle(HICON icon, bool owned) {
+  if (handle_ == icon) {
+    owned_ = owned_ || owned;
+    return;
+  }
+  if (handle_ && owned_) DestroyIcon(handle_);
+  handle_ = icon;
+  owned_ = owned;
+}

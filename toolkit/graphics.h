@@ -143,3 +143,58 @@ class TFont : public TPersistent {
   TFontCharset charset_ = DEFAULT_CHARSET;
   HFONT handle_ = nullptr;
 };
+
+// ---- Canvas ---------------------------------------------------------------------
+
+enum TBrushStyle { bsSolid, bsClear };
+
+struct TBrush {
+  TColor Color = clWhite;
+  TBrushStyle Style = bsSolid;
+};
+struct TPen {
+  TColor Color = clBlack;
+};
+
+// Drawing on a device context it does not own (a control binds it to the
+// paint DC while painting). GDI objects are made per call and freed at once.
+class TCanvas {
+ public:
+  TCanvas() = default;
+  TCanvas(const TCanvas&) = delete;
+  TCanvas& operator=(const TCanvas&) = delete;
+
+  HDC Handle() const { return dc_; }
+  void SetHandle(HDC dc) { dc_ = dc; }
+
+  TBrush Brush;
+  TPen Pen;
+
+  void FillRect(const RECT& r);
+  // Outline in Pen, filled with Brush unless its style is bsClear.
+  void Rectangle(int left, int top, int right, int bottom);
+  void MoveTo(int x, int y);
+  void LineTo(int x, int y);
+  COLORREF Pixel(int x, int y) const;
+  void SetPixel(int x, int y, TColor color);
+
+ private:
+  HDC dc_ = nullptr;
+};
+
+// ---- Icons ----------------------------------------------------------------------
+
+// An icon handle, destroyed with the object when it owns it.
+class TIcon : public TPersistent {
+  TK_CLASS(TIcon)
+  TIcon() = default;
+  ~TIcon() override;
+  HICON Handle() const { return handle_; }
+  // `owned`: the icon was made for this object and is destroyed with it.
+  void SetHandle(HICON icon, bool owned = false);
+  bool Empty() const { return handle_ == nullptr; }
+
+ private:
+  HICON handle_ = nullptr;
+  bool owned_ = false;
+};

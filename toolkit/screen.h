@@ -1,12 +1,17 @@
 #pragma once
-// The registry of live roots (data modules now; forms join it with the
-// windowed part of the toolkit), searched by name for references from one
-// root to another ("MainForm.nRings").
+// The registry of live roots (forms and data modules), searched by name for
+// references from one root to another ("MainForm.nRings"), the active form,
+// and the process-wide cursor.
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
+#include "toolkit/graphics.h"
+
 class TComponent;
 class TDataModule;
+class TCustomForm;
 
 class TScreen {
  public:
@@ -19,13 +24,31 @@ class TScreen {
   void AddDataModule(TDataModule* module);
   void RemoveDataModule(TDataModule* module);
 
+  int FormCount() const { return static_cast<int>(forms_.size()); }
+  TCustomForm* Forms(int i) const;  // EListError out of range
+  void AddForm(TCustomForm* form);
+  void RemoveForm(TCustomForm* form);
+  // The toolkit form that was activated last, while it lives.
+  TCustomForm* ActiveForm() const { return activeForm_; }
+  void SetActiveForm(TCustomForm* form) { activeForm_ = form; }
+
   // The live root of that name (any case), or null.
   TComponent* FindRoot(const std::string& name) const;
 
+  // A cursor shown over every toolkit window while it is not crDefault.
+  TCursor Cursor() const { return cursor_; }
+  void SetCursor(TCursor cursor);
+  // The system cursor of an identifier (crDefault gives the arrow).
+  HCURSOR Cursors(TCursor cursor) const;
+
  private:
   std::vector<TDataModule*> dataModules_;
+  std::vector<TCustomForm*> forms_;
+  TCustomForm* activeForm_ = nullptr;
+  TCursor cursor_ = crDefault;
 };
 
+// Lives to the very end of the program, so roots freed at exit can leave it.
 extern TScreen* const Screen;
 
 // The root of that name in Screen, or null: the first part of a reference to
