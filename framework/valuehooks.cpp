@@ -4,6 +4,8 @@
 
 #include <optional>
 
+#include "framework/sysregistry.h"
+
 TScrValuesProc SaveValuesToRegistryProc = nullptr;
 TScrValuesProc LoadValuesFromRegistryProc = nullptr;
 TScrGetSysValueProc GetSysValueProc = nullptr;
@@ -29,15 +31,13 @@ struct SysEntry {
   std::int32_t fallback;
 };
 
-constexpr const char* kSaverKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
-constexpr const char* kDesktopKey = "Control Panel\\Desktop";
-
 const SysEntry kSysEntries[] = {
-    {kSaverKey, "Password Delay", 15}, {kSaverKey, "Mouse Threshold", 50}, {kSaverKey, "Mute Sound", 0},
-    {kSaverKey, "Active Config", 0},   {kDesktopKey, "ScreenSaveUsePassword", 0},
+    {kScreenSaverKey, "Password Delay", 15},   {kScreenSaverKey, "Mouse Threshold", 50},
+    {kScreenSaverKey, "Mute Sound", 0},        {kScreenSaverKey, "Active Config", 0},
+    {kDesktopKey, "ScreenSaveUsePassword", 0},
 };
 
-// A missing entry is looked up once per process.
+// An entry that cannot be read as a number is looked up once per process.
 std::optional<std::int32_t> gSysCache[5];
 
 }  // namespace
@@ -50,14 +50,12 @@ std::int32_t GetSysValue(TScrSysValue which, TComponent* owner) {
   if (GetSysValueProc && GetSysValueProc(which, owner, answer)) return answer;
 
   const SysEntry& e = kSysEntries[i];
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, e.key, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return e.fallback;
-  DWORD number = static_cast<DWORD>(e.fallback);
-  DWORD size = sizeof number;
-  if (RegQueryValueExA(key, e.entry, nullptr, nullptr, reinterpret_cast<BYTE*>(&number), &size) != ERROR_SUCCESS) {
-    number = static_cast<DWORD>(e.fallback);
+  TSysKey key;
+  if (key.Open(e.key) != ERROR_SUCCESS) return e.fallback;
+  DWORD number = 0;
+  if (ReadSysNumber(key.get(), e.entry, number) != ERROR_SUCCESS) {
     gSysCache[i] = e.fallback;
+    return e.fallback;
   }
-  RegCloseKey(key);
   return static_cast<std::int32_t>(number);
 }

@@ -28,7 +28,7 @@ int SaveValuesToRegistry(TComponent* owner);
 int LoadValuesFromRegistry(TComponent* owner);
 void WatchForFormRenames(TScrFormClass* formClass, bool watch);
 
-// The current system setting: a number remembered for a missing entry, else
-// what the hook's component answers, else the registry entry, else the
-// query's default.
+// The current system setting: the default remembered for an entry that could
+// not be read as a number, else what the hook's component answers, else the
+// registry entry, else (no key) the default.
 std::int32_t GetSysValue(TScrSysValue which, TComponent* owner);

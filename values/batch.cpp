@@ -1,4 +1,5 @@
 #include "framework/valuehooks.h"
+#include "values/sysvalues.h"
 #include "values/values.h"
 
 namespace {
@@ -40,4 +41,5 @@ void ScrInstallValues() {
                    &TScrVIntegerRange::StaticClass(), &TScrVDoubleRange::StaticClass()});
   SaveValuesToRegistryProc = &ScrSaveValuesToRegistry;
   LoadValuesFromRegistryProc = &ScrLoadValuesFromRegistry;
+  ScrInstallSysValues();
 }
