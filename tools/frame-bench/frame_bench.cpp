@@ -1,0 +1,131 @@
+// Frame cost of the galaxy's picture under Wine and Mesa: a full-screen
+// top-level window, the real model stepped between frames, and the renderer
+// the saver uses. Variants:
+//   frame    the saver's frame (colour sent only when it changes)
+//   percell  the same with the colour sent for every cell, for comparison
+//   empty    clear and swap only
+// Prints one line: variant, rings, frames, lit cells per frame, ms per frame
+// (wall clock), CPU ms per frame (this process), and the model's share.
+//
+//   wine frame_bench.exe frame 60 300 [--size 1024x768]
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "gl/sgl.h"
+#include "saver/galaxy_view.h"
+
+namespace {
+
+double CpuMs() {
+  FILETIME c, e, k, u;
+  GetProcessTimes(GetCurrentProcess(), &c, &e, &k, &u);
+  auto ms = [](FILETIME f) { return ((static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e4; };
+  return ms(k) + ms(u);
+}
+
+double NowMs() {
+  LARGE_INTEGER f, t;
+  QueryPerformanceFrequency(&f);
+  QueryPerformanceCounter(&t);
+  return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+void DrawPerCell(TGalaxy& g, int w, int h, float depth, std::uint32_t ms) {
+  if (g.CameraDirty()) {
+    GalaxySetupCamera(w, h, g.Rings(), 50.0, ms);
+    g.SetCameraDirty(false);
+  }
+  sglClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  sglMatrixMode(GL_MODELVIEW);
+  sglPushMatrix();
+  sglLoadIdentity();
+  sglBegin(GL_QUADS);
+  const auto& colors = g.ColorTable();
+  ForEachGalaxyQuad(g, depth, [&](int state, float x0, float y0, float x1, float y1, float z) {
+    sglColor3f(colors[state].Red, colors[state].Green, colors[state].Blue);
+    sglVertex3f(x0, y0, z);
+    sglVertex3f(x0, y1, z);
+    sglVertex3f(x1, y1, z);
+    sglVertex3f(x1, y0, z);
+  });
+  sglEnd();
+  sglPopMatrix();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: frame_bench frame|percell|empty RINGS FRAMES [--size WxH]\n");
+    return 2;
+  }
+  const char* variant = argv[1];
+  int rings = std::atoi(argv[2]), frames = std::atoi(argv[3]);
+  int w = 1024, h = 768;
+  for (int i = 4; i + 1 < argc; ++i)
+    if (!std::strcmp(argv[i], "--size")) std::sscanf(argv[++i], "%dx%d", &w, &h);
+
+  WNDCLASSA wc{};
+  wc.style = CS_OWNDC;
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "FrameBench";
+  RegisterClassA(&wc);
+  HWND wnd = CreateWindowExA(0, "FrameBench", "frame bench", WS_POPUP | WS_VISIBLE, 0, 0, w, h, nullptr, nullptr,
+                             wc.hInstance, nullptr);
+  HDC dc = GetDC(wnd);
+  if (!sglLoadDriver("opengl32.dll")) return 3;
+  int bpp = -1, depthBits = 16, dbl = 1, acc = 1;
+  int format = sglBestPixelFormat(dc, &bpp, &depthBits, &dbl, &acc);
+  PIXELFORMATDESCRIPTOR pfd{};
+  sglDescribePixelFormat(dc, format, sizeof pfd, &pfd);
+  if (!format || !sglSetPixelFormat(dc, format, &pfd)) return 4;
+  HGLRC rc = sglCreateContext(dc);
+  if (!rc || !sglMakeCurrent(dc, rc)) return 5;
+
+  TGalaxySettings settings;
+  settings.Rings = rings;
+  TGalaxy galaxy(settings);
+  GalaxyGLInit(w, h);
+  galaxy.SetCameraDirty(true);
+  galaxy.SetClearColorDirty(true);
+  for (int i = 0; i < 300; ++i) galaxy.Step();  // a busy galaxy, not a fresh seed
+
+  auto frame = [&](bool timed, double& stepMs) {
+    double t0 = timed ? NowMs() : 0;
+    galaxy.Step();
+    if (timed) stepMs += NowMs() - t0;
+    std::uint32_t ms = GetTickCount();
+    if (!std::strcmp(variant, "empty")) {
+      sglClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    } else if (!std::strcmp(variant, "percell")) {
+      DrawPerCell(galaxy, w, h, 500.0f, ms);
+    } else {
+      GalaxyDrawFrame(galaxy, w, h, 50.0, 500.0f, ms);
+    }
+    galaxy.SetCameraDirty(true);
+    sglSwapBuffers(dc);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  };
+  double ignored = 0, stepMs = 0;
+  for (int i = 0; i < 10; ++i) frame(false, ignored);
+  long lit = 0;
+  double cpu0 = CpuMs(), t0 = NowMs();
+  for (int i = 0; i < frames; ++i) {
+    frame(true, stepMs);
+    for (int c = 0; c < galaxy.CellCount(); ++c) lit += galaxy.Cells()[c] != 0;
+  }
+  double wall = NowMs() - t0, cpu = CpuMs() - cpu0;
+  std::printf("variant=%s n=%d cells=%d frames=%d lit=%ld ms_per_frame=%.3f fps=%.1f cpu_ms_per_frame=%.3f step_ms=%.3f\n",
+              variant, rings, galaxy.CellCount(), frames, lit / frames, wall / frames, 1000.0 * frames / wall,
+              cpu / frames, stepMs / frames);
+  sglMakeCurrent(nullptr, nullptr);
+  sglDeleteContext(rc);
+  ReleaseDC(wnd, dc);
+  DestroyWindow(wnd);
+  return 0;
+}

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Frame cost of the galaxy's picture against the team's render baseline, in
+# one run on one machine: own Xvfb (1024x768), the build's Wine prefix.
+#   tools/frame-bench/run.sh [FRAMES] [N...]      defaults: 200 frames, n = 60 150
+# Prints one line per run and the ratios that matter (figures of one machine
+# are only comparable within one run).
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
+frames=${1:-200}; shift || true
+ns=${*:-"60 150"}
+
+setup_and_build --target frame_bench
+baseline_src="$root/../shared/bench/render-baseline"
+out=$(mktemp -d)
+if [ -f "$baseline_src/bench.cpp" ]; then
+  i686-w64-mingw32-g++ -O2 -std=c++11 -static -static-libgcc -static-libstdc++ \
+    -o "$out/bench.exe" "$baseline_src/bench.cpp" -lgdi32 -luser32
+fi
+trap 'stop_all; rm -rf "$out"' EXIT
+start_xvfb
+wine_env
+cd "$build/tools"
+for n in $ns; do
+  for v in empty frame percell; do wine ./frame_bench.exe "$v" "$n" "$frames" 2>/dev/null | tr -d '\r'; done
+  [ -x "$out/bench.exe" ] && wine "$out/bench.exe" imm "$n" "$frames" 2>/dev/null | tr -d '\r' | grep '^target=' | cut -d' ' -f1-9
+done | tee "$out/results.txt"
+python3 - "$out/results.txt" <<'PY'
+import re, sys
+rows = {}
+for line in open(sys.argv[1]):
+    kv = dict(re.findall(r'(\w+)=([^\s]+)', line))
+    if 'variant' in kv:
+        rows[(kv['variant'], kv['n'])] = 1000.0 / float(kv['fps'])
+for n in sorted({k[1] for k in rows}, key=int):
+    f, e, p, b = (rows.get((v, n)) for v in ('frame', 'empty', 'percell', 'imm'))
+    parts = [f"n={n}: frame {f:.2f} ms"]
+    if e: parts.append(f"{f / e:.1f}x an empty frame")
+    if p: parts.append(f"{f / p:.2f}x colour per cell")
+    if b: parts.append(f"{f / b:.2f}x the baseline's every-cell frame")
+    print(", ".join(parts))
+PY
