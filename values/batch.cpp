@@ -39,6 +39,7 @@ void ScrInstallValues() {
                    &TScrVBoolean::StaticClass(), &TScrVString::StaticClass(), &TScrVColor::StaticClass(),
                    &TScrVFont::StaticClass(), &TScrVStringList::StaticClass(), &TScrVFileList::StaticClass(),
                    &TScrVIntegerRange::StaticClass(), &TScrVDoubleRange::StaticClass()});
+  RegisterClasses({&TScrVScreenMode::StaticClass(), &TScrValueController::StaticClass()});
   SaveValuesToRegistryProc = &ScrSaveValuesToRegistry;
   LoadValuesFromRegistryProc = &ScrLoadValuesFromRegistry;
   ScrInstallSysValues();

@@ -1,5 +1,6 @@
 #include "values/value.h"
 
+#include "values/controller.h"
 #include "values/registry.h"
 #include "values/values.h"
 
@@ -10,11 +11,6 @@ namespace {
 }  // namespace
 
 const char* const kDefaultRegistryPath = "Software\\Vantrel\\<project>\\<name>";
-
-const TMetaClass& TScrValueController::StaticClass() {
-  static const TMetaClass cls = DefineClass<TScrValueController>("TScrValueController", &TComponent::StaticClass());
-  return cls;
-}
 
 const TMetaClass& TScrValue::StaticClass() {
   static const TMetaClass cls = DefineClass<TScrValue>("TScrValue", &TComponent::StaticClass());

@@ -9,18 +9,9 @@
 enum TValueNotification { vnRange, vnName, vnChange, vnLink, vnRemove };
 using TValueNotifications = TSet<TValueNotification>;
 
-class TScrValue;
-
-// What a value needs of a listener. The controller framework builds on this
-// class (linking, events, viewers); a value only calls ValueNotification.
-class TScrValueController : public TComponent {
-  TK_CLASS(TScrValueController)
-  explicit TScrValueController(TComponent* owner) : TComponent(owner) {}
-
-  // Called by each value this controller is attached to, with the kinds of
-  // change gathered since the last delivery.
-  virtual void ValueNotification(TValueNotifications ns) {}
-};
+// The listener side (linking, events, viewers) is values/controller.h; a
+// value only calls a controller's ValueNotification.
+class TScrValueController;
 
 // The base of every setting value.
 //

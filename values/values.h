@@ -2,8 +2,11 @@
 // The setting values: the value model, the typed values and their ranges,
 // and the batch operations over the values of a form.
 #include "framework/valuehooks.h"
+#include "values/controller.h"
 #include "values/lists.h"
+#include "values/pascreate.h"
 #include "values/ranges.h"
+#include "values/screenmode.h"
 #include "values/typed.h"
 #include "values/value.h"
 
