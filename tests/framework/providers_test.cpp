@@ -10,28 +10,6 @@ using namespace testing_support;
 
 namespace {
 
-// The stand-in library, installed beside the test program under `name` while
-// this object lives.
-class InstalledLibrary {
- public:
-  explicit InstalledLibrary(const std::string& name, const std::string& from = "fake_provider.dll")
-      : path_(ProgramDir() + "\\" + name) {
-    CopyFileA((ProgramDir() + "\\" + from).c_str(), path_.c_str(), FALSE);
-  }
-  ~InstalledLibrary() { DeleteFileA(path_.c_str()); }
-  InstalledLibrary(const InstalledLibrary&) = delete;
-  InstalledLibrary& operator=(const InstalledLibrary&) = delete;
-
- private:
-  std::string path_;
-};
-
-std::string Calls() {
-  char buf[4096] = "";
-  GetEnvironmentVariableA("SPIRALIS_CALLS", buf, sizeof buf);
-  return buf;
-}
-
 class Providers : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -69,7 +47,7 @@ TEST_F(Providers, AProviderWithoutTheEntryDoesNotBlockEither) {
 TEST_F(Providers, TheProviderDecidesAndIsReleasedAfterwards) {
   InstalledLibrary provider("PASSWORD.CPL");
   EXPECT_TRUE(DefaultVerifyPasswordDialog(H(0x1234)));
-  EXPECT_EQ(Calls(), "VerifyScreenSavePwd(1234);");
+  EXPECT_EQ(StandInCalls(), "VerifyScreenSavePwd(1234);");
   EXPECT_EQ(GetModuleHandleA("PASSWORD.CPL"), nullptr);
 
   SetEnvironmentVariableA("SPIRALIS_ANSWER", "0");
@@ -89,19 +67,19 @@ TEST_F(Providers, PasswordChangeGoesToTheProviderWithItsOwner) {
     InstalledLibrary provider("MPR.DLL");
     DefaultChangePasswordDialog(H(0xBEEF));
     DefaultChangePasswordDialog(nullptr);
-    EXPECT_EQ(Calls(), "PwdChangePasswordA(SCRSAVE,beef,0,0);PwdChangePasswordA(SCRSAVE,0,0,0);");
+    EXPECT_EQ(StandInCalls(), "PwdChangePasswordA(SCRSAVE,beef,0,0);PwdChangePasswordA(SCRSAVE,0,0,0);");
     EXPECT_EQ(GetModuleHandleA("MPR.DLL"), nullptr);
   }
   // With the system's own provider in its place the call must simply return.
   SetEnvironmentVariableA("SPIRALIS_CALLS", "");
   DefaultChangePasswordDialog(nullptr);
-  EXPECT_EQ(Calls(), "");
+  EXPECT_EQ(StandInCalls(), "");
 }
 
 TEST_F(Providers, CornerServicesAbsentArePassedOverSilently) {
   EXPECT_FALSE(CheckForHots());
   NotifyHots();
-  EXPECT_EQ(Calls(), "");
+  EXPECT_EQ(StandInCalls(), "");
   EXPECT_EQ(ReadFile(log), "");
 }
 
@@ -112,7 +90,7 @@ TEST_F(Providers, EitherRunningCornerServiceCounts) {
     SetEnvironmentVariableA("SPIRALIS_ANSWER", "0");
     EXPECT_FALSE(CheckForHots());
     NotifyHots();
-    EXPECT_EQ(Calls(), "System_Agent_Detect;System_Agent_Detect;Screen_Saver_Changed;");
+    EXPECT_EQ(StandInCalls(), "System_Agent_Detect;System_Agent_Detect;Screen_Saver_Changed;");
   }
   SetEnvironmentVariableA("SPIRALIS_CALLS", "");
   InstalledLibrary agent("Sage.DLL");
@@ -121,7 +99,7 @@ TEST_F(Providers, EitherRunningCornerServiceCounts) {
   EXPECT_TRUE(CheckForHots());
   NotifyHots();
   // Both are asked, the system agent first, and both are told.
-  EXPECT_EQ(Calls(), "System_Agent_Detect;System_Agent_Detect;Screen_Saver_Changed;Screen_Saver_Changed;");
+  EXPECT_EQ(StandInCalls(), "System_Agent_Detect;System_Agent_Detect;Screen_Saver_Changed;Screen_Saver_Changed;");
   EXPECT_EQ(GetModuleHandleA("Sage.DLL"), nullptr);
   EXPECT_EQ(GetModuleHandleA("Cornsvc.dll"), nullptr);
 }

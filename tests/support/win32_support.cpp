@@ -134,6 +134,19 @@ void ForeignProgram::Close() {
   }
 }
 
+InstalledLibrary::InstalledLibrary(const std::string& name, const std::string& from)
+    : path_(ProgramDir() + "\\" + name) {
+  CopyFileA((ProgramDir() + "\\" + from).c_str(), path_.c_str(), FALSE);
+}
+
+InstalledLibrary::~InstalledLibrary() { DeleteFileA(path_.c_str()); }
+
+std::string StandInCalls() {
+  char buf[4096] = "";
+  GetEnvironmentVariableA("SPIRALIS_CALLS", buf, sizeof buf);
+  return buf;
+}
+
 MessageBoxRecorder::MessageBoxRecorder(int answer) {
   previous_ = SetMessageBoxHook([this, answer](HWND, const std::string& text, const std::string& caption,
                                                UINT flags) {

@@ -76,6 +76,22 @@ class ForeignProgram {
   HWND window_ = nullptr;
 };
 
+// The stand-in for the optional outside libraries (tests/helpers/fake_provider)
+// installed beside the test program under `name` while this object lives.
+class InstalledLibrary {
+ public:
+  explicit InstalledLibrary(const std::string& name, const std::string& from = "fake_provider.dll");
+  ~InstalledLibrary();
+  InstalledLibrary(const InstalledLibrary&) = delete;
+  InstalledLibrary& operator=(const InstalledLibrary&) = delete;
+
+ private:
+  std::string path_;
+};
+
+// What the stand-in library was asked, as it recorded in SPIRALIS_CALLS.
+std::string StandInCalls();
+
 // Answers every message box while it lives, and remembers what they said.
 class MessageBoxRecorder {
  public:

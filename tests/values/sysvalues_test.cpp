@@ -95,26 +95,6 @@ class SharedKeys : public ::testing::Test {
   Entries saver_, desktop_, desktopNow_;
 };
 
-// The stand-in outside library under `name` beside the test program.
-class InstalledLibrary {
- public:
-  explicit InstalledLibrary(const std::string& name) : path_(ProgramDir() + "\\" + name) {
-    CopyFileA((ProgramDir() + "\\fake_provider.dll").c_str(), path_.c_str(), FALSE);
-  }
-  ~InstalledLibrary() { DeleteFileA(path_.c_str()); }
-  InstalledLibrary(const InstalledLibrary&) = delete;
-  InstalledLibrary& operator=(const InstalledLibrary&) = delete;
-
- private:
-  std::string path_;
-};
-
-std::string Calls() {
-  char buf[4096] = "";
-  GetEnvironmentVariableA("SPIRALIS_CALLS", buf, sizeof buf);
-  return buf;
-}
-
 const Entries kInitialised = {
     {"Password Delay", {REG_DWORD, Dword(30)}},       {"Password Delay Index", {REG_DWORD, Dword(0)}},
     {"Mouse Threshold", {REG_DWORD, Dword(100)}},     {"Mouse Threshold Index", {REG_DWORD, Dword(1)}},
@@ -322,12 +302,12 @@ TEST_F(SharedKeys, CornerStringIsCleanedEditedByCornerAndSavedWithANotice) {
 
   corners->SaveToRegistry();  // no corner service: nothing to tell
   EXPECT_EQ(std::make_pair(DWORD(REG_EXPAND_SZ), Sz("---N")), SaverEntry("Mouse Corners"));
-  EXPECT_EQ("", Calls());
+  EXPECT_EQ("", StandInCalls());
   {
     InstalledLibrary service("Cornsvc.dll");
     corners->SetCorner(ccTopLeft, cmImmediate);
     corners->SaveToRegistry();
-    EXPECT_EQ("Screen_Saver_Changed;", Calls());
+    EXPECT_EQ("Screen_Saver_Changed;", StandInCalls());
   }
   EXPECT_EQ(Sz("Y--N"), SaverEntry("Mouse Corners").second);
   // Text set past the cleaning setter is stored clean all the same.
