@@ -106,6 +106,10 @@ void TScrBase::CreateParams(TCreateParams& p) {
     p.Style = (p.Style & FStyleAnd) | FStyleOr;
     p.ExStyle = (p.ExStyle & FExStyleAnd) | FExStyleOr;
   }
+  // A form asked to be a pop-up over its parent window is owned by it, not
+  // inside it: with both bits some systems treat it as a child that can
+  // never be activated.
+  if ((p.Style & WS_POPUP) && (p.Style & WS_CHILD)) p.Style &= ~WS_CHILD;
 }
 
 void TScrBase::WndProc(TMessage& m) {

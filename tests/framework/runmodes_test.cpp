@@ -1,0 +1,475 @@
+// Whole run modes of a saver built on the framework (runmodes_host.exe),
+// driven the way a user meets them: real mouse and key input, other windows
+// taking the activation, the password provider answering.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "tests/support/win32_support.h"
+
+using namespace testing_support;
+
+namespace {
+
+const char* const kScreenSaverKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
+const char* const kDesktopKey = "Control Panel\\Desktop";
+const char* const kProbeKey = "Software\\Vantrel\\SpiralisTest";
+
+void SetNumber(const char* keyPath, const char* entry, DWORD value) {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr)) return;
+  RegSetValueExA(key, entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  RegCloseKey(key);
+}
+
+bool GetNumber(const char* keyPath, const char* entry, DWORD& value) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key)) return false;
+  DWORD size = sizeof value, type = 0;
+  LONG r = RegQueryValueExA(key, entry, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+  RegCloseKey(key);
+  return r == ERROR_SUCCESS && type == REG_DWORD;
+}
+
+void MoveTo(int x, int y) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof in);
+}
+
+void Click(DWORD down, DWORD up) {
+  INPUT in[2]{};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = down;
+  in[1].mi.dwFlags = up;
+  SendInput(2, in, sizeof in[0]);
+}
+
+void Key(WORD vk) {
+  INPUT in[2]{};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = vk;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof in[0]);
+}
+
+// The window of that class once it is visible; null after 5 s.
+HWND ShownWindow(const char* cls) {
+  HWND found = nullptr;
+  PumpUntil([&] { return (found = FindWindowA(cls, nullptr)) && IsWindowVisible(found); }, 5000);
+  return found;
+}
+
+int Count(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// One run of the test saver in its own process, in a folder of its own,
+// with its trace in a file and its message boxes answered into another. The process never outlives
+// the object.
+class SaverRun {
+ public:
+  SaverRun(const std::string& args, std::map<std::string, std::string> env = {}) {
+    env.emplace("SPIRALIS_TRACE", trace_);
+    env.emplace("SPIRALIS_MSGBOX", boxes_);
+    for (auto& [name, value] : env) SetEnvironmentVariableA(name.c_str(), value.c_str());
+    std::string exe = ProgramDir() + "\\runmodes_host.exe";
+    std::string line = "\"" + exe + "\" " + args;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, dir_.path().c_str(), &si, &pi)) {
+      CloseHandle(pi.hThread);
+      process_ = pi.hProcess;
+    }
+    for (auto& [name, value] : env) SetEnvironmentVariableA(name.c_str(), nullptr);
+  }
+  ~SaverRun() {
+    if (process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(process_, 99);
+      WaitForSingleObject(process_, 5000);
+    }
+    if (process_) CloseHandle(process_);
+  }
+  SaverRun(const SaverRun&) = delete;
+  SaverRun& operator=(const SaverRun&) = delete;
+
+  bool started() const { return process_ != nullptr; }
+  std::string trace() const { return FileExists(trace_) ? ReadFile(trace_) : ""; }
+  std::string boxes() const { return FileExists(boxes_) ? ReadFile(boxes_) : ""; }
+  bool Traced(const std::string& what, DWORD ms = 10000) const {
+    return PumpUntil([&] { return trace().find(what) != std::string::npos; }, ms);
+  }
+  bool Ended(DWORD ms = 15000) const {
+    return PumpUntil([&] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, ms);
+  }
+  bool Running() const { return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+  // The saver's full-screen window once it shows.
+  HWND SaverWindow(DWORD ms = 10000) const {
+    HWND found = nullptr;
+    PumpUntil([&] { return (found = FindWindowA("TTestSaverForm", nullptr)) && IsWindowVisible(found); }, ms);
+    return found;
+  }
+
+ private:
+  TempDir dir_;
+  std::string trace_ = dir_ / "trace.log";
+  std::string boxes_ = dir_ / "boxes.txt";
+  HANDLE process_ = nullptr;
+};
+
+// The shared screen-saver settings for one test, put back afterwards.
+class RunModes : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetNumber(kScreenSaverKey, "Mouse Threshold", 50);
+    SetNumber(kScreenSaverKey, "Active Config", 0);
+    SetNumber(kScreenSaverKey, "Password Delay", 15);
+    SetNumber(kDesktopKey, "ScreenSaveUsePassword", 0);
+    SetCursorPos(500, 400);
+    PumpMessages(50);
+  }
+  void TearDown() override {
+    SetNumber(kScreenSaverKey, "Active Config", 0);
+    SetNumber(kDesktopKey, "ScreenSaveUsePassword", 0);
+  }
+};
+
+}  // namespace
+
+TEST_F(RunModes, MouseMovesWithinTheThresholdNeverCloseAMoveBeyondItDoes) {
+  SaverRun run("/s");
+  ASSERT_TRUE(run.started());
+  ASSERT_NE(run.SaverWindow(), nullptr) << run.trace();
+  PumpMessages(300);
+  // However many small moves: the origin stays where the saver started.
+  for (int x : {505, 520, 540, 520, 500, 480, 465}) {
+    MoveTo(x, 400);
+    PumpMessages(60);
+  }
+  PumpMessages(300);
+  EXPECT_TRUE(run.Running()) << run.trace();
+  std::string t = run.trace();
+  EXPECT_EQ(Count(t, "Mouse movement, but we guzzled it because of that recent mode-change. 0 left."), 1) << t;
+  EXPECT_GE(Count(t, "Mouse movement, but it wasn't enough to be a problem."), 5) << t;
+  EXPECT_EQ(t.find("Full mouse move: closing..."), std::string::npos);
+
+  MoveTo(560, 400);  // 60 pixels from the origin
+  ASSERT_TRUE(run.Ended()) << run.trace();
+  t = run.trace();
+  for (const char* step : {"Full mouse move: closing...", "saClose... posting message", "got the saClose at last...",
+                           "Close-query doesn't require password: so, it's fine.",
+                           "ScrForm::Close - telling ScrControl to terminate",
+                           "ScrControl::PerformFull... saver form has done a terminate", "~TScrForm destructor"})
+    EXPECT_NE(t.find(step), std::string::npos) << step << "\n" << t;
+}
+
+TEST_F(RunModes, AfterADisplayChangeMovesAreIgnoredThenFourAreSwallowed) {
+  SetNumber(kScreenSaverKey, "Mouse Threshold", 0);
+  SaverRun run("/s");
+  HWND saver = run.SaverWindow();
+  ASSERT_NE(saver, nullptr) << run.trace();
+  PumpMessages(300);
+  SendMessageA(saver, WM_DISPLAYCHANGE, 16, MAKELPARAM(1024, 768));
+  const DWORD changed = GetTickCount();
+  for (int i = 0; i < 4 && GetTickCount() - changed < 2000; ++i) {
+    MoveTo(600 + 40 * i, 300);
+    PumpMessages(100);
+  }
+  EXPECT_TRUE(run.Running()) << run.trace();
+  PumpUntil([&] { return GetTickCount() - changed > 3300; }, 5000);
+  for (int i = 0; i < 4; ++i) {
+    MoveTo(300 + 40 * i, 200);
+    ASSERT_TRUE(run.Traced("recent mode-change. " + std::to_string(3 - i) + " left.", 3000)) << run.trace();
+  }
+  EXPECT_TRUE(run.Running());
+  MoveTo(100, 100);  // any move at all now: the threshold is 0
+  EXPECT_TRUE(run.Ended()) << run.trace();
+  EXPECT_NE(run.trace().find("Full mouse move: closing..."), std::string::npos);
+}
+
+TEST_F(RunModes, ClicksAndKeysCloseWhenThereIsNoActiveConfiguration) {
+  struct Case {
+    std::function<void()> input;
+    const char* trace;
+  };
+  const Case cases[] = {
+      {[] { Click(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP); }, "Full mouse down: closing..."},
+      {[] { Click(MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP); }, "Full mouse down: closing..."},
+      {[] { Click(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }, "Full right mouse: closing..."},
+      {[] { Key('A'); }, "Full key down: closing..."},
+      {[] { Key(VK_SHIFT); }, "Full key down: closing..."},
+  };
+  for (const Case& c : cases) {
+    SaverRun run("/s");
+    ASSERT_NE(run.SaverWindow(), nullptr) << run.trace();
+    PumpMessages(200);
+    c.input();
+    EXPECT_TRUE(run.Ended()) << c.trace << "\n" << run.trace();
+    EXPECT_NE(run.trace().find(c.trace), std::string::npos) << c.trace << "\n" << run.trace();
+  }
+}
+
+TEST_F(RunModes, ActiveConfigurationOpensOverTheSaverCancelReloadsOkSaves) {
+  SetNumber(kScreenSaverKey, "Active Config", 1);
+  SetNumber(kProbeKey, "Probe", 11);
+  {
+    // Right click: the dialog opens in the middle of the screen; the value
+    // it changed live is put back from the registry on Cancel.
+    SaverRun run("/s", {{"SPIRALIS_LIVE", "42"}});
+    ASSERT_NE(run.SaverWindow(), nullptr) << run.trace();
+    PumpMessages(200);
+    Click(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+    ASSERT_TRUE(run.Traced("Test: dialog smCActive")) << run.trace();
+    POINT p;
+    GetCursorPos(&p);
+    EXPECT_EQ(p.x, GetSystemMetrics(SM_CXSCREEN) / 2);
+    EXPECT_EQ(p.y, GetSystemMetrics(SM_CYSCREEN) / 2);
+    HWND dialog = ShownWindow("TTestConfigDialog");
+    ASSERT_NE(dialog, nullptr);
+    RECT r;
+    GetWindowRect(dialog, &r);
+    EXPECT_LE(std::abs((r.left + r.right) / 2 - p.x), 2);
+    EXPECT_LE(std::abs((r.top + r.bottom) / 2 - p.y), 2);
+    PumpMessages(300);
+    Key(VK_ESCAPE);
+    ASSERT_TRUE(run.Traced("Test: Probe 11")) << run.trace();
+    EXPECT_TRUE(run.Running());
+    DWORD stored = 0;
+    EXPECT_TRUE(GetNumber(kProbeKey, "Probe", stored));
+    EXPECT_EQ(stored, 11u);
+    // Back in the saver: the origin is where the cursor is now, any key closes.
+    PumpMessages(300);
+    Key('Q');
+    EXPECT_TRUE(run.Ended()) << run.trace();
+  }
+  {
+    // Shift: the dialog opens near the bottom-right corner; OK saves.
+    SaverRun run("/s", {{"SPIRALIS_LIVE", "42"}});
+    ASSERT_NE(run.SaverWindow(), nullptr) << run.trace();
+    PumpMessages(200);
+    Key(VK_SHIFT);
+    ASSERT_TRUE(run.Traced("Test: dialog smCActive")) << run.trace();
+    EXPECT_NE(run.trace().find("Full control key down: active config..."), std::string::npos);
+    HWND dialog = ShownWindow("TTestConfigDialog");
+    ASSERT_NE(dialog, nullptr);
+    RECT r;
+    GetWindowRect(dialog, &r);
+    EXPECT_EQ(r.right, GetSystemMetrics(SM_CXFULLSCREEN) - 16) << "clamped onto the screen";
+    PostMessageA(dialog, WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(run.Traced("Test: Probe 42")) << run.trace();
+    DWORD stored = 0;
+    EXPECT_TRUE(GetNumber(kProbeKey, "Probe", stored));
+    EXPECT_EQ(stored, 42u);
+    PumpMessages(200);
+    Click(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(run.Ended()) << run.trace();
+  }
+}
+
+TEST_F(RunModes, CloseMessagesAndLostActivation) {
+  {
+    SaverRun run("/s");
+    HWND saver = run.SaverWindow();
+    ASSERT_NE(saver, nullptr);
+    PostMessageA(saver, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(run.Traced("WM_CLOSE: but we're ignoring it, since it wasn't legit")) << run.trace();
+    PumpMessages(300);
+    EXPECT_TRUE(run.Running());
+    PostMessageA(saver, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(run.Ended()) << run.trace();
+    EXPECT_NE(run.trace().find("SC_CLOSE: saClosing it"), std::string::npos);
+    EXPECT_NE(run.trace().find("Close-query doesn't require password"), std::string::npos);
+  }
+  {
+    SaverRun run("/s");
+    ASSERT_NE(run.SaverWindow(), nullptr);
+    PumpMessages(300);
+    TestWindow other;
+    ShowWindow(other.handle(), SW_SHOW);
+    SetForegroundWindow(other.handle());
+    EXPECT_TRUE(run.Ended()) << run.trace();
+    EXPECT_NE(run.trace().find("Full activation message: closing..."), std::string::npos);
+  }
+  {
+    // Compact: a quarter-screen window that another window may cover.
+    SaverRun run("/s", {{"SPIRALIS_DEBUGLEVEL", "0"}});
+    HWND saver = run.SaverWindow();
+    ASSERT_NE(saver, nullptr);
+    RECT r;
+    GetWindowRect(saver, &r);
+    EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSCREEN) / 4);
+    EXPECT_EQ(r.bottom - r.top, GetSystemMetrics(SM_CYSCREEN) / 4);
+    PumpMessages(300);
+    TestWindow other;
+    ShowWindow(other.handle(), SW_SHOW);
+    SetForegroundWindow(other.handle());
+    PumpMessages(800);
+    EXPECT_TRUE(run.Running()) << run.trace();
+    PostMessageA(saver, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(run.Ended()) << run.trace();
+  }
+}
+
+TEST_F(RunModes, AnActionDecidedInANestedDispatchIsPostedOnceFromOutside) {
+  SaverRun run("/s");
+  HWND saver = run.SaverWindow();
+  ASSERT_NE(saver, nullptr);
+  PumpMessages(200);
+  SendMessageA(saver, RegisterWindowMessageA("Spiralis_test_nested"), 0, 0);
+  EXPECT_TRUE(run.Ended()) << run.trace();
+  const std::string t = run.trace();
+  const std::size_t ends = t.find("Test: nested input ends");
+  const std::size_t posted = t.find("saClose... posting message");
+  ASSERT_NE(ends, std::string::npos) << t;
+  EXPECT_GT(posted, ends) << t;
+  // Until it arrives; the saver's window losing the activation as it goes
+  // decides more closes, and that is fine.
+  const std::string untilArrival = t.substr(0, t.find("got the saClose at last..."));
+  EXPECT_EQ(Count(untilArrival, "saClose... posting message"), 1) << t;
+  EXPECT_EQ(Count(t, "got the saClose at last..."), 1) << t;
+}
+
+TEST_F(RunModes, RegularConfigurationWithAndWithoutADialog) {
+  {
+    SaverRun run("/c", {{"SPIRALIS_SET", "FormConfig="}});
+    EXPECT_TRUE(run.Ended()) << run.trace();
+    EXPECT_NE(run.boxes().find("This screen saver has no settings to configure"), std::string::npos) << run.boxes();
+    EXPECT_NE(run.boxes().find("Screen saver"), std::string::npos) << run.boxes();
+  }
+  {
+    SetNumber(kProbeKey, "Probe", 5);
+    SaverRun run("/c", {{"SPIRALIS_LIVE", "63"}});
+    ASSERT_TRUE(run.Traced("Test: dialog smCRegular")) << run.trace();
+    HWND dialog = ShownWindow("TTestConfigDialog");
+    ASSERT_NE(dialog, nullptr);
+    // Its system menu's About item: without an About class, the built-in box,
+    // centred on the dialog.
+    PostMessageA(dialog, WM_SYSCOMMAND, 3500, 0);
+    HWND about = nullptr;
+    PumpUntil([&] { return (about = FindWindowA("#32770", "About Vantrel")) && IsWindowVisible(about); }, 5000);
+    ASSERT_NE(about, nullptr) << run.trace();
+    RECT a, d;
+    GetWindowRect(about, &a);
+    GetWindowRect(dialog, &d);
+    EXPECT_LE(std::abs((a.left + a.right) / 2 - (d.left + d.right) / 2), 1);
+    EXPECT_LE(std::abs((a.top + a.bottom) / 2 - (d.top + d.bottom) / 2), 1);
+    char line[64] = "";
+    GetDlgItemTextA(about, 18, line, sizeof line);
+    EXPECT_STREQ(line, "www.vantrel.org/saverlib");
+    GetDlgItemTextA(about, IDOK, line, sizeof line);
+    EXPECT_STREQ(line, "OK");
+    PostMessageA(about, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(about); }, 5000));
+    EXPECT_NE(run.trace().find("About system menu click: executing about dialog..."), std::string::npos);
+    EXPECT_NE(run.trace().find("Perform About Dialog"), std::string::npos);
+    PostMessageA(dialog, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(run.Ended()) << run.trace();
+    DWORD stored = 0;
+    EXPECT_TRUE(GetNumber(kProbeKey, "Probe", stored));
+    EXPECT_EQ(stored, 63u);
+    EXPECT_NE(run.trace().find("Perform Config (regular)"), std::string::npos);
+  }
+}
+
+TEST_F(RunModes, EveryFailureEndsTheRunWithItsTrace) {
+  struct Case {
+    const char* args;
+    std::map<std::string, std::string> env;
+    const char* trace;
+  };
+  const Case cases[] = {
+      {"/s", {{"SPIRALIS_SET", "FormFullScreen="}}, "No full form found. FormFullScreen=''"},
+      {"/s", {{"SPIRALIS_SET", "FormFullScreen=TNoSuchForm"}}, "No full form found. FormFullScreen='TNoSuchForm'"},
+      {"/s", {{"SPIRALIS_SET", "FormFullScreen=TPlainForm"}}, "Saver class doesn't descend from TScrForm"},
+      {"/s",
+       {{"SPIRALIS_SET", "FormFullScreen=TBrokenSaverForm"}},
+       "No saver form found. Did you include ScrSysDefs in the main project? FormFullScreen='TBrokenSaverForm'"},
+      {"/c", {{"SPIRALIS_SET", "FormConfig=TTestSaverForm"}}, "Config class doesn't descend from TScrDialog"},
+      {"/a", {{"SPIRALIS_SET", "FormPwordChange=TPlainForm"}}, "Change-password class doesn't descend from TScrDialog"},
+      {"/x", {}, "Command line gave odd result"},
+      {"/s", {{"SPIRALIS_MAINFORM", "TTwoControlsForm"}}, "You can only have one ScrControl object!"},
+  };
+  for (const Case& c : cases) {
+    auto env = c.env;
+    env.emplace("SPIRALIS_DEBUGLEVEL", "3");  // no trace window to hold the process
+    SaverRun run(c.args, env);
+    ASSERT_TRUE(run.started());
+    EXPECT_TRUE(run.Ended()) << c.trace << "\n" << run.trace();
+    EXPECT_NE(run.trace().find(c.trace), std::string::npos) << c.trace << "\n" << run.trace();
+    EXPECT_EQ(run.boxes(), "") << c.trace;
+  }
+}
+
+// The password is a matter of the other platform: these run the saver as
+// that platform, with the stand-in provider beside it.
+class Passwords : public RunModes {
+ protected:
+  void SetUp() override {
+    RunModes::SetUp();
+    HKEY k;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kAppDefaults, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
+    RegSetValueExA(k, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win98"), 6);
+    RegCloseKey(k);
+    CopyFileA((ProgramDir() + "\\fake_provider.dll").c_str(), provider_.c_str(), FALSE);
+    SetNumber(kDesktopKey, "ScreenSaveUsePassword", 1);
+  }
+  void TearDown() override {
+    RegDeleteKeyA(HKEY_CURRENT_USER, kAppDefaults);
+    DeleteFileA(provider_.c_str());
+    RunModes::TearDown();
+  }
+  static constexpr const char* kAppDefaults = "Software\\Wine\\AppDefaults\\runmodes_host.exe";
+  std::string provider_ = ProgramDir() + "\\PASSWORD.CPL";
+};
+
+TEST_F(Passwords, WithinTheDelayClosingNeedsNoPassword) {
+  SaverRun run("/s", {{"SPIRALIS_ANSWER", "0"}});
+  ASSERT_NE(run.SaverWindow(), nullptr) << run.trace();
+  PumpMessages(200);
+  Key('A');
+  EXPECT_TRUE(run.Ended()) << run.trace();
+  EXPECT_NE(run.trace().find("Nope, we're within the delay."), std::string::npos) << run.trace();
+  EXPECT_EQ(run.trace().find("about to call VerifyScreenSavePwd"), std::string::npos);
+}
+
+TEST_F(Passwords, ARefusedPasswordKeepsTheSaverRunning) {
+  SetNumber(kScreenSaverKey, "Password Delay", 0);
+  SaverRun run("/s", {{"SPIRALIS_ANSWER", "0"}});
+  ASSERT_NE(run.SaverWindow(), nullptr) << run.trace();
+  PumpMessages(200);
+  Key('A');
+  ASSERT_TRUE(run.Traced("Close-query checked passwords and it wasn't okay. So, cancel.")) << run.trace();
+  PumpMessages(300);
+  EXPECT_TRUE(run.Running());
+  // The next qualifying input asks again; without a password in use it closes.
+  SetNumber(kDesktopKey, "ScreenSaveUsePassword", 0);
+  Key('B');
+  EXPECT_TRUE(run.Ended()) << run.trace();
+  EXPECT_NE(run.trace().find("NeedPassword: no, registry says we don't"), std::string::npos) << run.trace();
+}
+
+TEST_F(Passwords, AnAcceptedPasswordCloses) {
+  SetNumber(kScreenSaverKey, "Password Delay", 0);
+  SaverRun run("/s", {{"SPIRALIS_ANSWER", "1"}});
+  ASSERT_NE(run.SaverWindow(), nullptr) << run.trace();
+  PumpMessages(200);
+  Click(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  EXPECT_TRUE(run.Ended()) << run.trace();
+  const std::string t = run.trace();
+  EXPECT_NE(t.find("NeedPassword: yes registry says we do."), std::string::npos) << t;
+  EXPECT_NE(t.find("DefaultVerifyPasswordDialog: verifypwd returned TRUE!"), std::string::npos) << t;
+  EXPECT_NE(t.find("Close-query checked password and it was okay."), std::string::npos) << t;
+}
+
+TEST_F(RunModes, AnErrorEscapingTheEntryPointIsShownAndTheProgramEnds) {
+  SaverRun run("/s", {{"SPIRALIS_MAINFORM", "TNoSuchModule"}});
+  EXPECT_TRUE(run.Ended()) << run.boxes();
+  EXPECT_NE(run.boxes().find("Cannot create a form of class (none)"), std::string::npos) << run.boxes();
+}
