@@ -1,12 +1,11 @@
-// Spiralis.scr: the program's entry point.
+// Spiralis.scr: the program's entry point. The main module's control
+// component reads the command line and runs the mode from the message loop.
 #include <windows.h>
 
-#include "framework/cmdline.h"
-#include "framework/trace.h"
+#include "framework/scrmain.h"
+#include "saver/mainform.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  ParseCommandLine(&gScrMode, &gScrHWnd);
-  ScrDebugMsg("Spiralis: run mode " + ScrModeName(gScrMode));
-  ScrDebugTerminate();
-  return 0;
+  RegisterSaverClasses();
+  return ScrRunApplication(MainForm);
 }

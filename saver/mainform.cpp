@@ -1,0 +1,59 @@
+#include "saver/mainform.h"
+
+#include <windows.h>
+
+#include "values/values.h"
+
+TMainForm* MainForm = nullptr;
+
+const TMetaClass& TMainForm::StaticClass() {
+  static const TMetaClass cls =
+      DefineClass<TMainForm>("TMainForm", &TDataModule::StaticClass(), [](TClassBuilder<TMainForm>& b) {
+        b.Field("ScrControl", &TMainForm::ScrControl);
+        b.Field("DriverPath", &TMainForm::DriverPath);
+        b.Field("Driver", &TMainForm::Driver);
+        b.Field("Corners", &TMainForm::Corners);
+        b.Field("PasswordDelay", &TMainForm::PasswordDelay);
+        b.Field("Mute", &TMainForm::Mute);
+        b.Field("DisableActiveConfig", &TMainForm::DisableActiveConfig);
+        b.Field("MouseThreshold", &TMainForm::MouseThreshold);
+        b.Field("nRings", &TMainForm::nRings);
+        b.Field("Velocity", &TMainForm::Velocity);
+        b.Field("Probability", &TMainForm::Probability);
+        b.Field("Trails", &TMainForm::Trails);
+        b.Field("Explosion", &TMainForm::Explosion);
+        b.Field("Exhausted", &TMainForm::Exhausted);
+        b.Field("Background", &TMainForm::Background);
+        b.Field("Replenished", &TMainForm::Replenished);
+        b.Field("ReStart", &TMainForm::ReStart);
+        b.Field("Density", &TMainForm::Density);
+        b.Field("DarkMatter", &TMainForm::DarkMatter);
+        b.Field("Depth", &TMainForm::Depth);
+        b.Field("Speed", &TMainForm::Speed);
+        b.Field("Eye", &TMainForm::Eye);
+        b.Field("Told3dfx", &TMainForm::Told3dfx);
+        b.Field("ToldActive", &TMainForm::ToldActive);
+        b.Field("Mode", &TMainForm::Mode);
+      });
+  return cls;
+}
+
+TMainForm::TMainForm(TComponent* owner) : TDataModule(owner) {}
+
+void TMainForm::AfterConstruction() {
+  TDataModule::AfterConstruction();
+  // A file of this name in the current folder switches on the full trace.
+  DWORD log = GetFileAttributesA("spiralis.log");
+  if (ScrControl && log != INVALID_FILE_ATTRIBUTES && !(log & FILE_ATTRIBUTE_DIRECTORY)) {
+    MessageBeep(0);
+    ScrControl->SetDebugLevel(dlFull);
+    ScrControl->SetDebugLogLevel(tlAll);
+    ScrControl->SetDebugLog("spiralis.log");
+  }
+}
+
+void RegisterSaverClasses() {
+  ScrRegisterFrameworkClasses();
+  ScrInstallValues();
+  RegisterClass(&TMainForm::StaticClass());
+}

@@ -1,0 +1,48 @@
+#pragma once
+// The saver's invisible main module: the control component that runs the
+// mode, and every setting of the saver. Everything else reads and writes
+// settings through `MainForm`, never through the registry.
+#include "framework/scrcontrol.h"
+#include "toolkit/datamodule.h"
+#include "values/screenmode.h"
+#include "values/sysvalues.h"
+#include "values/typed.h"
+
+class TMainForm : public TDataModule {
+  TK_CLASS(TMainForm)
+  explicit TMainForm(TComponent* owner);
+  void AfterConstruction() override;
+
+  // Bound by name when the module's resource is read.
+  TScrControl* ScrControl = nullptr;
+  TScrVString* DriverPath = nullptr;
+  TScrVString* Driver = nullptr;
+  TScrVSysCorners* Corners = nullptr;
+  TScrVSysPasswordDelay* PasswordDelay = nullptr;
+  TScrVSysMute* Mute = nullptr;
+  TScrVSysDisableActiveConfig* DisableActiveConfig = nullptr;
+  TScrVSysMouseThreshold* MouseThreshold = nullptr;
+  TScrVInteger* nRings = nullptr;
+  TScrVInteger* Velocity = nullptr;
+  TScrVInteger* Probability = nullptr;
+  TScrVInteger* Trails = nullptr;
+  TScrVColor* Explosion = nullptr;
+  TScrVColor* Exhausted = nullptr;
+  TScrVColor* Background = nullptr;
+  TScrVColor* Replenished = nullptr;
+  TScrVBoolean* ReStart = nullptr;
+  TScrVDouble* Density = nullptr;
+  TScrVIndex* DarkMatter = nullptr;
+  TScrVInteger* Depth = nullptr;
+  TScrVIndex* Speed = nullptr;
+  TScrVInteger* Eye = nullptr;
+  TScrVBoolean* Told3dfx = nullptr;
+  TScrVBoolean* ToldActive = nullptr;
+  TScrVScreenMode* Mode = nullptr;
+};
+
+// The one main module, for the whole run.
+extern TMainForm* MainForm;
+
+// Registers the saver's own classes with the class registry.
+void RegisterSaverClasses();
