@@ -80,6 +80,29 @@ class FindHandle {
 
 // --- Details ------------------------------------------------------------------
 
+const TMetaClass& TSglDriverDetails::StaticClass() {
+  static const TMetaClass cls =
+      DefineClass<TSglDriverDetails>("TSglDriverDetails", &TObject::StaticClass());
+  return cls;
+}
+
+TSglDriverDetails::TSglDriverDetails(const TSglDriverDetails& other)
+    : TObject(),
+      fileName(other.fileName),
+      company(other.company),
+      description(other.description),
+      version(other.version),
+      is3dfx(other.is3dfx) {}
+
+TSglDriverDetails& TSglDriverDetails::operator=(const TSglDriverDetails& other) {
+  fileName = other.fileName;
+  company = other.company;
+  description = other.description;
+  version = other.version;
+  is3dfx = other.is3dfx;
+  return *this;
+}
+
 TSglDriverDetails TSglDriverDetails::Read(const std::string& path) {
   TSglDriverDetails details;
   details.fileName = path;

@@ -8,8 +8,16 @@
 #include <string>
 #include <vector>
 
-// What a driver file's version resource says about it.
-struct TSglDriverDetails {
+#include "toolkit/typinfo.h"
+
+// What a driver file's version resource says about it. A plain record: the
+// driver list keeps one per line as the line's object, and copies are copies.
+class TSglDriverDetails : public TObject {
+  TK_CLASS(TSglDriverDetails)
+  TSglDriverDetails() = default;
+  TSglDriverDetails(const TSglDriverDetails& other);
+  TSglDriverDetails& operator=(const TSglDriverDetails& other);
+
   std::string fileName;     // full path of the driver file
   std::string company;      // "CompanyName", or empty
   std::string description;  // "FileDescription" without the company name, or empty

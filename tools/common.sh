@@ -32,6 +32,10 @@ wine_env() {
   # One wineserver for the whole run, with Wine's own services started now,
   # outside any pipe a caller reads: each program then starts fast, and no
   # service holds a test runner's output open.
-  wineserver -p 2>/dev/null || true  # already running (a hand-started one) is fine
+  # A wineserver left running for this prefix (a run by hand on another
+  # display) would keep its desktop there: start afresh on ours.
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  wineserver -p
   WINEDEBUG=-all wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }

@@ -57,7 +57,12 @@ STUB(HGLRC, wgl, CreateContext, (HDC dc)) {
 #ifdef STUB_STALL_MS
   Sleep(STUB_STALL_MS);
 #endif
+#ifdef STUB_NO_CONTEXT
+  SetLastError(ERROR_INVALID_PIXEL_FORMAT);
+  return nullptr;
+#else
   return kContext;
+#endif
 }
 STUB(BOOL, wgl, DeleteContext, (HGLRC rc)) { return rc == kContext; }
 STUB(BOOL, wgl, MakeCurrent, (HDC dc, HGLRC rc)) { return TRUE; }

@@ -1,0 +1,467 @@
+#include "gl/panel_engine.h"
+
+#include <float.h>
+
+#include <algorithm>
+#include <cctype>
+#include <exception>
+
+#include "gl/driver_list.h"
+#include "gl/sgl.h"
+#include "gl/sgl_trace.h"
+
+const char* const kSglSubclassProp = "ScrGLSubclass";
+const char* const kSglOldWndProcProp = "ScrGLOldWndProc";
+
+namespace {
+
+// The context current on this thread, as far as the panels know: several
+// panels (a running saver and the options dialog's preview) share the thread.
+HGLRC gCurrentContext = nullptr;
+
+std::string UpperFilePart(const std::string& path) {
+  const auto slash = path.find_last_of("\\/:");
+  std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::transform(file.begin(), file.end(), file.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return file;
+}
+
+std::string SystemMessage(DWORD code) {
+  char* text = nullptr;
+  const DWORD n = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message = n && text ? std::string(text, n) : std::string();
+  if (text) LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+    message.pop_back();
+  // A code the system has no text for is still worth naming.
+  return message.empty() ? "error " + std::to_string(code) : message;
+}
+
+void MakeCurrent(HDC dc, HGLRC context) {
+  if (gCurrentContext == context) return;
+  if (sglMakeCurrent(dc, context)) gCurrentContext = context;
+}
+
+}  // namespace
+
+SIZE Sgl3dfxSize(int screenHeight) {
+  if (screenHeight < 440) return {512, 384};
+  if (screenHeight < 540) return {640, 480};
+  if (screenHeight < 680) return {800, 600};
+  return {1024, 768};
+}
+
+// --- Display mode -------------------------------------------------------------
+
+bool SglDisplayMode::Change(const SglScreenDimensions& mode) {
+  DEVMODEA dm{};
+  dm.dmSize = sizeof dm;
+  if (mode.width != -1) {
+    dm.dmPelsWidth = mode.width;
+    dm.dmFields |= DM_PELSWIDTH;
+  }
+  if (mode.height != -1) {
+    dm.dmPelsHeight = mode.height;
+    dm.dmFields |= DM_PELSHEIGHT;
+  }
+  if (mode.bpp != -1) {
+    dm.dmBitsPerPel = mode.bpp;
+    dm.dmFields |= DM_BITSPERPEL;
+  }
+  if (ChangeDisplaySettingsA(&dm, CDS_TEST) != DISP_CHANGE_SUCCESSFUL) return false;
+  if (ChangeDisplaySettingsA(&dm, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) return false;
+  changed_ = true;
+  current_ = mode;
+  return true;
+}
+
+void SglDisplayMode::Reset() {
+  if (!changed_) return;
+  ChangeDisplaySettingsA(nullptr, 0);
+  changed_ = false;
+  current_ = SglScreenDimensions();
+}
+
+// --- Mouse confinement ---------------------------------------------------------
+
+void SglMouseConfinement::Confine(POINT origin, int w, int h) {
+  if (confined_ || w <= 0 || h <= 0) return;
+  const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+  if (cx <= 0 || cy <= 0) return;
+  origin_ = origin;
+  w_ = w;
+  h_ = h;
+  POINT p;
+  if (GetCursorPos(&p)) SetCursorPos(p.x * w / cx + origin.x, p.y * h / cy + origin.y);
+  GetClipCursor(&savedClip_);
+  const RECT area{origin.x, origin.y, origin.x + w, origin.y + h};
+  ClipCursor(&area);
+  int mouse[3] = {};
+  if (SystemParametersInfoA(SPI_GETMOUSE, 0, mouse, 0)) {
+    savedAcceleration_ = mouse[2];
+    mouse[2] = mouse[2] * w / cx;
+    SystemParametersInfoA(SPI_SETMOUSE, 0, mouse, 0);
+  }
+  confined_ = true;
+}
+
+void SglMouseConfinement::Release() {
+  if (!confined_) return;
+  int mouse[3] = {};
+  if (SystemParametersInfoA(SPI_GETMOUSE, 0, mouse, 0)) {
+    mouse[2] = savedAcceleration_;
+    SystemParametersInfoA(SPI_SETMOUSE, 0, mouse, 0);
+  }
+  ClipCursor(&savedClip_);
+  const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+  POINT p;
+  if (GetCursorPos(&p)) SetCursorPos((p.x - origin_.x) * cx / w_, (p.y - origin_.y) * cy / h_);
+  confined_ = false;
+}
+
+// --- The engine -------------------------------------------------------------------
+
+SglPanelEngine::SglPanelEngine(SglPanelHost& host) : host_(host) {}
+
+SglPanelEngine::~SglPanelEngine() {
+  InvalidateGLHandle();
+  if (dc_ && IsWindow(dcWindow_)) ReleaseDC(dcWindow_, dc_);
+  dc_ = nullptr;
+  ResetScreenMode();
+  ReleaseDriver();
+}
+
+template <class F>
+void SglPanelEngine::Fire(const char* what, F&& event) {
+  try {
+    event();
+  } catch (const std::exception& e) {
+    SglTraceError(std::string("Exception in ") + what + ": " + e.what());
+  } catch (...) {
+    SglTraceError(std::string("Exception in ") + what);
+  }
+}
+
+void SglPanelEngine::ReleaseDriver() {
+  // Another panel may have replaced the layer's driver meanwhile: that one is
+  // not ours to unload.
+  if (driverHandle_ && sglDriverHandle() == driverHandle_) sglFreeDriver();
+  driverHandle_ = nullptr;
+}
+
+void SglPanelEngine::SetDriver(const std::string& driver) {
+  if (UpperFilePart(driver) == UpperFilePart(driver_)) return;
+  InvalidateGLHandle();
+  ReleaseDriver();
+  driver_ = driver;
+}
+
+void SglPanelEngine::SetPreference(int& field, int value) {
+  if (field == value) return;
+  field = value;
+  InvalidateGLHandle();
+}
+
+void SglPanelEngine::SetScreenDimensions(int width, int height, int bpp) {
+  const SglScreenDimensions wanted{width, height, bpp};
+  if (wanted == screen_) return;
+  screen_ = wanted;
+  InvalidateGLHandle();
+}
+
+bool SglPanelEngine::SetColor(TColor color) {
+  if (color == color_) return false;
+  color_ = color;
+  if (color != clNone && context_) {
+    MakeCurrent(dc_, context_);
+    const COLORREF rgb = ColorToRGB(color);
+    sglClearColor(GetRValue(rgb) / 255.0f, GetGValue(rgb) / 255.0f, GetBValue(rgb) / 255.0f, 0.0f);
+  }
+  return true;
+}
+
+void SglPanelEngine::InvalidateGLHandle() {
+  failed_ = false;
+  presenter_.reset();
+  if (context_) {
+    if (gCurrentContext == context_) {
+      sglMakeCurrent(nullptr, nullptr);
+      gCurrentContext = nullptr;
+    }
+    sglDeleteContext(context_);
+    context_ = nullptr;
+  }
+  ExitMode();
+}
+
+void SglPanelEngine::GLError(const std::string& text) {
+  SglTraceError(text);
+  Fire("OnGLError", [&] { host_.DoGLError(text); });
+}
+
+void SglPanelEngine::GLHandleNeeded() {
+  if (failed_ || context_) return;
+  BuildContext();
+}
+
+void SglPanelEngine::BuildContext() {
+  if (recreateWindow_) {
+    // A window keeps the pixel format it was given: a new format needs a new window.
+    host_.RecreateGLWindow();
+    recreateWindow_ = false;
+    if (dc_ && IsWindow(dcWindow_)) ReleaseDC(dcWindow_, dc_);
+    dc_ = nullptr;
+  }
+  HWND window = host_.GLWindow();
+  if (!window) return;
+  if (!dc_) {
+    dc_ = GetDC(window);
+    dcWindow_ = window;
+  }
+  if (!dc_) return;
+
+  _controlfp(_MCW_EM, _MCW_EM);
+  SetEnvironmentVariableA("FX_GLIDE_NO_SPLASH", "1");
+
+  const TSglDriverDetails details = TSglDriverDetails::Read(driver_);
+  if (details.is3dfx) {
+    if (!resized3dfx_) {
+      savedWidth_ = host_.PanelWidth();
+      savedHeight_ = host_.PanelHeight();
+      const SIZE size = Sgl3dfxSize(screen_.height);
+      host_.ApplySizeFor3dfx(size.cx, size.cy);
+      resized3dfx_ = true;
+      if (size.cx != savedWidth_ || size.cy != savedHeight_) Fire("OnResize", [&] { host_.DoResize(); });
+    }
+  } else if (screen_ != mode_.Current()) {
+    SglTrace("About to change screen mode");
+    if (screen_.Normal())
+      ResetScreenMode();
+    else
+      ChangeScreenMode();
+    SglTrace("Changed screen mode");
+  }
+
+  SglTrace("About to load library");
+  // The layer holds one driver for the process; if another panel replaced
+  // ours, load it again rather than draw through someone else's table.
+  if (driverHandle_ && sglDriverHandle() != driverHandle_) driverHandle_ = nullptr;
+  if (!driverHandle_) driverHandle_ = sglLoadDriver(driver_);
+  if (!driverHandle_) {
+    failed_ = true;
+    GLError("Error loading library " + driver_);
+    return;
+  }
+  SglTrace("Loaded library");
+
+  SglTrace("Choosing pixel format");
+  int bpp = screen_.bpp, depth = depth_, dbl = dbl_, acc = acc_;
+  int format = sglBestPixelFormat(dc_, &bpp, &depth, &dbl, &acc);
+  Fire("OnGLPixelFormat", [&] { host_.DoGLPixelFormat(dc_, format, bpp, depth, dbl, acc); });
+  if (format == 0) {
+    failed_ = true;
+    GLError("ChoosePixelFormat failed");
+    return;
+  }
+
+  SglTrace("Got pixel format; setting it...");
+  PIXELFORMATDESCRIPTOR pfd{};
+  pfd.nSize = sizeof pfd;
+  pfd.nVersion = 1;
+  sglDescribePixelFormat(dc_, format, sizeof pfd, &pfd);
+  if (!sglSetPixelFormat(dc_, format, &pfd)) {
+    failed_ = true;
+    GLError("SetPixelFormat failed");
+    return;
+  }
+  recreateWindow_ = true;
+
+  SglTrace("Set pixel format; creating context...");
+  SetLastError(0);
+  context_ = sglCreateContext(dc_);
+  if (!context_) {
+    const DWORD code = GetLastError();
+    failed_ = true;
+    GLError("Error creating context: " + SystemMessage(code));
+    return;
+  }
+  SglTrace("Created context. Making it current...");
+  gCurrentContext = nullptr;
+  MakeCurrent(dc_, context_);
+  SglTrace("Made it current");
+
+  if (color_ != clNone) {
+    const COLORREF rgb = ColorToRGB(color_);
+    sglClearColor(GetRValue(rgb) / 255.0f, GetGValue(rgb) / 255.0f, GetBValue(rgb) / 255.0f, 0.0f);
+  }
+  savedOrigin_ = ClientOrigin();
+
+  // Hosts such as Wine do not show OpenGL drawn into a child window; there the
+  // frames go to the screen through the top-level window. A 3dfx card shows
+  // its frames on its own output, not in the window.
+  if (SglHostIsWine() && !sglDriverIs3dfx() && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD)) {
+    presenter_ = std::make_unique<SglReadbackPresenter>(window);
+    SglTrace("Host does not show OpenGL in child windows: presenting frames through the top-level window");
+  }
+
+  SglTrace("Entering mode...");
+  EnterMode();
+  SglTrace("Entered mode. Initing...");
+  Fire("OnGLInit", [&] { host_.DoGLInit(); });
+  SglTrace("Done init");
+}
+
+void SglPanelEngine::ChangeScreenMode() {
+  if (!host_.FormWindow()) return;
+  if (!mode_.Change(screen_)) return;
+  host_.SetFormBounds(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}
+
+void SglPanelEngine::ResetScreenMode() { mode_.Reset(); }
+
+BOOL SglPanelEngine::SwapBuffers() {
+  if (!dc_ || !context_) return FALSE;
+  MakeCurrent(dc_, context_);
+  if (presenter_) presenter_->Present();
+  return sglSwapBuffers(dc_);
+}
+
+POINT SglPanelEngine::ClientOrigin() {
+  POINT origin{0, 0};
+  if (HWND window = host_.GLWindow()) ClientToScreen(window, &origin);
+  return origin;
+}
+
+// --- Mode hooking -------------------------------------------------------------------
+
+void SglPanelEngine::EnterMode() {
+  if (hooked_) return;
+  HWND window = host_.FormWindow();
+  if (!window) window = host_.GLWindow();
+  if (!window || GetPropA(window, kSglSubclassProp)) return;
+  SetPropA(window, kSglSubclassProp, this);
+  if (!GetPropA(window, kSglOldWndProcProp)) {
+    const LONG_PTR old =
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SglHookWndProc));
+    SetPropA(window, kSglOldWndProcProp, reinterpret_cast<HANDLE>(old));
+  }
+  hooked_ = window;
+  if (sglDriverIs3dfx()) ClipMouse();
+}
+
+void SglPanelEngine::ExitMode() {
+  mouse_.Release();
+  if (resized3dfx_) {
+    resized3dfx_ = false;
+    host_.RestoreSizeFor3dfx();
+  }
+  if (hooked_ && IsWindow(hooked_) && GetPropA(hooked_, kSglSubclassProp) == this) {
+    const bool installed = GetWindowLongPtrA(hooked_, GWLP_WNDPROC) ==
+                           reinterpret_cast<LONG_PTR>(&SglHookWndProc);
+    if (installed)
+      SetWindowLongPtrA(hooked_, GWLP_WNDPROC,
+                        reinterpret_cast<LONG_PTR>(GetPropA(hooked_, kSglOldWndProcProp)));
+    RemovePropA(hooked_, kSglSubclassProp);
+    if (installed) RemovePropA(hooked_, kSglOldWndProcProp);
+  }
+  hooked_ = nullptr;
+}
+
+void SglPanelEngine::ClipMouse() {
+  // The confinement scales by the size the panel had before it was shrunk
+  // for the card; a panel that was not shrunk has none and is left alone.
+  if (resized3dfx_) mouse_.Confine(ClientOrigin(), savedWidth_, savedHeight_);
+}
+
+void SglPanelEngine::HookMessage(UINT msg, WPARAM wParam) {
+  if (msg == WM_ACTIVATE) {
+    if (sglDriverIs3dfx()) {
+      if (LOWORD(wParam))
+        ClipMouse();
+      else
+        mouse_.Release();
+    }
+  } else if (host_.IsReleaseMessage(msg)) {
+    ResetScreenMode();
+  } else if (msg == WM_SIZE) {
+    CheckIfMoved();
+  }
+}
+
+LRESULT CALLBACK SglHookWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* engine = static_cast<SglPanelEngine*>(GetPropA(window, kSglSubclassProp));
+  const auto old = reinterpret_cast<WNDPROC>(GetPropA(window, kSglOldWndProcProp));
+  if (engine) {
+    try {
+      engine->HookMessage(msg, wParam);
+    } catch (...) {
+      SglTraceError("Exception in the form's window hook");
+    }
+  }
+  if (old && old != &SglHookWndProc) return CallWindowProcA(old, window, msg, wParam, lParam);
+  return DefWindowProcA(window, msg, wParam, lParam);
+}
+
+// --- Window messages -------------------------------------------------------------
+
+void SglPanelEngine::SetViewport() {
+  MakeCurrent(dc_, context_);
+  sglViewport(0, 0, host_.PanelWidth(), host_.PanelHeight());
+}
+
+void SglPanelEngine::CheckIfMoved() {
+  if (!context_) return;
+  const POINT origin = ClientOrigin();
+  if (origin.x == savedOrigin_.x && origin.y == savedOrigin_.y) return;
+  SglTrace("The window has moved!");
+  savedOrigin_ = origin;
+  SetViewport();
+  Fire("OnResize", [&] { host_.DoResize(); });
+}
+
+void SglPanelEngine::WindowDestroyed() {
+  InvalidateGLHandle();
+  if (dc_ && IsWindow(dcWindow_)) ReleaseDC(dcWindow_, dc_);
+  dc_ = nullptr;
+  dcWindow_ = nullptr;
+  ResetScreenMode();
+}
+
+void SglPanelEngine::Paint() {
+  CheckIfMoved();
+  GLHandleNeeded();
+  if (HWND window = host_.GLWindow()) {
+    PAINTSTRUCT ps;
+    BeginPaint(window, &ps);
+    EndPaint(window, &ps);
+  }
+  if (!context_) return;
+  MakeCurrent(dc_, context_);
+  if (color_ != clNone) sglClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  Fire("OnGLPaint", [&] { host_.DoGLPaint(); });
+}
+
+bool SglPanelEngine::WindowMessage(UINT msg, WPARAM /*wParam*/, LPARAM lParam) {
+  switch (msg) {
+    case WM_DESTROY:
+      WindowDestroyed();
+      return false;
+    case WM_SIZE:
+      if (!context_) return true;
+      savedOrigin_ = ClientOrigin();
+      MakeCurrent(dc_, context_);
+      sglViewport(0, 0, LOWORD(lParam), HIWORD(lParam));
+      Fire("OnResize", [&] { host_.DoResize(); });
+      return false;
+    case WM_ERASEBKGND:
+      return true;
+    case WM_PAINT:
+      Paint();
+      return false;
+    default:
+      return false;
+  }
+}
