@@ -1,0 +1,170 @@
+// The saver's main module: its settings as a user's registry leaves them,
+// and the program started with its switches.
+#include "saver/mainform.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/win32_support.h"
+#include "values/registry.h"
+
+using namespace testing_support;
+
+namespace {
+
+// Where this program's settings live (the project is the program's name).
+std::string SettingsKey() { return "Software\\Vantrel\\" + scrreg::ApplicationTitle(); }
+
+void Store(const char* name, DWORD number) {
+  HKEY key;
+  RegCreateKeyExA(HKEY_CURRENT_USER, SettingsKey().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+  RegCloseKey(key);
+}
+
+void Store(const char* name, const char* text) {
+  HKEY key;
+  RegCreateKeyExA(HKEY_CURRENT_USER, SettingsKey().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), static_cast<DWORD>(strlen(text) + 1));
+  RegCloseKey(key);
+}
+
+class MainModule : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterSaverClasses();
+    RegDeleteKeyA(HKEY_CURRENT_USER, SettingsKey().c_str());
+  }
+  void TearDown() override {
+    // Goes before any message is dispatched, so its control never runs a mode here.
+    if (module) module->Free();
+    MainForm = nullptr;
+    RegDeleteKeyA(HKEY_CURRENT_USER, SettingsKey().c_str());
+  }
+  TMainForm* Create() {
+    module = CreateComponent<TMainForm>(nullptr);
+    MainForm = module;
+    return module;
+  }
+  TMainForm* module = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MainModule, EverySettingHasItsDefault) {
+  TMainForm* m = Create();
+  ASSERT_NE(m->ScrControl, nullptr);
+  EXPECT_EQ(m->ScrControl->DebugLevel(), dlRelease);
+  EXPECT_EQ(m->ScrControl->DebugLog(), "OutputDebugString");
+  EXPECT_EQ(m->ScrControl->FormFullScreen()->GetFormClassName(), "TSaverForm");
+  EXPECT_EQ(m->ScrControl->FormConfig()->GetFormClassName(), "TConfigForm");
+  EXPECT_EQ(m->nRings->GetValue(), 60);
+  EXPECT_EQ(m->Velocity->GetValue(), 23);
+  EXPECT_EQ(m->Probability->GetValue(), 38);
+  EXPECT_EQ(m->Trails->GetValue(), 45);
+  EXPECT_EQ(m->Depth->GetValue(), 500);
+  EXPECT_EQ(m->Eye->GetValue(), 50);
+  EXPECT_DOUBLE_EQ(m->Density->GetValue(), 0.005);
+  EXPECT_EQ(m->Explosion->GetValue(), clAqua);
+  EXPECT_EQ(m->Exhausted->GetValue(), clTeal);
+  EXPECT_EQ(m->Background->GetValue(), clBlack);
+  EXPECT_EQ(m->Driver->GetValue(), "opengl32.dll");
+  EXPECT_EQ(m->DriverPath->GetValue(), "");
+  EXPECT_EQ(m->DarkMatter->IntegerFromCurrentIndex(), 2);  // Partial
+  EXPECT_EQ(m->Speed->IntegerFromCurrentIndex(), 1);       // Fast: 1 ms
+  EXPECT_FALSE(m->ReStart->GetValue());
+  EXPECT_EQ(m->Mode->GetWidth(), -1);  // "normal": no mode change
+  EXPECT_NE(m->Corners, nullptr);
+  EXPECT_NE(m->MouseThreshold, nullptr);
+}
+
+TEST_F(MainModule, StoredSettingsOutOfRangeOrBetweenOptionsReadAsTheRulesSay) {
+  Store("nRings", 500);      // beyond 150: the default
+  Store("Trails", 7);
+  Store("Speed", "2");       // within Fast's 1..3: Fast, stepping every 1 ms
+  Store("DarkMatter", "3");  // Absent
+  Store("Mode", "640x480");
+  TMainForm* m = Create();
+  EXPECT_EQ(m->nRings->GetValue(), 60);
+  EXPECT_EQ(m->Trails->GetValue(), 7);
+  EXPECT_EQ(m->Speed->IntegerFromCurrentIndex(), 1);
+  EXPECT_EQ(m->DarkMatter->IntegerFromCurrentIndex(), 3);
+
+  m->Free();
+  module = nullptr;
+  Store("Speed", "40");
+  m = Create();
+  EXPECT_EQ(m->Speed->IntegerFromCurrentIndex(), 40);  // Medium
+}
+
+// The real program, as the system starts it.
+namespace {
+
+struct SaverRun {
+  DWORD exitCode = 0;
+  std::string boxes;
+  bool traceWindowShown = false;  // and closed by us, as a user would
+};
+
+// The program's trace window, once it shows.
+HWND ShownTraceWindow(DWORD pid) {
+  for (HWND w = FindWindowExA(nullptr, nullptr, "ScrDebugWindowClass", nullptr); w;
+       w = FindWindowExA(nullptr, w, "ScrDebugWindowClass", nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == pid && IsWindowVisible(w)) return w;
+  }
+  return nullptr;
+}
+
+SaverRun RunSaver(const std::string& args, const std::string& folder) {
+  std::string exe = ProgramDir() + "\\..\\Spiralis.scr";
+  std::string boxes = folder + "\\boxes.txt";
+  std::string commandLine = "\"" + exe + "\" " + args;
+  SetEnvironmentVariableA("SPIRALIS_MSGBOX", boxes.c_str());
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION p{};
+  BOOL ok = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                           &startup, &p);
+  SetEnvironmentVariableA("SPIRALIS_MSGBOX", nullptr);
+  SaverRun run;
+  if (!ok) return run;
+  for (int waited = 0; WaitForSingleObject(p.hProcess, 100) != WAIT_OBJECT_0; waited += 100) {
+    if (HWND trace = ShownTraceWindow(p.dwProcessId)) {
+      run.traceWindowShown = true;
+      PostMessageA(trace, WM_CLOSE, 0, 0);
+    }
+    if (waited > 30000) TerminateProcess(p.hProcess, 99);
+  }
+  GetExitCodeProcess(p.hProcess, &run.exitCode);
+  CloseHandle(p.hThread);
+  CloseHandle(p.hProcess);
+  run.boxes = ReadFile(boxes);
+  return run;
+}
+
+}  // namespace
+
+TEST(SpiralisProgram, OptionsWithoutADialogSayThereIsNothingToConfigure) {
+  TempDir dir;
+  SaverRun run = RunSaver("/c", dir.path());
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_NE(run.boxes.find("This screen saver has no settings to configure"), std::string::npos) << run.boxes;
+}
+
+TEST(SpiralisProgram, ALogFileInTheCurrentFolderTracesTheWholeRun) {
+  TempDir dir;
+  WriteFile(dir / "spiralis.log", "");
+  SaverRun run = RunSaver("/x", dir.path());  // an unknown switch: the run ends at once
+  EXPECT_EQ(run.exitCode, 0u);
+  std::string log = ReadFile(dir / "spiralis.log");
+  EXPECT_FALSE(log.empty());
+  EXPECT_EQ(run.boxes, "");
+
+  // Without the file the run is released: nothing is written, no window.
+  TempDir quiet;
+  SaverRun released = RunSaver("/x", quiet.path());
+  EXPECT_EQ(released.exitCode, 0u);
+  EXPECT_FALSE(released.traceWindowShown);
+  EXPECT_FALSE(testing_support::FileExists(quiet / "spiralis.log"));
+}
