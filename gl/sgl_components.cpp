@@ -1,5 +1,7 @@
 #include "gl/sgl_components.h"
 
+#include "gl/sgl_panel.h"
+
 #include <memory>
 #include <vector>
 
@@ -132,4 +134,4 @@ TSglDriverStrings* TSglDriverList::GetDrivers() {
   return drivers_;
 }
 
-void SglRegisterClasses() { RegisterClasses({&TSglDriverList::StaticClass()}); }
+void SglRegisterClasses() { RegisterClasses({&TSglDriverList::StaticClass(), &TSglPanel::StaticClass()}); }

@@ -70,6 +70,6 @@ class TSglDriverList : public TComponent {
   bool valid_ = false;
 };
 
-// Registers the OpenGL layer's component classes with the class registry, so
-// form resources can name them. Harmless when repeated.
+// Registers the OpenGL layer's component classes (TSglDriverList, TSglPanel)
+// with the class registry, so form resources can name them. Harmless when repeated.
 void SglRegisterClasses();

@@ -1,0 +1,286 @@
+// The OpenGL panel as a toolkit control on a form read from a resource: it
+// clears to its colour and draws through OnGLPaint (read back, and seen on
+// the screen), builds a new context and runs OnGLInit again after a driver
+// change, reports failures through OnGLError, and restores the display mode
+// and leaks nothing however its form goes.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gl/sgl.h"
+#include "gl/sgl_components.h"
+#include "gl/sgl_panel.h"
+#include "gl/sgl_trace.h"
+#include "tests/gl/gl_support.h"
+#include "tests/support/win32_support.h"
+#include "toolkit/forms.h"
+
+using namespace gl_testing;
+using testing_support::TempDir;
+
+class TPanelForm : public TForm {
+  TK_CLASS(TPanelForm)
+  explicit TPanelForm(TComponent* owner) : TForm(owner) {}
+
+  TSglPanel* SglPanel = nullptr;
+  int inits = 0, paints = 0;
+  // Read back while painting: a pixel of the left half (drawn over in red)
+  // and one of the right half (the clear colour).
+  unsigned left = 0, right = 0;
+  std::vector<std::string> errors;
+
+  void SglPanelGLInit(TObject*) { ++inits; }
+  void SglPanelGLPaint(TObject*) {
+    ++paints;
+    sglColor3f(1.0f, 0.0f, 0.0f);
+    sglBegin(GL_TRIANGLES);
+    sglVertex2f(-1.0f, -1.0f);
+    sglVertex2f(0.0f, -1.0f);
+    sglVertex2f(0.0f, 1.0f);
+    sglVertex2f(-1.0f, -1.0f);
+    sglVertex2f(0.0f, 1.0f);
+    sglVertex2f(-1.0f, 1.0f);
+    sglEnd();
+    const int w = SglPanel->Width(), h = SglPanel->Height();
+    left = ReadPixel(w / 4, h / 2);
+    right = ReadPixel(3 * w / 4, h / 2);
+    SglPanel->SwapBuffers();
+  }
+  void SglPanelGLError(TObject*, const std::string& err) { errors.push_back(err); }
+};
+
+const TMetaClass& TPanelForm::StaticClass() {
+  static const TMetaClass cls = DefineClass<TPanelForm>("TPanelForm", &TForm::StaticClass(), [](auto& c) {
+    c.Field("SglPanel", &TPanelForm::SglPanel);
+    c.Method("SglPanelGLInit", &TPanelForm::SglPanelGLInit);
+    c.Method("SglPanelGLPaint", &TPanelForm::SglPanelGLPaint);
+    c.Method("SglPanelGLError", &TPanelForm::SglPanelGLError);
+  });
+  return cls;
+}
+
+namespace {
+
+std::vector<std::string> gTrace, gErrors;
+void Progress(const std::string& text, const void*) { gTrace.push_back(text); }
+void Error(const std::string& text, const void*) { gErrors.push_back(text); }
+
+bool Traced(const std::string& message) {
+  for (const auto& line : gTrace)
+    if (line.size() >= message.size() && line.compare(line.size() - message.size(), message.size(), message) == 0)
+      return true;
+  return false;
+}
+
+int UserObjects() { return static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)); }
+int GdiObjects() { return static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)); }
+
+TPanelForm* ShowPanelForm() {
+  auto* form = CreateComponent<TPanelForm>(nullptr);
+  form->Show();
+  form->SglPanel->Repaint();
+  return form;
+}
+
+COLORREF ScreenPixel(POINT p) {
+  HDC screen = GetDC(nullptr);
+  const COLORREF seen = GetPixel(screen, p.x, p.y);
+  ReleaseDC(nullptr, screen);
+  return seen;
+}
+
+class SglPanelTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    SglRegisterClasses();
+    RegisterClass(&TPanelForm::StaticClass());
+  }
+  void SetUp() override {
+    gTrace.clear();
+    gErrors.clear();
+    SglSetTraceHooks(&Progress, &Error, nullptr);
+  }
+  void TearDown() override {
+    SglSetTraceHooks(nullptr, nullptr, nullptr);
+    testing_support::PumpMessages(0);
+  }
+  TempDir temp_;
+};
+
+}  // namespace
+
+TEST_F(SglPanelTest, StartsWithItsDefaultsAndTracesItsLife) {
+  auto* panel = new TSglPanel(nullptr);
+  EXPECT_TRUE(Traced(" - Starting constructor"));
+  EXPECT_TRUE(Traced(" - Done constructor"));
+  EXPECT_EQ(100, panel->Width());
+  EXPECT_EQ(100, panel->Height());
+  EXPECT_EQ(clNone, panel->Color());
+  EXPECT_TRUE(panel->ControlStyle().Contains(csOpaque));
+  EXPECT_EQ("opengl32.dll", panel->glDriver());
+  EXPECT_EQ(-1, panel->glBpp());
+  EXPECT_EQ(16, panel->glDepth());
+  EXPECT_EQ(1, panel->glDblBuff());
+  EXPECT_EQ(1, panel->glAcc());
+  EXPECT_EQ(-1, panel->ScreenWidth());
+  EXPECT_EQ(-1, panel->ScreenHeight());
+  EXPECT_EQ(-1, panel->ScreenBpp());
+  EXPECT_FALSE(panel->IsOn());
+
+  // glBpp is the colour depth of both the pixel format and the mode.
+  panel->SetglBpp(16);
+  EXPECT_EQ(16, panel->ScreenBpp());
+  EXPECT_EQ(-1, panel->glBpp());
+
+  // GLError traces and fires OnGLError.
+  std::vector<std::string> errors;
+  panel->OnGLError = [&](TObject* sender, const std::string& err) {
+    EXPECT_EQ(panel, sender);
+    errors.push_back(err);
+  };
+  panel->GLError("Something failed");
+  EXPECT_EQ(std::vector<std::string>{"Something failed"}, errors);
+  ASSERT_EQ(1u, gErrors.size());
+  EXPECT_NE(std::string::npos, gErrors[0].find(" - Something failed"));
+
+  panel->Free();
+  EXPECT_TRUE(Traced(" - ~TSglPanel. Finished destructor."));
+}
+
+TEST_F(SglPanelTest, ClearsToItsColourAndDrawsThroughOnGLPaint) {
+  auto* form = CreateComponent<TPanelForm>(nullptr);
+  TSglPanel* panel = form->SglPanel;
+  ASSERT_NE(nullptr, panel);
+  EXPECT_EQ(alClient, panel->Align());
+  EXPECT_EQ(TColor(0x336699), panel->Color());
+  form->Show();
+
+  char name[64] = {};
+  GetClassNameA(panel->Handle(), name, sizeof name);
+  EXPECT_STREQ("TSglPanelOwndc", name);
+  EXPECT_NE(0u, GetClassLongA(panel->Handle(), GCL_STYLE) & CS_OWNDC);
+  EXPECT_EQ(320, panel->Width());
+
+  panel->Repaint();
+  ASSERT_TRUE(panel->IsOn()) << (form->errors.empty() ? "" : form->errors.back());
+  EXPECT_EQ(1, form->inits);
+  EXPECT_EQ(1, form->paints);
+  EXPECT_EQ(0x996633u, form->right);  // red 0x99, green 0x66, blue 0x33
+  EXPECT_EQ(0xFF0000u, form->left);
+  EXPECT_TRUE(Traced(" - Done init"));
+
+  // On the screen too (under Wine through the read-back presentation).
+  testing_support::PumpMessages(0);
+  panel->Repaint();
+  const POINT origin = panel->ClientOrigin();
+  EXPECT_EQ(RGB(0x99, 0x66, 0x33), ScreenPixel({origin.x + 240, origin.y + 120}));
+  EXPECT_EQ(RGB(0xFF, 0, 0), ScreenPixel({origin.x + 80, origin.y + 120}));
+
+  // A new colour is painted at once, with the same context.
+  const int paints = form->paints;
+  panel->SetColor(0x00FF00);
+  EXPECT_GT(form->paints, paints);
+  EXPECT_EQ(0x00FF00u, form->right);
+  EXPECT_EQ(1, form->inits);
+  form->Free();
+}
+
+TEST_F(SglPanelTest, OnGLInitRunsAgainAfterADriverChange) {
+  TPanelForm* form = ShowPanelForm();
+  TSglPanel* panel = form->SglPanel;
+  ASSERT_TRUE(panel->IsOn());
+  HWND formWindow = form->Handle();
+  EXPECT_EQ(&panel->Engine(), GetPropA(formWindow, "ScrGLSubclass"));
+  HWND first = panel->Handle();
+
+  // The same file name, whatever the path and case: nothing changes.
+  char system[MAX_PATH];
+  GetSystemDirectoryA(system, MAX_PATH);
+  panel->SetglDriver(std::string(system) + "\\OPENGL32.DLL");
+  EXPECT_TRUE(panel->IsOn());
+  panel->SetScreenDimensions(-1, -1, -1);
+  EXPECT_TRUE(panel->IsOn());
+
+  panel->SetglDriver(StubDriver("stub_basic"));
+  EXPECT_FALSE(panel->IsOn());
+  EXPECT_EQ(nullptr, GetPropA(formWindow, "ScrGLSubclass"));
+
+  // Back to the system's driver: a new window (the old one keeps its pixel
+  // format), a new context, OnGLInit again, the form hooked again.
+  panel->SetglDriver("opengl32.dll");
+  panel->Repaint();
+  ASSERT_TRUE(panel->IsOn()) << (form->errors.empty() ? "" : form->errors.back());
+  EXPECT_EQ(2, form->inits);
+  EXPECT_NE(first, panel->Handle());
+  EXPECT_FALSE(IsWindow(first));
+  EXPECT_TRUE(IsWindowVisible(panel->Handle()));
+  EXPECT_EQ(&panel->Engine(), GetPropA(formWindow, "ScrGLSubclass"));
+  panel->Repaint();
+  EXPECT_EQ(0x996633u, form->right);
+  EXPECT_TRUE(form->errors.empty());
+  form->Free();
+}
+
+TEST_F(SglPanelTest, AFailureReachesOnGLErrorOnceUntilAPropertyChanges) {
+  auto* form = CreateComponent<TPanelForm>(nullptr);
+  const std::string missing = temp_ / "nothing.dll";
+  form->SglPanel->SetglDriver(missing);
+  form->Show();
+  form->SglPanel->Repaint();
+  form->SglPanel->Repaint();
+  EXPECT_EQ(std::vector<std::string>{"Error loading library " + missing}, form->errors);
+  EXPECT_EQ(0, form->paints);
+  EXPECT_FALSE(form->SglPanel->IsOn());
+
+  form->SglPanel->SetglDepth(24);
+  form->SglPanel->Repaint();
+  EXPECT_EQ(2u, form->errors.size());
+  form->Free();
+}
+
+TEST_F(SglPanelTest, FreeingTheFormRestoresTheDisplayModeAndLeaksNothing) {
+  // Once first, so what stays for the process (window classes, the driver's
+  // own state) is not counted.
+  ShowPanelForm()->Free();
+  const int users = UserObjects(), gdi = GdiObjects();
+  const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+
+  auto fullScreen = [&] {
+    auto* form = CreateComponent<TPanelForm>(nullptr);
+    form->SglPanel->SetScreenDimensions(cx, cy, -1);
+    form->Show();
+    form->SglPanel->Repaint();
+    return form;
+  };
+
+  // The form's window destroyed without any close.
+  TPanelForm* form = fullScreen();
+  ASSERT_TRUE(form->SglPanel->IsOn());
+  ASSERT_TRUE(form->SglPanel->Engine().ModeChanged());
+  EXPECT_EQ(0, form->Left());
+  EXPECT_EQ(cx, form->Width());
+  EXPECT_EQ(cx, form->SglPanel->Width());
+  DestroyWindow(form->Handle());
+  EXPECT_FALSE(form->SglPanel->Engine().ModeChanged());
+  EXPECT_FALSE(form->SglPanel->IsOn());
+  form->Free();
+
+  // Freed while running, without a close.
+  form = fullScreen();
+  ASSERT_TRUE(form->SglPanel->Engine().ModeChanged());
+  gTrace.clear();
+  form->Free();
+  EXPECT_TRUE(Traced(" - ~TSglPanel. Finished destructor."));
+
+  // Released: the release message restores the mode through the form's hook.
+  form = fullScreen();
+  ASSERT_TRUE(form->SglPanel->Engine().ModeChanged());
+  HWND window = form->Handle();
+  form->Release();
+  EXPECT_TRUE(testing_support::PumpUntil([&] { return !IsWindow(window); }, 5000));
+
+  EXPECT_EQ(users, UserObjects());
+  EXPECT_EQ(gdi, GdiObjects());
+}
