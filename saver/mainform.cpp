@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "saver/saverform.h"
+#include "toolkit/extctrls.h"
 #include "values/values.h"
 
 TMainForm* MainForm = nullptr;
@@ -55,5 +57,5 @@ void TMainForm::AfterConstruction() {
 void RegisterSaverClasses() {
   ScrRegisterFrameworkClasses();
   ScrInstallValues();
-  RegisterClass(&TMainForm::StaticClass());
+  RegisterClasses({&TMainForm::StaticClass(), &TSaverForm::StaticClass(), &TTimer::StaticClass()});
 }

@@ -1,0 +1,54 @@
+#pragma once
+// The saver form: the framework's saver window for both the full-screen run
+// and the preview. It owns one galaxy, steps it on every tick of its timer,
+// and follows every setting change of the main module through its eleven
+// value controllers, so that all live saver forms react to the same change.
+#include <memory>
+
+#include "framework/scrforms.h"
+#include "saver/galaxy.h"
+#include "toolkit/extctrls.h"
+#include "values/controller.h"
+
+class TSaverForm : public TScrForm {
+  TK_CLASS(TSaverForm)
+  explicit TSaverForm(TComponent* owner);
+  ~TSaverForm() override;
+  // The form's resource has been read: the galaxy is built here.
+  void AfterConstruction() override;
+
+  // Bound by name when the form's resource is read.
+  TTimer* Timer = nullptr;
+  TScrValueController* nRingsController = nullptr;
+  TScrValueController* ReStartController = nullptr;
+  TScrValueController* PropabilityController = nullptr;
+  TScrValueController* DarkMatterController = nullptr;
+  TScrValueController* VelocityController = nullptr;
+  TScrValueController* SpeedController = nullptr;
+  TScrValueController* TrailsController = nullptr;
+  TScrValueController* ReplenController = nullptr;
+  TScrValueController* ExhaustController = nullptr;
+  TScrValueController* ExplodeController = nullptr;
+  TScrValueController* BackgroundController = nullptr;
+
+  // Event handlers, bound by name from the resource.
+  void TimerTimer(TObject* sender);
+  void nRingsControllerChange(TObject* sender);
+  void ReStartControllerChange(TObject* sender);
+  void MiscChange(TObject* sender);
+  void SpeedControllerChange(TObject* sender);
+  void TrailsControllerChange(TObject* sender);
+  void ColorChange(TObject* sender);
+
+  // The form's galaxy; null only while the form is being built.
+  const TGalaxy* Galaxy() const { return galaxy_.get(); }
+
+ private:
+  // The galaxy with the current seed density: the density has no controller
+  // of its own, so it is handed over before anything that may seed.
+  TGalaxy& Model();
+  // Hands the Speed setting to the galaxy and its step interval to the timer.
+  void ApplySpeed();
+
+  std::unique_ptr<TGalaxy> galaxy_;
+};

@@ -1,0 +1,214 @@
+// The saver form with the real main module: every setting change reaches the
+// galaxy of every live saver form, and the form's timer steps its galaxy.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "saver/mainform.h"
+#include "saver/saverform.h"
+#include "tests/support/win32_support.h"
+#include "values/values.h"
+
+using namespace testing_support;
+
+namespace {
+
+// The main module for one test, with its settings loaded (so that a value
+// set before a form exists is not loaded over later). Its control component
+// would start the program's run mode from the message loop; these tests
+// drive the forms themselves, so that start is taken off the queue.
+class SaverForms : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { RegisterSaverClasses(); }
+
+  void SetUp() override {
+    MainForm = CreateComponent<TMainForm>(nullptr);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_APP, WM_APP, PM_REMOVE) || PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    ScrLoadValuesFromRegistry(MainForm);
+  }
+  void TearDown() override {
+    for (TSaverForm* f : forms_) f->Free();
+    forms_.clear();
+    MainForm->Free();
+    MainForm = nullptr;
+  }
+
+  TSaverForm* NewForm() {
+    forms_.push_back(CreateComponent<TSaverForm>(nullptr));
+    return forms_.back();
+  }
+  // A form whose timer is stopped: only the test steps its galaxy.
+  TSaverForm* QuietForm() {
+    TSaverForm* f = NewForm();
+    f->Timer->SetEnabled(false);
+    return f;
+  }
+
+  std::vector<TSaverForm*> forms_;
+};
+
+int ExplodingCells(const TGalaxy& g) {
+  int n = 0;
+  for (int i = 0; i < g.CellCount(); ++i)
+    if (g.Cells()[i] == g.ExplodeNow() || g.Cells()[i] == g.ExplodeNext()) ++n;
+  return n;
+}
+
+bool SameColor(const TGalaxyRGB& c, float r, float g, float b) { return c.Red == r && c.Green == g && c.Blue == b; }
+
+}  // namespace
+
+TEST_F(SaverForms, AFormIsBuiltFromItsResourceWithTheCurrentSettings) {
+  MainForm->nRings->SetValue(30);
+  MainForm->Speed->SetIndex(1);  // Medium
+  MainForm->DarkMatter->SetIndex(2);  // Absent
+  TSaverForm* f = QuietForm();
+  ASSERT_NE(f->Galaxy(), nullptr);
+  for (TScrValueController* c :
+       {f->nRingsController, f->ReStartController, f->PropabilityController, f->DarkMatterController,
+        f->VelocityController, f->SpeedController, f->TrailsController, f->ReplenController, f->ExhaustController,
+        f->ExplodeController, f->BackgroundController})
+    ASSERT_NE(c, nullptr);
+  EXPECT_EQ(f->nRingsController->Value(), MainForm->nRings);
+  EXPECT_EQ(f->BackgroundController->Value(), MainForm->Background);
+  const TGalaxy& g = *f->Galaxy();
+  EXPECT_EQ(g.Rings(), 30);
+  EXPECT_EQ(g.CellCount(), 3 * 30 * 31 + 1);
+  EXPECT_EQ(g.RotationLaw(), 3);
+  EXPECT_EQ(g.RotationSpeed(), 23);
+  EXPECT_EQ(g.TriggerThreshold(), 12451);
+  EXPECT_EQ(g.TrailTarget(), 45);
+  EXPECT_EQ(g.TrailLength(), 4);
+  EXPECT_EQ(g.TimerInterval(), 40);
+  EXPECT_EQ(f->Timer->Interval(), 40);
+  EXPECT_TRUE(SameColor(g.ColorTable()[g.ExplodeNow()], 0.0f, 1.0f, 1.0f));  // clAqua
+  EXPECT_GE(ExplodingCells(g), 1);
+}
+
+TEST_F(SaverForms, EverySettingChangeReachesEveryLiveForm) {
+  TSaverForm* a = QuietForm();
+  TSaverForm* b = QuietForm();
+  const TGalaxy* galaxies[] = {a->Galaxy(), b->Galaxy()};
+
+  MainForm->nRings->SetValue(12);
+  for (const TGalaxy* g : galaxies) {
+    EXPECT_EQ(g->Rings(), 12);
+    EXPECT_EQ(g->CellCount(), 3 * 12 * 13 + 1);
+    EXPECT_TRUE(g->CameraDirty());
+  }
+
+  MainForm->Speed->SetIndex(0);  // Slow
+  for (TSaverForm* f : {a, b}) {
+    EXPECT_EQ(f->Galaxy()->TimerInterval(), 100);
+    EXPECT_EQ(f->Timer->Interval(), 100);
+  }
+  MainForm->Speed->SetIndex(2);  // Fast
+  for (TSaverForm* f : {a, b}) EXPECT_EQ(f->Timer->Interval(), 1);
+
+  MainForm->Probability->SetValue(100);
+  MainForm->Velocity->SetValue(7);
+  MainForm->DarkMatter->SetIndex(0);  // Present
+  for (const TGalaxy* g : galaxies) {
+    EXPECT_EQ(g->TriggerThreshold(), 32767);
+    EXPECT_EQ(g->RotationSpeed(), 7);
+    EXPECT_EQ(g->RotationLaw(), 1);
+  }
+
+  MainForm->Explosion->SetValue(clRed);
+  MainForm->Background->SetValue(clNavy);
+  for (const TGalaxy* g : galaxies) {
+    EXPECT_TRUE(SameColor(g->ColorTable()[g->ExplodeNow()], 1.0f, 0.0f, 0.0f));
+    EXPECT_TRUE(SameColor(g->ColorTable()[g->ExplodeNext()], 1.0f, 0.0f, 0.0f));
+    EXPECT_TRUE(SameColor(g->ColorTable()[TGalaxy::BackgroundSlot], 0.0f, 0.0f, 128 / 255.0f));
+    EXPECT_TRUE(g->ClearColorDirty());
+  }
+
+  // A Trails below the live trail length cuts it at once; one above lets it grow again.
+  MainForm->Trails->SetValue(2);
+  for (const TGalaxy* g : galaxies) {
+    EXPECT_EQ(g->TrailTarget(), 2);
+    EXPECT_EQ(g->TrailLength(), 2);
+    EXPECT_EQ(g->GrowCounter(), -1);
+    EXPECT_EQ(g->QuietLimit(), 7);
+  }
+  MainForm->Trails->SetValue(45);
+  for (const TGalaxy* g : galaxies) {
+    EXPECT_EQ(g->TrailTarget(), 45);
+    EXPECT_EQ(g->TrailLength(), 2);
+    EXPECT_EQ(g->GrowCounter(), 0);
+  }
+
+  // Any change of ReStart restarts: the trail starts again from 4.
+  a->TimerTimer(a->Timer);
+  b->TimerTimer(b->Timer);
+  MainForm->ReStart->SetValue(!MainForm->ReStart->GetValue());
+  for (const TGalaxy* g : galaxies) {
+    EXPECT_EQ(g->TrailLength(), 4);
+    EXPECT_EQ(g->QuietCount(), 0);
+    EXPECT_EQ(g->Rings(), 12);
+    EXPECT_GE(ExplodingCells(*g), 1);
+  }
+}
+
+TEST_F(SaverForms, EverySeedingUsesTheCurrentDensity) {
+  TSaverForm* f = QuietForm();
+  const TGalaxy& g = *f->Galaxy();
+  // 10981 cells at the default 60 rings: about 55 seeds at 0.005, 549 at 0.05.
+  ASSERT_LT(ExplodingCells(g), 100);
+
+  // A restart by ReStart.
+  MainForm->Density->SetValue(0.05);
+  MainForm->ReStart->SetValue(!MainForm->ReStart->GetValue());
+  EXPECT_GT(ExplodingCells(g), 400);
+
+  // A reseeding by a change of rings.
+  MainForm->Density->SetValue(0.0);
+  MainForm->nRings->SetValue(61);
+  EXPECT_LE(ExplodingCells(g), 2);
+
+  // A restart after die-out: nothing is ever triggered at Probability 0.
+  MainForm->Probability->SetValue(0);
+  MainForm->Density->SetValue(0.05);
+  bool reseeded = false;
+  for (int i = 0; i < 30 && !reseeded; ++i) {
+    f->TimerTimer(f->Timer);
+    reseeded = ExplodingCells(g) > 400;
+  }
+  EXPECT_TRUE(reseeded);
+}
+
+TEST_F(SaverForms, EachTickIsOneStepOfTheGalaxy) {
+  MainForm->nRings->SetValue(20);
+  TSaverForm* f = QuietForm();
+  TGalaxySettings s;
+  s.Rings = 20;
+  TGalaxy reference(s);
+  for (int i = 0; i < 25; ++i) {
+    f->TimerTimer(f->Timer);
+    reference.Step();
+  }
+  // The rotation does not depend on chance: both galaxies turned alike.
+  for (int j = 0; j < 20; ++j) {
+    EXPECT_EQ(f->Galaxy()->RingAngle(j), reference.RingAngle(j)) << j;
+    EXPECT_EQ(f->Galaxy()->RingOffset(j), reference.RingOffset(j)) << j;
+  }
+  EXPECT_EQ(f->Galaxy()->TrailLength(), reference.TrailLength());
+  EXPECT_EQ(f->Galaxy()->ExplodeNow(), reference.ExplodeNow());
+}
+
+TEST_F(SaverForms, TheTimerStepsTheGalaxy) {
+  TSaverForm* f = NewForm();
+  ASSERT_TRUE(f->Timer->Running());
+  const TGalaxy& g = *f->Galaxy();
+  EXPECT_EQ(g.RingAngle(1), 0.0);
+  // Velocity 23, law Partial: ring 1 turns by 0.2 * 23 / 60 cells per step.
+  EXPECT_TRUE(PumpUntil([&] { return g.RingAngle(1) > 0.5; }, 10000));
+  EXPECT_TRUE(g.CameraDirty());
+  // Stopped, it stays where it is.
+  f->Timer->SetEnabled(false);
+  const double angle = g.RingAngle(1);
+  PumpMessages(100);
+  EXPECT_EQ(g.RingAngle(1), angle);
+}
