@@ -4,6 +4,7 @@
 
 #include "saver/saverform.h"
 #include "toolkit/extctrls.h"
+#include "gl/sgl_components.h"
 #include "values/values.h"
 
 TMainForm* MainForm = nullptr;
@@ -57,5 +58,6 @@ void TMainForm::AfterConstruction() {
 void RegisterSaverClasses() {
   ScrRegisterFrameworkClasses();
   ScrInstallValues();
+  SglRegisterClasses();
   RegisterClasses({&TMainForm::StaticClass(), &TSaverForm::StaticClass(), &TTimer::StaticClass()});
 }

@@ -1,5 +1,10 @@
 #include "saver/saverform.h"
 
+#include <windows.h>
+#include <mmsystem.h>
+
+#include "gl/sgl_trace.h"
+#include "saver/galaxy_view.h"
 #include "saver/mainform.h"
 #include "toolkit/sysutils.h"
 
@@ -29,6 +34,7 @@ TGalaxySettings CurrentSettings() {
 const TMetaClass& TSaverForm::StaticClass() {
   static const TMetaClass cls =
       DefineClass<TSaverForm>("TSaverForm", &TScrForm::StaticClass(), [](TClassBuilder<TSaverForm>& b) {
+        b.Field("SglPanel", &TSaverForm::SglPanel);
         b.Field("Timer", &TSaverForm::Timer);
         b.Field("nRingsController", &TSaverForm::nRingsController);
         b.Field("ReStartController", &TSaverForm::ReStartController);
@@ -48,6 +54,8 @@ const TMetaClass& TSaverForm::StaticClass() {
         b.Method("SpeedControllerChange", &TSaverForm::SpeedControllerChange);
         b.Method("TrailsControllerChange", &TSaverForm::TrailsControllerChange);
         b.Method("ColorChange", &TSaverForm::ColorChange);
+        b.Method("SglPanelGLInit", &TSaverForm::SglPanelGLInit);
+        b.Method("SglPanelGLPaint", &TSaverForm::SglPanelGLPaint);
       });
   return cls;
 }
@@ -60,9 +68,16 @@ void TSaverForm::AfterConstruction() {
   // The base form first: it takes the run mode and placement from the
   // control component.
   TScrForm::AfterConstruction();
-  // The OpenGL set-up of the form (trace hooks, the panel's driver and screen
-  // mode) comes here, with the panel.
   if (!MainForm) throw EInvalidOperation("The saver form needs the main module");
+  // The OpenGL layer's progress and failures reach the trace at its
+  // framework level.
+  SglSetTraceHooks(ScrDebugMsg, ScrDebugMsg, nullptr);
+  if (SglPanel) {
+    if (FScrMode == smSFull)
+      UseSaverDisplay();
+    else
+      SglPanel->SetglDriver("OPENGL32.DLL");  // previews draw in a window
+  }
   galaxy_ = std::make_unique<TGalaxy>(CurrentSettings());
   ApplySpeed();
 }
@@ -83,7 +98,40 @@ void TSaverForm::ApplySpeed() {
 void TSaverForm::TimerTimer(TObject*) {
   if (!galaxy_) return;
   Model().Step();
-  // The picture of the new step: the OpenGL panel is repainted here at once.
+  if (SglPanel) SglPanel->Repaint();  // the picture of the new step, at once
+}
+
+void TSaverForm::SglPanelGLInit(TObject*) {
+  GalaxyGLInit(SglPanel->Width(), SglPanel->Height());
+  if (galaxy_) {
+    galaxy_->SetCameraDirty(true);
+    galaxy_->SetClearColorDirty(true);
+  }
+}
+
+void TSaverForm::SglPanelGLPaint(TObject*) {
+  if (!galaxy_) return;
+  GalaxyDrawFrame(*galaxy_, SglPanel->Width(), SglPanel->Height(), MainForm->Eye->GetValue(),
+                  static_cast<float>(MainForm->Depth->GetValue()), timeGetTime());
+  SglPanel->SwapBuffers();
+}
+
+void TSaverForm::UseSaverDisplay() {
+  SglPanel->SetScreenDimensions(MainForm->Mode->GetWidth(), MainForm->Mode->GetHeight(), 16);
+  SglPanel->SetglDriver(MainForm->Driver->GetValue());
+}
+
+void TSaverForm::ScrBeginDialog() {
+  TScrForm::ScrBeginDialog();
+  if (SglPanel) SglPanel->SetglDriver("OPENGL32.DLL");
+}
+
+void TSaverForm::ScrEndDialog(bool ok) {
+  if (SglPanel) {
+    UseSaverDisplay();
+    SglPanel->HandleNeeded();
+  }
+  TScrForm::ScrEndDialog(ok);
 }
 
 void TSaverForm::nRingsControllerChange(TObject*) {

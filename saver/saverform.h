@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "framework/scrforms.h"
+#include "gl/sgl_panel.h"
 #include "saver/galaxy.h"
 #include "toolkit/extctrls.h"
 #include "values/controller.h"
@@ -17,7 +18,14 @@ class TSaverForm : public TScrForm {
   // The form's resource has been read: the galaxy is built here.
   void AfterConstruction() override;
 
+  // A dialog is about to show over the saver: draw through the system's
+  // windowed OpenGL meanwhile. Afterwards the saver's driver and screen mode
+  // come back.
+  void ScrBeginDialog() override;
+  void ScrEndDialog(bool ok) override;
+
   // Bound by name when the form's resource is read.
+  TSglPanel* SglPanel = nullptr;
   TTimer* Timer = nullptr;
   TScrValueController* nRingsController = nullptr;
   TScrValueController* ReStartController = nullptr;
@@ -39,6 +47,8 @@ class TSaverForm : public TScrForm {
   void SpeedControllerChange(TObject* sender);
   void TrailsControllerChange(TObject* sender);
   void ColorChange(TObject* sender);
+  void SglPanelGLInit(TObject* sender);
+  void SglPanelGLPaint(TObject* sender);
 
   // The form's galaxy; null only while the form is being built.
   const TGalaxy* Galaxy() const { return galaxy_.get(); }
@@ -49,6 +59,8 @@ class TSaverForm : public TScrForm {
   TGalaxy& Model();
   // Hands the Speed setting to the galaxy and its step interval to the timer.
   void ApplySpeed();
+  // The saver's own driver and screen mode (the full-screen run's settings).
+  void UseSaverDisplay();
 
   std::unique_ptr<TGalaxy> galaxy_;
 };
