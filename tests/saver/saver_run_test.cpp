@@ -151,3 +151,85 @@ TEST_F(SpiralisFullScreen, EndsOnAClickOrAKey) {
     EXPECT_NE(run.trace().find(c.trace), std::string::npos) << c.trace << "\n" << run.trace();
   }
 }
+
+// --- What the user sees --------------------------------------------------------
+
+namespace {
+
+const char* const kSaverKey = "Software\\Vantrel\\Spiralis";
+
+// The whole screen as 0xRRGGBB pixels, read back from the display.
+std::vector<unsigned> Screen() {
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  std::vector<unsigned> pixels(static_cast<const unsigned*>(bits), static_cast<const unsigned*>(bits) + w * h);
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  for (unsigned& p : pixels) p &= 0xFFFFFF;
+  return pixels;
+}
+
+int Count(const std::vector<unsigned>& pixels, bool (*match)(unsigned)) {
+  int n = 0;
+  for (unsigned p : pixels) n += match(p);
+  return n;
+}
+
+unsigned R(unsigned p) { return (p >> 16) & 0xFF; }
+unsigned G(unsigned p) { return (p >> 8) & 0xFF; }
+unsigned B(unsigned p) { return p & 0xFF; }
+
+class SpiralisPicture : public SpiralisFullScreen {
+ protected:
+  void SetUp() override {
+    SpiralisFullScreen::SetUp();
+    // Colours that cannot be mistaken for each other, as TColor values.
+    SetNumber(kSaverKey, "Background", 0x0000FF);   // red
+    SetNumber(kSaverKey, "Explosion", 0x00FF00);    // green
+    SetNumber(kSaverKey, "Exhausted", 0xFF0000);    // blue, fading to ...
+    SetNumber(kSaverKey, "Replenished", 0x000000);  // ... black
+  }
+  void TearDown() override { RegDeleteKeyA(HKEY_CURRENT_USER, kSaverKey); }
+};
+
+}  // namespace
+
+TEST_F(SpiralisPicture, TheGalaxyFillsTheScreenInItsColoursAndMoves) {
+  SpiralisRun run("/s");
+  ASSERT_NE(run.SaverWindow(), nullptr) << run.trace();
+  PumpMessages(2500);
+  std::vector<unsigned> first = Screen();
+  PumpMessages(1000);
+  std::vector<unsigned> second = Screen();
+  ASSERT_TRUE(run.Running()) << run.trace();
+  Key('A');
+  EXPECT_TRUE(run.Ended()) << run.trace();
+
+  const int total = static_cast<int>(first.size());
+  int background = Count(first, [](unsigned p) { return p == 0xFF0000u; });
+  int exploding = Count(first, [](unsigned p) { return G(p) > 200 && R(p) < 60 && B(p) < 60; });
+  int exhausted = Count(first, [](unsigned p) { return B(p) > 40 && R(p) < 60 && G(p) < 60; });
+  // The clear colour shows around and between the cells; the cells show in
+  // the explosion colour and in the exhausted colour fading toward black.
+  EXPECT_GT(background, total / 10);
+  EXPECT_GT(exploding, 0);
+  EXPECT_GT(exhausted, 100);
+  EXPECT_LT(background + exploding + exhausted, total + 1);
+  // The next picture differs: the galaxy turns and the camera wanders.
+  int changed = 0;
+  for (size_t i = 0; i < first.size(); ++i) changed += first[i] != second[i];
+  EXPECT_GT(changed, total / 100);
+}

@@ -212,3 +212,34 @@ TEST_F(SaverForms, TheTimerStepsTheGalaxy) {
   PumpMessages(100);
   EXPECT_EQ(g.RingAngle(1), angle);
 }
+
+namespace {
+
+// The colour on the screen at a point of a window's client area, as 0xRRGGBB.
+unsigned ScreenPixel(HWND wnd, int x, int y) {
+  POINT p{x, y};
+  ClientToScreen(wnd, &p);
+  HDC screen = GetDC(nullptr);
+  COLORREF c = GetPixel(screen, p.x, p.y);
+  ReleaseDC(nullptr, screen);
+  return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+}
+
+}  // namespace
+
+TEST_F(SaverForms, ANewBackgroundShowsInTheNextFrame) {
+  MainForm->Background->SetValue(0x0000FF);  // red, as a TColor
+  TSaverForm* f = QuietForm();
+  f->SetBounds(100, 100, 240, 180);
+  f->Show();
+  PumpMessages(300);
+  f->TimerTimer(nullptr);  // one step and its picture
+  PumpMessages(50);
+  // A corner of the picture is background: the galaxy is a cone in the middle.
+  EXPECT_EQ(ScreenPixel(f->Handle(), 2, 2), 0xFF0000u);
+
+  MainForm->Background->SetValue(0xFF0000);  // blue
+  f->TimerTimer(nullptr);
+  PumpMessages(50);
+  EXPECT_EQ(ScreenPixel(f->Handle(), 2, 2), 0x0000FFu);
+}
