@@ -30,7 +30,7 @@ Matrix Multiply(const Matrix& a, const Matrix& b) {
   return out;
 }
 
-// glFrustum's matrix, as the OpenGL 1.1 specification gives it.
+// glFrustum's matrix, as OpenGL 1.1 defines it.
 Matrix Frustum(double l, double r, double b, double t, double n, double f) {
   Matrix m{};
   m[0] = 2 * n / (r - l);

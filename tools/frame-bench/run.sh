@@ -9,7 +9,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
 frames=${1:-200}; shift || true
 ns=${*:-"60 150"}
 
-setup_and_build --target frame_bench
+setup_and_build --target frame_bench saver_bench
 baseline_src="$root/../shared/bench/render-baseline"
 out=$(mktemp -d)
 if [ -f "$baseline_src/bench.cpp" ]; then
@@ -22,6 +22,7 @@ wine_env
 cd "$build/tools"
 for n in $ns; do
   for v in empty frame percell; do wine ./frame_bench.exe "$v" "$n" "$frames" 2>/dev/null | tr -d '\r'; done
+  wine ./saver_bench.exe "$n" "$frames" 2>/dev/null | tr -d '\r'
   [ -x "$out/bench.exe" ] && wine "$out/bench.exe" imm "$n" "$frames" 2>/dev/null | tr -d '\r' | grep '^target=' | cut -d' ' -f1-9
 done | tee "$out/results.txt"
 python3 - "$out/results.txt" <<'PY'
@@ -32,8 +33,9 @@ for line in open(sys.argv[1]):
     if 'variant' in kv:
         rows[(kv['variant'], kv['n'])] = 1000.0 / float(kv['fps'])
 for n in sorted({k[1] for k in rows}, key=int):
-    f, e, p, b = (rows.get((v, n)) for v in ('frame', 'empty', 'percell', 'imm'))
+    f, e, p, b, s = (rows.get((v, n)) for v in ('frame', 'empty', 'percell', 'imm', 'saver'))
     parts = [f"n={n}: frame {f:.2f} ms"]
+    if s: parts.append(f"saver form {s:.2f} ms ({s / f:.2f}x the bare frame, {s / e:.1f}x an empty frame)")
     if e: parts.append(f"{f / e:.1f}x an empty frame")
     if p: parts.append(f"{f / p:.2f}x colour per cell")
     if b: parts.append(f"{f / b:.2f}x the baseline's every-cell frame")
