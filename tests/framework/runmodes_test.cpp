@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <map>
 
-#include "tests/support/win32_support.h"
+#include "tests/support/program_run.h"
 
 using namespace testing_support;
 
@@ -16,53 +16,8 @@ const char* const kScreenSaverKey = "Software\\Microsoft\\Windows\\CurrentVersio
 const char* const kDesktopKey = "Control Panel\\Desktop";
 const char* const kProbeKey = "Software\\Vantrel\\SpiralisTest";
 
-void SetNumber(const char* keyPath, const char* entry, DWORD value) {
-  HKEY key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr)) return;
-  RegSetValueExA(key, entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-  RegCloseKey(key);
-}
-
-bool GetNumber(const char* keyPath, const char* entry, DWORD& value) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key)) return false;
-  DWORD size = sizeof value, type = 0;
-  LONG r = RegQueryValueExA(key, entry, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-  RegCloseKey(key);
-  return r == ERROR_SUCCESS && type == REG_DWORD;
-}
-
-void MoveTo(int x, int y) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-  in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &in, sizeof in);
-}
-
-void Click(DWORD down, DWORD up) {
-  INPUT in[2]{};
-  in[0].type = in[1].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = down;
-  in[1].mi.dwFlags = up;
-  SendInput(2, in, sizeof in[0]);
-}
-
-void Key(WORD vk) {
-  INPUT in[2]{};
-  in[0].type = in[1].type = INPUT_KEYBOARD;
-  in[0].ki.wVk = in[1].ki.wVk = vk;
-  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, in, sizeof in[0]);
-}
-
 // The window of that class once it is visible; null after 5 s.
-HWND ShownWindow(const char* cls) {
-  HWND found = nullptr;
-  PumpUntil([&] { return (found = FindWindowA(cls, nullptr)) && IsWindowVisible(found); }, 5000);
-  return found;
-}
+HWND ShownWindow(const char* cls) { return ProgramRun::ShownWindow(cls, 5000); }
 
 int Count(const std::string& text, const std::string& what) {
   int n = 0;
@@ -70,74 +25,41 @@ int Count(const std::string& text, const std::string& what) {
   return n;
 }
 
-// One run of the test saver in its own process, in a folder of its own,
-// with its trace in a file and its message boxes answered into another. The process never outlives
-// the object.
-class SaverRun {
+// One run of the test saver in its own process, with its trace in a file.
+class SaverRun : public ProgramRun {
  public:
-  SaverRun(const std::string& args, std::map<std::string, std::string> env = {}) {
-    env.emplace("SPIRALIS_TRACE", trace_);
-    env.emplace("SPIRALIS_MSGBOX", boxes_);
-    for (auto& [name, value] : env) SetEnvironmentVariableA(name.c_str(), value.c_str());
-    std::string exe = ProgramDir() + "\\runmodes_host.exe";
-    std::string line = "\"" + exe + "\" " + args;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, dir_.path().c_str(), &si, &pi)) {
-      CloseHandle(pi.hThread);
-      process_ = pi.hProcess;
-    }
-    for (auto& [name, value] : env) SetEnvironmentVariableA(name.c_str(), nullptr);
-  }
-  ~SaverRun() {
-    if (process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(process_, 99);
-      WaitForSingleObject(process_, 5000);
-    }
-    if (process_) CloseHandle(process_);
-  }
-  SaverRun(const SaverRun&) = delete;
-  SaverRun& operator=(const SaverRun&) = delete;
+  SaverRun(const std::string& args, std::map<std::string, std::string> env = {})
+      : ProgramRun("runmodes_host.exe", args, WithTrace(std::move(env))) {}
 
-  bool started() const { return process_ != nullptr; }
   std::string trace() const { return FileExists(trace_) ? ReadFile(trace_) : ""; }
-  std::string boxes() const { return FileExists(boxes_) ? ReadFile(boxes_) : ""; }
   bool Traced(const std::string& what, DWORD ms = 10000) const {
     return PumpUntil([&] { return trace().find(what) != std::string::npos; }, ms);
   }
-  bool Ended(DWORD ms = 15000) const {
-    return PumpUntil([&] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, ms);
-  }
-  bool Running() const { return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
   // The saver's full-screen window once it shows.
-  HWND SaverWindow(DWORD ms = 10000) const {
-    HWND found = nullptr;
-    PumpUntil([&] { return (found = FindWindowA("TTestSaverForm", nullptr)) && IsWindowVisible(found); }, ms);
-    return found;
-  }
+  HWND SaverWindow(DWORD ms = 10000) const { return ShownWindow("TTestSaverForm", ms); }
 
  private:
-  TempDir dir_;
-  std::string trace_ = dir_ / "trace.log";
-  std::string boxes_ = dir_ / "boxes.txt";
-  HANDLE process_ = nullptr;
+  static std::map<std::string, std::string> WithTrace(std::map<std::string, std::string> env) {
+    env.emplace("SPIRALIS_TRACE", "<folder>\\trace.log");
+    return env;
+  }
+  std::string trace_ = folder() / "trace.log";
 };
 
 // The shared screen-saver settings for one test, put back afterwards.
 class RunModes : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetNumber(kScreenSaverKey, "Mouse Threshold", 50);
-    SetNumber(kScreenSaverKey, "Active Config", 0);
-    SetNumber(kScreenSaverKey, "Password Delay", 15);
-    SetNumber(kDesktopKey, "ScreenSaveUsePassword", 0);
+    SetRegistryNumber(kScreenSaverKey, "Mouse Threshold", 50);
+    SetRegistryNumber(kScreenSaverKey, "Active Config", 0);
+    SetRegistryNumber(kScreenSaverKey, "Password Delay", 15);
+    SetRegistryNumber(kDesktopKey, "ScreenSaveUsePassword", 0);
     SetCursorPos(500, 400);
     PumpMessages(50);
   }
   void TearDown() override {
-    SetNumber(kScreenSaverKey, "Active Config", 0);
-    SetNumber(kDesktopKey, "ScreenSaveUsePassword", 0);
+    SetRegistryNumber(kScreenSaverKey, "Active Config", 0);
+    SetRegistryNumber(kDesktopKey, "ScreenSaveUsePassword", 0);
   }
 };
 
@@ -150,7 +72,7 @@ TEST_F(RunModes, MouseMovesWithinTheThresholdNeverCloseAMoveBeyondItDoes) {
   PumpMessages(300);
   // However many small moves: the origin stays where the saver started.
   for (int x : {505, 520, 540, 520, 500, 480, 465}) {
-    MoveTo(x, 400);
+    InputMoveTo(x, 400);
     PumpMessages(60);
   }
   PumpMessages(300);
@@ -160,7 +82,7 @@ TEST_F(RunModes, MouseMovesWithinTheThresholdNeverCloseAMoveBeyondItDoes) {
   EXPECT_GE(Count(t, "Mouse movement, but it wasn't enough to be a problem."), 5) << t;
   EXPECT_EQ(t.find("Full mouse move: closing..."), std::string::npos);
 
-  MoveTo(560, 400);  // 60 pixels from the origin
+  InputMoveTo(560, 400);  // 60 pixels from the origin
   ASSERT_TRUE(run.Ended()) << run.trace();
   t = run.trace();
   for (const char* step : {"Full mouse move: closing...", "saClose... posting message", "got the saClose at last...",
@@ -171,7 +93,7 @@ TEST_F(RunModes, MouseMovesWithinTheThresholdNeverCloseAMoveBeyondItDoes) {
 }
 
 TEST_F(RunModes, AfterADisplayChangeMovesAreIgnoredThenFourAreSwallowed) {
-  SetNumber(kScreenSaverKey, "Mouse Threshold", 0);
+  SetRegistryNumber(kScreenSaverKey, "Mouse Threshold", 0);
   SaverRun run("/s");
   HWND saver = run.SaverWindow();
   ASSERT_NE(saver, nullptr) << run.trace();
@@ -179,17 +101,17 @@ TEST_F(RunModes, AfterADisplayChangeMovesAreIgnoredThenFourAreSwallowed) {
   SendMessageA(saver, WM_DISPLAYCHANGE, 16, MAKELPARAM(1024, 768));
   const DWORD changed = GetTickCount();
   for (int i = 0; i < 4 && GetTickCount() - changed < 2000; ++i) {
-    MoveTo(600 + 40 * i, 300);
+    InputMoveTo(600 + 40 * i, 300);
     PumpMessages(100);
   }
   EXPECT_TRUE(run.Running()) << run.trace();
   PumpUntil([&] { return GetTickCount() - changed > 3300; }, 5000);
   for (int i = 0; i < 4; ++i) {
-    MoveTo(300 + 40 * i, 200);
+    InputMoveTo(300 + 40 * i, 200);
     ASSERT_TRUE(run.Traced("recent mode-change. " + std::to_string(3 - i) + " left.", 3000)) << run.trace();
   }
   EXPECT_TRUE(run.Running());
-  MoveTo(100, 100);  // any move at all now: the threshold is 0
+  InputMoveTo(100, 100);  // any move at all now: the threshold is 0
   EXPECT_TRUE(run.Ended()) << run.trace();
   EXPECT_NE(run.trace().find("Full mouse move: closing..."), std::string::npos);
 }
@@ -200,11 +122,11 @@ TEST_F(RunModes, ClicksAndKeysCloseWhenThereIsNoActiveConfiguration) {
     const char* trace;
   };
   const Case cases[] = {
-      {[] { Click(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP); }, "Full mouse down: closing..."},
-      {[] { Click(MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP); }, "Full mouse down: closing..."},
-      {[] { Click(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }, "Full right mouse: closing..."},
-      {[] { Key('A'); }, "Full key down: closing..."},
-      {[] { Key(VK_SHIFT); }, "Full key down: closing..."},
+      {[] { InputClick(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP); }, "Full mouse down: closing..."},
+      {[] { InputClick(MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP); }, "Full mouse down: closing..."},
+      {[] { InputClick(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }, "Full right mouse: closing..."},
+      {[] { InputKey('A'); }, "Full key down: closing..."},
+      {[] { InputKey(VK_SHIFT); }, "Full key down: closing..."},
   };
   for (const Case& c : cases) {
     SaverRun run("/s");
@@ -217,15 +139,15 @@ TEST_F(RunModes, ClicksAndKeysCloseWhenThereIsNoActiveConfiguration) {
 }
 
 TEST_F(RunModes, ActiveConfigurationOpensOverTheSaverCancelReloadsOkSaves) {
-  SetNumber(kScreenSaverKey, "Active Config", 1);
-  SetNumber(kProbeKey, "Probe", 11);
+  SetRegistryNumber(kScreenSaverKey, "Active Config", 1);
+  SetRegistryNumber(kProbeKey, "Probe", 11);
   {
     // Right click: the dialog opens in the middle of the screen; the value
     // it changed live is put back from the registry on Cancel.
     SaverRun run("/s", {{"SPIRALIS_LIVE", "42"}});
     ASSERT_NE(run.SaverWindow(), nullptr) << run.trace();
     PumpMessages(200);
-    Click(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+    InputClick(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
     ASSERT_TRUE(run.Traced("Test: dialog smCActive")) << run.trace();
     POINT p;
     GetCursorPos(&p);
@@ -238,15 +160,15 @@ TEST_F(RunModes, ActiveConfigurationOpensOverTheSaverCancelReloadsOkSaves) {
     EXPECT_LE(std::abs((r.left + r.right) / 2 - p.x), 2);
     EXPECT_LE(std::abs((r.top + r.bottom) / 2 - p.y), 2);
     PumpMessages(300);
-    Key(VK_ESCAPE);
+    InputKey(VK_ESCAPE);
     ASSERT_TRUE(run.Traced("Test: Probe 11")) << run.trace();
     EXPECT_TRUE(run.Running());
     DWORD stored = 0;
-    EXPECT_TRUE(GetNumber(kProbeKey, "Probe", stored));
+    EXPECT_TRUE(GetRegistryNumber(kProbeKey, "Probe", stored));
     EXPECT_EQ(stored, 11u);
     // Back in the saver: the origin is where the cursor is now, any key closes.
     PumpMessages(300);
-    Key('Q');
+    InputKey('Q');
     EXPECT_TRUE(run.Ended()) << run.trace();
   }
   {
@@ -254,7 +176,7 @@ TEST_F(RunModes, ActiveConfigurationOpensOverTheSaverCancelReloadsOkSaves) {
     SaverRun run("/s", {{"SPIRALIS_LIVE", "42"}});
     ASSERT_NE(run.SaverWindow(), nullptr) << run.trace();
     PumpMessages(200);
-    Key(VK_SHIFT);
+    InputKey(VK_SHIFT);
     ASSERT_TRUE(run.Traced("Test: dialog smCActive")) << run.trace();
     EXPECT_NE(run.trace().find("Full control key down: active config..."), std::string::npos);
     HWND dialog = ShownWindow("TTestConfigDialog");
@@ -265,10 +187,10 @@ TEST_F(RunModes, ActiveConfigurationOpensOverTheSaverCancelReloadsOkSaves) {
     PostMessageA(dialog, WM_KEYDOWN, VK_RETURN, 0);
     ASSERT_TRUE(run.Traced("Test: Probe 42")) << run.trace();
     DWORD stored = 0;
-    EXPECT_TRUE(GetNumber(kProbeKey, "Probe", stored));
+    EXPECT_TRUE(GetRegistryNumber(kProbeKey, "Probe", stored));
     EXPECT_EQ(stored, 42u);
     PumpMessages(200);
-    Click(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    InputClick(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
     EXPECT_TRUE(run.Ended()) << run.trace();
   }
 }
@@ -344,7 +266,7 @@ TEST_F(RunModes, RegularConfigurationWithAndWithoutADialog) {
     EXPECT_NE(run.boxes().find("Screen saver"), std::string::npos) << run.boxes();
   }
   {
-    SetNumber(kProbeKey, "Probe", 5);
+    SetRegistryNumber(kProbeKey, "Probe", 5);
     SaverRun run("/c", {{"SPIRALIS_LIVE", "63"}});
     ASSERT_TRUE(run.Traced("Test: dialog smCRegular")) << run.trace();
     HWND dialog = ShownWindow("TTestConfigDialog");
@@ -372,7 +294,7 @@ TEST_F(RunModes, RegularConfigurationWithAndWithoutADialog) {
     PostMessageA(dialog, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_TRUE(run.Ended()) << run.trace();
     DWORD stored = 0;
-    EXPECT_TRUE(GetNumber(kProbeKey, "Probe", stored));
+    EXPECT_TRUE(GetRegistryNumber(kProbeKey, "Probe", stored));
     EXPECT_EQ(stored, 63u);
     EXPECT_NE(run.trace().find("Perform Config (regular)"), std::string::npos);
   }
@@ -418,7 +340,7 @@ class Passwords : public RunModes {
     RegSetValueExA(k, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win98"), 6);
     RegCloseKey(k);
     CopyFileA((ProgramDir() + "\\fake_provider.dll").c_str(), provider_.c_str(), FALSE);
-    SetNumber(kDesktopKey, "ScreenSaveUsePassword", 1);
+    SetRegistryNumber(kDesktopKey, "ScreenSaveUsePassword", 1);
   }
   void TearDown() override {
     RegDeleteKeyA(HKEY_CURRENT_USER, kAppDefaults);
@@ -433,34 +355,34 @@ TEST_F(Passwords, WithinTheDelayClosingNeedsNoPassword) {
   SaverRun run("/s", {{"SPIRALIS_ANSWER", "0"}});
   ASSERT_NE(run.SaverWindow(), nullptr) << run.trace();
   PumpMessages(200);
-  Key('A');
+  InputKey('A');
   EXPECT_TRUE(run.Ended()) << run.trace();
   EXPECT_NE(run.trace().find("Nope, we're within the delay."), std::string::npos) << run.trace();
   EXPECT_EQ(run.trace().find("about to call VerifyScreenSavePwd"), std::string::npos);
 }
 
 TEST_F(Passwords, ARefusedPasswordKeepsTheSaverRunning) {
-  SetNumber(kScreenSaverKey, "Password Delay", 0);
+  SetRegistryNumber(kScreenSaverKey, "Password Delay", 0);
   SaverRun run("/s", {{"SPIRALIS_ANSWER", "0"}});
   ASSERT_NE(run.SaverWindow(), nullptr) << run.trace();
   PumpMessages(200);
-  Key('A');
+  InputKey('A');
   ASSERT_TRUE(run.Traced("Close-query checked passwords and it wasn't okay. So, cancel.")) << run.trace();
   PumpMessages(300);
   EXPECT_TRUE(run.Running());
   // The next qualifying input asks again; without a password in use it closes.
-  SetNumber(kDesktopKey, "ScreenSaveUsePassword", 0);
-  Key('B');
+  SetRegistryNumber(kDesktopKey, "ScreenSaveUsePassword", 0);
+  InputKey('B');
   EXPECT_TRUE(run.Ended()) << run.trace();
   EXPECT_NE(run.trace().find("NeedPassword: no, registry says we don't"), std::string::npos) << run.trace();
 }
 
 TEST_F(Passwords, AnAcceptedPasswordCloses) {
-  SetNumber(kScreenSaverKey, "Password Delay", 0);
+  SetRegistryNumber(kScreenSaverKey, "Password Delay", 0);
   SaverRun run("/s", {{"SPIRALIS_ANSWER", "1"}});
   ASSERT_NE(run.SaverWindow(), nullptr) << run.trace();
   PumpMessages(200);
-  Click(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  InputClick(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
   EXPECT_TRUE(run.Ended()) << run.trace();
   const std::string t = run.trace();
   EXPECT_NE(t.find("NeedPassword: yes registry says we do."), std::string::npos) << t;

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "tests/support/win32_support.h"
+#include "tests/support/program_run.h"
 
 using namespace testing_support;
 
@@ -13,93 +13,25 @@ namespace {
 const char* const kScreenSaverKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
 const char* const kDesktopKey = "Control Panel\\Desktop";
 
-void SetNumber(const char* keyPath, const char* entry, DWORD value) {
-  HKEY key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr)) return;
-  RegSetValueExA(key, entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-  RegCloseKey(key);
-}
-
-void MoveTo(int x, int y) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-  in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &in, sizeof in);
-}
-
-void Click(DWORD down, DWORD up) {
-  INPUT in[2]{};
-  in[0].type = in[1].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = down;
-  in[1].mi.dwFlags = up;
-  SendInput(2, in, sizeof in[0]);
-}
-
-void Key(WORD vk) {
-  INPUT in[2]{};
-  in[0].type = in[1].type = INPUT_KEYBOARD;
-  in[0].ki.wVk = in[1].ki.wVk = vk;
-  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, in, sizeof in[0]);
-}
-
 // One run of Spiralis.scr in a folder of its own, where a "spiralis.log"
-// file makes it trace everything; its message boxes go to a file. The
-// process never outlives the object.
-class SpiralisRun {
+// file makes it trace everything.
+class SpiralisRun : public ProgramRun {
  public:
-  explicit SpiralisRun(const std::string& args) {
-    WriteFile(trace_, "");
-    SetEnvironmentVariableA("SPIRALIS_MSGBOX", boxes_.c_str());
-    const std::string exe = ProgramDir() + "\\..\\Spiralis.scr";
-    std::string line = "\"" + exe + "\" " + args;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, dir_.path().c_str(), &si, &pi)) {
-      CloseHandle(pi.hThread);
-      process_ = pi.hProcess;
-    }
-    SetEnvironmentVariableA("SPIRALIS_MSGBOX", nullptr);
-  }
-  ~SpiralisRun() {
-    if (process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(process_, 99);
-      WaitForSingleObject(process_, 5000);
-    }
-    if (process_) CloseHandle(process_);
-  }
-  SpiralisRun(const SpiralisRun&) = delete;
-  SpiralisRun& operator=(const SpiralisRun&) = delete;
+  explicit SpiralisRun(const std::string& args) : ProgramRun("..\\Spiralis.scr", args, {}, {"spiralis.log"}) {}
 
-  bool started() const { return process_ != nullptr; }
-  std::string trace() const { return ReadFile(trace_) + (FileExists(boxes_) ? "\nBoxes:\n" + ReadFile(boxes_) : ""); }
-  bool Ended(DWORD ms = 15000) const {
-    return PumpUntil([&] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, ms);
+  std::string trace() const {
+    return ReadFile(folder() / "spiralis.log") + (boxes().empty() ? "" : "\nBoxes:\n" + boxes());
   }
-  bool Running() const { return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
   // The saver form's window once it shows.
-  HWND SaverWindow(DWORD ms = 10000) const {
-    HWND found = nullptr;
-    PumpUntil([&] { return (found = FindWindowA("TSaverForm", nullptr)) && IsWindowVisible(found); }, ms);
-    return found;
-  }
-
- private:
-  TempDir dir_;
-  std::string trace_ = dir_ / "spiralis.log";
-  std::string boxes_ = dir_ / "boxes.txt";
-  HANDLE process_ = nullptr;
+  HWND SaverWindow(DWORD ms = 10000) const { return ShownWindow("TSaverForm", ms); }
 };
 
 class SpiralisFullScreen : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetNumber(kScreenSaverKey, "Mouse Threshold", 50);
-    SetNumber(kScreenSaverKey, "Active Config", 0);
-    SetNumber(kDesktopKey, "ScreenSaveUsePassword", 0);
+    SetRegistryNumber(kScreenSaverKey, "Mouse Threshold", 50);
+    SetRegistryNumber(kScreenSaverKey, "Active Config", 0);
+    SetRegistryNumber(kDesktopKey, "ScreenSaveUsePassword", 0);
     SetCursorPos(500, 400);
     PumpMessages(50);
   }
@@ -123,7 +55,7 @@ TEST_F(SpiralisFullScreen, ShowsTheSaverFormOverTheWholeScreenAndEndsOnAMouseMov
 
   // Moves beyond the threshold until the saver takes one as the end.
   for (int i = 0; i < 10 && run.Running(); ++i) {
-    MoveTo(i % 2 ? 200 : 800, 400);
+    InputMoveTo(i % 2 ? 200 : 800, 400);
     run.Ended(1000);
   }
   ASSERT_TRUE(run.Ended()) << run.trace();
@@ -139,8 +71,8 @@ TEST_F(SpiralisFullScreen, EndsOnAClickOrAKey) {
     const char* trace;
   };
   const Case cases[] = {
-      {[] { Click(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP); }, "Full mouse down: closing..."},
-      {[] { Key('A'); }, "Full key down: closing..."},
+      {[] { InputClick(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP); }, "Full mouse down: closing..."},
+      {[] { InputKey('A'); }, "Full key down: closing..."},
   };
   for (const Case& c : cases) {
     SpiralisRun run("/s");
@@ -197,10 +129,10 @@ class SpiralisPicture : public SpiralisFullScreen {
   void SetUp() override {
     SpiralisFullScreen::SetUp();
     // Colours that cannot be mistaken for each other, as TColor values.
-    SetNumber(kSaverKey, "Background", 0x0000FF);   // red
-    SetNumber(kSaverKey, "Explosion", 0x00FF00);    // green
-    SetNumber(kSaverKey, "Exhausted", 0xFF0000);    // blue, fading to ...
-    SetNumber(kSaverKey, "Replenished", 0x000000);  // ... black
+    SetRegistryNumber(kSaverKey, "Background", 0x0000FF);   // red
+    SetRegistryNumber(kSaverKey, "Explosion", 0x00FF00);    // green
+    SetRegistryNumber(kSaverKey, "Exhausted", 0xFF0000);    // blue, fading to ...
+    SetRegistryNumber(kSaverKey, "Replenished", 0x000000);  // ... black
   }
   void TearDown() override { RegDeleteKeyA(HKEY_CURRENT_USER, kSaverKey); }
 };
@@ -215,7 +147,7 @@ TEST_F(SpiralisPicture, TheGalaxyFillsTheScreenInItsColoursAndMoves) {
   PumpMessages(1000);
   std::vector<unsigned> second = Screen();
   ASSERT_TRUE(run.Running()) << run.trace();
-  Key('A');
+  InputKey('A');
   EXPECT_TRUE(run.Ended()) << run.trace();
 
   const int total = static_cast<int>(first.size());

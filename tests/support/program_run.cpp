@@ -1,0 +1,85 @@
+#include "tests/support/program_run.h"
+
+namespace testing_support {
+
+void SetRegistryNumber(const char* keyPath, const char* entry, DWORD value) {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr)) return;
+  RegSetValueExA(key, entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  RegCloseKey(key);
+}
+
+bool GetRegistryNumber(const char* keyPath, const char* entry, DWORD& value) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key)) return false;
+  DWORD size = sizeof value, type = 0;
+  LONG r = RegQueryValueExA(key, entry, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+  RegCloseKey(key);
+  return r == ERROR_SUCCESS && type == REG_DWORD;
+}
+
+void InputMoveTo(int x, int y) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof in);
+}
+
+void InputClick(DWORD down, DWORD up) {
+  INPUT in[2]{};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = down;
+  in[1].mi.dwFlags = up;
+  SendInput(2, in, sizeof in[0]);
+}
+
+void InputKey(WORD vk) {
+  INPUT in[2]{};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = vk;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof in[0]);
+}
+
+ProgramRun::ProgramRun(const std::string& exe, const std::string& args, std::map<std::string, std::string> env,
+                       const std::vector<std::string>& emptyFiles) {
+  for (const std::string& name : emptyFiles) WriteFile(dir_ / name, "");
+  env.emplace("SPIRALIS_MSGBOX", boxes_);
+  for (auto& [name, value] : env) {
+    for (size_t at; (at = value.find("<folder>")) != std::string::npos;) value.replace(at, 8, dir_.path());
+    SetEnvironmentVariableA(name.c_str(), value.c_str());
+  }
+  std::string path = ProgramDir() + "\\" + exe;
+  std::string line = "\"" + path + "\" " + args;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (CreateProcessA(path.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, dir_.path().c_str(), &si, &pi)) {
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    pid_ = pi.dwProcessId;
+  }
+  for (auto& [name, value] : env) SetEnvironmentVariableA(name.c_str(), nullptr);
+}
+
+ProgramRun::~ProgramRun() {
+  if (process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, 5000);
+  }
+  if (process_) CloseHandle(process_);
+}
+
+bool ProgramRun::Ended(DWORD ms) const {
+  return PumpUntil([&] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, ms);
+}
+
+HWND ProgramRun::ShownWindow(const char* cls, DWORD ms) {
+  HWND found = nullptr;
+  PumpUntil([&] { return (found = FindWindowA(cls, nullptr)) && IsWindowVisible(found); }, ms);
+  return found;
+}
+
+}  // namespace testing_support

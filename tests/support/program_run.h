@@ -1,0 +1,52 @@
+#pragma once
+// Running a program of ours as a separate process, the way the system starts
+// it, and driving it with real input.
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/support/win32_support.h"
+
+namespace testing_support {
+
+// HKEY_CURRENT_USER\<keyPath>\<entry> as a REG_DWORD (the key is created).
+void SetRegistryNumber(const char* keyPath, const char* entry, DWORD value);
+bool GetRegistryNumber(const char* keyPath, const char* entry, DWORD& value);
+
+// Real input through the system's input queue (absolute positions).
+void InputMoveTo(int x, int y);
+void InputClick(DWORD down, DWORD up);
+void InputKey(WORD vk);
+
+// One run of `exe` (beside the test program) with `args`, in a folder of its
+// own, with the given environment ("<folder>" in a value stands for that
+// folder), empty files of the given names in that folder, and its message
+// boxes answered into a file (SPIRALIS_MSGBOX). The process never outlives
+// the object.
+class ProgramRun {
+ public:
+  ProgramRun(const std::string& exe, const std::string& args, std::map<std::string, std::string> env = {},
+             const std::vector<std::string>& emptyFiles = {});
+  ~ProgramRun();
+  ProgramRun(const ProgramRun&) = delete;
+  ProgramRun& operator=(const ProgramRun&) = delete;
+
+  const TempDir& folder() const { return dir_; }
+  bool started() const { return process_ != nullptr; }
+  std::string boxes() const { return FileExists(boxes_) ? ReadFile(boxes_) : ""; }
+  bool Ended(DWORD ms = 15000) const;
+  bool Running() const { return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+  DWORD pid() const { return pid_; }
+  // A visible window of that class, once there is one; null after `ms`.
+  static HWND ShownWindow(const char* cls, DWORD ms = 10000);
+
+ private:
+  TempDir dir_;
+  std::string boxes_ = dir_ / "boxes.txt";
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+};
+
+}  // namespace testing_support
