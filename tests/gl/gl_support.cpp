@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "gl/sgl.h"
+#include "gl/sgl_trace.h"
 #include "tests/support/win32_support.h"
 
 namespace gl_testing {
@@ -82,6 +83,34 @@ unsigned ReadPixel(int x, int y) {
   unsigned char rgba[4] = {};
   sglReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
   return (unsigned(rgba[0]) << 16) | (unsigned(rgba[1]) << 8) | rgba[2];
+}
+
+namespace {
+std::vector<std::string> gLines, gErrors;
+void CaptureLine(const std::string& text, const void*) { gLines.push_back(text); }
+void CaptureError(const std::string& text, const void*) { gErrors.push_back(text); }
+}  // namespace
+
+SglTraceCapture::SglTraceCapture() {
+  gLines.clear();
+  gErrors.clear();
+  SglSetTraceHooks(&CaptureLine, &CaptureError, nullptr);
+}
+
+SglTraceCapture::~SglTraceCapture() { SglSetTraceHooks(nullptr, nullptr, nullptr); }
+
+bool SglTraceCapture::Traced(const std::string& message) {
+  for (const auto& line : gLines)
+    if (line.size() >= message.size() && line.compare(line.size() - message.size(), message.size(), message) == 0)
+      return true;
+  return false;
+}
+
+const std::vector<std::string>& SglTraceCapture::Errors() { return gErrors; }
+
+void SglTraceCapture::Clear() {
+  gLines.clear();
+  gErrors.clear();
 }
 
 }  // namespace gl_testing

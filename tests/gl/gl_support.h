@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace gl_testing {
 
@@ -44,6 +45,19 @@ class GLContext {
  private:
   HGLRC rc_ = nullptr;
   int format_ = 0;
+};
+
+// The OpenGL layer's trace, caught while a capture lives.
+class SglTraceCapture {
+ public:
+  SglTraceCapture();   // hooks the layer's trace, starting empty
+  ~SglTraceCapture();  // unhooks it
+  SglTraceCapture(const SglTraceCapture&) = delete;
+  SglTraceCapture& operator=(const SglTraceCapture&) = delete;
+  // Whether a progress line ends with `message`.
+  static bool Traced(const std::string& message);
+  static const std::vector<std::string>& Errors();
+  static void Clear();
 };
 
 // One pixel of the back buffer through the layer's glReadPixels, as 0xRRGGBB.

@@ -19,17 +19,6 @@ using testing_support::TempDir;
 
 namespace {
 
-std::vector<std::string> gTrace, gErrors;
-void Progress(const std::string& text, const void*) { gTrace.push_back(text); if (getenv("PANEL_TRACE")) fprintf(stderr, "%s\n", text.c_str()); }
-void Error(const std::string& text, const void*) { gErrors.push_back(text); }
-
-bool Traced(const std::string& message) {
-  for (const auto& line : gTrace)
-    if (line.size() >= message.size() && line.compare(line.size() - message.size(), message.size(), message) == 0)
-      return true;
-  return false;
-}
-
 LRESULT CALLBACK FormProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
 LRESULT CALLBACK PanelProc(HWND w, UINT m, WPARAM wp, LPARAM lp);
 
@@ -134,15 +123,10 @@ void Pump() {
 
 class PanelEngineTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    gTrace.clear();
-    gErrors.clear();
-    SglSetTraceHooks(&Progress, &Error, nullptr);
-  }
   void TearDown() override {
-    SglSetTraceHooks(nullptr, nullptr, nullptr);
     sglFreeDriver();
   }
+  SglTraceCapture trace_;
   TempDir temp_;
 };
 
@@ -154,11 +138,11 @@ TEST_F(PanelEngineTest, ClearsToItsColourOnFirstPaintAndShowsItOnTheScreen) {
   panel.engine->SetColor(0x336699);  // red 0x99, green 0x66, blue 0x33
   EXPECT_FALSE(panel.engine->IsOn());
   panel.Paint();
-  ASSERT_TRUE(panel.engine->IsOn()) << (gErrors.empty() ? "" : gErrors.back());
+  ASSERT_TRUE(panel.engine->IsOn()) << (SglTraceCapture::Errors().empty() ? "" : SglTraceCapture::Errors().back());
   EXPECT_EQ(1, panel.inits);
   EXPECT_EQ(1, panel.paints);
   EXPECT_EQ(0x996633u, panel.pixel);
-  EXPECT_TRUE(Traced(" - Done init"));
+  EXPECT_TRUE(SglTraceCapture::Traced(" - Done init"));
   // Under Wine the child's frames reach the screen through the form.
   EXPECT_EQ(SglHostIsWine(), panel.engine->Presenting());
   Pump();
@@ -183,8 +167,8 @@ TEST_F(PanelEngineTest, FailuresAreReportedOnceAndRetriedAfterAPropertyChange) {
   panel.Paint();
   panel.Paint();
   EXPECT_EQ((std::vector<std::string>{"Error loading library " + missing}), panel.errors);
-  ASSERT_EQ(1u, gErrors.size());
-  EXPECT_NE(std::string::npos, gErrors[0].find(" - Error loading library "));
+  ASSERT_EQ(1u, SglTraceCapture::Errors().size());
+  EXPECT_NE(std::string::npos, SglTraceCapture::Errors()[0].find(" - Error loading library "));
   EXPECT_EQ(0, panel.paints);
   EXPECT_TRUE(panel.engine->Failed());
 
@@ -238,7 +222,7 @@ TEST_F(PanelEngineTest, ScreenModeIsKeptForUnchangedValuesAndAlwaysRestored) {
   panel->Paint();
   EXPECT_TRUE(panel->engine->IsOn());
   EXPECT_FALSE(panel->engine->ModeChanged());
-  EXPECT_TRUE(Traced(" - Changed screen mode"));
+  EXPECT_TRUE(SglTraceCapture::Traced(" - Changed screen mode"));
 
   panel->engine->SetScreenDimensions(cx, cy, -1);
   panel->Paint();
@@ -281,7 +265,7 @@ TEST_F(PanelEngineTest, TheFormWindowIsHookedWhileTheContextLives) {
   MoveWindow(panel.form(), 50, 45, 400, 300, TRUE);
   SendMessageA(panel.form(), WM_SIZE, 0, MAKELPARAM(400, 300));
   EXPECT_EQ(resizes + 1, panel.resizes);
-  EXPECT_TRUE(Traced(" - The window has moved!"));
+  EXPECT_TRUE(SglTraceCapture::Traced(" - The window has moved!"));
 
   panel.engine->InvalidateGLHandle();
   EXPECT_EQ(nullptr, GetPropA(panel.form(), "ScrGLSubclass"));

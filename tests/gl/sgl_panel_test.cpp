@@ -63,17 +63,6 @@ const TMetaClass& TPanelForm::StaticClass() {
 
 namespace {
 
-std::vector<std::string> gTrace, gErrors;
-void Progress(const std::string& text, const void*) { gTrace.push_back(text); }
-void Error(const std::string& text, const void*) { gErrors.push_back(text); }
-
-bool Traced(const std::string& message) {
-  for (const auto& line : gTrace)
-    if (line.size() >= message.size() && line.compare(line.size() - message.size(), message.size(), message) == 0)
-      return true;
-  return false;
-}
-
 int UserObjects() { return static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)); }
 int GdiObjects() { return static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)); }
 
@@ -97,15 +86,10 @@ class SglPanelTest : public ::testing::Test {
     SglRegisterClasses();
     RegisterClass(&TPanelForm::StaticClass());
   }
-  void SetUp() override {
-    gTrace.clear();
-    gErrors.clear();
-    SglSetTraceHooks(&Progress, &Error, nullptr);
-  }
   void TearDown() override {
-    SglSetTraceHooks(nullptr, nullptr, nullptr);
     testing_support::PumpMessages(0);
   }
+  SglTraceCapture trace_;
   TempDir temp_;
 };
 
@@ -113,8 +97,8 @@ class SglPanelTest : public ::testing::Test {
 
 TEST_F(SglPanelTest, StartsWithItsDefaultsAndTracesItsLife) {
   auto* panel = new TSglPanel(nullptr);
-  EXPECT_TRUE(Traced(" - Starting constructor"));
-  EXPECT_TRUE(Traced(" - Done constructor"));
+  EXPECT_TRUE(SglTraceCapture::Traced(" - Starting constructor"));
+  EXPECT_TRUE(SglTraceCapture::Traced(" - Done constructor"));
   EXPECT_EQ(100, panel->Width());
   EXPECT_EQ(100, panel->Height());
   EXPECT_EQ(clNone, panel->Color());
@@ -142,11 +126,11 @@ TEST_F(SglPanelTest, StartsWithItsDefaultsAndTracesItsLife) {
   };
   panel->GLError("Something failed");
   EXPECT_EQ(std::vector<std::string>{"Something failed"}, errors);
-  ASSERT_EQ(1u, gErrors.size());
-  EXPECT_NE(std::string::npos, gErrors[0].find(" - Something failed"));
+  ASSERT_EQ(1u, SglTraceCapture::Errors().size());
+  EXPECT_NE(std::string::npos, SglTraceCapture::Errors()[0].find(" - Something failed"));
 
   panel->Free();
-  EXPECT_TRUE(Traced(" - ~TSglPanel. Finished destructor."));
+  EXPECT_TRUE(SglTraceCapture::Traced(" - ~TSglPanel. Finished destructor."));
 }
 
 TEST_F(SglPanelTest, ClearsToItsColourAndDrawsThroughOnGLPaint) {
@@ -169,7 +153,7 @@ TEST_F(SglPanelTest, ClearsToItsColourAndDrawsThroughOnGLPaint) {
   EXPECT_EQ(1, form->paints);
   EXPECT_EQ(0x996633u, form->right);  // red 0x99, green 0x66, blue 0x33
   EXPECT_EQ(0xFF0000u, form->left);
-  EXPECT_TRUE(Traced(" - Done init"));
+  EXPECT_TRUE(SglTraceCapture::Traced(" - Done init"));
 
   // On the screen too (under Wine through the read-back presentation).
   testing_support::PumpMessages(0);
@@ -270,9 +254,9 @@ TEST_F(SglPanelTest, FreeingTheFormRestoresTheDisplayModeAndLeaksNothing) {
   // Freed while running, without a close.
   form = fullScreen();
   ASSERT_TRUE(form->SglPanel->Engine().ModeChanged());
-  gTrace.clear();
+  SglTraceCapture::Clear();
   form->Free();
-  EXPECT_TRUE(Traced(" - ~TSglPanel. Finished destructor."));
+  EXPECT_TRUE(SglTraceCapture::Traced(" - ~TSglPanel. Finished destructor."));
 
   // Released: the release message restores the mode through the form's hook.
   form = fullScreen();

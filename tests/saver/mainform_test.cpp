@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/win32_support.h"
+#include "tests/support/program_run.h"
 #include "values/registry.h"
 
 using namespace testing_support;
@@ -99,12 +99,6 @@ TEST_F(MainModule, StoredSettingsOutOfRangeOrBetweenOptionsReadAsTheRulesSay) {
 // The real program, as the system starts it.
 namespace {
 
-struct SaverRun {
-  DWORD exitCode = 0;
-  std::string boxes;
-  bool traceWindowShown = false;  // and closed by us, as a user would
-};
-
 // The program's trace window, once it shows.
 HWND ShownTraceWindow(DWORD pid) {
   for (HWND w = FindWindowExA(nullptr, nullptr, "ScrDebugWindowClass", nullptr); w;
@@ -116,55 +110,39 @@ HWND ShownTraceWindow(DWORD pid) {
   return nullptr;
 }
 
-SaverRun RunSaver(const std::string& args, const std::string& folder) {
-  std::string exe = ProgramDir() + "\\..\\Spiralis.scr";
-  std::string boxes = folder + "\\boxes.txt";
-  std::string commandLine = "\"" + exe + "\" " + args;
-  SetEnvironmentVariableA("SPIRALIS_MSGBOX", boxes.c_str());
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION p{};
-  BOOL ok = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                           &startup, &p);
-  SetEnvironmentVariableA("SPIRALIS_MSGBOX", nullptr);
-  SaverRun run;
-  if (!ok) return run;
-  for (int waited = 0; WaitForSingleObject(p.hProcess, 100) != WAIT_OBJECT_0; waited += 100) {
-    if (HWND trace = ShownTraceWindow(p.dwProcessId)) {
-      run.traceWindowShown = true;
+// Waits for the run to end, closing its trace window when it shows, as a
+// user would; answers whether it showed.
+bool RunToEnd(const ProgramRun& run) {
+  bool shown = false;
+  for (int waited = 0; !run.Ended(100) && waited < 30000; waited += 100) {
+    if (HWND trace = ShownTraceWindow(run.pid())) {
+      shown = true;
       PostMessageA(trace, WM_CLOSE, 0, 0);
     }
-    if (waited > 30000) TerminateProcess(p.hProcess, 99);
   }
-  GetExitCodeProcess(p.hProcess, &run.exitCode);
-  CloseHandle(p.hThread);
-  CloseHandle(p.hProcess);
-  run.boxes = ReadFile(boxes);
-  return run;
+  return shown;
 }
 
 }  // namespace
 
 TEST(SpiralisProgram, OptionsWithoutADialogSayThereIsNothingToConfigure) {
-  TempDir dir;
-  SaverRun run = RunSaver("/c", dir.path());
-  EXPECT_EQ(run.exitCode, 0u);
-  EXPECT_NE(run.boxes.find("This screen saver has no settings to configure"), std::string::npos) << run.boxes;
+  ProgramRun run("..\\Spiralis.scr", "/c");
+  RunToEnd(run);
+  EXPECT_EQ(run.ExitCode(), 0u);
+  EXPECT_NE(run.boxes().find("This screen saver has no settings to configure"), std::string::npos) << run.boxes();
 }
 
 TEST(SpiralisProgram, ALogFileInTheCurrentFolderTracesTheWholeRun) {
-  TempDir dir;
-  WriteFile(dir / "spiralis.log", "");
-  SaverRun run = RunSaver("/x", dir.path());  // an unknown switch: the run ends at once
-  EXPECT_EQ(run.exitCode, 0u);
-  std::string log = ReadFile(dir / "spiralis.log");
+  ProgramRun run("..\\Spiralis.scr", "/x", {}, {"spiralis.log"});  // an unknown switch: the run ends at once
+  RunToEnd(run);
+  EXPECT_EQ(run.ExitCode(), 0u);
+  std::string log = ReadFile(run.folder() / "spiralis.log");
   EXPECT_FALSE(log.empty());
-  EXPECT_EQ(run.boxes, "");
+  EXPECT_EQ(run.boxes(), "");
 
   // Without the file the run is released: nothing is written, no window.
-  TempDir quiet;
-  SaverRun released = RunSaver("/x", quiet.path());
-  EXPECT_EQ(released.exitCode, 0u);
-  EXPECT_FALSE(released.traceWindowShown);
-  EXPECT_FALSE(testing_support::FileExists(quiet / "spiralis.log"));
+  ProgramRun released("..\\Spiralis.scr", "/x");
+  EXPECT_FALSE(RunToEnd(released));
+  EXPECT_EQ(released.ExitCode(), 0u);
+  EXPECT_FALSE(testing_support::FileExists(released.folder() / "spiralis.log"));
 }

@@ -76,6 +76,12 @@ bool ProgramRun::Ended(DWORD ms) const {
   return PumpUntil([&] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, ms);
 }
 
+DWORD ProgramRun::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (process_) GetExitCodeProcess(process_, &code);
+  return code;
+}
+
 HWND ProgramRun::ShownWindow(const char* cls, DWORD ms) {
   HWND found = nullptr;
   PumpUntil([&] { return (found = FindWindowA(cls, nullptr)) && IsWindowVisible(found); }, ms);

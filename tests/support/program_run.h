@@ -39,6 +39,8 @@ class ProgramRun {
   bool Ended(DWORD ms = 15000) const;
   bool Running() const { return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
   DWORD pid() const { return pid_; }
+  // The exit code once ended (STILL_ACTIVE before).
+  DWORD ExitCode() const;
   // A visible window of that class, once there is one; null after `ms`.
   static HWND ShownWindow(const char* cls, DWORD ms = 10000);
 

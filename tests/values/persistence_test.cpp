@@ -10,23 +10,13 @@ using namespace values_testing;
 
 namespace {
 
-struct PersistTest : ::testing::Test {
-  ScratchKey reg;
-  TComponent* form = new TComponent(nullptr);
-  template <class V>
-  V* Make(const std::string& name) {
-    auto* v = new V(form);
-    v->SetName(name);
-    v->SetRegistryPath(reg / "<name>");
-    return v;
-  }
+struct PersistTest : ValuesFixture {
   // The value after reading again what is stored now.
   template <class V>
   static V* Fresh(V* v) {
     v->LoadFromRegistry();
     return v;
   }
-  ~PersistTest() override { form->Free(); }
 };
 
 TEST(RegistryPath, TemplatesExpandFirstTokensInAnyCase) {

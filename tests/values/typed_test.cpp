@@ -12,18 +12,7 @@ using namespace values_testing;
 
 namespace {
 
-struct TypedTest : ::testing::Test {
-  ScratchKey reg;  // values read from here find nothing stored
-  TComponent* form = new TComponent(nullptr);
-  template <class V>
-  V* Make(const std::string& name) {
-    auto* v = new V(form);
-    v->SetName(name);
-    v->SetRegistryPath(reg / "<name>");
-    return v;
-  }
-  ~TypedTest() override { form->Free(); }
-};
+using TypedTest = ValuesFixture;
 
 TEST_F(TypedTest, IntegerBoundsAndRangeLookup) {
   auto* v = Make<TScrVInteger>("I");

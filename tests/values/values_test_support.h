@@ -1,6 +1,7 @@
 #pragma once
 // Shared pieces of the value tests: a recording controller, a scratch
 // registry key removed afterwards, and raw registry writes.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
@@ -70,6 +71,22 @@ class ScratchKey {
 
  private:
   std::string path_;
+};
+
+// A fixture whose values are owned by one component and stored under a
+// scratch key, each entry named after its value.
+class ValuesFixture : public ::testing::Test {
+ protected:
+  ~ValuesFixture() override { form->Free(); }
+  template <class V>
+  V* Make(const std::string& name) {
+    auto* v = new V(form);
+    v->SetName(name);
+    v->SetRegistryPath(reg / "<name>");
+    return v;
+  }
+  ScratchKey reg;  // values read from here find nothing stored at first
+  TComponent* form = new TComponent(nullptr);
 };
 
 }  // namespace values_testing
