@@ -279,6 +279,13 @@ def paint_masked(dest, sheet, image, mask, dst):
     blit(dest, sheet, image, dst, lambda a, b: a | b)
 
 
+def dim(dest, x, y, w, h, colour):
+    """The checkerboard of a dimmed cell: every other pixel in the background colour."""
+    for j in range(h):
+        for k in range(j % 2, w, 2):
+            dest[y + j][x + k] = colour
+
+
 def paint_corners(dest, sheet, x, y, w, h, corners, colour, dimmed):
     for yy in range(h):
         dest[y + yy][x:x + w] = [colour] * w
@@ -289,9 +296,7 @@ def paint_corners(dest, sheet, x, y, w, h, corners, colour, dimmed):
         paint_masked(dest, sheet, (0, row * CELL_H, CELL_W, CELL_H),
                      (CELL_W, row * CELL_H, CELL_W, CELL_H), (cx, cy, CELL_W, CELL_H))
         if dimmed:
-            for j in range(CELL_H):
-                for k in range(j % 2, CELL_W, 2):
-                    dest[cy + j][cx + k] = colour
+            dim(dest, cx, cy, CELL_W, CELL_H, colour)
 
 
 def write_png(path, rows):
@@ -313,17 +318,15 @@ def preview(folder, corners, monitor):
         mw, mh = int(MON_W * scale), int(MON_H * scale)
         pad = int(12 * scale)
         for face_name, face in DIALOG_FACES.items():
-            cols = []
-            for desk in ("blue", "xp", "teal", "black"):
-                for dimmed in (False, True):
-                    cols.append((desk, dimmed))
+            cols = [(desk, dimmed) for desk in DESKTOPS for dimmed in (False, True)]
             width = len(cols) * (mw + pad) + pad
             dest = [[face] * width for _ in range(mh + 2 * pad)]
             for n, (desk, dimmed) in enumerate(cols):
                 x, y = pad + n * (mw + pad), pad
                 paint_masked(dest, monitor, (0, 0, MON_W, MON_H), (MON_W, 0, MON_W, MON_H),
                              (x, y, mw, mh))
-                # the inner panel, placed as the monitor control places it
+                # the inner panel, placed as the monitor control places it, filled by the
+                # corners control; its cells keep their 24 x 22 pixels at every size
                 l, t = INSIDE_LEFT * mw // MON_W, INSIDE_TOP * mh // MON_H
                 r, b = mw - INSIDE_RIGHT * mw // MON_W, mh - INSIDE_BOTTOM * mh // MON_H
                 paint_corners(dest, corners, x + l, y + t, r - l, b - t, "YN-Y",
@@ -341,9 +344,7 @@ def preview(folder, corners, monitor):
                 paint_masked(block, corners, (0, row * CELL_H, CELL_W, CELL_H),
                              (CELL_W, row * CELL_H, CELL_W, CELL_H), (x, pad, cw, ch))
                 if dimmed:
-                    for j in range(ch):
-                        for k in range(j % 2, cw, 2):
-                            block[pad + j][x + k] = desk
+                    dim(block, x, pad, cw, ch, desk)
             dest.extend(block)
         path = os.path.join(folder, "corners-%s.png" % tag)
         write_png(path, dest)
