@@ -34,6 +34,10 @@ wineserver -p
 # child windows) Wine leaves standard child controls blank on the X screen:
 # buttons and texts would be missing from the pictures.
 wine reg delete 'HKCU\Software\Wine\X11 Driver' /v ClientSideGraphics /f >/dev/null 2>&1 || true
+# The options dialog's first-run hints would cover it: they count as shown.
+for hint in Told3dfx ToldActive; do
+  wine reg add 'HKCU\Software\Vantrel\Spiralis' /v "$hint" /t REG_DWORD /d 1 /f >/dev/null 2>&1 || true
+done
 wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 
 # The X window of a shown top-level window with that title, once there is one.
