@@ -7,6 +7,7 @@
 
 #include "framework/msgname.h"
 #include "framework/trace.h"
+#include "toolkit/screen.h"
 
 namespace {
 
@@ -709,6 +710,10 @@ const char* const kAboutLines[9] = {
 constexpr int kAboutIconItem = 3;
 constexpr int kAboutFirstLine = 10;
 
+// The icon's 32 pixels at 96 pixels per inch, in the dialog's pixels: the
+// template's dialog units grow with the resolution, and so does the icon.
+int AboutIconSize(HWND dlg) { return MulDiv(32, WindowPixelsPerInch(dlg), 96); }
+
 // Builds a dialog template in memory: the header, then each item on a
 // four-byte boundary.
 class TTemplateWriter {
@@ -773,8 +778,7 @@ INT_PTR CALLBACK AboutDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_MEASUREITEM: {
       auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
       if (mi && mi->CtlID == kAboutIconItem) {
-        mi->itemWidth = 32;
-        mi->itemHeight = 32;
+        mi->itemWidth = mi->itemHeight = AboutIconSize(dlg);
         return TRUE;
       }
       return FALSE;
@@ -784,7 +788,10 @@ INT_PTR CALLBACK AboutDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPara
       if (di && di->CtlID == kAboutIconItem) {
         auto icon = reinterpret_cast<HICON>(GetWindowLongPtrA(dlg, DWLP_USER));
         const int w = di->rcItem.right - di->rcItem.left, h = di->rcItem.bottom - di->rcItem.top;
-        if (icon) DrawIcon(di->hDC, di->rcItem.left + w / 2 - 16, di->rcItem.top + h / 2 - 16, icon);
+        const int size = AboutIconSize(dlg);
+        if (icon)
+          DrawIconEx(di->hDC, di->rcItem.left + (w - size) / 2, di->rcItem.top + (h - size) / 2, icon, size, size, 0,
+                     nullptr, DI_NORMAL);
         return TRUE;
       }
       return FALSE;

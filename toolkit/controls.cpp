@@ -291,6 +291,14 @@ void TControl::SetText(const std::string& text) {
   Perform(CM_TEXTCHANGED);
 }
 
+void TControl::ChangeScale(int m, int d) {
+  if (m <= 0 || d <= 0 || m == d) return;
+  // The far edges are scaled too, so that controls that touch still touch.
+  const int left = MulDiv(left_, m, d), top = MulDiv(top_, m, d);
+  SetBounds(left, top, MulDiv(left_ + width_, m, d) - left, MulDiv(top_ + height_, m, d) - top);
+  font_->ScaleHeight(m, d);
+}
+
 void TControl::Repaint() {
   Invalidate();
   Update();

@@ -104,6 +104,12 @@ class TControl : public TComponent {
   virtual void Update() {}
   virtual void Repaint();
 
+  // Scales position, size and a font given in pixels by m / d, for a form
+  // moving from d pixels per inch to m (the form calls it on every control
+  // it holds, parents before their children). A control with more metrics
+  // in pixels scales them too and calls this one.
+  virtual void ChangeScale(int m, int d);
+
   virtual void Click();
   virtual void DblClick();
   // Sends CM_CHANGED to this control's parent.

@@ -1,5 +1,7 @@
 #include "toolkit/forms.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "toolkit/msgbox.h"
@@ -42,6 +44,8 @@ const TMetaClass& TCustomForm::StaticClass() {
     c.String("Caption", &TCustomForm::Caption, &TCustomForm::SetCaption);
     c.Integer("ClientWidth", &TCustomForm::ClientWidth, &TCustomForm::SetFormClientWidth);
     c.Integer("ClientHeight", &TCustomForm::ClientHeight, &TCustomForm::SetFormClientHeight);
+    c.Integer("PixelsPerInch", &TCustomForm::PixelsPerInch, &TCustomForm::SetPixelsPerInch);
+    c.Boolean("Scaled", &TCustomForm::Scaled, &TCustomForm::SetScaled);
     c.template Enum<TFormBorderStyle>(
         "BorderStyle", {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"},
         &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle);
@@ -105,6 +109,15 @@ void TCustomForm::InitFromResources() {
 
 void TCustomForm::Loaded() {
   TWinControl::Loaded();
+  const int screen = Screen->PixelsPerInch();
+  if (scaled_ && pixelsPerInch_ > 0 && pixelsPerInch_ != screen) {
+    // Only the client size the resource gave scales: a size the form got
+    // otherwise (from whoever creates it) is in the screen's pixels already.
+    if (loadedClientWidth_ >= 0) loadedClientWidth_ = MulDiv(loadedClientWidth_, screen, pixelsPerInch_);
+    if (loadedClientHeight_ >= 0) loadedClientHeight_ = MulDiv(loadedClientHeight_, screen, pixelsPerInch_);
+    ScaleControls(screen, pixelsPerInch_);
+    pixelsPerInch_ = screen;
+  }
   if (loadedClientWidth_ >= 0 || loadedClientHeight_ >= 0) {
     int w = loadedClientWidth_ >= 0 ? loadedClientWidth_ : ClientWidth();
     int h = loadedClientHeight_ >= 0 ? loadedClientHeight_ : ClientHeight();
@@ -113,6 +126,15 @@ void TCustomForm::Loaded() {
   }
   Realign();
   UpdateControlState();
+}
+
+void TCustomForm::CreateWnd() {
+  TWinControl::CreateWnd();
+  // Made on a monitor whose resolution is not the screen's (the primary one's).
+  if (scaled_ && pixelsPerInch_ > 0) {
+    const int monitor = WindowPixelsPerInch(Handle());
+    if (monitor != pixelsPerInch_) SetPixelsPerInch(monitor);
+  }
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle style) {
@@ -188,6 +210,41 @@ void TCustomForm::SetFormClientWidth(int width) {
 void TCustomForm::SetFormClientHeight(int height) {
   if (ComponentState().Contains(csLoading)) loadedClientHeight_ = height;
   else SetClientHeight(height);
+}
+
+int TCustomForm::PixelsPerInch() const { return pixelsPerInch_ > 0 ? pixelsPerInch_ : Screen->PixelsPerInch(); }
+
+void TCustomForm::SetPixelsPerInch(int ppi) {
+  if (ppi <= 0) return;
+  if (ComponentState().Contains(csLoading) || !scaled_) {
+    pixelsPerInch_ = ppi;
+    return;
+  }
+  ScaleBy(ppi, PixelsPerInch());
+  pixelsPerInch_ = ppi;
+}
+
+namespace {
+void ScaleChildren(TWinControl* container, int m, int d) {
+  for (int i = 0; i < container->ControlCount(); ++i) {
+    TControl* c = container->Controls(i);
+    c->ChangeScale(m, d);
+    if (auto* w = dynamic_cast<TWinControl*>(c)) ScaleChildren(w, m, d);
+  }
+}
+}  // namespace
+
+void TCustomForm::ScaleControls(int m, int d) {
+  Font()->ScaleHeight(m, d);
+  ScaleChildren(this, m, d);
+}
+
+void TCustomForm::ScaleBy(int m, int d) {
+  if (m <= 0 || d <= 0 || m == d) return;
+  const int width = MulDiv(ClientWidth(), m, d), height = MulDiv(ClientHeight(), m, d);
+  ScaleControls(m, d);
+  SetClientSize(width, height);
+  Realign();
 }
 
 void TCustomForm::Show() {
@@ -394,6 +451,18 @@ void TCustomForm::WndProc(TMessage& m) {
         }
       }
       break;
+    case WM_DPICHANGED:
+      // Moved to a monitor of another resolution: scaled to it, then placed
+      // where the system suggests (its frame scales as well).
+      if (scaled_ && pixelsPerInch_ > 0) {
+        SetPixelsPerInch(LOWORD(m.WParam));
+        if (const auto* r = reinterpret_cast<const RECT*>(m.LParam))
+          SetWindowPos(Handle(), nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        m.Result = 0;
+        return;
+      }
+      break;
     case CM_ACTIVATE: Activate(); return;
     case CM_DEACTIVATE: Deactivate(); return;
     case CM_DIALOGKEY:
@@ -451,6 +520,11 @@ const TMetaClass& TApplication::StaticClass() {
 }
 
 TApplication::TApplication(TComponent* owner) : TComponent(owner) {}
+
+void TApplication::Initialize() {
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+}
 
 TApplication::~TApplication() {
   DestroyRoots();

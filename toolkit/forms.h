@@ -6,6 +6,17 @@
 // Loaded; AfterConstruction), or with CreateNew<T>(owner), which reads no
 // resource. Application owns the roots it creates and frees them at exit,
 // last created first.
+//
+// A form resource gives positions, sizes and font heights in the pixels of
+// the screen it was designed on, and says which (PixelsPerInch). A Scaled
+// form (the default) is scaled from there to the screen's resolution once
+// it is loaded: its client size, the position and size of every control on
+// it, and every font height given in pixels (point sizes suit any screen
+// already). A resource without PixelsPerInch is taken as it stands.
+// A Scaled form with a stated resolution also follows the monitor it is on
+// (the program is aware of each monitor's resolution): when its window is
+// made on, or moved to, a monitor of another resolution (WM_DPICHANGED),
+// it scales itself again by the same rules, fonts in points included.
 #include <windows.h>
 
 #include <functional>
@@ -39,6 +50,17 @@ class TCustomForm : public TWinControl {
   RECT ClientRect() const override;
   void SetFormClientWidth(int width);
   void SetFormClientHeight(int height);
+
+  // The resolution the form's metrics are in: while it is read, what its
+  // resource states; once loaded, the screen's (a Scaled form) or still the
+  // stated one. Setting it on a loaded, Scaled form scales the form to it.
+  int PixelsPerInch() const;
+  void SetPixelsPerInch(int ppi);
+  bool Scaled() const { return scaled_; }
+  void SetScaled(bool scaled) { scaled_ = scaled; }
+  // Scales the client size and every control on the form (ChangeScale,
+  // parents before children) by m / d; the form stays where it is.
+  void ScaleBy(int m, int d);
 
   // Shows the form without waiting, in front of the others.
   void Show();
@@ -77,6 +99,7 @@ class TCustomForm : public TWinControl {
 
  protected:
   void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
   void Loaded() override;
   void InitFromResources() override;
   virtual void DoClose(TCloseAction& action);
@@ -87,6 +110,7 @@ class TCustomForm : public TWinControl {
   friend class TWinControl;
   friend class TApplication;
   void ControlRemoved(TControl* control);
+  void ScaleControls(int m, int d);
   void FrameStyle(DWORD& style, DWORD& exStyle) const;
   void CloseModal();
   bool BroadcastDialog(TWinControl* container, TMessage& message);
@@ -98,6 +122,8 @@ class TCustomForm : public TWinControl {
   bool modal_ = false;
   TWinControl* activeControl_ = nullptr;
   int loadedClientWidth_ = -1, loadedClientHeight_ = -1;
+  int pixelsPerInch_ = 0;  // 0: not stated, the screen's
+  bool scaled_ = true;
 };
 
 class TForm : public TCustomForm {
@@ -114,7 +140,9 @@ class TApplication : public TComponent {
   explicit TApplication(TComponent* owner);
   ~TApplication() override;
 
-  void Initialize() {}
+  // Loads the common controls: with the program's manifest, version 6, the
+  // themed ones, whose window classes then serve the standard controls too.
+  void Initialize();
   // Creates a root of class `cls` owned by the application. `ref` points to
   // it from the moment it is constructed and is null again when creation
   // fails (the error propagates). The first TForm made here is MainForm.

@@ -120,7 +120,7 @@ const TMetaClass& TFont::StaticClass() {
   return cls;
 }
 
-TFont::TFont() : height_(-MulDiv(8, ScreenPixelsPerInch(), 72)) {}
+TFont::TFont() : height_(-MulDiv(8, ScreenPixelsPerInch(), 72)), pixelsPerInch_(ScreenPixelsPerInch()) {}
 
 TFont::~TFont() {
   OnChange = nullptr;
@@ -144,15 +144,31 @@ void TFont::SetName(const std::string& name) {
 }
 
 void TFont::SetHeight(int height) {
+  sizedInPoints_ = false;
   if (height == height_) return;
   height_ = height;
   ReleaseHandle();
   Changed();
 }
 
-int TFont::Size() const { return -MulDiv(height_, 72, ScreenPixelsPerInch()); }
+int TFont::Size() const { return -MulDiv(height_, 72, pixelsPerInch_); }
 
-void TFont::SetSize(int points) { SetHeight(-MulDiv(points, ScreenPixelsPerInch(), 72)); }
+void TFont::SetSize(int points) {
+  SetHeight(-MulDiv(points, pixelsPerInch_, 72));
+  sizedInPoints_ = true;
+}
+
+void TFont::ScaleHeight(int m, int d) {
+  const int from = sizedInPoints_ ? pixelsPerInch_ : d;
+  if (m <= 0 || from <= 0) return;
+  // A point size is converted afresh, so that rounding does not add up.
+  const int height = from == m ? height_ : sizedInPoints_ ? -MulDiv(Size(), m, 72) : MulDiv(height_, m, from);
+  pixelsPerInch_ = m;
+  if (height == height_) return;
+  height_ = height;
+  ReleaseHandle();
+  Changed();
+}
 
 void TFont::SetColor(TColor color) {
   if (color == color_) return;
@@ -188,6 +204,8 @@ bool TFont::SameAs(const TFont& other) const {
 
 void TFont::Assign(TPersistent* source) {
   if (auto* font = dynamic_cast<TFont*>(source)) {
+    sizedInPoints_ = font->sizedInPoints_;
+    pixelsPerInch_ = font->pixelsPerInch_;
     if (SameAs(*font)) return;
     name_ = font->name_;
     height_ = font->height_;

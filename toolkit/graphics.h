@@ -113,6 +113,17 @@ class TFont : public TPersistent {
   void SetHeight(int height);
   int Size() const;  // points
   void SetSize(int points);
+  // True when the height was last given as a point size (or is the
+  // default): such a height is in the pixels of the font's own resolution
+  // (the screen's, until the font is scaled), whatever resolution a form
+  // was designed at. A height given in pixels is in the form's.
+  bool SizedInPoints() const { return sizedInPoints_; }
+  // Pixels per inch that Height and Size convert with.
+  int PixelsPerInch() const { return pixelsPerInch_; }
+  // The font of a form moving from d pixels per inch to m: a height given
+  // in pixels (at d) or in points (at the font's resolution) becomes the
+  // same size at m, and m is the font's resolution from now on.
+  void ScaleHeight(int m, int d);
   TColor Color() const { return color_; }
   void SetColor(TColor color);
   TFontStyles Style() const { return style_; }
@@ -137,6 +148,8 @@ class TFont : public TPersistent {
   void ReleaseHandle();
   std::string name_ = "MS Sans Serif";
   int height_;
+  bool sizedInPoints_ = true;
+  int pixelsPerInch_;
   TColor color_ = clWindowText;
   TFontStyles style_;
   TFontPitch pitch_ = fpDefault;

@@ -6,6 +6,13 @@
 
 #include <cstdint>
 
+// Sent by systems that tell a window of a change of its monitor's
+// resolution (Windows 8.1 and later); the headers show it only to programs
+// that require such a system.
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
 struct TMessage {
   UINT Msg = 0;
   WPARAM WParam = 0;

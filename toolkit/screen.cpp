@@ -72,4 +72,14 @@ HCURSOR TScreen::Cursors(TCursor cursor) const {
   return LoadCursorA(nullptr, id);
 }
 
+int WindowPixelsPerInch(HWND window) {
+  // Looked up at run time: older systems have no such function.
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  if (getDpiForWindow && window)
+    if (const UINT dpi = getDpiForWindow(window)) return static_cast<int>(dpi);
+  return ScreenPixelsPerInch();
+}
+
 TComponent* FindGlobalComponent(const std::string& name) { return Screen->FindRoot(name); }

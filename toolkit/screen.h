@@ -41,6 +41,10 @@ class TScreen {
   // The system cursor of an identifier (crDefault gives the arrow).
   HCURSOR Cursors(TCursor cursor) const;
 
+  // Pixels per inch of the screen (the program is aware of the screen's
+  // resolution: this is the real one, 96 at 100 %, 144 at 150 %).
+  int PixelsPerInch() const { return ScreenPixelsPerInch(); }
+
  private:
   std::vector<TDataModule*> dataModules_;
   std::vector<TCustomForm*> forms_;
@@ -50,6 +54,10 @@ class TScreen {
 
 // Lives to the very end of the program, so roots freed at exit can leave it.
 extern TScreen* const Screen;
+
+// Pixels per inch of the monitor a window is on, where the system tells it
+// per window (Windows 10 1607 and later); otherwise the screen's.
+int WindowPixelsPerInch(HWND window);
 
 // The root of that name in Screen, or null: the first part of a reference to
 // a component on another root.

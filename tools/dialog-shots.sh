@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Photographs every dialog of the program at 96, 120 and 144 pixels per inch
+# and puts the three pictures of each dialog side by side, for a person to
+# compare:
+#   tools/dialog-shots.sh [output folder]     (default: build/dialog-shots)
+# Gives <name>.png per dialog and all.png with every dialog, one row each.
+# Runs in its own Xvfb and its own Wine prefix (build/shots-prefix), whose
+# HKCU\Control Panel\Desktop LogPixels it sets for each resolution, so the
+# test prefix keeps its own.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+# One dialog a line: name | its window's title | what shows it (in the build tree).
+# (The options dialog, once there is one: "options|Options for Spiralis|Spiralis.scr /c";
+# until then /c says so in a message box.)
+dialogs=(
+  "about|About Vantrel|tools/dialog_shots.exe about"
+  "form|Scaled form|tools/dialog_shots.exe form"
+  "configure|Screen saver|Spiralis.scr /c"
+)
+resolutions=(96 120 144)
+
+out="${1:-$build/dialog-shots}"
+setup_and_build --target Spiralis dialog_shots
+mkdir -p "$out"
+trap stop_all EXIT
+start_xvfb
+export WINEPREFIX="$build/shots-prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+"$root/tools/prefix.sh" "$WINEPREFIX"
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+wineserver -p
+# With client-side graphics off (which the test prefix needs for OpenGL in
+# child windows) Wine leaves standard child controls blank on the X screen:
+# buttons and texts would be missing from the pictures.
+wine reg delete 'HKCU\Software\Wine\X11 Driver' /v ClientSideGraphics /f >/dev/null 2>&1 || true
+# The options dialog's first-run hints would cover it: they count as shown.
+for hint in Told3dfx ToldActive; do
+  wine reg add 'HKCU\Software\Vantrel\Spiralis' /v "$hint" /t REG_DWORD /d 1 /f >/dev/null 2>&1 || true
+done
+wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+
+# The X window of a shown top-level window with that title, once there is one.
+shown_window() {
+  local title="$1" id
+  for _ in $(seq 100); do
+    for id in $(xwininfo -root -tree | grep -F "\"$title\"" | awk '{print $1}'); do
+      if xwininfo -id "$id" | grep -q 'Map State: IsViewable'; then echo "$id"; return 0; fi
+    done
+    sleep 0.1
+  done
+  return 1
+}
+
+for ppi in "${resolutions[@]}"; do
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$ppi" /f >/dev/null 2>&1
+  for entry in "${dialogs[@]}"; do
+    IFS='|' read -r name title command <<<"$entry"
+    read -r -a argv <<<"$command"
+    (cd "$build" && exec wine "${argv[@]}") >/dev/null 2>&1 &
+    pid=$!
+    if id=$(shown_window "$title"); then
+      sleep 1  # let it paint
+      import -display "$DISPLAY" -window "$id" "$out/$name-$ppi.png"
+    else
+      echo "dialog-shots: no window \"$title\" from $command at $ppi pixels per inch" >&2
+      convert -size 120x40 xc:white -gravity center -annotate 0 "none" "$out/$name-$ppi.png"
+    fi
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    wineserver -k 2>/dev/null || true   # whatever the program left behind
+    wineserver -w 2>/dev/null || true
+    wineserver -p
+  done
+done
+
+# Labels in a font ImageMagick has (it has no default one on a bare system).
+font=$(convert -list font | awk '$1 == "Font:" {print $2}' | grep -m1 -x 'DejaVu-Sans' ||
+       convert -list font | awk '$1 == "Font:" {print $2; exit}')
+rows=()
+for entry in "${dialogs[@]}"; do
+  name="${entry%%|*}"
+  args=()
+  for ppi in "${resolutions[@]}"; do args+=(-label "$name at $ppi ppi" "$out/$name-$ppi.png"); done
+  montage ${font:+-font "$font"} "${args[@]}" -tile x1 -geometry +12+12 -gravity northwest -background '#d8d8d8' "$out/$name.png"
+  rows+=("$out/$name.png")
+done
+convert "${rows[@]}" -background '#d8d8d8' -gravity northwest -append "$out/all.png"
+echo "dialog-shots: $out/all.png"

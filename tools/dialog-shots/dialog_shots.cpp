@@ -1,0 +1,48 @@
+// Shows one of the program's dialogs, as the program itself would, for
+// tools/dialog-shots.sh to photograph:
+//   dialog_shots about    the built-in About box
+//   dialog_shots form     a toolkit form designed at 96 pixels per inch
+// It carries the program's manifest, so it sees the screen as the saver does.
+#include <windows.h>
+
+#include <cstring>
+
+#include "framework/scrforms.h"
+#include "toolkit/extctrls.h"
+#include "toolkit/forms.h"
+#include "toolkit/stdctrls.h"
+
+namespace {
+
+class TSampleForm : public TForm {
+  TK_CLASS(TSampleForm)
+  explicit TSampleForm(TComponent* owner) : TForm(owner) {}
+};
+
+const TMetaClass& TSampleForm::StaticClass() {
+  static const TMetaClass cls = DefineClass<TSampleForm>("TSampleForm", &TForm::StaticClass());
+  return cls;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+  Application->Initialize();
+  if (std::strcmp(commandLine, "about") == 0) {
+    DefaultAboutDialog(nullptr);
+    return 0;
+  }
+  if (std::strcmp(commandLine, "form") == 0) {
+    RegisterClasses({&TSampleForm::StaticClass(), &TPanel::StaticClass(), &TButton::StaticClass()});
+    try {
+      TSampleForm* form = CreateComponent<TSampleForm>(nullptr);
+      form->ShowModal();
+      form->Free();
+    } catch (const Exception& e) {
+      Application->ShowException(e);
+      return 1;
+    }
+    return 0;
+  }
+  return 2;
+}
