@@ -338,7 +338,7 @@ HWND TScrControl::PerformPreview(HWND host, bool mainPreview) {
   // Without a host there is nothing to show in, and nothing would ever end
   // the preview: a form made without its proxy would stay on the desktop.
   auto hostGone = [&] {
-    ScrDebugErr("Preview host window has gone");
+    ScrDebugMsg("Preview host window has gone");
     if (proxyAlive()) proxy->Free();
     if (mainPreview) Application->Terminate();
     return nullptr;

@@ -14,8 +14,10 @@
 //   thread     the picture belongs to another thread, which ends
 //   zero       the saver gets the handle 0
 //   nowindow   the saver gets a number that is no window
+//   icon       a saver without a preview form (the framework's test saver):
+//              once its icon shows on the screen
 //
-// The saver (Spiralis.scr beside this program's folder) runs in the current
+// The saver (Spiralis.scr in the folder above this program's) runs in the current
 // folder; it traces there when a spiralis.log file exists. The result goes to
 // "host.txt" there: one line per finding. Exit code 0 when the saver did
 // everything it should, 1 otherwise.
@@ -202,13 +204,20 @@ DWORD WINAPI HostThread(void* data) {
   return 0;
 }
 
-PROCESS_INFORMATION StartSaver(const std::string& handle) {
+// Spiralis.scr, or (for the icon) the framework's test saver told to have
+// no preview form; both beside or above this program.
+PROCESS_INFORMATION StartSaver(const std::string& handle, bool icon) {
   char path[MAX_PATH];
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string exe = path;
-  exe.erase(exe.find_last_of('\\'));
   exe.erase(exe.find_last_of('\\') + 1);
-  exe += "Spiralis.scr";
+  if (icon) {
+    exe += "runmodes_host.exe";
+    SetEnvironmentVariableA("SPIRALIS_SET", "FormPreview=");
+  } else {
+    exe.erase(exe.find_last_of('\\', exe.size() - 2) + 1);
+    exe += "Spiralis.scr";
+  }
   std::string line = "\"" + exe + "\" /p " + handle;
   STARTUPINFOA si{};
   si.cb = sizeof si;
@@ -258,6 +267,28 @@ bool GalaxyShows(HWND picture) {
   return shows;
 }
 
+// The default preview: the application's icon (32 x 32) in the middle of
+// the picture, the desktop colour all around it.
+void IconShows(HWND picture) {
+  const COLORREF c = GetSysColor(COLOR_BACKGROUND);
+  const unsigned desktop = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+  int inIcon = 0, around = 0;
+  const bool shows = PumpUntil(
+      [&] {
+        const std::vector<unsigned> pixels = ScreenPixels(picture);
+        inIcon = around = 0;
+        for (int y = 0; y < 112; ++y)
+          for (int x = 0; x < 152; ++x) {
+            const bool centre = x >= 60 && x < 92 && y >= 40 && y < 72;
+            if (pixels[y * 152 + x] != desktop) ++(centre ? inIcon : around);
+          }
+        return inIcon > 50 && around == 0;
+      },
+      10000);
+  Note("screen: icon pixels=" + std::to_string(inIcon) + " other pixels around it=" + std::to_string(around));
+  if (!shows) Fail("the icon on the desktop colour does not show in the picture");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -274,7 +305,7 @@ int main(int argc, char** argv) {
   std::string handle = std::to_string(reinterpret_cast<UINT_PTR>(host.picture));
   if (when == "zero") handle = "0";
   if (when == "nowindow") handle = "4660";  // 0x1234
-  PROCESS_INFORMATION saver = StartSaver(handle);
+  PROCESS_INFORMATION saver = StartSaver(handle, when == "icon");
   if (!saver.hProcess) return 1;
 
   auto hostGoes = [&] {
@@ -289,6 +320,9 @@ int main(int argc, char** argv) {
   if (when == "shown" || when == "thread") {
     GalaxyShows(host.picture);
     if (argc > 2) Pump(static_cast<DWORD>(std::atoi(argv[2])));  // time to look at it
+    hostGoes();
+  } else if (when == "icon") {
+    IconShows(host.picture);
     hostGoes();
   } else if (when == "start") {
     hostGoes();

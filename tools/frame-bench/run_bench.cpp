@@ -21,11 +21,54 @@ double NowMs() {
   return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
+std::string ReadWhole(const std::string& path) {
+  std::string text;
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  if (f == INVALID_HANDLE_VALUE) return text;
+  char buf[4096];
+  DWORD n = 0;
+  while (ReadFile(f, buf, sizeof buf, &n, nullptr) && n > 0) text.append(buf, n);
+  CloseHandle(f);
+  return text;
+}
+
+// Under Wine another process's times (GetProcessTimes) are not its CPU time;
+// Linux's own accounting is, read through Wine's drive for the root
+// (Z:\proc): user + system time of the process running Spiralis.scr.
+bool LinuxCpuMs(double& ms) {
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA("Z:\\proc\\*", &found);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  bool seen = false;
+  ms = 0;
+  const double tick = 1000.0 / 100;  // USER_HZ
+  do {
+    const std::string pid = found.cFileName;
+    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+    if (ReadWhole("Z:\\proc\\" + pid + "\\cmdline").find("Spiralis.scr") == std::string::npos) continue;
+    const std::string stat = ReadWhole("Z:\\proc\\" + pid + "\\stat");
+    const size_t close = stat.rfind(')');
+    if (close == std::string::npos) continue;
+    // After the name: state, then 10 fields up to utime (14th) and stime (15th).
+    unsigned long long utime = 0, stime = 0;
+    if (std::sscanf(stat.c_str() + close + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &utime,
+                    &stime) == 2) {
+      ms += (utime + stime) * tick;
+      seen = true;
+    }
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  return seen;
+}
+
 double CpuMs(HANDLE process) {
+  double ms = 0;
+  if (LinuxCpuMs(ms)) return ms;
   FILETIME c, e, k, u;
   if (!GetProcessTimes(process, &c, &e, &k, &u)) return 0;
-  auto ms = [](FILETIME f) { return ((static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e4; };
-  return ms(k) + ms(u);
+  auto toMs = [](FILETIME f) { return ((static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e4; };
+  return toMs(k) + toMs(u);
 }
 
 void Pump(DWORD ms) {
