@@ -4,24 +4,18 @@
 // cleanly and without a message box.
 #include <gtest/gtest.h>
 
+#include "tests/saver/tellable_colours.h"
 #include "tests/support/program_run.h"
 
 using namespace testing_support;
 
 namespace {
 
-const char* const kSaverKey = "Software\\Vantrel\\Spiralis";
-
+// The host tells the saver's colours apart on the screen.
 class PreviewRun : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // Colours the host can tell apart on the screen, as TColor values.
-    SetRegistryNumber(kSaverKey, "Background", 0x0000FF);   // red
-    SetRegistryNumber(kSaverKey, "Explosion", 0x00FF00);    // green
-    SetRegistryNumber(kSaverKey, "Exhausted", 0xFF0000);    // blue, fading to ...
-    SetRegistryNumber(kSaverKey, "Replenished", 0x000000);  // ... black
-  }
-  void TearDown() override { RegDeleteKeyA(HKEY_CURRENT_USER, kSaverKey); }
+  void SetUp() override { UseTellableColours(); }
+  void TearDown() override { ForgetSaverSettings(); }
 };
 
 }  // namespace

@@ -49,16 +49,6 @@ const TMetaClass& TDyingHostForm::StaticClass() {
 
 namespace {
 
-// The colour on the screen at a point of a window's client area, as 0xRRGGBB.
-unsigned ScreenPixel(HWND wnd, int x, int y) {
-  POINT p{x, y};
-  ClientToScreen(wnd, &p);
-  HDC screen = GetDC(nullptr);
-  COLORREF c = GetPixel(screen, p.x, p.y);
-  ReleaseDC(nullptr, screen);
-  return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-}
-
 std::string ClassOf(HWND w) {
   char name[128] = "";
   GetClassNameA(w, name, sizeof name);
