@@ -63,12 +63,12 @@ void Watch(TPreviewProxy* proxy, bool on) {
 
 LRESULT CALLBACK PreviewProxyWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* proxy = reinterpret_cast<TPreviewProxy*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
-  if (proxy && msg == WM_DESTROY && !proxy->destroying_) {
-    try {
-      proxy->HostDestroyed();
-    } catch (...) {
-      Application->HandleException(nullptr);
-    }
+  try {
+    if (proxy && msg == WM_DESTROY && !proxy->destroying_) proxy->HostDestroyed();
+    // The form fills the proxy, whatever size the host gives it.
+    if (proxy && msg == WM_SIZE && proxy->form_) proxy->form_->SetBounds(0, 0, LOWORD(lParam), HIWORD(lParam));
+  } catch (...) {
+    Application->HandleException(nullptr);
   }
   return DefWindowProcA(wnd, msg, wParam, lParam);
 }
@@ -273,6 +273,18 @@ void TScrPreview::CreateHandle() {
   if (ComponentState().Contains(csDesigning)) return;
   if (autoPreview_) previewPresent_ = true;
   if (previewPresent_) CreatePreview();
+}
+
+void TScrPreview::Resize() {
+  TCustomControl::Resize();
+  // The preview inside follows the control's size.
+  if (!HandleAllocated()) return;
+  RECT r;
+  GetClientRect(Handle(), &r);
+  if (HWND child = GetWindow(Handle(), GW_CHILD)) {
+    SetWindowPos(child, nullptr, 0, 0, r.right, r.bottom, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    InvalidateRect(child, nullptr, TRUE);
+  }
 }
 
 void TScrPreview::SetPreviewPresent(bool present) {

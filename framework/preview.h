@@ -72,6 +72,7 @@ class TScrPreview : public TCustomControl {
  protected:
   void CreateHandle() override;
   void Paint() override;
+  void Resize() override;
 
  private:
   bool autoPreview_ = true;

@@ -118,6 +118,12 @@ TEST_F(DialogPreview, ShowsTheLiveGalaxyAndPreviewPresentClosesAndMakesItAgain) 
   EXPECT_EQ(ScreenPixel(preview->Handle(), 2, 2), 0xFF0000u);
   EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(preview->Handle(), 76, 56) != 0xFF0000u; }, 3000));
 
+  // It follows the control's size, and the galaxy fills the new size.
+  preview->SetBounds(preview->Left(), preview->Top(), 170, 125);
+  EXPECT_EQ(live->Width(), 170);
+  EXPECT_EQ(live->SglPanel->Height(), 125);
+  EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(preview->Handle(), 167, 122) == 0xFF0000u; }, 3000));
+
   HWND firstForm = live->Handle();
   preview->SetPreviewPresent(false);
   EXPECT_EQ(GetWindow(preview->Handle(), GW_CHILD), nullptr);
