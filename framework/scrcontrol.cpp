@@ -4,6 +4,7 @@
 
 #include "framework/cmdline.h"
 #include "framework/passwords.h"
+#include "framework/preview.h"
 #include "framework/scrforms.h"
 #include "framework/sysregistry.h"
 #include "framework/valuehooks.h"
@@ -310,10 +311,14 @@ HWND TScrControl::PerformPreview(HWND host, bool mainPreview) {
   const std::string name = formPreview_->GetFormClassName();
   TClass cls = formPreview_->GetMetaClass();
   if (!cls) {
-    // The default preview (the application icon) belongs to preview hosting,
-    // which is not part of this build yet.
-    ScrDebugErr("Default preview not working");
-    Application->Terminate();
+    HWND w = DefaultPreviewWindow(host, mainPreview);
+    if (!w) {
+      ScrDebugErr("Default preview not working");
+      Application->Terminate();
+      return nullptr;
+    }
+    if (!mainPreview) return w;
+    PumpUntilTerminated();
     return nullptr;
   }
   if (!cls->InheritsFrom(&TScrForm::StaticClass())) {
@@ -321,16 +326,31 @@ HWND TScrControl::PerformPreview(HWND host, bool mainPreview) {
     Application->Terminate();
     return nullptr;
   }
-  if (!host || !IsWindow(host)) {
-    ScrDebugErr("Default preview not working");
-    Application->Terminate();
+  // The proxy may go at any moment the host goes (even while the form is
+  // being made, when the system delivers the host's messages): it is looked
+  // up among the owned components before each use.
+  TPreviewProxy* proxy = CreateNew<TPreviewProxy>(this);
+  auto proxyAlive = [&] {
+    for (int i = 0; i < ComponentCount(); ++i)
+      if (Components(i) == proxy) return true;
+    return false;
+  };
+  // Without a host there is nothing to show in, and nothing would ever end
+  // the preview: a form made without its proxy would stay on the desktop.
+  auto hostGone = [&] {
+    ScrDebugMsg("Preview host window has gone");
+    if (proxyAlive()) proxy->Free();
+    if (mainPreview) Application->Terminate();
     return nullptr;
-  }
+  };
+  proxy->CreateWindowIn(host);
+  if (!proxy->Window()) return hostGone();
+
   RECT client{0, 0, 0, 0};
   GetClientRect(host, &client);
   suggestions_ = TScrFormCreateSuggestions{};
   suggestions_.BorderStyle = bsNone;
-  suggestions_.ParentWindow = host;
+  suggestions_.ParentWindow = proxy->Window();
   suggestions_.Left = suggestions_.Top = 0;
   suggestions_.Width = client.right - client.left;
   suggestions_.Height = client.bottom - client.top;
@@ -339,13 +359,30 @@ HWND TScrControl::PerformPreview(HWND host, bool mainPreview) {
   suggestions_.Flags = {sfBorderStyle, sfParentWindow, sfBounds, sfSize, sfPosition, sfScrMode};
   TCustomForm* form = CreateSuggestedForm(
       cls, "No preview form found. Did you include ScrSysDefs in the main project? FormPreview='", name);
-  if (!form) return nullptr;
+  if (!form) {
+    if (proxyAlive()) proxy->Free();
+    return nullptr;
+  }
+  if (!proxyAlive()) {
+    if (FormAlive(form)) form->Free();
+    return hostGone();
+  }
+  proxy->SetForm(static_cast<TForm*>(form));
   if ((gScrMode == smSPMain && mainPreview) || (gScrMode != smSFull && !gScrSaver))
     gScrSaver = static_cast<TForm*>(form);
-  form->Show();
-  if (!mainPreview) return form->Handle();
-  TModeForm owned(form);
+  try {
+    form->Show();
+  } catch (const Exception& e) {
+    ScrDebugErr("Showing the preview failed: " + e.Message());
+    if (proxyAlive()) proxy->Free();  // and the form with it
+    if (mainPreview) Application->Terminate();
+    return nullptr;
+  }
+  if (!mainPreview) return FormAlive(form) && form->HandleAllocated() ? form->Handle() : nullptr;
   PumpUntilTerminated();
+  // The mode is over: the form goes with its proxy, if the host has not
+  // taken both already.
+  if (proxyAlive()) proxy->Free();
   return nullptr;
 }
 

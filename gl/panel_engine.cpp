@@ -45,6 +45,20 @@ void MakeCurrent(HDC dc, HGLRC context) {
   if (sglMakeCurrent(dc, context)) gCurrentContext = context;
 }
 
+// The layer holds one driver for the process. Panels that name the library
+// already loaded share it (a running saver and the options dialog's preview);
+// the last one to let it go unloads it. A panel that names another library
+// replaces it for everyone: each load starts a new generation, and the shares
+// of the old one are void.
+struct SharedDriver {
+  HMODULE module = nullptr;
+  int holders = 0;
+  unsigned generation = 0;
+};
+SharedDriver gShared;
+
+bool SharedDriverLoaded() { return gShared.module && sglDriverHandle() == gShared.module; }
+
 }  // namespace
 
 SIZE Sgl3dfxSize(int screenHeight) {
@@ -145,10 +159,32 @@ void SglPanelEngine::Fire(const char* what, F&& event) {
   }
 }
 
+bool SglPanelEngine::HoldsDriver() const {
+  return driverHandle_ && driverGeneration_ == gShared.generation && SharedDriverLoaded();
+}
+
+void SglPanelEngine::AcquireDriver() {
+  if (HoldsDriver()) return;
+  driverHandle_ = nullptr;
+  if (SharedDriverLoaded() && GetModuleHandleA(driver_.c_str()) == gShared.module) {
+    ++gShared.holders;
+  } else {
+    // Another panel's driver (or none): ours replaces it.
+    HMODULE module = sglLoadDriver(driver_);
+    gShared = SharedDriver{module, module ? 1 : 0, gShared.generation + 1};
+    if (!module) return;
+  }
+  driverHandle_ = gShared.module;
+  driverGeneration_ = gShared.generation;
+}
+
 void SglPanelEngine::ReleaseDriver() {
-  // Another panel may have replaced the layer's driver meanwhile: that one is
-  // not ours to unload.
-  if (driverHandle_ && sglDriverHandle() == driverHandle_) sglFreeDriver();
+  // A driver another panel has replaced meanwhile is not ours to unload.
+  if (HoldsDriver() && --gShared.holders <= 0) {
+    sglFreeDriver();
+    gShared.module = nullptr;
+    gShared.holders = 0;
+  }
   driverHandle_ = nullptr;
 }
 
@@ -246,10 +282,9 @@ void SglPanelEngine::BuildContext() {
   }
 
   SglTrace("About to load library");
-  // The layer holds one driver for the process; if another panel replaced
-  // ours, load it again rather than draw through someone else's table.
-  if (driverHandle_ && sglDriverHandle() != driverHandle_) driverHandle_ = nullptr;
-  if (!driverHandle_) driverHandle_ = sglLoadDriver(driver_);
+  // If another panel replaced our driver, load it again rather than draw
+  // through someone else's table.
+  AcquireDriver();
   if (!driverHandle_) {
     failed_ = true;
     GLError("Error loading library " + driver_);

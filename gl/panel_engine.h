@@ -172,7 +172,10 @@ class SglPanelEngine {
   void Paint();
   void HookMessage(UINT msg, WPARAM wParam);
   POINT ClientOrigin();
+  // Takes a share of the layer's driver (loading it if needed) / lets it go.
+  void AcquireDriver();
   void ReleaseDriver();
+  bool HoldsDriver() const;
   template <class F>
   void Fire(const char* what, F&& event);
 
@@ -182,7 +185,8 @@ class SglPanelEngine {
   SglScreenDimensions screen_;
   TColor color_ = clNone;
 
-  HMODULE driverHandle_ = nullptr;  // the layer's driver, when this panel loaded it
+  HMODULE driverHandle_ = nullptr;  // the layer's driver, while this panel holds a share of it
+  unsigned driverGeneration_ = 0;
   HWND dcWindow_ = nullptr;
   HDC dc_ = nullptr;
   HGLRC context_ = nullptr;

@@ -5,6 +5,7 @@
 // and leaks nothing however its form goes.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +31,7 @@ class TPanelForm : public TForm {
   // and one of the right half (the clear colour).
   unsigned left = 0, right = 0;
   std::vector<std::string> errors;
+  std::function<void()> beforeSwap;  // more reading back, while the frame is there
 
   void SglPanelGLInit(TObject*) { ++inits; }
   void SglPanelGLPaint(TObject*) {
@@ -46,6 +48,7 @@ class TPanelForm : public TForm {
     const int w = SglPanel->Width(), h = SglPanel->Height();
     left = ReadPixel(w / 4, h / 2);
     right = ReadPixel(3 * w / 4, h / 2);
+    if (beforeSwap) beforeSwap();
     SglPanel->SwapBuffers();
   }
   void SglPanelGLError(TObject*, const std::string& err) { errors.push_back(err); }
@@ -267,4 +270,56 @@ TEST_F(SglPanelTest, FreeingTheFormRestoresTheDisplayModeAndLeaksNothing) {
 
   EXPECT_EQ(users, UserObjects());
   EXPECT_EQ(gdi, GdiObjects());
+}
+
+TEST_F(SglPanelTest, PanelsOnOneDriverShareItAndTheLastLetsItGo) {
+  TPanelForm* first = ShowPanelForm();
+  TPanelForm* second = ShowPanelForm();
+  ASSERT_TRUE(first->SglPanel->IsOn());
+  ASSERT_TRUE(second->SglPanel->IsOn());
+  HMODULE driver = sglDriverHandle();
+  ASSERT_NE(nullptr, driver);
+
+  // Either one goes first: the other draws on, through the same driver.
+  second->Free();
+  EXPECT_EQ(driver, sglDriverHandle());
+  first->SglPanel->SetColor(0x0000FF);  // repaints at once
+  EXPECT_EQ(0xFF0000u, first->left);
+  EXPECT_EQ(0xFF0000u, first->right);
+  EXPECT_TRUE(first->errors.empty());
+
+  second = ShowPanelForm();
+  ASSERT_TRUE(second->SglPanel->IsOn());
+  first->Free();
+  second->SglPanel->Repaint();
+  EXPECT_EQ(0x996633u, second->right);
+  EXPECT_EQ(0xFF0000u, second->left);
+  EXPECT_EQ(driver, sglDriverHandle());
+  second->Free();
+  EXPECT_EQ(nullptr, sglDriverHandle());
+}
+
+TEST_F(SglPanelTest, AResizedPanelDrawsOverItsWholeNewSize) {
+  TPanelForm* form = ShowPanelForm();
+  TSglPanel* panel = form->SglPanel;
+  ASSERT_TRUE(panel->IsOn());
+  // The left half of the viewport is red: with the viewport of the new size,
+  // its top left and bottom left corners are red too, and the right ones not.
+  unsigned corners[4] = {};
+  form->beforeSwap = [&] {
+    const int w = panel->Width(), h = panel->Height();
+    const int at[4][2] = {{2, 2}, {2, h - 3}, {w - 3, 2}, {w - 3, h - 3}};
+    for (int i = 0; i < 4; ++i) corners[i] = ReadPixel(at[i][0], at[i][1]);
+  };
+  for (SIZE size : {SIZE{152, 112}, SIZE{480, 360}}) {
+    form->SetBounds(form->Left(), form->Top(), size.cx, size.cy);
+    ASSERT_EQ(size.cx, panel->Width());
+    panel->Repaint();
+    EXPECT_EQ(1, form->inits) << "the same context";
+    EXPECT_EQ(0xFF0000u, corners[0]) << size.cx;
+    EXPECT_EQ(0xFF0000u, corners[1]) << size.cx;
+    EXPECT_EQ(0x996633u, corners[2]) << size.cx;
+    EXPECT_EQ(0x996633u, corners[3]) << size.cx;
+  }
+  form->Free();
 }

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "tests/saver/tellable_colours.h"
 #include "tests/support/program_run.h"
 
 using namespace testing_support;
@@ -88,8 +89,6 @@ TEST_F(SpiralisFullScreen, EndsOnAClickOrAKey) {
 
 namespace {
 
-const char* const kSaverKey = "Software\\Vantrel\\Spiralis";
-
 // The whole screen as 0xRRGGBB pixels, read back from the display.
 std::vector<unsigned> Screen() {
   const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
@@ -128,13 +127,9 @@ class SpiralisPicture : public SpiralisFullScreen {
  protected:
   void SetUp() override {
     SpiralisFullScreen::SetUp();
-    // Colours that cannot be mistaken for each other, as TColor values.
-    SetRegistryNumber(kSaverKey, "Background", 0x0000FF);   // red
-    SetRegistryNumber(kSaverKey, "Explosion", 0x00FF00);    // green
-    SetRegistryNumber(kSaverKey, "Exhausted", 0xFF0000);    // blue, fading to ...
-    SetRegistryNumber(kSaverKey, "Replenished", 0x000000);  // ... black
+    UseTellableColours();
   }
-  void TearDown() override { RegDeleteKeyA(HKEY_CURRENT_USER, kSaverKey); }
+  void TearDown() override { ForgetSaverSettings(); }
 };
 
 }  // namespace

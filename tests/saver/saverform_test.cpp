@@ -213,20 +213,6 @@ TEST_F(SaverForms, TheTimerStepsTheGalaxy) {
   EXPECT_EQ(g.RingAngle(1), angle);
 }
 
-namespace {
-
-// The colour on the screen at a point of a window's client area, as 0xRRGGBB.
-unsigned ScreenPixel(HWND wnd, int x, int y) {
-  POINT p{x, y};
-  ClientToScreen(wnd, &p);
-  HDC screen = GetDC(nullptr);
-  COLORREF c = GetPixel(screen, p.x, p.y);
-  ReleaseDC(nullptr, screen);
-  return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-}
-
-}  // namespace
-
 TEST_F(SaverForms, ANewBackgroundShowsInTheNextFrame) {
   MainForm->Background->SetValue(0x0000FF);  // red, as a TColor
   TSaverForm* f = QuietForm();

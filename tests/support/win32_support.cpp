@@ -5,6 +5,15 @@
 
 namespace testing_support {
 
+unsigned ScreenPixel(HWND wnd, int x, int y) {
+  POINT p{x, y};
+  ClientToScreen(wnd, &p);
+  HDC screen = GetDC(nullptr);
+  const COLORREF c = GetPixel(screen, p.x, p.y);
+  ReleaseDC(nullptr, screen);
+  return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+}
+
 void PumpMessages(DWORD ms) {
   DWORD start = GetTickCount();
   do {

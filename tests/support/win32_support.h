@@ -22,6 +22,9 @@ bool PumpUntil(Pred done, DWORD ms) {
   return true;
 }
 
+// The colour the screen shows at a point of a window's client area, as 0xRRGGBB.
+unsigned ScreenPixel(HWND wnd, int x, int y);
+
 // The folder of the running test program.
 std::string ProgramDir();
 std::string ReadFile(const std::string& path);

@@ -9,7 +9,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
 frames=${1:-200}; shift || true
 ns=${*:-"60 150"}
 
-setup_and_build --target frame_bench saver_bench
+setup_and_build --target frame_bench saver_bench run_bench
 baseline_src="$root/../shared/bench/render-baseline"
 out=$(mktemp -d)
 if [ -f "$baseline_src/bench.cpp" ]; then
@@ -25,12 +25,15 @@ for n in $ns; do
   wine ./saver_bench.exe "$n" "$frames" 2>/dev/null | tr -d '\r'
   [ -x "$out/bench.exe" ] && wine "$out/bench.exe" imm "$n" "$frames" 2>/dev/null | tr -d '\r' | grep '^target=' | cut -d' ' -f1-9
 done | tee "$out/results.txt"
+# The saver program at its own pace: the control panel's preview and the
+# full-screen saver, CPU per second of each.
+wine ./run_bench.exe "${RUN_SECONDS:-10}" 2>/dev/null | tr -d '\r' | tee "$out/run.txt"
 python3 - "$out/results.txt" <<'PY'
 import re, sys
 rows = {}
 for line in open(sys.argv[1]):
     kv = dict(re.findall(r'(\w+)=([^\s]+)', line))
-    if 'variant' in kv:
+    if 'variant' in kv and 'fps' in kv:
         rows[(kv['variant'], kv['n'])] = 1000.0 / float(kv['fps'])
 for n in sorted({k[1] for k in rows}, key=int):
     f, e, p, b, s = (rows.get((v, n)) for v in ('frame', 'empty', 'percell', 'imm', 'saver'))
@@ -40,4 +43,15 @@ for n in sorted({k[1] for k in rows}, key=int):
     if p: parts.append(f"{f / p:.2f}x colour per cell")
     if b: parts.append(f"{f / b:.2f}x the baseline's every-cell frame")
     print(", ".join(parts))
+PY
+python3 - "$out/run.txt" <<'PY'
+import re, sys
+cpu = {}
+for line in open(sys.argv[1]):
+    kv = dict(re.findall(r'(\w+)=([^\s]+)', line))
+    if 'cpu_ms_per_s' in kv:
+        cpu[kv['variant']] = float(kv['cpu_ms_per_s'])
+if 'preview' in cpu and 'fullscreen' in cpu:
+    print(f"preview 152x112: {cpu['preview']:.0f} ms CPU per second, "
+          f"{cpu['preview'] / cpu['fullscreen']:.2f}x the full-screen saver's {cpu['fullscreen']:.0f} ms")
 PY

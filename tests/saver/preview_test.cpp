@@ -1,0 +1,306 @@
+// The saver's preview inside a dialog (TScrPreview on a form read from a
+// resource, with the real main module): a live galaxy that PreviewPresent
+// closes and makes again, the icon instead while a saver runs or when there
+// is no preview form, and a live preview opened and closed over a running
+// full-screen saver that keeps drawing afterwards.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <utility>
+
+#include "framework/preview.h"
+#include "gl/sgl.h"
+#include "saver/mainform.h"
+#include "saver/saverform.h"
+#include "tests/support/win32_support.h"
+#include "toolkit/screen.h"
+#include "values/values.h"
+
+using namespace testing_support;
+
+class TPreviewTestForm : public TForm {
+  TK_CLASS(TPreviewTestForm)
+  explicit TPreviewTestForm(TComponent* owner) : TForm(owner) {}
+  TScrPreview* ScrPreview = nullptr;
+};
+
+const TMetaClass& TPreviewTestForm::StaticClass() {
+  static const TMetaClass cls = DefineClass<TPreviewTestForm>(
+      "TPreviewTestForm", &TForm::StaticClass(), [](auto& c) { c.Field("ScrPreview", &TPreviewTestForm::ScrPreview); });
+  return cls;
+}
+
+// A preview form whose making takes its host away.
+HWND gHostToDestroy = nullptr;
+
+class TDyingHostForm : public TScrForm {
+  TK_CLASS(TDyingHostForm)
+  explicit TDyingHostForm(TComponent* owner) : TScrForm(owner) {}
+  void AfterConstruction() override {
+    TScrForm::AfterConstruction();
+    if (gHostToDestroy) DestroyWindow(gHostToDestroy);
+  }
+};
+
+const TMetaClass& TDyingHostForm::StaticClass() {
+  static const TMetaClass cls = DefineClass<TDyingHostForm>("TDyingHostForm", &TScrForm::StaticClass());
+  return cls;
+}
+
+namespace {
+
+std::string ClassOf(HWND w) {
+  char name[128] = "";
+  GetClassNameA(w, name, sizeof name);
+  return name;
+}
+
+class DialogPreview : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    RegisterSaverClasses();
+    RegisterClasses({&TPreviewTestForm::StaticClass(), &TDyingHostForm::StaticClass()});
+  }
+  void SetUp() override {
+    MainForm = CreateComponent<TMainForm>(nullptr);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_APP, WM_APP, PM_REMOVE) ||
+           PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    Application->ResetTerminated();
+    ScrLoadValuesFromRegistry(MainForm);
+    MainForm->Background->SetValue(0x0000FF);  // red, as a TColor
+    gScrMode = smCRegular;
+    forms_ = Screen->FormCount();
+  }
+  void TearDown() override {
+    gScrMode = smNone;
+    MainForm->Free();
+    MainForm = nullptr;
+    PumpMessages(0);
+  }
+  // The test dialog, shown.
+  TPreviewTestForm* Dialog(bool autoPreview = true) {
+    auto* dialog = CreateComponent<TPreviewTestForm>(nullptr);
+    dialog->ScrPreview->SetAutoPreview(autoPreview);
+    dialog->Show();
+    return dialog;
+  }
+  // The live preview form inside the control, once it draws; null if none.
+  static TSaverForm* LivePreview(TScrPreview* preview) {
+    HWND proxy = GetWindow(preview->Handle(), GW_CHILD);
+    if (!proxy || ClassOf(proxy) != "ScrPreviewProxyChild") return nullptr;
+    auto* form = dynamic_cast<TSaverForm*>(FindControl(GetWindow(proxy, GW_CHILD)));
+    if (form) PumpUntil([&] { return form->SglPanel->IsOn(); }, 5000);
+    return form;
+  }
+
+  int forms_ = 0;
+};
+
+}  // namespace
+
+TEST_F(DialogPreview, ShowsTheLiveGalaxyAndPreviewPresentClosesAndMakesItAgain) {
+  const int owned = MainForm->ScrControl->ComponentCount();
+  TPreviewTestForm* dialog = Dialog();
+  TScrPreview* preview = dialog->ScrPreview;
+  EXPECT_TRUE(preview->GetPreviewPresent());
+  TSaverForm* live = LivePreview(preview);
+  ASSERT_NE(live, nullptr);
+  EXPECT_EQ(live->ScrMode(), smSPConfig);
+  EXPECT_EQ(gScrSaver, live);
+  RECT r;
+  GetWindowRect(live->Handle(), &r);
+  EXPECT_EQ(r.right - r.left, 153);
+  EXPECT_EQ(r.bottom - r.top, 113);
+  // The galaxy on the screen: background in a corner, cells in the middle.
+  PumpMessages(300);
+  EXPECT_EQ(ScreenPixel(preview->Handle(), 2, 2), 0xFF0000u);
+  EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(preview->Handle(), 76, 56) != 0xFF0000u; }, 3000));
+
+  // It follows the control's size, and the galaxy fills the new size.
+  preview->SetBounds(preview->Left(), preview->Top(), 170, 125);
+  EXPECT_EQ(live->Width(), 170);
+  EXPECT_EQ(live->SglPanel->Height(), 125);
+  EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(preview->Handle(), 167, 122) == 0xFF0000u; }, 3000));
+
+  HWND firstForm = live->Handle();
+  preview->SetPreviewPresent(false);
+  EXPECT_EQ(GetWindow(preview->Handle(), GW_CHILD), nullptr);
+  EXPECT_FALSE(IsWindow(firstForm));
+  EXPECT_EQ(gScrSaver, nullptr);
+  EXPECT_EQ(Screen->FormCount(), forms_ + 1);  // the dialog alone
+  EXPECT_EQ(MainForm->ScrControl->ComponentCount(), owned);
+
+  preview->SetPreviewPresent(true);
+  live = LivePreview(preview);
+  ASSERT_NE(live, nullptr);
+  EXPECT_NE(live->Handle(), firstForm);
+  EXPECT_TRUE(live->SglPanel->IsOn());
+
+  // The dialog goes: its preview with it, and nothing stays behind.
+  dialog->Free();
+  EXPECT_EQ(gScrSaver, nullptr);
+  EXPECT_EQ(Screen->FormCount(), forms_);
+  EXPECT_EQ(MainForm->ScrControl->ComponentCount(), owned);
+  EXPECT_FALSE(Application->Terminated());
+}
+
+TEST_F(DialogPreview, ShowsTheIconOverARunningSaverOrWithoutAPreviewForm) {
+  struct Case {
+    TScrMode mode;
+    const char* previewClass;
+  };
+  const Case cases[] = {{smSFull, "TSaverForm"}, {smCRegular, ""}};
+  const unsigned desktop = [] {
+    const COLORREF c = GetSysColor(COLOR_BACKGROUND);
+    return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+  }();
+  for (const Case& c : cases) {
+    gScrMode = c.mode;
+    MainForm->ScrControl->FormPreview()->SetFormClassName(c.previewClass);
+    TPreviewTestForm* dialog = Dialog();
+    HWND icon = GetWindow(dialog->ScrPreview->Handle(), GW_CHILD);
+    ASSERT_NE(icon, nullptr) << c.mode;
+    EXPECT_EQ(ClassOf(icon), "ScrDefaultPreviewWindowClass");
+    EXPECT_EQ(Screen->FormCount(), forms_ + 1) << c.mode;  // no saver form
+    // On the screen: the icon (32 x 32) in the middle, the desktop's colour
+    // all around it.
+    PumpMessages(100);
+    int iconPixels = 0, aroundWrong = 0;
+    for (int y = 1; y < 113; y += 3)
+      for (int x = 1; x < 153; x += 3) {
+        const bool inIcon = x >= 60 && x < 92 && y >= 40 && y < 72;
+        const bool desktopColour = ScreenPixel(icon, x, y) == desktop;
+        if (inIcon) iconPixels += !desktopColour;
+        else aroundWrong += !desktopColour;
+      }
+    EXPECT_GT(iconPixels, 20) << c.mode;
+    EXPECT_EQ(aroundWrong, 0) << c.mode;
+
+    dialog->ScrPreview->SetPreviewPresent(false);
+    EXPECT_FALSE(IsWindow(icon));
+    EXPECT_FALSE(Application->Terminated());  // only the control panel's preview ends the program
+    dialog->Free();
+  }
+}
+
+TEST_F(DialogPreview, AFullScreenSaverDrawsOnAfterALivePreviewOverItCloses) {
+  gScrMode = smSFull;
+  auto* saver = CreateComponent<TSaverForm>(nullptr);
+  saver->Timer->SetEnabled(false);
+  saver->SetBounds(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  saver->Show();
+  saver->TimerTimer(nullptr);
+  PumpMessages(100);
+  ASSERT_TRUE(saver->SglPanel->IsOn());
+  EXPECT_EQ(ScreenPixel(saver->Handle(), 2, 2), 0xFF0000u);
+
+  // A live preview (not the icon) in a dialog over it: a second panel on the
+  // same driver, then closed again.
+  TPreviewTestForm* dialog = Dialog(false);
+  dialog->ScrPreview->SetPreviewPresent(true);
+  TSaverForm* live = LivePreview(dialog->ScrPreview);
+  ASSERT_NE(live, nullptr);
+  EXPECT_TRUE(live->SglPanel->IsOn());
+  dialog->ScrPreview->SetPreviewPresent(false);
+  dialog->Free();
+
+  // The saver's next frames show what it draws now.
+  ASSERT_NE(sglDriverHandle(), nullptr);
+  MainForm->Background->SetValue(0xFF0000);  // blue
+  saver->TimerTimer(nullptr);
+  PumpMessages(50);
+  EXPECT_EQ(ScreenPixel(saver->Handle(), 2, 2), 0x0000FFu);
+  EXPECT_TRUE(saver->SglPanel->IsOn());
+
+  // The last panel lets the driver go.
+  saver->Free();
+  EXPECT_EQ(sglDriverHandle(), nullptr);
+}
+
+namespace {
+
+// A window of a thread of its own, which ends after `ms`.
+struct ThreadHost {
+  HWND window = nullptr;
+  HANDLE thread = nullptr;
+  DWORD ms;
+  explicit ThreadHost(DWORD lifetime) : ms(lifetime) {
+    thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    PumpUntil([&] { return window != nullptr; }, 5000);
+  }
+  ~ThreadHost() {
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
+  }
+  static DWORD WINAPI Run(void* p) {
+    auto* self = static_cast<ThreadHost*>(p);
+    HWND w = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 152, 112, nullptr, nullptr, nullptr, nullptr);
+    self->window = w;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < self->ms) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+    return 0;  // the thread's window goes with it
+  }
+};
+
+void CALLBACK DestroyHostLater(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  DestroyWindow(std::exchange(gHostToDestroy, nullptr));
+}
+
+}  // namespace
+
+TEST_F(DialogPreview, WhenEverTheHostGoesThePreviewGoesAndNothingStays) {
+  enum Moment { kBeforeTheProxy, kWhileTheFormIsMade, kOnceShown, kWithItsThread };
+  const char* const names[] = {"before the proxy", "while the form is made", "once shown", "with its thread"};
+  const int owned = MainForm->ScrControl->ComponentCount();
+  for (bool main : {false, true}) {
+    for (Moment when : {kBeforeTheProxy, kWhileTheFormIsMade, kOnceShown, kWithItsThread}) {
+      SCOPED_TRACE(std::string(names[when]) + (main ? ", control panel" : ", dialog"));
+      MainForm->ScrControl->FormPreview()->SetFormClassName(when == kWhileTheFormIsMade ? "TDyingHostForm"
+                                                                                       : "TSaverForm");
+      gScrMode = main ? smSPMain : smCRegular;
+      std::unique_ptr<ThreadHost> threadHost;
+      std::unique_ptr<TestWindow> window;
+      HWND host = nullptr;
+      if (when == kWithItsThread) {
+        threadHost = std::make_unique<ThreadHost>(main ? 800 : 300);
+        host = threadHost->window;
+      } else {
+        window = std::make_unique<TestWindow>(WS_POPUP | WS_VISIBLE);
+        host = window->handle();
+      }
+      if (when == kBeforeTheProxy) window->Destroy();
+      if (when == kWhileTheFormIsMade) gHostToDestroy = host;
+      // The control panel's preview runs until the program ends: its host
+      // goes meanwhile.
+      if (main && when == kOnceShown) {
+        gHostToDestroy = host;
+        SetTimer(nullptr, 0, 500, DestroyHostLater);
+      }
+      HWND made = MainForm->ScrControl->PerformPreview(host, main);
+      gHostToDestroy = nullptr;
+      const bool early = when == kBeforeTheProxy || when == kWhileTheFormIsMade;
+      if (!main) {
+        EXPECT_EQ(made != nullptr, !early);
+        if (when == kOnceShown) window->Destroy();
+        threadHost.reset();
+        PumpMessages(100);
+      }
+      EXPECT_EQ(Screen->FormCount(), forms_);
+      EXPECT_EQ(MainForm->ScrControl->ComponentCount(), owned);
+      EXPECT_EQ(gScrSaver, nullptr);
+      // Only the control panel's preview ends the program (the quit may be
+      // still on its way).
+      MSG quit;
+      const bool quitting = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+      EXPECT_EQ(Application->Terminated() || quitting, main);
+      Application->ResetTerminated();
+    }
+  }
+}
