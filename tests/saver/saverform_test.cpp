@@ -307,22 +307,66 @@ void DeleteEntry(const std::string& path) {
   RegCloseKey(key);
 }
 
+// An entry as it stands, put back when the keeper goes.
+class EntryKeeper {
+ public:
+  explicit EntryKeeper(const std::string& path) : path_(path) {
+    const std::size_t slash = path.rfind('\\');
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.substr(0, slash).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, path.substr(slash + 1).c_str(), nullptr, &saved_.type, nullptr, &size) == ERROR_SUCCESS) {
+      saved_.bytes.resize(size);
+      present_ = RegQueryValueExA(key, path.substr(slash + 1).c_str(), nullptr, &saved_.type,
+                                  reinterpret_cast<BYTE*>(&saved_.bytes[0]), &size) == ERROR_SUCCESS;
+    }
+    RegCloseKey(key);
+  }
+  ~EntryKeeper() {
+    if (present_)
+      PutRaw(path_, saved_);
+    else
+      DeleteEntry(path_);
+  }
+  EntryKeeper(const EntryKeeper&) = delete;
+  EntryKeeper& operator=(const EntryKeeper&) = delete;
+
+ private:
+  std::string path_;
+  RawData saved_{"saved", REG_NONE, ""};
+  bool present_ = false;
+};
+
 }  // namespace
 
-// Whatever another program or a hand edit left in any of the saver's entries,
-// a saver form is built and runs on it, and a running one takes it on a
-// reload; what cannot be used gives the default ("none" has its own meaning).
+// Whatever another program or a hand edit left in any of the saver's entries
+// or the shared screen-saver settings, a saver form is built and runs on it,
+// a running one takes it on a reload, and it can be saved again; what cannot
+// be used gives the default ("none" has its own meaning).
 TEST_F(SaverForms, AnyDataInAnySettingGivesARunningForm) {
   const char* const settings[] = {"DriverPath", "Driver",  "nRings",      "Velocity",  "Probability",
                                   "Trails",     "Explosion", "Exhausted", "Background", "Replenished",
                                   "ReStart",    "Density", "DarkMatter",  "Depth",     "Speed",
                                   "Eye",        "Told3dfx", "ToldActive", "Mode"};
+  std::vector<std::string> paths;
   for (const char* name : settings) {
     auto* value = dynamic_cast<TScrValue*>(MainForm->FindComponent(name));
     ASSERT_NE(value, nullptr) << name;
-    const std::string path = value->GetRegistryPath();
+    paths.push_back(value->GetRegistryPath());
+  }
+  // The screen-saver settings shared with the system and other savers.
+  const std::string shared = "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers\\";
+  for (const char* entry : {"Password Delay", "Password Delay Index", "Mouse Threshold", "Mouse Threshold Index",
+                            "Mouse Corners", "Mute Sound", "Mute", "Active Config"})
+    paths.push_back(shared + entry);
+  paths.push_back("Control Panel\\Desktop\\ScreenSaveUsePassword");
+
+  std::vector<std::unique_ptr<EntryKeeper>> keep;
+  for (const std::string& path : paths) keep.push_back(std::make_unique<EntryKeeper>(path));
+
+  for (const std::string& path : paths) {
     for (const RawData& data : HostileData()) {
-      SCOPED_TRACE(std::string(name) + " holding " + data.what);
+      SCOPED_TRACE(path + " holding " + data.what);
       TSaverForm* running = QuietForm();
       PutRaw(path, data);
       EXPECT_NO_THROW(ScrLoadValuesFromRegistry(MainForm));
@@ -335,6 +379,8 @@ TEST_F(SaverForms, AnyDataInAnySettingGivesARunningForm) {
         EXPECT_TRUE(interval == 1 || interval == 40 || interval == 100) << interval;
         EXPECT_GE(f->Galaxy()->Rings(), 2);
       }
+      // What was read can be written back (the options dialog's OK).
+      EXPECT_NO_THROW(ScrSaveValuesToRegistry(MainForm));
       DeleteEntry(path);
       for (TSaverForm* f : forms_) f->Free();
       forms_.clear();
