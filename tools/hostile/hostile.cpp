@@ -652,10 +652,11 @@ int Soak(int seconds) {
           s.privateBytes = pmc.PrivateUsage;
         }
         samples.push_back(s);
-        std::printf("sample %6lu ms: USER %lu GDI %d windows %d handles %lu working set %lu KB private %lu KB\n",
-                    static_cast<unsigned long>(s.ms), static_cast<unsigned long>(s.user),
-                    s.gdi, s.windows, static_cast<unsigned long>(s.handles),
-                    static_cast<unsigned long>(s.workingSet / 1024), static_cast<unsigned long>(s.privateBytes / 1024));
+        // Wine answers 0 for the USER count, the handle count and the private bytes.
+        auto orNa = [](unsigned long v) { return v ? std::to_string(v) : std::string("n/a"); };
+        std::printf("sample %6lu ms: USER %s GDI %d windows %d handles %s working set %lu KB private %s KB\n",
+                    static_cast<unsigned long>(s.ms), orNa(s.user).c_str(), s.gdi, s.windows, orNa(s.handles).c_str(),
+                    static_cast<unsigned long>(s.workingSet / 1024), orNa(s.privateBytes / 1024).c_str());
         std::fflush(stdout);
       }
       if (!up) v.Fail("did not stay up");
@@ -677,10 +678,9 @@ int Soak(int seconds) {
         grows("private KB", static_cast<long>(a.privateBytes / 1024), static_cast<long>(b.privateBytes / 1024),
               static_cast<long>(a.privateBytes / 1024 / 10));
         char note[200];
-        std::snprintf(note, sizeof note, " %zu samples; working set %lu -> %lu KB, private %lu -> %lu KB;",
-                      samples.size(), static_cast<unsigned long>(a.workingSet / 1024),
-                      static_cast<unsigned long>(b.workingSet / 1024), static_cast<unsigned long>(a.privateBytes / 1024),
-                      static_cast<unsigned long>(b.privateBytes / 1024));
+        std::snprintf(note, sizeof note, " %zu samples; GDI %d -> %d, windows %d -> %d, working set %lu -> %lu KB;",
+                      samples.size(), a.gdi, b.gdi, a.windows, b.windows,
+                      static_cast<unsigned long>(a.workingSet / 1024), static_cast<unsigned long>(b.workingSet / 1024));
         v.notes += note;
         if (b.user == 0) v.notes += " no USER count from the system here: its windows are counted instead;";
         if (b.gdi < 0) v.notes += " GDI objects cannot be counted here;";
