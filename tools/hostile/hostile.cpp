@@ -407,7 +407,7 @@ class LineMaker {
       case 11: kind = "4294967295"; return "4294967295";
       case 12: kind = "random number"; return Number(rng_());
       case 13: kind = "text"; return Garbage(1 + Pick(40));
-      case 14: kind = "number and text"; return Number(reinterpret_cast<std::uintptr_t>(hosts_.child)) + "x%s%n";
+      case 14: kind = "number and text"; return Number(reinterpret_cast<std::uintptr_t>(hosts_.child)) + "x%s%n";  // our child
       default: kind = "empty"; return "";
     }
   }
@@ -445,7 +445,8 @@ int CommandLines(int count, unsigned seed) {
         // windows), a dialog, or a trace window: its host goes, or it is closed.
         PumpMessages(300);
         run.NoteTraceWindow();
-        const bool inOurHost = handleKind == "live child" || handleKind == "live top-level";
+        const bool inOurHost =
+            handleKind == "live child" || handleKind == "live top-level" || handleKind == "number and text";
         kind = inOurHost ? "preview" : "running";
         if (inOurHost) {
           DestroyWindow(hosts.top);  // the control panel closes
