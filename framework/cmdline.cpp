@@ -275,33 +275,46 @@ std::string ProcessNameByPerformanceData(DWORD pid) {
   long processIndex = CounterIndex("Process");
   long idIndex = CounterIndex("ID Process");
   if (processIndex < 0 || idIndex < 0) return "";
+  std::string name = ProcessNameFromPerformanceQuery(
+      pid, static_cast<DWORD>(processIndex), static_cast<DWORD>(idIndex),
+      [](const char* valueName, BYTE* buffer, DWORD* size) {
+        return RegQueryValueExA(HKEY_PERFORMANCE_DATA, valueName, nullptr, nullptr, buffer, size);
+      },
+      GetProcessHeap());
+  RegCloseKey(HKEY_PERFORMANCE_DATA);
+  return name;
+}
 
-  std::string valueName = std::to_string(processIndex);
-  HANDLE heap = GetProcessHeap();
+std::string ProcessNameFromPerformanceQuery(DWORD pid, DWORD processIndex, DWORD idIndex,
+                                            const TPerformanceQuery& query, HANDLE heap) {
+  // The block of every process runs to a few hundred kilobytes; a system that
+  // asks for more than this is not answered.
+  constexpr DWORD kLimit = 64u << 20;
+  const std::string valueName = std::to_string(processIndex);
   DWORD capacity = 12000;
   BYTE* buffer = static_cast<BYTE*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, capacity));
+  if (!buffer) return "";
   std::string name;
-  if (buffer) {
-    for (;;) {
-      DWORD size = capacity;
-      LONG rc = RegQueryValueExA(HKEY_PERFORMANCE_DATA, valueName.c_str(), nullptr, nullptr, buffer, &size);
-      if (rc == ERROR_MORE_DATA) {
-        // Some systems report no size with ERROR_MORE_DATA: grow anyway.
-        DWORD wanted = (size > capacity ? size : capacity) + 1000;
-        BYTE* bigger = static_cast<BYTE*>(HeapReAlloc(heap, HEAP_ZERO_MEMORY, buffer, wanted));
-        if (!bigger || wanted > (64u << 20)) break;
-        buffer = bigger;
-        capacity = wanted;
-        continue;
-      }
-      if (rc == ERROR_SUCCESS)
-        name = ProcessNameFromPerformanceBlock(buffer, size < capacity ? size : capacity,
-                                               static_cast<DWORD>(idIndex), pid);
-      break;
+  for (;;) {
+    DWORD size = capacity;
+    const LONG rc = query(valueName.c_str(), buffer, &size);
+    if (rc == ERROR_MORE_DATA) {
+      // Some systems report no size with ERROR_MORE_DATA: grow anyway. The
+      // limit is checked before the buffer is touched, so that it is only
+      // ever freed once, whatever size was reported.
+      const DWORD wanted = size > capacity ? size : capacity;
+      if (wanted > kLimit - 1000) break;
+      BYTE* bigger = static_cast<BYTE*>(HeapReAlloc(heap, HEAP_ZERO_MEMORY, buffer, wanted + 1000));
+      if (!bigger) break;  // the old buffer is still ours
+      buffer = bigger;
+      capacity = wanted + 1000;
+      continue;
     }
-    HeapFree(heap, 0, buffer);
+    if (rc == ERROR_SUCCESS)
+      name = ProcessNameFromPerformanceBlock(buffer, size < capacity ? size : capacity, idIndex, pid);
+    break;
   }
-  RegCloseKey(HKEY_PERFORMANCE_DATA);
+  HeapFree(heap, 0, buffer);
   return name;
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -40,6 +41,13 @@ std::string ModuleNameFromHWnd(HWND w);
 // performance data. ModuleNameFromHWnd picks one by platform.
 std::string ProcessNameBySnapshot(DWORD pid);
 std::string ProcessNameByPerformanceData(DWORD pid);
+// The performance-data route with its query and heap given: `query` answers
+// like RegQueryValueExA on HKEY_PERFORMANCE_DATA for the object's value name;
+// the block is read into a buffer of `heap` that grows while the query asks
+// for more, up to a limit.
+using TPerformanceQuery = std::function<LONG(const char* valueName, BYTE* buffer, DWORD* size)>;
+std::string ProcessNameFromPerformanceQuery(DWORD pid, DWORD processIndex, DWORD idIndex,
+                                            const TPerformanceQuery& query, HANDLE heap);
 // The name of the instance whose "ID Process" counter (name index `idIndex`)
 // equals pid, in the first object of a performance data block; every offset
 // is checked against `size`.

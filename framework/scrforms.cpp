@@ -195,7 +195,10 @@ TScrForm::TScrForm(TComponent* owner) : TScrBase(owner), FScrMsg(RegisterWindowM
 
 TScrForm::~TScrForm() {
   ScrDebugMsg("~TScrForm destructor");
-  if (FScrMode == smSPMain || FScrMode == smSFull) {
+  // A run whose loop has already taken its quit (a closed full-screen
+  // saver) must not get a second one: it would be left pending and end the
+  // wait for the trace window at once.
+  if ((FScrMode == smSPMain || FScrMode == smSFull) && !Application->Terminated()) {
     ScrDebugMsg("~TScrForm destructor: telling app to terminate.");
     Application->Terminate();
   }

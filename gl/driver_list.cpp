@@ -301,11 +301,31 @@ std::string VersionLine(const std::string& file, const TSglDriverDetails& detail
   return file + " - " + details.company + " " + details.description + " " + details.version;
 }
 
+// The file's identity: its volume and its number there. Every name of one
+// file has the same: System32 as a 32-bit program sees it and the SysWOW64
+// its modules report, a short name, a link.
+bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool ok = GetFileInformationByHandle(file, &info) != FALSE;
+  CloseHandle(file);
+  return ok;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  BY_HANDLE_FILE_INFORMATION ia{}, ib{};
+  if (FileIdentity(a, ia) && FileIdentity(b, ib))
+    return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
+           ia.nFileIndexLow == ib.nFileIndexLow;
+  return SameText(FullPath(a), FullPath(b));  // a file we cannot open: by its name
+}
+
 // Whether the layer's loaded driver is the file at `path`.
 bool LoadedDriverIs(const std::string& path) {
   HMODULE module = sglDriverHandle();
   if (!module || Lower(FilePart(sglDriverName())) != "opengl32.dll") return false;
-  return SameText(FullPath(ModulePath(module)), FullPath(path));
+  return SameFile(ModulePath(module), path);
 }
 
 }  // namespace

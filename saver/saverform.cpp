@@ -12,6 +12,21 @@ namespace {
 
 TGalaxyColor GalaxyColor(TScrVColor* value) { return static_cast<TGalaxyColor>(value->GetValue()); }
 
+// The integer of an index setting's current option. A setting stored as
+// "none" has no option: the rotation law then turns every ring alike
+// (Present), and the step timer keeps the setting's default interval.
+int DarkMatterLaw() {
+  TScrVIndex* v = MainForm->DarkMatter;
+  return v->GetIndex() >= 0 ? v->IntegerFromCurrentIndex() : 1;
+}
+
+int SpeedInterval() {
+  TScrVIndex* v = MainForm->Speed;
+  if (v->GetIndex() >= 0) return v->IntegerFromCurrentIndex();
+  const int fallback = v->IndexFromInteger(v->Def());
+  return fallback >= 0 ? v->IntegerFromIndex(fallback) : TGalaxySettings().Speed;
+}
+
 // The galaxy's settings as the main module holds them now.
 TGalaxySettings CurrentSettings() {
   TGalaxySettings s;
@@ -20,13 +35,25 @@ TGalaxySettings CurrentSettings() {
   s.Probability = MainForm->Probability->GetValue();
   s.Trails = MainForm->Trails->GetValue();
   s.Density = MainForm->Density->GetValue();
-  s.DarkMatter = MainForm->DarkMatter->IntegerFromCurrentIndex();
-  s.Speed = MainForm->Speed->IntegerFromCurrentIndex();
+  s.DarkMatter = DarkMatterLaw();
+  s.Speed = SpeedInterval();
   s.Explosion = GalaxyColor(MainForm->Explosion);
   s.Exhausted = GalaxyColor(MainForm->Exhausted);
   s.Background = GalaxyColor(MainForm->Background);
   s.Replenished = GalaxyColor(MainForm->Replenished);
   return s;
+}
+
+// The driver the full-screen run draws with: the Driver setting, unless it
+// names no library that can be found (a stale or damaged setting); then the
+// system's, as for a fresh installation.
+std::string SaverDriver() {
+  const std::string name = MainForm->Driver->GetValue();
+  char found[MAX_PATH];
+  if (!name.empty() && name.size() < MAX_PATH && SearchPathA(nullptr, name.c_str(), nullptr, MAX_PATH, found, nullptr))
+    return name;
+  ScrDebugMsg("Driver \"" + name.substr(0, 200) + "\" not found: drawing with OPENGL32.DLL");
+  return "OPENGL32.DLL";
 }
 
 }  // namespace
@@ -88,7 +115,7 @@ TGalaxy& TSaverForm::Model() {
 }
 
 void TSaverForm::ApplySpeed() {
-  galaxy_->SetSpeed(MainForm->Speed->IntegerFromCurrentIndex());
+  galaxy_->SetSpeed(SpeedInterval());
   if (Timer) Timer->SetInterval(galaxy_->TimerInterval());
 }
 
@@ -118,7 +145,7 @@ void TSaverForm::SglPanelGLPaint(TObject*) {
 
 void TSaverForm::UseSaverDisplay() {
   SglPanel->SetScreenDimensions(MainForm->Mode->GetWidth(), MainForm->Mode->GetHeight(), 16);
-  SglPanel->SetglDriver(MainForm->Driver->GetValue());
+  SglPanel->SetglDriver(SaverDriver());
 }
 
 void TSaverForm::ScrBeginDialog() {
@@ -144,8 +171,7 @@ void TSaverForm::ReStartControllerChange(TObject*) {
 
 void TSaverForm::MiscChange(TObject*) {
   if (galaxy_)
-    galaxy_->SetDynamics(MainForm->Probability->GetValue(), MainForm->Velocity->GetValue(),
-                         MainForm->DarkMatter->IntegerFromCurrentIndex());
+    galaxy_->SetDynamics(MainForm->Probability->GetValue(), MainForm->Velocity->GetValue(), DarkMatterLaw());
 }
 
 void TSaverForm::SpeedControllerChange(TObject*) {

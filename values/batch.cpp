@@ -1,3 +1,6 @@
+#include <exception>
+#include <vector>
+
 #include "framework/valuehooks.h"
 #include "values/sysvalues.h"
 #include "values/values.h"
@@ -11,16 +14,25 @@ int ForEachValue(TComponent* owner, Op op) {
   // values as they are now and skip any that has gone since.
   std::vector<TComponent*> snapshot;
   for (int i = 0; i < owner->ComponentCount(); ++i) snapshot.push_back(owner->Components(i));
+  // A listener that fails while one value is told stops neither the others
+  // nor the batch: every value is done, and the first failure then reaches
+  // the caller.
+  std::exception_ptr failure;
   int count = 0;
   for (TComponent* c : snapshot) {
     bool stillOwned = false;
     for (int i = 0; i < owner->ComponentCount() && !stillOwned; ++i) stillOwned = owner->Components(i) == c;
     if (!stillOwned) continue;
     if (auto* value = dynamic_cast<TScrValue*>(c)) {
-      op(*value);
+      try {
+        op(*value);
+      } catch (...) {
+        if (!failure) failure = std::current_exception();
+      }
       ++count;
     }
   }
+  if (failure) std::rethrow_exception(failure);
   return count;
 }
 

@@ -56,29 +56,25 @@ class TScrValue : public TComponent {
 
   // The frame every load runs in: `read` stores the stored or the default
   // setting; a load of a loaded value notifies vnChange unless the class
-  // reports its changes itself (`notifiesItself`).
+  // reports its changes itself (`notifiesItself`). The bracket is closed
+  // outside any destructor, so a listener that throws while the gathered
+  // kinds are delivered reaches the caller like any other failure.
   template <class Read>
   void LoadFrame(Read read, bool notifiesItself = false) {
-    UpdateBracket bracket(*this);
-    const bool wasLoaded = loaded_;
-    read();
-    if (wasLoaded && !notifiesItself) Changed(vnChange);
-    loaded_ = true;
+    SetUpdating(true);
+    try {
+      const bool wasLoaded = loaded_;
+      read();
+      if (wasLoaded && !notifiesItself) Changed(vnChange);
+      loaded_ = true;
+    } catch (...) {
+      --updateDepth_;  // what was gathered stays pending for the next delivery
+      throw;
+    }
+    SetUpdating(false);
   }
 
  private:
-  // Opens an update bracket and closes it when it goes, failure or not.
-  class UpdateBracket {
-   public:
-    explicit UpdateBracket(TScrValue& value) : value_(value) { value_.SetUpdating(true); }
-    ~UpdateBracket() { value_.SetUpdating(false); }
-    UpdateBracket(const UpdateBracket&) = delete;
-    UpdateBracket& operator=(const UpdateBracket&) = delete;
-
-   private:
-    TScrValue& value_;
-  };
-
   bool loaded_ = false;
   TList<TScrValueController>* controllers_ = nullptr;
   std::int32_t updateDepth_ = 0;

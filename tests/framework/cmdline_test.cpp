@@ -468,3 +468,63 @@ TEST(CommandLineOnWindows, PreviewHostFailuresAreToldToTheUser) {
     EXPECT_EQ(boxes.texts(), std::vector<std::string>{c.message});
   }
 }
+
+namespace {
+
+// The busy blocks of a heap, by address.
+std::vector<void*> BusyBlocks(HANDLE heap) {
+  std::vector<void*> busy;
+  PROCESS_HEAP_ENTRY entry{};
+  HeapLock(heap);
+  while (HeapWalk(heap, &entry))
+    if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) busy.push_back(entry.lpData);
+  HeapUnlock(heap);
+  return busy;
+}
+
+}  // namespace
+
+// The query grows the buffer while it asks for more, within a limit; the
+// buffer is freed exactly once however the query behaves.
+TEST(CommandLine, PerformanceQueryGrowsItsBufferWithinALimitAndFreesItOnce) {
+  const std::vector<BYTE> block = PerformanceBlock();
+  struct Case {
+    std::vector<DWORD> asks;  // sizes reported with ERROR_MORE_DATA, in turn
+    LONG last;                // then this answer, with the block on success
+    const char* name;
+  };
+  const Case cases[] = {
+      {{}, ERROR_SUCCESS, "bcb"},
+      {{30000, 0, 200000}, ERROR_SUCCESS, "bcb"},  // a zero size grows all the same
+      {{}, ERROR_FILE_NOT_FOUND, ""},
+      {{100u << 20}, ERROR_SUCCESS, ""},  // over the limit: no answer
+      {{20000, 0xFFFFFFFFu}, ERROR_SUCCESS, ""},
+  };
+  for (const Case& c : cases) {
+    HANDLE heap = HeapCreate(0, 0, 0);
+    ASSERT_NE(heap, nullptr);
+    const std::vector<void*> before = BusyBlocks(heap);
+    size_t call = 0;
+    std::string asked;
+    const std::string name = ProcessNameFromPerformanceQuery(
+        22, 230, 784,
+        [&](const char* valueName, BYTE* buffer, DWORD* size) -> LONG {
+          asked = valueName;
+          if (call < c.asks.size()) {
+            *size = c.asks[call++];
+            return ERROR_MORE_DATA;
+          }
+          if (c.last != ERROR_SUCCESS) return c.last;
+          if (*size < block.size()) return ERROR_MORE_DATA;
+          memcpy(buffer, block.data(), block.size());
+          *size = static_cast<DWORD>(block.size());
+          return ERROR_SUCCESS;
+        },
+        heap);
+    EXPECT_EQ(name, c.name) << c.asks.size();
+    EXPECT_EQ(asked, "230");
+    EXPECT_TRUE(HeapValidate(heap, 0, nullptr));
+    EXPECT_EQ(BusyBlocks(heap), before) << "the buffer is freed once, and nothing else is";
+    HeapDestroy(heap);
+  }
+}

@@ -329,6 +329,26 @@ TEST_F(RunModes, EveryFailureEndsTheRunWithItsTrace) {
   }
 }
 
+// A trace window that the user has seen holds the process after the saver
+// has gone, until the user closes it. The trace keeps only errors here: under
+// Wine, writing to a shown trace window stalls the run (see docs/wine.md).
+TEST_F(RunModes, AShownTraceWindowHoldsTheProcessAfterTheSaverUntilClosed) {
+  ProgramRun run("runmodes_host.exe", "/s", {{"SPIRALIS_DEBUGLEVEL", "1"}, {"SPIRALIS_ERRORLINE", "Test: an error"}});
+  HWND saver = ShownWindow("TTestSaverForm");
+  ASSERT_NE(saver, nullptr);
+  PumpMessages(300);
+  InputKey('Q');
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(saver); }, 10000));
+  HWND traceWindow = ShownWindow("ScrDebugWindowClass");
+  ASSERT_NE(traceWindow, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return (GetWindowLongA(traceWindow, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }, 10000));
+  PumpMessages(500);
+  EXPECT_TRUE(run.Running()) << "the process is held";
+  EXPECT_TRUE(IsWindowVisible(traceWindow));
+  PostMessageA(traceWindow, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(run.Ended());
+}
+
 // The password is a matter of the other platform: these run the saver as
 // that platform, with the stand-in provider beside it.
 class Passwords : public RunModes {

@@ -116,6 +116,28 @@ TEST_F(DriverListTest, ALoadedDriverIsProbedOnlyForItsOwnFileAndStaysLoaded) {
   EXPECT_FALSE(IsLoaded(a + "\\opengl32.dll"));
 }
 
+// The loaded driver is recognised by its file, not by the name it was found
+// under: a short name of its folder, or another link to the same file.
+TEST_F(DriverListTest, TheLoadedDriverIsKnownUnderEveryNameOfItsFile) {
+  const std::string folder = temp_ / "a folder with a long name";
+  const std::string driver = CopyTo(StubDriver("stub_basic"), folder + "\\opengl32.dll");
+  char shortName[MAX_PATH] = "";
+  ASSERT_GT(GetShortPathNameA(folder.c_str(), shortName, MAX_PATH), 0u);
+  ASSERT_NE(folder, shortName);
+  const std::string linked = temp_ / "linked";
+  CreateDirectoryA(linked.c_str(), nullptr);
+  ASSERT_TRUE(CreateHardLinkA((linked + "\\opengl32.dll").c_str(), driver.c_str(), nullptr));
+  HMODULE loaded = sglLoadDriver(driver);
+  ASSERT_NE(nullptr, loaded);
+
+  for (const std::string& pattern : {std::string(shortName) + "\\opengl*.dll", linked + "\\opengl*.dll"}) {
+    EXPECT_EQ((std::vector<std::string>{"opengl32.dll - Stub vendor Stub renderer 1.1 stub"}),
+              Lines(SglFindDrivers({pattern})))
+        << pattern;
+  }
+  EXPECT_EQ(loaded, sglDriverHandle());
+}
+
 TEST_F(DriverListTest, AStalledProbeIsAbandonedAndCleansUpAfterItselfLater) {
   const std::string stall = CopyTo(StubDriver("stub_stall"), temp_ / "s\\opengl32.dll");
   const DWORD start = GetTickCount();

@@ -82,9 +82,16 @@ const TMetaClass& TTwoControlsForm::StaticClass() {
 
 // The saver form. A registered test message makes it handle input inside its
 // own dispatch, to show that the action is posted once, from the outside.
+// With SPIRALIS_ERRORLINE set it traces that error as it goes.
 class TTestSaverForm : public TScrForm {
   TK_CLASS(TTestSaverForm)
   explicit TTestSaverForm(TComponent* owner) : TScrForm(owner) {}
+
+  void BeforeDestruction() override {
+    if (!Env("SPIRALIS_ERRORLINE").empty()) ScrDebugErr(Env("SPIRALIS_ERRORLINE"));
+    TScrForm::BeforeDestruction();
+  }
+
 
   bool CommonWndProc(HWND wnd, TMessage& m) override {
     if (m.Msg == RegisterWindowMessageA("Spiralis_test_nested")) {

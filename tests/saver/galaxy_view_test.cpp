@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "gl/sgl.h"
+#include "tests/gl/drivers/stub_driver.h"
 #include "tests/gl/gl_support.h"
 
 using namespace gl_testing;
@@ -211,4 +214,53 @@ TEST_F(GalaxyFrame, TheCameraWandersWithTime) {
   };
   EXPECT_EQ(frame(0), frame(0));
   EXPECT_NE(frame(0), frame(4000));  // a quarter of a radian later
+}
+
+namespace {
+
+// Ring i's depth (1 - i/n) * Depth with every operation rounded to single
+// precision, whatever precision the compiler computes in.
+float SingleDepth(int ring, int rings, float depth) {
+  volatile float i = static_cast<float>(ring);
+  volatile float n = static_cast<float>(rings);
+  volatile float q = i / n;
+  volatile float u = 1.0f - q;
+  volatile float z = u * depth;
+  return z;
+}
+
+}  // namespace
+
+// The depths a frame sends to the driver are single-precision results, for
+// every ring of galaxies of many sizes and depths: a driver that records
+// what it is given stands in for the real one.
+TEST(GalaxyView, EveryRingDepthOfAFrameIsTheSinglePrecisionResult) {
+  ASSERT_NE(sglLoadDriver(StubDriver("stub_basic")), nullptr);
+  auto depths = reinterpret_cast<TestDriverDepthsFn>(GetProcAddress(sglDriverHandle(), "TestDriverDepths"));
+  ASSERT_NE(depths, nullptr);
+  int compared = 0, differing = 0;
+  std::string example;
+  for (int rings : {2, 7, 41, 60, 97, 149, 150}) {
+    TLcgRandom random;
+    TGalaxy g(Empty(rings), random, [] { return 7u; });
+    Dark(g);
+    for (int ring = 0; ring < rings; ++ring) g.SetCell(TGalaxy::CellIndex(ring, 0), 9);
+    for (float depth : {1.0f, 3.0f, 100.0f, 343.0f, 500.0f, 599.0f, 600.0f}) {
+      depths(nullptr, 0);
+      GalaxyDrawFrame(g, 640, 480, 50.0, depth, 0);
+      std::vector<float> z(4 * rings);
+      ASSERT_EQ(depths(z.data(), static_cast<int>(z.size())), 4 * rings);
+      for (int ring = 0; ring < rings; ++ring) {
+        const float want = SingleDepth(ring, rings, depth);
+        for (int k = 0; k < 4; ++k, ++compared) {
+          if (std::memcmp(&z[4 * ring + k], &want, sizeof want) == 0) continue;
+          if (!differing++)
+            example = "ring " + std::to_string(ring) + " of " + std::to_string(rings) + " at depth " +
+                      std::to_string(depth);
+        }
+      }
+    }
+  }
+  sglFreeDriver();
+  EXPECT_EQ(differing, 0) << "of " << compared << " vertices; first: " << example;
 }

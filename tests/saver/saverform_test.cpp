@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "saver/mainform.h"
 #include "saver/saverform.h"
@@ -228,4 +230,166 @@ TEST_F(SaverForms, ANewBackgroundShowsInTheNextFrame) {
   f->TimerTimer(nullptr);
   PumpMessages(50);
   EXPECT_EQ(ScreenPixel(f->Handle(), 2, 2), 0x0000FFu);
+}
+
+// --- Hostile settings ---------------------------------------------------------
+
+namespace {
+
+// Registry data of every kind the registry can hold for a setting: each type,
+// odd sizes, huge and empty texts, "none", numbers of every sign and size.
+struct RawData {
+  const char* what;
+  DWORD type;
+  std::string bytes;
+};
+
+std::vector<RawData> HostileData() {
+  using namespace std::string_literals;
+  return {
+      {"none", REG_SZ, "none\0"s},
+      {"None", REG_SZ, "None\0"s},
+      {"empty text", REG_SZ, "\0"s},
+      {"text of no bytes", REG_SZ, ""},
+      {"text without its zero", REG_SZ, "12345"},
+      {"huge text", REG_SZ, std::string(100000, '9') + '\0'},
+      {"text with a zero inside", REG_SZ, "40\0x\0"s},
+      {"negative text", REG_SZ, "-2147483648\0"s},
+      {"beyond 32 bits", REG_SZ, "99999999999999999999\0"s},
+      {"huge real", REG_SZ, "1e308\0"s},
+      {"nan", REG_SZ, "nan\0"s},
+      {"a screen mode no display has", REG_SZ, "99999x99999x32\0"s},
+      {"a screen mode of nothing", REG_SZ, "0x0x0\0"s},
+      {"default", REG_SZ, "default\0"s},
+      {"largest number", REG_DWORD, "\xFF\xFF\xFF\xFF"s},
+      {"smallest number", REG_DWORD, "\x00\x00\x00\x80"s},
+      {"zero", REG_DWORD, "\0\0\0\0"s},
+      {"three bytes", REG_BINARY, "\1\2\3"s},
+      {"no bytes", REG_BINARY, ""},
+      {"eight bytes", REG_QWORD, "\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x7F"s},
+      {"list", REG_MULTI_SZ, "40\0none\0\0"s},
+      {"expandable", REG_EXPAND_SZ, "%PATH%\0"s},
+      {"no type", REG_NONE, "\1"s},
+  };
+}
+
+void PutRaw(const std::string& path, const RawData& data) {
+  const std::size_t slash = path.rfind('\\');
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.substr(0, slash).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, path.substr(slash + 1).c_str(), 0, data.type,
+                 reinterpret_cast<const BYTE*>(data.bytes.data()), static_cast<DWORD>(data.bytes.size()));
+  RegCloseKey(key);
+}
+
+void DeleteEntry(const std::string& path) {
+  const std::size_t slash = path.rfind('\\');
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.substr(0, slash).c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    return;
+  RegDeleteValueA(key, path.substr(slash + 1).c_str());
+  RegCloseKey(key);
+}
+
+// An entry as it stands, put back when the keeper goes.
+class EntryKeeper {
+ public:
+  explicit EntryKeeper(const std::string& path) : path_(path) {
+    const std::size_t slash = path.rfind('\\');
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.substr(0, slash).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, path.substr(slash + 1).c_str(), nullptr, &saved_.type, nullptr, &size) == ERROR_SUCCESS) {
+      saved_.bytes.resize(size);
+      present_ = RegQueryValueExA(key, path.substr(slash + 1).c_str(), nullptr, &saved_.type,
+                                  reinterpret_cast<BYTE*>(&saved_.bytes[0]), &size) == ERROR_SUCCESS;
+    }
+    RegCloseKey(key);
+  }
+  ~EntryKeeper() {
+    if (present_)
+      PutRaw(path_, saved_);
+    else
+      DeleteEntry(path_);
+  }
+  EntryKeeper(const EntryKeeper&) = delete;
+  EntryKeeper& operator=(const EntryKeeper&) = delete;
+
+ private:
+  std::string path_;
+  RawData saved_{"saved", REG_NONE, ""};
+  bool present_ = false;
+};
+
+}  // namespace
+
+// Whatever another program or a hand edit left in any of the saver's entries
+// or the shared screen-saver settings, a saver form is built and runs on it,
+// a running one takes it on a reload, and it can be saved again; what cannot
+// be used gives the default ("none" has its own meaning).
+TEST_F(SaverForms, AnyDataInAnySettingGivesARunningForm) {
+  const char* const settings[] = {"DriverPath", "Driver",  "nRings",      "Velocity",  "Probability",
+                                  "Trails",     "Explosion", "Exhausted", "Background", "Replenished",
+                                  "ReStart",    "Density", "DarkMatter",  "Depth",     "Speed",
+                                  "Eye",        "Told3dfx", "ToldActive", "Mode"};
+  std::vector<std::string> paths;
+  for (const char* name : settings) {
+    auto* value = dynamic_cast<TScrValue*>(MainForm->FindComponent(name));
+    ASSERT_NE(value, nullptr) << name;
+    paths.push_back(value->GetRegistryPath());
+  }
+  // The screen-saver settings shared with the system and other savers.
+  const std::string shared = "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers\\";
+  for (const char* entry : {"Password Delay", "Password Delay Index", "Mouse Threshold", "Mouse Threshold Index",
+                            "Mouse Corners", "Mute Sound", "Mute", "Active Config"})
+    paths.push_back(shared + entry);
+  paths.push_back("Control Panel\\Desktop\\ScreenSaveUsePassword");
+
+  std::vector<std::unique_ptr<EntryKeeper>> keep;
+  for (const std::string& path : paths) keep.push_back(std::make_unique<EntryKeeper>(path));
+
+  for (const std::string& path : paths) {
+    for (const RawData& data : HostileData()) {
+      SCOPED_TRACE(path + " holding " + data.what);
+      TSaverForm* running = QuietForm();
+      PutRaw(path, data);
+      EXPECT_NO_THROW(ScrLoadValuesFromRegistry(MainForm));
+      TSaverForm* fresh = nullptr;
+      EXPECT_NO_THROW(fresh = QuietForm());
+      for (TSaverForm* f : {running, fresh}) {
+        if (!f || !f->Galaxy()) continue;
+        EXPECT_NO_THROW(f->TimerTimer(nullptr));
+        const int interval = f->Timer->Interval();
+        EXPECT_TRUE(interval == 1 || interval == 40 || interval == 100) << interval;
+        EXPECT_GE(f->Galaxy()->Rings(), 2);
+      }
+      // What was read can be written back (the options dialog's OK).
+      EXPECT_NO_THROW(ScrSaveValuesToRegistry(MainForm));
+      DeleteEntry(path);
+      for (TSaverForm* f : forms_) f->Free();
+      forms_.clear();
+    }
+  }
+  // "none" keeps its meaning: no current option; the rings turn alike and the
+  // steps come at the default pace.
+  PutRaw(MainForm->DarkMatter->GetRegistryPath(), {"none", REG_SZ, std::string("none", 5)});
+  PutRaw(MainForm->Speed->GetRegistryPath(), {"none", REG_SZ, std::string("none", 5)});
+  ScrLoadValuesFromRegistry(MainForm);
+  EXPECT_EQ(MainForm->DarkMatter->GetIndex(), -1);
+  EXPECT_EQ(MainForm->Speed->GetIndex(), -1);
+  TSaverForm* f = QuietForm();
+  EXPECT_EQ(f->Galaxy()->RotationLaw(), 1);
+  EXPECT_EQ(f->Timer->Interval(), 1);
+  DeleteEntry(MainForm->DarkMatter->GetRegistryPath());
+  DeleteEntry(MainForm->Speed->GetRegistryPath());
+
+  // A driver that cannot be found draws with the system's; one that can is kept.
+  for (const char* driver : {"none", "", "C:\\no such folder\\opengl32.dll", "glu32.dll"}) {
+    MainForm->Driver->SetValue(driver);
+    f->ScrEndDialog(false);  // back to the full-screen run's driver
+    EXPECT_STRCASEEQ(f->SglPanel->glDriver().c_str(), std::string(driver) == "glu32.dll" ? "glu32.dll" : "opengl32.dll")
+        << driver;
+  }
 }

@@ -176,4 +176,52 @@ TEST(ValueModel, BatchOperationsWorkOnDirectlyOwnedValuesThroughTheHooks) {
   form->Free();
 }
 
+
+// A listener that fails when it is told of a change.
+class ThrowingController : public RecordingController {
+ public:
+  void ValueNotification(TValueNotifications ns) override {
+    RecordingController::ValueNotification(ns);
+    throw EConvertError("listener failed");
+  }
+};
+
+// A reload (the Cancel of an active configuration) whose listener fails: the
+// failure reaches the caller instead of ending the process, every other value
+// is still reloaded and told, and later changes are delivered as usual.
+TEST(ValueModel, AListenerFailingDuringAReloadReachesTheCallerAndTheRestIsReloaded) {
+  ScratchKey reg;
+  TComponent* form = new TComponent(nullptr);
+  auto* a = new TScrVInteger(form);
+  a->SetName("A");
+  auto* b = new TScrVInteger(form);
+  b->SetName("B");
+  for (TScrValue* v : {static_cast<TScrValue*>(a), static_cast<TScrValue*>(b)}) v->SetRegistryPath(reg / "<name>");
+  a->GetValue();
+  b->GetValue();
+  ThrowingController ca;
+  RecordingController cb;
+  ca.Link(a, false);  // what the value gathered while it was built comes with the first reload
+  cb.Link(b);
+
+  reg.PutNumber("A", 5);
+  EXPECT_THROW(a->LoadFromRegistry(), EConvertError);
+  EXPECT_EQ(5, a->GetValue());
+  EXPECT_EQ(0, a->UpdateDepth());
+
+  reg.PutNumber("A", 6);
+  reg.PutNumber("B", 7);
+  ca.sets.clear();
+  EXPECT_THROW(LoadValuesFromRegistry(form), EConvertError);
+  EXPECT_EQ(6, a->GetValue());
+  EXPECT_EQ(7, b->GetValue());
+  ASSERT_EQ(1u, cb.sets.size());
+  EXPECT_EQ(Only(vnChange), cb.sets[0]);
+
+  ca.sets.clear();
+  EXPECT_THROW(a->SetValue(8), EConvertError);
+  EXPECT_EQ(1u, ca.sets.size());
+  form->Free();
+}
+
 }  // namespace

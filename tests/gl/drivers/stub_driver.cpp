@@ -19,6 +19,7 @@ namespace {
 std::atomic<int> gSetPixelFormatCalls{0}, gSwapBuffersCalls{0}, gCreateContextCalls{0},
     gChoosePixelFormatCalls{0};
 std::vector<PIXELFORMATDESCRIPTOR> gFormats;
+std::vector<GLfloat> gDepths;
 HGLRC const kContext = reinterpret_cast<HGLRC>(0x5151);
 
 template <class T>
@@ -51,6 +52,10 @@ STUB(const GLubyte*, gl, GetStringValue, (GLenum name)) {
                                            : nullptr;
   return reinterpret_cast<const GLubyte*>(text);
 }
+
+// glVertex3f keeps the depth of every vertex it is given, for tests of what
+// a picture sends.
+STUB(void, gl, Vertex3fRecord, (GLfloat x, GLfloat y, GLfloat z)) { gDepths.push_back(z); }
 
 STUB(HGLRC, wgl, CreateContext, (HDC dc)) {
   ++gCreateContextCalls;
@@ -97,4 +102,11 @@ extern "C" int TestDriverCalls(const char* name) {
 
 extern "C" void TestDriverSetFormats(const PIXELFORMATDESCRIPTOR* formats, int count) {
   gFormats.assign(formats, formats + count);
+}
+
+extern "C" int TestDriverDepths(float* out, int max) {
+  const int n = static_cast<int>(gDepths.size());
+  for (int i = 0; i < n && i < max; ++i) out[i] = gDepths[i];
+  gDepths.clear();
+  return n;
 }

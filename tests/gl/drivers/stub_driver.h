@@ -7,3 +7,6 @@
 using TestDriverCallsFn = int (*)(const char* name);
 // The formats the driver's wglDescribePixelFormat describes (1-based).
 using TestDriverSetFormatsFn = void (*)(const PIXELFORMATDESCRIPTOR* formats, int count);
+// The depths glVertex3f was given since the last call, in order: copies at
+// most `max` of them, forgets them all and returns how many there were.
+using TestDriverDepthsFn = int (*)(float* out, int max);
