@@ -47,7 +47,7 @@ const TMetaClass& TScrListBoxController::StaticClass() {
 const TMetaClass& TScrListBox::StaticClass() {
   static const TMetaClass cls = DefineClass<TScrListBox>("TScrListBox", &TNotifyListBox::StaticClass(), [](auto& c) {
     c.template Component<TScrListBoxController>("Controller", &TScrListBox::Controller, &TScrListBox::SetController);
-    c.Strings("Items.Strings", &TScrListBox::SetItems);
+    c.Class("Items", &TScrListBox::Items);
     c.Integer("ItemIndex", &TScrListBox::ItemIndex, &TScrListBox::SetItemIndex);
     c.template Event<TNotifyEvent>("OnClick", &TScrListBox::OnClick);
   });
@@ -57,7 +57,7 @@ const TMetaClass& TScrListBox::StaticClass() {
 const TMetaClass& TScrComboBox::StaticClass() {
   static const TMetaClass cls = DefineClass<TScrComboBox>("TScrComboBox", &TNotifyComboBox::StaticClass(), [](auto& c) {
     c.template Component<TScrListBoxController>("Controller", &TScrComboBox::Controller, &TScrComboBox::SetController);
-    c.Strings("Items.Strings", &TScrComboBox::SetItems);
+    c.Class("Items", &TScrComboBox::Items);
     c.Integer("ItemIndex", &TScrComboBox::ItemIndex, &TScrComboBox::SetItemIndex);
     c.Integer("DropDownCount", &TScrComboBox::DropDownCount, &TScrComboBox::SetDropDownCount);
     c.template Event<TNotifyEvent>("OnChange", &TScrComboBox::OnChange);

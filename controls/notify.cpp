@@ -144,9 +144,21 @@ const TMetaClass& TNotifyTrackBar::StaticClass() {
   return cls;
 }
 
+void TNotifyTrackBar::CreateWnd() {
+  creating_ = true;
+  try {
+    TTrackBar::CreateWnd();
+  } catch (...) {
+    creating_ = false;
+    throw;
+  }
+  creating_ = false;
+  lastReported_ = Position();
+}
+
 void TNotifyTrackBar::WndProc(TMessage& m) {
   TTrackBar::WndProc(m);
-  if ((m.Msg == CN_HSCROLL || m.Msg == CN_VSCROLL || m.Msg == TBM_SETPOS) && HandleAllocated() &&
+  if (!creating_ && (m.Msg == CN_HSCROLL || m.Msg == CN_VSCROLL || m.Msg == TBM_SETPOS) && HandleAllocated() &&
       !ComponentState().Contains(csDesigning) && Position() != lastReported_)
     PositionChanged();
 }

@@ -86,8 +86,14 @@ class TNotifyTrackBar : public TTrackBar {
   virtual void PositionChanged();
   TNotifyEvent OnPositionChanged;
 
+ protected:
+  // The position a new window starts with is not a change: it is what the
+  // control showed already.
+  void CreateWnd() override;
+
  private:
   int lastReported_ = -1;
+  bool creating_ = false;
 };
 
 // What the list and combo boxes share: contents reports held back while

@@ -228,7 +228,10 @@ TCustomUpDown::TCustomUpDown(TComponent* owner) : TWinControl(owner) {
 void TCustomUpDown::CreateParams(TCreateParams& p) {
   TWinControl::CreateParams(p);
   CreateSubClass(p, UPDOWN_CLASSA);
-  p.Style |= UDS_SETBUDDYINT | (alignButton_ == udLeft ? UDS_ALIGNLEFT : UDS_ALIGNRIGHT);
+  // The up-down stays where the form puts it (beside its associate): the
+  // system's own alignment would shrink the associate again with every new
+  // window.
+  p.Style |= UDS_SETBUDDYINT;
   if (arrowKeys_) p.Style |= UDS_ARROWKEYS;
   if (wrap_) p.Style |= UDS_WRAP;
   if (!thousands_) p.Style |= UDS_NOTHOUSANDS;
@@ -421,6 +424,11 @@ TPageControl::TPageControl(TComponent* owner) : TWinControl(owner) {
   SetTabStop(true);
 }
 
+void TPageControl::BeforeDestruction() {
+  closing_ = true;
+  TWinControl::BeforeDestruction();
+}
+
 TPageControl::~TPageControl() {
   for (TTabSheet* p : pages_) p->pageControl_ = nullptr;
 }
@@ -464,7 +472,7 @@ void TPageControl::RemovePage(TTabSheet* page) {
   page->pageControl_ = nullptr;
   if (activePage_ == page) {
     activePage_ = nullptr;
-    if (!ComponentState().Contains(csDestroying) && !pages_.empty()) SetActivePage(pages_.front());
+    if (!closing_ && !pages_.empty()) SetActivePage(pages_.front());
   }
   UpdateTabs();
 }

@@ -78,7 +78,8 @@ enum TUDOrientation { udHorizontal, udVertical };
 
 // Arrow buttons that step a 16-bit position; with an Associate (an edit)
 // the position shows as the edit's text and the arrow keys in the edit step
-// it. OnClick fires after each step.
+// it. OnClick fires after each step. AlignButton is kept for form resources;
+// the buttons stay where the form places them.
 class TCustomUpDown : public TWinControl {
   TK_CLASS(TCustomUpDown)
   explicit TCustomUpDown(TComponent* owner);
@@ -158,6 +159,7 @@ class TPageControl : public TWinControl {
   TK_CLASS(TPageControl)
   explicit TPageControl(TComponent* owner);
   ~TPageControl() override;
+  void BeforeDestruction() override;
   void WndProc(TMessage& message) override;
 
   int PageCount() const { return static_cast<int>(pages_.size()); }
@@ -191,6 +193,7 @@ class TPageControl : public TWinControl {
   TTabSheet* PageOfTab(int tab) const;
   std::vector<TTabSheet*> pages_;
   TTabSheet* activePage_ = nullptr;
+  bool closing_ = false;  // going with all its pages: no other page is shown
 };
 
 // Registers every standard control, the menu and dialog classes, the panel,

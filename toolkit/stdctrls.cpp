@@ -642,7 +642,7 @@ const TMetaClass& TCustomListBox::StaticClass() {
 
 const TMetaClass& TListBox::StaticClass() {
   static const TMetaClass cls = DefineClass<TListBox>("TListBox", &TCustomListBox::StaticClass(), [](auto& c) {
-    c.Strings("Items.Strings", &TListBox::SetItems);
+    c.Class("Items", &TListBox::Items);
     c.Integer("ItemIndex", &TListBox::ItemIndex, &TListBox::SetItemIndex);
     c.Boolean("Sorted", &TListBox::Sorted, &TListBox::SetSorted);
     c.Boolean("IntegralHeight", &TListBox::IntegralHeight, &TListBox::SetIntegralHeight);
@@ -736,7 +736,7 @@ const TMetaClass& TComboBox::StaticClass() {
   static const TMetaClass cls = DefineClass<TComboBox>("TComboBox", &TCustomComboBox::StaticClass(), [](auto& c) {
     c.template Enum<TComboBoxStyle>("Style", {"csDropDown", "csSimple", "csDropDownList"}, &TComboBox::Style,
                                     &TComboBox::SetStyle);
-    c.Strings("Items.Strings", &TComboBox::SetItems);
+    c.Class("Items", &TComboBox::Items);
     c.Integer("ItemIndex", &TComboBox::ItemIndex, &TComboBox::SetItemIndex);
     c.Boolean("Sorted", &TComboBox::Sorted, &TComboBox::SetSorted);
     c.Integer("DropDownCount", &TComboBox::DropDownCount, &TComboBox::SetDropDownCount);
