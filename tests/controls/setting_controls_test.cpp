@@ -212,8 +212,8 @@ TEST_F(SettingControls, NotifyControlsReportOncePerChange) {
   bar->OnPositionChanged = [&](TObject*) { ++positions; };
   radio->SetChecked(true);  // no window yet: silently
   for (TControl* c : std::initializer_list<TControl*>{list, bar, radio}) c->SetParent(form);
-  radio->SetTop(120);
-  bar->SetTop(60);
+  bar->SetTop(110);
+  radio->SetTop(170);
   Activate(form);
 
   // Ten items while redrawing is off: one report, when it is back on.
