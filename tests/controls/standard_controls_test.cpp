@@ -19,15 +19,6 @@ class StandardControls : public ::testing::Test {
     if (form) form->Free();
   }
 
-  static LRESULT Send(TWinControl* c, UINT msg, WPARAM w = 0, LPARAM l = 0) {
-    return SendMessageA(c->Handle(), msg, w, l);
-  }
-  static std::string WindowText(TWinControl* c) {
-    char buf[256] = "";
-    GetWindowTextA(c->Handle(), buf, sizeof buf);
-    return buf;
-  }
-  static LONG Style(TWinControl* c) { return GetWindowLongA(c->Handle(), GWL_STYLE); }
   std::string Focused() const {
     TWinControl* c = FindControl(GetFocus());
     return c ? c->Name() : "(none)";
