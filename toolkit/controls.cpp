@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "toolkit/forms.h"
+#include "toolkit/menus.h"
 #include "toolkit/screen.h"
 
 HINSTANCE const HInstance = GetModuleHandleA(nullptr);
@@ -134,6 +135,7 @@ const TMetaClass& TControl::StaticClass() {
     c.template Ident<TCursor>("Cursor", CursorIdents(), &TControl::Cursor, &TControl::SetCursor);
     c.template Ident<TColor>("Color", ColorIdents(), &TControl::Color, &TControl::SetColor);
     c.Class("Font", &TControl::Font);
+    c.template Component<TPopupMenu>("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu);
   });
   return cls;
 }
@@ -192,6 +194,16 @@ void TControl::WndProc(TMessage& m) {
       break;
     case WM_MOUSEMOVE:
       if (OnMouseMove) OnMouseMove(this, ShiftFromKeys(m.WParam), x, y);
+      break;
+    case WM_CONTEXTMENU:
+      if (popupMenu_ && popupMenu_->AutoPopup()) {
+        POINT p{x, y};
+        if (m.LParam == -1) p = ClientToScreen(POINT{0, 0});  // from the keyboard
+        popupMenu_->SetPopupComponent(this);
+        popupMenu_->Popup(p.x, p.y);
+        m.Result = 1;
+        return;
+      }
       break;
     default: break;
   }
@@ -320,7 +332,15 @@ void TControl::Resize() {
   if (OnResize) OnResize(this);
 }
 
+void TControl::SetPopupMenu(TPopupMenu* menu) {
+  if (popupMenu_ == menu) return;
+  if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
+  popupMenu_ = menu;
+  if (menu) menu->FreeNotification(this);
+}
+
 void TControl::Notification(TComponent* component, TOperation operation) {
+  if (operation == opRemove && component == popupMenu_) popupMenu_ = nullptr;
   TComponent::Notification(component, operation);
 }
 

@@ -21,6 +21,7 @@
 
 class TWinControl;
 class TCustomForm;
+class TPopupMenu;
 
 // The module of this program: window classes and resources live here.
 extern HINSTANCE const HInstance;
@@ -97,6 +98,10 @@ class TControl : public TComponent {
   const std::string& Text() const { return text_; }
   virtual void SetText(const std::string& text);
 
+  // Shown on a right click (or the context-menu key) when it has AutoPopup.
+  TPopupMenu* PopupMenu() const { return popupMenu_; }
+  void SetPopupMenu(TPopupMenu* menu);
+
   TControlStyle ControlStyle() const { return controlStyle_; }
   void SetControlStyle(TControlStyle style) { controlStyle_ = style; }
 
@@ -137,6 +142,7 @@ class TControl : public TComponent {
   TFont* font_;
   std::string text_;
   TControlStyle controlStyle_{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+  TPopupMenu* popupMenu_ = nullptr;
 
  private:
   friend class TWinControl;

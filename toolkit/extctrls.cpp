@@ -115,3 +115,104 @@ void TPanel::Paint() {
     SelectObject(dc, old);
   }
 }
+
+// ---- TPicture -------------------------------------------------------------------------
+
+const TMetaClass& TPicture::StaticClass() {
+  static const TMetaClass cls = DefineClass<TPicture>("TPicture", &TPersistent::StaticClass(), [](auto& c) {
+    c.Binary("Data", &TPicture::SetData);
+  });
+  return cls;
+}
+
+TPicture::TPicture() : icon_(new TIcon) {}
+
+TPicture::~TPicture() { delete icon_; }
+
+void TPicture::SetData(const std::string& data) {
+  icon_->SetHandle(nullptr);
+  width_ = height_ = 0;
+  std::size_t n = data.empty() ? 0 : static_cast<unsigned char>(data[0]);
+  if (data.size() > n && data.compare(1, n, "TIcon") == 0 && n == 5) LoadIconFile(data.substr(1 + n));
+  if (OnChange) OnChange(this);
+}
+
+void TPicture::LoadIconFile(const std::string& bytes) {
+  auto u16 = [&](std::size_t at) { return static_cast<unsigned>(static_cast<unsigned char>(bytes[at])) |
+                                          static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 1])) << 8; };
+  auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
+  if (bytes.size() < 6 || u16(0) != 0 || u16(2) != 1) return;
+  const unsigned count = u16(4);
+  int best = -1, bestArea = -1;
+  for (unsigned i = 0; i < count; ++i) {
+    std::size_t e = 6 + 16 * static_cast<std::size_t>(i);
+    if (e + 16 > bytes.size()) return;
+    int w = static_cast<unsigned char>(bytes[e]), h = static_cast<unsigned char>(bytes[e + 1]);
+    if (w == 0) w = 256;
+    if (h == 0) h = 256;
+    std::size_t size = u32(e + 8), offset = u32(e + 12);
+    if (offset > bytes.size() || size > bytes.size() - offset) continue;
+    if (w * h > bestArea) best = static_cast<int>(i), bestArea = w * h;
+  }
+  if (best < 0) return;
+  std::size_t e = 6 + 16 * static_cast<std::size_t>(best);
+  int w = static_cast<unsigned char>(bytes[e]), h = static_cast<unsigned char>(bytes[e + 1]);
+  if (w == 0) w = 256;
+  if (h == 0) h = 256;
+  std::string image = bytes.substr(u32(e + 12), u32(e + 8));
+  HICON icon = CreateIconFromResourceEx(reinterpret_cast<BYTE*>(image.data()), static_cast<DWORD>(image.size()),
+                                        TRUE, 0x00030000, w, h, LR_DEFAULTCOLOR);
+  if (!icon) return;
+  icon_->SetHandle(icon, true);
+  width_ = w;
+  height_ = h;
+}
+
+// ---- TImage ------------------------------------------------------------------------------
+
+const TMetaClass& TImage::StaticClass() {
+  static const TMetaClass cls = DefineClass<TImage>("TImage", &TCustomControl::StaticClass(), [](auto& c) {
+    c.Class("Picture", &TImage::Picture);
+    c.Boolean("Center", &TImage::Center, &TImage::SetCenter);
+    c.Boolean("Stretch", &TImage::Stretch, &TImage::SetStretch);
+    c.template Event<TNotifyEvent>("OnClick", &TImage::OnClick);
+  });
+  return cls;
+}
+
+TImage::TImage(TComponent* owner) : TCustomControl(owner), picture_(new TPicture) {
+  width_ = 105;
+  height_ = 105;
+  picture_->OnChange = [this](TObject*) { Invalidate(); };
+}
+
+TImage::~TImage() { delete picture_; }
+
+void TImage::SetCenter(bool v) {
+  center_ = v;
+  Invalidate();
+}
+
+void TImage::SetStretch(bool v) {
+  stretch_ = v;
+  Invalidate();
+}
+
+RECT TImage::DestRect() const {
+  RECT c = ClientRect();
+  int w = picture_->Width(), h = picture_->Height();
+  if (stretch_) {
+    w = c.right;
+    h = c.bottom;
+  }
+  RECT r{0, 0, w, h};
+  if (center_) OffsetRect(&r, (c.right - w) / 2, (c.bottom - h) / 2);
+  return r;
+}
+
+void TImage::Paint() {
+  if (picture_->Empty()) return;
+  RECT r = DestRect();
+  DrawIconEx(Canvas()->Handle(), r.left, r.top, picture_->Icon()->Handle(), r.right - r.left, r.bottom - r.top, 0,
+             nullptr, DI_NORMAL);
+}

@@ -50,3 +50,54 @@ class TPanel : public TCustomControl {
   TBevelCut bevelInner_ = bvNone;
   TBevelCut bevelOuter_ = bvRaised;
 };
+
+// ---- TPicture and TImage ------------------------------------------------------------
+
+// A picture read from a form resource: `Data` is the class name of the
+// graphic (a length byte and "TIcon") followed by the icon file's bytes.
+// Only icons are understood; anything else leaves the picture empty.
+class TPicture : public TPersistent {
+  TK_CLASS(TPicture)
+  TPicture();
+  ~TPicture() override;
+  TPicture(const TPicture&) = delete;
+  TPicture& operator=(const TPicture&) = delete;
+
+  TIcon* Icon() const { return icon_; }
+  bool Empty() const { return icon_->Empty(); }
+  // Natural size of the graphic (0 when empty).
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  void SetData(const std::string& data);
+  // The largest image of an icon file's bytes.
+  void LoadIconFile(const std::string& bytes);
+
+  TNotifyEvent OnChange;
+
+ private:
+  TIcon* icon_;
+  int width_ = 0, height_ = 0;
+};
+
+// Shows a picture, at its natural size or stretched to the control, and
+// centred or at the top left.
+class TImage : public TCustomControl {
+  TK_CLASS(TImage)
+  explicit TImage(TComponent* owner);
+  ~TImage() override;
+
+  TPicture* Picture() const { return picture_; }
+  bool Center() const { return center_; }
+  void SetCenter(bool v);
+  bool Stretch() const { return stretch_; }
+  void SetStretch(bool v);
+  // Where the picture is painted, in client coordinates.
+  RECT DestRect() const;
+
+ protected:
+  void Paint() override;
+
+ private:
+  TPicture* picture_;
+  bool center_ = false, stretch_ = false;
+};

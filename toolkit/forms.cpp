@@ -468,9 +468,11 @@ void TCustomForm::WndProc(TMessage& m) {
     case CM_DIALOGKEY:
       switch (m.WParam) {
         case VK_TAB:
-          if (GetKeyState(VK_CONTROL) >= 0)
+          if (GetKeyState(VK_CONTROL) >= 0) {
             m.Result = SelectNext(activeControl_, GetKeyState(VK_SHIFT) >= 0) ? 1 : 0;
-          return;
+            return;
+          }
+          break;  // Ctrl+Tab: for the controls (a page control turns its page)
         case VK_LEFT:
         case VK_UP:
         case VK_RIGHT:
@@ -478,11 +480,12 @@ void TCustomForm::WndProc(TMessage& m) {
           if (activeControl_)
             m.Result = SelectNext(activeControl_, m.WParam == VK_RIGHT || m.WParam == VK_DOWN) ? 1 : 0;
           return;
-        default: {
-          TMessage b = m;
-          m.Result = BroadcastDialog(this, b) ? 1 : 0;
-          return;
-        }
+        default: break;
+      }
+      {
+        TMessage b = m;
+        m.Result = BroadcastDialog(this, b) ? 1 : 0;
+        return;
       }
     case CM_DIALOGCHAR: {
       TMessage b = m;

@@ -1,0 +1,170 @@
+#pragma once
+// Notify controls: standard controls that report the user's changes
+// through overridable hooks, so that the viewer controls can hand them to
+// their controllers. They know nothing of setting values.
+//
+// TNotifyEdit judges its text on every keystroke, shows an invalid text in
+// ColorInvalid, can keep the focus (or the last valid text) while invalid,
+// and lets a dialog refuse OK while it is invalid (NotifyEditIsDialogOkay).
+#include <functional>
+#include <string>
+
+#include "toolkit/comctrls.h"
+#include "toolkit/stdctrls.h"
+
+enum TNotifyEditInvalidityAllowed { iaNever, iaInsideOnly, iaInsideMainly, iaAlways };
+enum TNotifyEditNotifyImmediacy { niImmediate, niOnKillFocus };
+
+// Judges (and may correct) a text; Valid arrives true.
+using TValidateOrChangeEvent = std::function<void(TObject* Sender, std::string& Text, bool& Valid)>;
+
+class TNotifyEdit : public TCustomEdit {
+  TK_CLASS(TNotifyEdit)
+  explicit TNotifyEdit(TComponent* owner);
+  void WndProc(TMessage& message) override;
+
+  TNotifyEditInvalidityAllowed InvalidityAllowed() const { return invalidityAllowed_; }
+  virtual void SetInvalidityAllowed(TNotifyEditInvalidityAllowed mode) { invalidityAllowed_ = mode; }
+  TNotifyEditNotifyImmediacy NotifyImmediacy() const { return notifyImmediacy_; }
+  // A pending change is delivered at once when the new mode is immediate
+  // or the edit does not have the focus.
+  virtual void SetNotifyImmediacy(TNotifyEditNotifyImmediacy mode);
+  // Background while valid (this replaces the control's own colour) and
+  // while invalid.
+  TColor Color() const { return colorValid_; }
+  virtual void SetColor(TColor color);
+  TColor ColorInvalid() const { return colorInvalid_; }
+  virtual void SetColorInvalid(TColor color);
+
+  bool Valid() const { return valid_; }
+  bool ChangePending() const { return changePending_; }
+  const std::string& LastValidText() const { return lastValidText_; }
+
+  // Judges the text now in the control (see the class comment).
+  virtual void UpdateValidity();
+  // The verdict on `text`: OnValidateOrChange's, or valid without one.
+  virtual bool ValidateOrChange(std::string& text);
+  // Paints the background in Color or ColorInvalid.
+  virtual void IndicateValidity();
+  // Reports a change: clears the pending flag and fires OnChange.
+  virtual void ContentsChanged();
+  // False (and the focus moves here) while the text is invalid; otherwise
+  // delivers a pending change and answers true.
+  bool IsDialogOkay();
+
+  TValidateOrChangeEvent OnValidateOrChange;
+
+ protected:
+  void CreateWnd() override;
+  // Every change goes through UpdateValidity and ContentsChanged instead.
+  void Change() override {}
+
+ private:
+  void Leave(TMessage& message);
+  bool Designing() const { return ComponentState().Contains(csDesigning); }
+
+  TNotifyEditInvalidityAllowed invalidityAllowed_ = iaInsideMainly;
+  TNotifyEditNotifyImmediacy notifyImmediacy_ = niImmediate;
+  bool valid_ = true;
+  bool changePending_ = false;
+  std::string lastValidText_;
+  TColor colorValid_ = clWindow;
+  TColor colorInvalid_ = 255;
+  bool focusToCancel_ = false;
+};
+
+// True when every TNotifyEdit owned by `form` accepts the dialog's OK; the
+// first that does not takes the focus.
+bool NotifyEditIsDialogOkayImplementation(TCustomForm* form);
+
+class TNotifyTrackBar : public TTrackBar {
+  TK_CLASS(TNotifyTrackBar)
+  explicit TNotifyTrackBar(TComponent* owner) : TTrackBar(owner) {}
+  void WndProc(TMessage& message) override;
+
+  // Remembers the position as reported and calls OnPositionChanged.
+  virtual void PositionChanged();
+  TNotifyEvent OnPositionChanged;
+
+ protected:
+  // The position a new window starts with is not a change: it is what the
+  // control showed already.
+  void CreateWnd() override;
+
+ private:
+  int lastReported_ = -1;
+  bool creating_ = false;
+};
+
+// What the list and combo boxes share: contents reports held back while
+// redrawing is off, and selection reports.
+class TNotifyListState {
+ public:
+  // Before the toolkit handles `m`: the report the message calls for.
+  // `contentsMessage` tells whether it changes the items.
+  template <class Control>
+  static void Before(Control* control, TNotifyListState& s, const TMessage& m, bool contentsMessage) {
+    if (contentsMessage) {
+      s.dirty = true;
+      if (!s.redrawSuspended) control->ContentsChanged();
+    } else if (m.Msg == WM_SETREDRAW) {
+      s.redrawSuspended = m.WParam == 0;
+      if (!s.redrawSuspended && s.dirty) control->ContentsChanged();
+    }
+  }
+  bool dirty = false;
+  bool redrawSuspended = false;
+};
+
+class TNotifyListBox : public TCustomListBox {
+  TK_CLASS(TNotifyListBox)
+  explicit TNotifyListBox(TComponent* owner) : TCustomListBox(owner) {}
+  void WndProc(TMessage& message) override;
+
+  virtual void ContentsChanged();
+  virtual void SelectionChanged();
+  TNotifyEvent OnContentsChanged;
+  TNotifyEvent OnSelectionChanged;
+
+ private:
+  TNotifyListState state_;
+};
+
+// Always a drop-down list (no typing field).
+class TNotifyComboBox : public TCustomComboBox {
+  TK_CLASS(TNotifyComboBox)
+  explicit TNotifyComboBox(TComponent* owner);
+  void WndProc(TMessage& message) override;
+
+  virtual void ContentsChanged();
+  virtual void SelectionChanged();
+  TNotifyEvent OnContentsChanged;
+  TNotifyEvent OnSelectionChanged;
+
+ private:
+  TNotifyListState state_;
+};
+
+// A plain (not automatic) radio button that reports its state changes. It
+// does not uncheck its neighbours: buttons bound to one setting are
+// unchecked by the setting's broadcast.
+class TNotifyRadioButton : public TButtonControl {
+  TK_CLASS(TNotifyRadioButton)
+  explicit TNotifyRadioButton(TComponent* owner);
+  void WndProc(TMessage& message) override;
+
+  bool Checked() const { return checked_; }
+  virtual void SetChecked(bool checked);
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment v);
+
+  virtual void StateChanged() {}
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+
+ private:
+  bool checked_ = false;
+  TAlignment alignment_ = taRightJustify;
+};

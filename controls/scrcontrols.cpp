@@ -1,0 +1,32 @@
+#include "controls/scrcontrols.h"
+
+#include "framework/scrforms.h"
+#include "values/values.h"
+
+void ScrInstallControls() {
+  static const bool done = [] {
+    ScrInstallValues();
+    RegisterStandardControls();
+    RegisterClasses({&TNotifyEdit::StaticClass(), &TNotifyTrackBar::StaticClass(), &TNotifyListBox::StaticClass(),
+                     &TNotifyComboBox::StaticClass(), &TNotifyRadioButton::StaticClass(),
+                     &TScrTrackBar::StaticClass(), &TScrEdit::StaticClass(), &TScrListBox::StaticClass(),
+                     &TScrComboBox::StaticClass(), &TScrCheckBox::StaticClass(), &TScrRadioButton::StaticClass()});
+    // The controller classes a form resource may nest in a viewer, in the
+    // order other modules receive them (SetEnumScrControllersProc). The
+    // edit, list, check-box, radio-button and corners controllers join this
+    // list as they are written.
+    static const TClass kControllers[] = {
+        &TScrTrackBarIntegerController::StaticClass(), &TScrTrackBarDoubleController::StaticClass(),
+        &TScrTrackBarIndexController::StaticClass(),   &TScrTrackBarScreenModeController::StaticClass(),
+        &TScrTrackBarColorController::StaticClass(),
+    };
+    RegisterScrControllers(kControllers, static_cast<int>(std::size(kControllers)) - 1);
+    NotifyEditIsDialogOkayProc = NotifyEditIsDialogOkayImplementation;
+    return true;
+  }();
+  (void)done;
+}
+
+namespace {
+const bool kInstalled = (ScrInstallControls(), true);
+}

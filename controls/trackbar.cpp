@@ -1,0 +1,200 @@
+#include "controls/trackbar.h"
+
+#include <cmath>
+
+#include "values/ranges.h"
+
+// ---- TScrTrackBar --------------------------------------------------------------------
+
+const TMetaClass& TScrTrackBarController::StaticClass() {
+  static const TMetaClass cls =
+      DefineClass<TScrTrackBarController>("TScrTrackBarController", &TScrValueViewerControllerAncestor::StaticClass());
+  return cls;
+}
+
+const TMetaClass& TScrTrackBar::StaticClass() {
+  static const TMetaClass cls = DefineClass<TScrTrackBar>("TScrTrackBar", &TNotifyTrackBar::StaticClass(), [](auto& c) {
+    c.template Component<TScrTrackBarController>("Controller", &TScrTrackBar::Controller, &TScrTrackBar::SetController);
+  });
+  return cls;
+}
+
+TScrTrackBar::TScrTrackBar(TComponent* owner) : TScrViewer(owner, RangeAndChange()) {
+  SetTickStyle(tsNone);
+  Busy busy(link_);
+  Blank();
+}
+
+void TScrTrackBar::Blank() {
+  SetMin(0);
+  SetMax(100);
+  SetPosition(10);
+}
+
+void TScrTrackBar::ValueChanged(TValueNotifications ns) {
+  if (link_.Busy()) return;
+  Busy busy(link_);
+  TScrTrackBarController* c = Controller();
+  if (!c) return;
+  if (ns.Contains(vnRange)) {
+    SetMin(c->GetMin());
+    SetMax(c->GetMax());
+  }
+  if (ns.Contains(vnChange)) SetPosition(c->GetPosition());
+}
+
+void TScrTrackBar::PositionChanged() {
+  TNotifyTrackBar::PositionChanged();
+  if (!CanWrite()) return;
+  Busy busy(link_);
+  Controller()->SetPosition(Position());
+}
+
+// ---- Integer -----------------------------------------------------------------------------
+
+const TMetaClass& TScrTrackBarIntegerController::StaticClass() {
+  static const TMetaClass cls = DefineClass<TScrTrackBarIntegerController>("TScrTrackBarIntegerController",
+                                                                           &TScrTrackBarController::StaticClass());
+  return cls;
+}
+
+std::int32_t TScrTrackBarIntegerController::GetMin() { return typed_ ? typed_->GetMin() : 0; }
+std::int32_t TScrTrackBarIntegerController::GetMax() { return typed_ ? typed_->GetMax() : 100; }
+std::int32_t TScrTrackBarIntegerController::GetPosition() { return typed_ ? typed_->GetValue() : 10; }
+
+void TScrTrackBarIntegerController::SetPosition(std::int32_t position) {
+  if (typed_) typed_->SetValue(position);
+}
+
+// ---- Double --------------------------------------------------------------------------------
+
+const TMetaClass& TScrTrackBarDoubleController::StaticClass() {
+  static const TMetaClass cls = DefineClass<TScrTrackBarDoubleController>("TScrTrackBarDoubleController",
+                                                                          &TScrTrackBarController::StaticClass());
+  return cls;
+}
+
+std::int32_t TScrTrackBarDoubleController::DtoI(double x) {
+  if (!typed_) return 10;
+  const double lo = typed_->GetMin(), hi = typed_->GetMax();
+  const double p = std::floor((x - lo) * 100.0 / (hi - lo) + 0.5);
+  // An empty span (or a figure far outside it) has no slider position.
+  if (!std::isfinite(p)) return 0;
+  return static_cast<std::int32_t>(std::fmax(std::fmin(p, 2147483647.0), -2147483648.0));
+}
+
+double TScrTrackBarDoubleController::ItoD(std::int32_t i) {
+  if (!typed_) return 0.1;
+  const double lo = typed_->GetMin(), hi = typed_->GetMax();
+  return lo + (i * 0.01) * (hi - lo);
+}
+
+std::int32_t TScrTrackBarDoubleController::GetPosition() { return typed_ ? DtoI(typed_->GetValue()) : 10; }
+
+void TScrTrackBarDoubleController::SetPosition(std::int32_t position) {
+  if (typed_) typed_->SetValue(ItoD(position));
+}
+
+// ---- Index -----------------------------------------------------------------------------------
+
+const TMetaClass& TScrTrackBarIndexController::StaticClass() {
+  static const TMetaClass cls = DefineClass<TScrTrackBarIndexController>("TScrTrackBarIndexController",
+                                                                         &TScrTrackBarController::StaticClass());
+  return cls;
+}
+
+std::int32_t TScrTrackBarIndexController::GetMax() {
+  if (!typed_) return 10;
+  TScrVIndexRanges* ranges = typed_->GetRanges();
+  return (ranges ? ranges->Count() : 0) - 1;
+}
+
+std::int32_t TScrTrackBarIndexController::GetPosition() { return typed_ ? typed_->GetIndex() : 3; }
+
+void TScrTrackBarIndexController::SetPosition(std::int32_t position) {
+  if (typed_) typed_->SetIndex(position);
+}
+
+// ---- Screen mode ---------------------------------------------------------------------------------
+
+const TMetaClass& TScrTrackBarScreenModeController::StaticClass() {
+  static const TMetaClass cls = DefineClass<TScrTrackBarScreenModeController>(
+      "TScrTrackBarScreenModeController", &TScrTrackBarController::StaticClass());
+  return cls;
+}
+
+std::int32_t TScrTrackBarScreenModeController::GetMax() { return typed_ ? typed_->GetCount() - 1 : 4; }
+std::int32_t TScrTrackBarScreenModeController::GetPosition() { return typed_ ? typed_->GetIndex() : 3; }
+
+void TScrTrackBarScreenModeController::SetPosition(std::int32_t position) {
+  if (typed_) typed_->SetIndex(position);
+}
+
+// ---- Colour channel ---------------------------------------------------------------------------------
+
+const TMetaClass& TScrTrackBarColorController::StaticClass() {
+  static const TMetaClass cls = DefineClass<TScrTrackBarColorController>(
+      "TScrTrackBarColorController", &TScrTrackBarController::StaticClass(), [](auto& c) {
+        c.Integer("BitShift", &TScrTrackBarColorController::BitShift, &TScrTrackBarColorController::SetBitShift);
+        c.String("ColorName", &TScrTrackBarColorController::ColorName, &TScrTrackBarColorController::SetColorName);
+      });
+  return cls;
+}
+
+namespace {
+// Shifts outside 0..31 are undefined for a 32-bit colour: they select no bits.
+bool UsableShift(std::int32_t shift) { return shift >= 0 && shift < 32; }
+}  // namespace
+
+std::uint8_t TScrTrackBarColorController::GetColorChannel(TColor color) {
+  if (!UsableShift(bitShift_)) return 0;
+  return static_cast<std::uint8_t>((color >> bitShift_) & 255);
+}
+
+TColor TScrTrackBarColorController::SetColorChannel(TColor color, std::uint8_t channel) {
+  if (!UsableShift(bitShift_)) return color;
+  const auto mask = static_cast<std::uint32_t>(255) << bitShift_;
+  const auto bits = (static_cast<std::uint32_t>(color) & ~mask) | (static_cast<std::uint32_t>(channel) << bitShift_);
+  return static_cast<TColor>(bits);
+}
+
+std::int32_t TScrTrackBarColorController::GetPosition() { return typed_ ? GetColorChannel(typed_->GetValue()) : 80; }
+
+void TScrTrackBarColorController::SetPosition(std::int32_t position) {
+  if (typed_) typed_->SetValue(SetColorChannel(typed_->GetValue(), static_cast<std::uint8_t>(position)));
+}
+
+void TScrTrackBarColorController::SetBitShift(std::int32_t shift) {
+  if (bitShift_ == shift) return;
+  bitShift_ = shift;
+  ValueNotification(TValueNotifications{vnChange});
+}
+
+void TScrTrackBarColorController::Assign(TPersistent* source) {
+  TScrTypedTrackBarController::Assign(source);
+  if (auto* other = dynamic_cast<TScrTrackBarColorController*>(source)) {
+    SetBitShift(other->bitShift_);
+    colorName_ = other->colorName_;
+  }
+}
+
+std::string TScrTrackBarColorController::GetTitle() {
+  return TScrTypedTrackBarController::GetTitle() + "->" + colorName_;
+}
+
+void TScrTrackBarColorController::EnumControllersOfValue(TComponent* owner, TScrValue* value,
+                                                         TList<TScrValueController>& list) {
+  auto* color = dynamic_cast<TScrVColor*>(value);
+  if (!color) return;
+  static const struct {
+    std::int32_t shift;
+    const char* name;
+  } kChannels[] = {{0, "Red"}, {8, "Green"}, {16, "Blue"}};
+  for (const auto& channel : kChannels) {
+    auto* copy = static_cast<TScrTrackBarColorController*>(CreateCopy(owner));
+    copy->SetValue(color);
+    copy->SetBitShift(channel.shift);
+    copy->SetColorName(channel.name);
+    list.Add(copy);
+  }
+}

@@ -1,0 +1,117 @@
+#pragma once
+// The track-bar viewer and its controllers: integers map one to one, reals
+// onto 0..100, index values to the index of their range, screen modes to
+// the index in the mode list, a colour to one 8-bit channel.
+#include "controls/notify.h"
+#include "controls/viewer.h"
+#include "values/screenmode.h"
+#include "values/typed.h"
+
+class TScrTrackBar;
+
+class TScrTrackBarController : public TScrSingleViewerController<TScrTrackBar> {
+  TK_CLASS(TScrTrackBarController)
+  explicit TScrTrackBarController(TComponent* owner)
+      : TScrSingleViewerController<TScrTrackBar>(owner, RangeAndChange()) {}
+
+  virtual std::int32_t GetMin() = 0;
+  virtual std::int32_t GetMax() = 0;
+  virtual std::int32_t GetPosition() = 0;
+  // The user moved the slider to `position`.
+  virtual void SetPosition(std::int32_t position) = 0;
+};
+
+class TScrTrackBar : public TScrViewer<TNotifyTrackBar, TScrTrackBarController, TScrTrackBar> {
+  TK_CLASS(TScrTrackBar)
+  explicit TScrTrackBar(TComponent* owner);
+
+  // Range 0..100 at position 10: no value to show.
+  void Blank();
+  // Refresh from the controller: minimum, then maximum, then position.
+  void ValueChanged(TValueNotifications ns);
+  void PositionChanged() override;
+};
+
+// A typed leaf: the value as class V, refreshed on every link.
+template <class V>
+class TScrTypedTrackBarController : public TScrTrackBarController {
+ public:
+  explicit TScrTypedTrackBarController(TComponent* owner) : TScrTrackBarController(owner) {}
+  void SetValue(TScrValue* value) override {
+    if (value && !dynamic_cast<V*>(value)) return;
+    TScrTrackBarController::SetValue(value);
+  }
+  void VNotify(TValueNotifications ns) override {
+    if (ns.Contains(vnLink)) typed_ = ValueAs<V>();
+    TScrTrackBarController::VNotify(ns);
+  }
+
+ protected:
+  V* typed_ = nullptr;
+};
+
+class TScrTrackBarIntegerController : public TScrTypedTrackBarController<TScrVCustomInteger> {
+  TK_CLASS(TScrTrackBarIntegerController)
+  explicit TScrTrackBarIntegerController(TComponent* owner) : TScrTypedTrackBarController(owner) {}
+  std::int32_t GetMin() override;
+  std::int32_t GetMax() override;
+  std::int32_t GetPosition() override;
+  void SetPosition(std::int32_t position) override;
+};
+
+class TScrTrackBarDoubleController : public TScrTypedTrackBarController<TScrVCustomDouble> {
+  TK_CLASS(TScrTrackBarDoubleController)
+  explicit TScrTrackBarDoubleController(TComponent* owner) : TScrTypedTrackBarController(owner) {}
+  std::int32_t GetMin() override { return 0; }
+  std::int32_t GetMax() override { return 100; }
+  std::int32_t GetPosition() override;
+  void SetPosition(std::int32_t position) override;
+  // Position of a real within the value's bounds, and back.
+  std::int32_t DtoI(double x);
+  double ItoD(std::int32_t i);
+};
+
+class TScrTrackBarIndexController : public TScrTypedTrackBarController<TScrVCustomIndex> {
+  TK_CLASS(TScrTrackBarIndexController)
+  explicit TScrTrackBarIndexController(TComponent* owner) : TScrTypedTrackBarController(owner) {}
+  std::int32_t GetMin() override { return 0; }
+  std::int32_t GetMax() override;
+  std::int32_t GetPosition() override;
+  void SetPosition(std::int32_t position) override;
+};
+
+class TScrTrackBarScreenModeController : public TScrTypedTrackBarController<TScrVScreenMode> {
+  TK_CLASS(TScrTrackBarScreenModeController)
+  explicit TScrTrackBarScreenModeController(TComponent* owner) : TScrTypedTrackBarController(owner) {}
+  std::int32_t GetMin() override { return 0; }
+  std::int32_t GetMax() override;
+  std::int32_t GetPosition() override;
+  void SetPosition(std::int32_t position) override;
+};
+
+// One 8-bit channel of a colour: BitShift 0 red, 8 green, 16 blue.
+class TScrTrackBarColorController : public TScrTypedTrackBarController<TScrVColor> {
+  TK_CLASS(TScrTrackBarColorController)
+  explicit TScrTrackBarColorController(TComponent* owner) : TScrTypedTrackBarController(owner) {}
+  std::int32_t GetMin() override { return 0; }
+  std::int32_t GetMax() override { return 255; }
+  std::int32_t GetPosition() override;
+  void SetPosition(std::int32_t position) override;
+  virtual TColor SetColorChannel(TColor color, std::uint8_t channel);
+  virtual std::uint8_t GetColorChannel(TColor color);
+
+  std::int32_t BitShift() const { return bitShift_; }
+  // A new channel shows on the slider at once.
+  void SetBitShift(std::int32_t shift);
+  const std::string& ColorName() const { return colorName_; }
+  void SetColorName(const std::string& name) { colorName_ = name; }
+
+  void Assign(TPersistent* source) override;
+  std::string GetTitle() override;
+  // Red, green and blue controllers for a colour value; none for others.
+  void EnumControllersOfValue(TComponent* owner, TScrValue* value, TList<TScrValueController>& list) override;
+
+ private:
+  std::int32_t bitShift_ = 0;
+  std::string colorName_;
+};

@@ -1,0 +1,195 @@
+#include "controls_support.h"
+
+#include "tests/support/program_run.h"
+#include "values/values.h"
+
+namespace controls_testing {
+
+void Pump(DWORD ms) {
+  const DWORD start = GetTickCount();
+  do {
+    Application->ProcessMessages();
+    Sleep(5);
+  } while (GetTickCount() - start < ms);
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > ms) return false;
+    Application->ProcessMessages();
+    Sleep(5);
+  }
+  return true;
+}
+
+bool WaitFor(const std::function<bool()>& done, DWORD ms) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > ms) return false;
+    Sleep(10);
+  }
+  return true;
+}
+
+void MoveTo(POINT p) {
+  testing_support::InputMoveTo(p.x, p.y);
+  // A button pressed before the pointer has arrived would land where it was.
+  WaitFor([&] {
+    POINT now{};
+    return GetCursorPos(&now) && now.x == p.x && now.y == p.y;
+  }, 1000);
+}
+
+void ClickAt(POINT p, bool right) {
+  MoveTo(p);
+  if (right)
+    testing_support::InputClick(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+  else
+    testing_support::InputClick(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+}
+
+void DragFrom(POINT from, POINT to) {
+  MoveTo(from);
+  Pump(50);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  SendInput(1, &in, sizeof in);
+  Pump(50);
+  for (int i = 1; i <= 8; ++i) {
+    MoveTo(POINT{from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8});
+    Pump(20);
+  }
+  in.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(1, &in, sizeof in);
+}
+
+void Press(WORD vk) { testing_support::InputKey(vk); }
+
+void PressWith(WORD modifier, WORD vk) {
+  INPUT in[4]{};
+  for (INPUT& i : in) i.type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[3].ki.wVk = modifier;
+  in[1].ki.wVk = in[2].ki.wVk = vk;
+  in[2].ki.dwFlags = in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, in, sizeof in[0]);
+}
+
+POINT CentreOf(TWinControl* control) {
+  RECT r;
+  GetWindowRect(control->Handle(), &r);
+  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+void Activate(TCustomForm* form) {
+  form->Show();
+  SetForegroundWindow(form->Handle());
+  PumpUntil([&] { return GetForegroundWindow() == form->Handle(); });
+  Pump(50);
+}
+
+HWND FocusOf(DWORD thread) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+// ---- Roots -----------------------------------------------------------------------------
+
+const TMetaClass& TControlsSettings::StaticClass() {
+  static const TMetaClass cls =
+      DefineClass<TControlsSettings>("TControlsSettings", &TDataModule::StaticClass(), [](auto& c) {
+        c.Field("Rings", &TControlsSettings::Rings);
+        c.Field("Density", &TControlsSettings::Density);
+        c.Field("Speed", &TControlsSettings::Speed);
+        c.Field("Tint", &TControlsSettings::Tint);
+        c.Field("Mode", &TControlsSettings::Mode);
+      });
+  return cls;
+}
+
+TControlsSettings* TControlsSettings::Create() {
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Vantrel\\ControlsTest");
+  auto* settings = CreateComponent<TControlsSettings>(nullptr);
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, WM_APP, WM_APP, PM_REMOVE) ||
+         PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+  Application->ResetTerminated();
+  // Loaded now, so that what a test sets is not loaded over on first use.
+  ScrLoadValuesFromRegistry(settings);
+  return settings;
+}
+
+void TControlsSettings::Destroy() {
+  Free();
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Vantrel\\ControlsTest");
+}
+
+const TMetaClass& TAllControlsForm::StaticClass() {
+  static const TMetaClass cls = DefineClass<TAllControlsForm>("TAllControlsForm", &TForm::StaticClass(), [](auto& c) {
+    c.Field("Pages", &TAllControlsForm::Pages);
+    c.Field("First", &TAllControlsForm::First);
+    c.Field("Second", &TAllControlsForm::Second);
+    c.Field("Edit1", &TAllControlsForm::Edit1);
+    c.Field("UpDown1", &TAllControlsForm::UpDown1);
+    c.Field("List1", &TAllControlsForm::List1);
+    c.Field("Combo1", &TAllControlsForm::Combo1);
+    c.Field("Check1", &TAllControlsForm::Check1);
+    c.Field("Group1", &TAllControlsForm::Group1);
+    c.Field("Radio1", &TAllControlsForm::Radio1);
+    c.Field("Radio2", &TAllControlsForm::Radio2);
+    c.Field("Radio3", &TAllControlsForm::Radio3);
+    c.Field("Track1", &TAllControlsForm::Track1);
+    c.Field("Panel1", &TAllControlsForm::Panel1);
+    c.Field("Image1", &TAllControlsForm::Image1);
+    c.Field("Label1", &TAllControlsForm::Label1);
+    c.Field("Link1", &TAllControlsForm::Link1);
+    c.Field("OkButton", &TAllControlsForm::OkButton);
+    c.Field("CancelButton", &TAllControlsForm::CancelButton);
+    c.Field("PopupMenu1", &TAllControlsForm::PopupMenu1);
+    c.Field("Item1", &TAllControlsForm::Item1);
+    c.Field("Item2", &TAllControlsForm::Item2);
+    c.Field("OpenDialog1", &TAllControlsForm::OpenDialog1);
+    c.Method("PagesChange", &TAllControlsForm::PagesChange);
+    c.Method("CheckClick", &TAllControlsForm::CheckClick);
+    c.Method("LinkClick", &TAllControlsForm::LinkClick);
+    c.Method("ItemClick", &TAllControlsForm::ItemClick);
+  });
+  return cls;
+}
+
+const TMetaClass& TSlidersForm::StaticClass() {
+  static const TMetaClass cls = DefineClass<TSlidersForm>("TSlidersForm", &TForm::StaticClass(), [](auto& c) {
+    c.Field("RingsBar", &TSlidersForm::RingsBar);
+    c.Field("RingsBar2", &TSlidersForm::RingsBar2);
+    c.Field("DensityBar", &TSlidersForm::DensityBar);
+    c.Field("SpeedBar", &TSlidersForm::SpeedBar);
+    c.Field("GreenBar", &TSlidersForm::GreenBar);
+    c.Field("ModeBar", &TSlidersForm::ModeBar);
+    c.Field("Shared", &TSlidersForm::Shared);
+    c.Field("Watcher", &TSlidersForm::Watcher);
+    c.Method("WatcherChange", &TSlidersForm::WatcherChange);
+  });
+  return cls;
+}
+
+const TMetaClass& TEditDialog::StaticClass() {
+  static const TMetaClass cls = DefineClass<TEditDialog>("TEditDialog", &TScrDialog::StaticClass(), [](auto& c) {
+    c.Field("Edit1", &TEditDialog::Edit1);
+    c.Field("OkButton", &TEditDialog::OkButton);
+    c.Field("CancelButton", &TEditDialog::CancelButton);
+    c.Method("DigitsOnly", &TEditDialog::DigitsOnly);
+    c.Method("EditChange", &TEditDialog::EditChange);
+  });
+  return cls;
+}
+
+void RegisterTestClasses() {
+  ScrInstallControls();
+  RegisterClasses({&TControlsSettings::StaticClass(), &TAllControlsForm::StaticClass(),
+                   &TSlidersForm::StaticClass(), &TEditDialog::StaticClass(), &TScrControl::StaticClass()});
+}
+
+}  // namespace controls_testing

@@ -1,0 +1,235 @@
+// The setting controls with real windows and real input: track bars bound
+// to settings, the notify edit in a dialog, and the notify list.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "controls_support.h"
+
+using namespace controls_testing;
+
+namespace {
+
+class SettingControls : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { RegisterTestClasses(); }
+  void SetUp() override { settings = TControlsSettings::Create(); }
+  void TearDown() override { settings->Destroy(); }
+  TControlsSettings* settings = nullptr;
+};
+
+// The thumb's centre on the screen.
+POINT Thumb(TTrackBar* bar) {
+  RECT r{};
+  SendMessageA(bar->Handle(), TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&r));
+  POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ClientToScreen(bar->Handle(), &p);
+  return p;
+}
+
+}  // namespace
+
+TEST_F(SettingControls, DraggedTrackBarWritesItsSettingAndEveryOtherViewerFollows) {
+  auto* form = CreateComponent<TSlidersForm>(nullptr);
+  Activate(form);
+  ASSERT_EQ(41, form->RingsBar->Position());
+  EXPECT_EQ(2, form->RingsBar->Min());
+  EXPECT_EQ(150, form->RingsBar->Max());
+  EXPECT_EQ(41, form->RingsBar2->Position());
+
+  POINT from = Thumb(form->RingsBar);
+  DragFrom(from, POINT{from.x + 120, from.y});
+  ASSERT_TRUE(PumpUntil([&] { return GetCapture() == nullptr && settings->Rings->GetValue() != 41; }));
+  Pump(50);
+  const int dragged = settings->Rings->GetValue();
+  EXPECT_GT(dragged, 80);
+  EXPECT_EQ(dragged, form->RingsBar->Position());
+  EXPECT_EQ(dragged, form->RingsBar2->Position());
+  ASSERT_FALSE(form->seen.empty());
+  EXPECT_EQ(dragged, form->seen.back());
+
+  // Keys on the other bar: End and Home reach the ends of the range.
+  form->RingsBar2->SetFocus();
+  Press(VK_END);
+  ASSERT_TRUE(PumpUntil([&] { return settings->Rings->GetValue() == 150; }));
+  EXPECT_EQ(150, form->RingsBar->Position());
+  Press(VK_HOME);
+  ASSERT_TRUE(PumpUntil([&] { return settings->Rings->GetValue() == 2; }));
+  EXPECT_EQ(2, form->RingsBar->Position());
+
+  // A change of the setting moves both; a bar whose controller goes is blank.
+  settings->Rings->SetValue(77);
+  EXPECT_EQ(77, form->RingsBar->Position());
+  EXPECT_EQ(77, form->RingsBar2->Position());
+  form->Shared->Free();
+  EXPECT_EQ(0, form->RingsBar2->Min());
+  EXPECT_EQ(100, form->RingsBar2->Max());
+  EXPECT_EQ(10, form->RingsBar2->Position());
+  form->Free();
+}
+
+TEST_F(SettingControls, TrackBarControllersMapEachKindOfSetting) {
+  // A real between two slider positions: opening the sliders leaves it alone.
+  settings->Density->SetValue(0.0049);
+  auto* form = CreateComponent<TSlidersForm>(nullptr);
+  form->Show();
+  Pump(50);
+  EXPECT_EQ(0.0049, settings->Density->GetValue());
+  const int modes = settings->Mode->GetCount();
+  struct Row {
+    const char* what;
+    TScrTrackBar* bar;
+    int min, max, position;  // shown
+    int move;                // the user moves the slider here
+    std::function<bool()> written;
+  };
+  const Row rows[] = {
+      {"integer", form->RingsBar, 2, 150, 41, 60, [&] { return settings->Rings->GetValue() == 60; }},
+      {"real over 0..100", form->DensityBar, 0, 100, 10, 37,
+       [&] { return std::fabs(settings->Density->GetValue() - 0.0185) < 1e-12; }},
+      {"index of three ranges", form->SpeedBar, 0, 2, 1, 2, [&] { return settings->Speed->GetIndex() == 2; }},
+      {"green channel of 0x336699", form->GreenBar, 0, 255, 0x66, 255,
+       [&] { return settings->Tint->GetValue() == 0x33FF99; }},
+      {"screen mode", form->ModeBar, 0, modes - 1, settings->Mode->GetIndex(), modes - 1,
+       [&] { return settings->Mode->GetIndex() == modes - 1; }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    EXPECT_EQ(row.min, row.bar->Min());
+    EXPECT_EQ(row.max, row.bar->Max());
+    EXPECT_EQ(row.position, row.bar->Position());
+    row.bar->SetFocus();
+    // The slider's own message, as its keys and mouse send it.
+    SendMessageA(row.bar->Handle(), TBM_SETPOS, TRUE, row.move);
+    EXPECT_TRUE(row.written());
+    EXPECT_EQ(row.move, row.bar->Position());
+  }
+  // Another channel shows at once.
+  auto* green = static_cast<TScrTrackBarColorController*>(form->GreenBar->Controller());
+  green->SetBitShift(16);
+  EXPECT_EQ(0x33, form->GreenBar->Position());
+  EXPECT_EQ("ControlsSettings->Tint->Green", green->GetTitle());
+  form->Free();
+}
+
+TEST_F(SettingControls, InvalidEditKeepsOkFromClosingTheDialogWhileCancelCloses) {
+  struct Row {
+    TNotifyEditInvalidityAllowed mode;
+    bool typedStays;     // the invalid keystroke stays in the edit (shown in ColorInvalid)
+    bool tabKeepsFocus;  // Tab out of the invalid edit is refused
+    bool okCloses;       // a click on OK closes the dialog
+    int result;
+  };
+  const Row rows[] = {
+      {iaInsideMainly, true, true, false, mrCancel},
+      {iaInsideOnly, true, true, false, mrCancel},
+      {iaAlways, true, false, false, mrCancel},
+      {iaNever, false, false, true, mrOk},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(static_cast<int>(row.mode));
+    auto* dialog = CreateComponent<TEditDialog>(nullptr);
+    dialog->Edit1->SetInvalidityAllowed(row.mode);
+    const HWND window = dialog->Handle();
+    const DWORD ui = GetCurrentThreadId();
+    // The controls' windows as the running dialog has them (read once it shows).
+    HWND editWindow = nullptr;
+    auto centre = [](HWND w) {
+      RECT r{};
+      GetWindowRect(w, &r);
+      return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    };
+    std::atomic<bool> typed{false}, keptAfterTab{false}, openAfterOk{false}, focusBack{false}, forced{false};
+    int result = 0;
+    bool redWhileInvalid = false;
+    dialog->Edit1->OnExit = [&](TObject*) { redWhileInvalid = dialog->Edit1->Valid() || dialog->Edit1->TControl::Color() == 255; };
+    {
+      InputScript script([&] {
+        auto text = [&] {
+          char buf[32] = "";
+          DWORD_PTR got = 0;  // never waits for a UI thread that has left its modal loop
+          SendMessageTimeoutA(editWindow, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG,
+                              2000, &got);
+          return std::string(buf);
+        };
+        auto closed = [&](DWORD ms) { return WaitFor([&] { return !IsWindowVisible(window); }, ms); };
+        if (!WaitFor([&] { return IsWindowVisible(window) && GetForegroundWindow() == window; }, 5000)) {
+          forced = true;
+          PostMessageA(window, WM_CLOSE, 0, 0);
+          return;
+        }
+        editWindow = dialog->Edit1->Handle();
+        const POINT edit = centre(editWindow), ok = centre(dialog->OkButton->Handle()),
+                    cancel = centre(dialog->CancelButton->Handle());
+        ClickAt(edit);
+        WaitFor([&] { return FocusOf(ui) == editWindow; });
+        Sleep(100);
+        Press(VK_END);
+        Press('X');  // a lower-case x
+        typed = WaitFor([&] { return text() == "12x"; }, 1500);
+        Press(VK_TAB);
+        Sleep(300);
+        keptAfterTab = FocusOf(ui) == editWindow;
+        ClickAt(ok);
+        openAfterOk = !closed(1500);
+        focusBack = FocusOf(ui) == editWindow;
+        if (!openAfterOk) return;
+        ClickAt(cancel);
+        // The click may land while the edit holds the focus; Esc is the cancel button's too.
+        if (!closed(1500)) Press(VK_ESCAPE);
+        // Whatever went wrong, the modal run ends.
+        if (!closed(3000)) {
+          forced = true;
+          PostMessageA(window, WM_CLOSE, 0, 0);
+        }
+      });
+      SetForegroundWindow(window);
+      result = dialog->ShowModalEx();
+    }
+    ASSERT_FALSE(forced.load()) << "the dialog did not take the input";
+    EXPECT_EQ(row.typedStays, typed.load());
+    EXPECT_EQ(row.tabKeepsFocus, keptAfterTab.load());
+    EXPECT_EQ(!row.okCloses, openAfterOk.load());
+    if (!row.okCloses) {
+      EXPECT_TRUE(focusBack.load());
+    }
+    EXPECT_TRUE(redWhileInvalid);
+    EXPECT_EQ(row.result, result);
+    // Only valid texts were reported.
+    for (const std::string& change : dialog->changes) EXPECT_EQ("12", change);
+    dialog->Free();
+  }
+}
+
+TEST_F(SettingControls, NotifyControlsReportOncePerChange) {
+  auto* form = CreateNew<TForm>(nullptr);
+  form->SetBounds(150, 150, 400, 250);
+  auto* list = CreateNew<TNotifyListBox>(form);
+  auto* bar = CreateNew<TNotifyTrackBar>(form);
+  auto* radio = CreateNew<TNotifyRadioButton>(form);
+  int contents = 0, positions = 0;
+  list->OnContentsChanged = [&](TObject*) { ++contents; };
+  bar->OnPositionChanged = [&](TObject*) { ++positions; };
+  radio->SetChecked(true);  // no window yet: silently
+  for (TControl* c : std::initializer_list<TControl*>{list, bar, radio}) c->SetParent(form);
+  bar->SetTop(110);
+  radio->SetTop(170);
+  Activate(form);
+
+  // Ten items while redrawing is off: one report, when it is back on.
+  list->Items()->BeginUpdate();
+  for (int i = 0; i < 10; ++i) list->Items()->Add("item " + std::to_string(i));
+  EXPECT_EQ(0, contents);
+  list->Items()->EndUpdate();
+  EXPECT_EQ(1, contents);
+
+  // A position set twice is reported once; a drag is reported.
+  bar->SetPosition(7);
+  bar->SetPosition(7);
+  EXPECT_EQ(1, positions);
+  POINT from = Thumb(bar);
+  DragFrom(from, POINT{from.x - 40, from.y});
+  EXPECT_TRUE(PumpUntil([&] { return positions >= 2 && GetCapture() == nullptr; }));
+  EXPECT_EQ(BST_CHECKED, SendMessageA(radio->Handle(), BM_GETCHECK, 0, 0));
+  form->Free();
+}
