@@ -79,6 +79,32 @@ bool SglOffscreenPresenter::Present() {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
+
+  // A child of another program's window (the control panel's preview) shows
+  // nothing drawn through its own DC under Wine; what is drawn through a DC
+  // of that program's top-level window shows. There the frame goes that way,
+  // clipped to what the windows around the child leave of it.
+  HWND top = GetAncestor(shown_, GA_ROOT);
+  DWORD owner = 0;
+  if (top && top != shown_ && GetWindowThreadProcessId(top, &owner) && owner != GetCurrentProcessId()) {
+    RECT visible{0, 0, width, height};
+    MapWindowPoints(shown_, top, reinterpret_cast<POINT*>(&visible), 2);
+    for (HWND w = GetParent(shown_); w && w != top; w = GetParent(w)) {
+      RECT client;
+      GetClientRect(w, &client);
+      MapWindowPoints(w, top, reinterpret_cast<POINT*>(&client), 2);
+      IntersectRect(&visible, &visible, &client);
+    }
+    HDC dc = GetDCEx(top, nullptr, DCX_CACHE);
+    if (!dc) return false;
+    IntersectClipRect(dc, visible.left, visible.top, visible.right, visible.bottom);
+    POINT origin{0, 0};
+    MapWindowPoints(shown_, top, &origin, 1);
+    const int lines = SetDIBitsToDevice(dc, origin.x, origin.y, width, height, 0, 0, 0, height, pixels_.data(),
+                                        &info, DIB_RGB_COLORS);
+    ReleaseDC(top, dc);
+    return lines == height;
+  }
   const int lines =
       SetDIBitsToDevice(shownDc_, 0, 0, width, height, 0, 0, 0, height, pixels_.data(), &info, DIB_RGB_COLORS);
   return lines == height;
