@@ -179,12 +179,13 @@ void PaintDefaultPreview(HDC dc, const RECT& r) {
            Application->Icon()->Handle());
 }
 
-// Wine (8, with client-side graphics off, as OpenGL in child windows needs)
-// shows nothing that is drawn into a child window; what is drawn through
-// the top-level window's DC shows. There the picture goes that way too.
-void PaintThroughTopLevel(HWND wnd) {
+// Wine (8) shows nothing drawn into a child window of another program's
+// window (the control panel's picture); what is drawn through a DC of that
+// program's top-level window shows. There the picture goes that way too.
+void PaintThroughForeignTopLevel(HWND wnd) {
   HWND top = GetAncestor(wnd, GA_ROOT);
-  if (!top || top == wnd) return;
+  DWORD owner = 0;
+  if (!top || top == wnd || !GetWindowThreadProcessId(top, &owner) || owner == GetCurrentProcessId()) return;
   RECT r;
   GetClientRect(wnd, &r);
   MapWindowPoints(wnd, top, reinterpret_cast<POINT*>(&r), 2);
@@ -212,7 +213,7 @@ LRESULT CALLBACK DefaultPreviewWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM
       GetClientRect(wnd, &r);
       PaintDefaultPreview(dc, r);
       EndPaint(wnd, &ps);
-      if (RunningOnWine()) PaintThroughTopLevel(wnd);
+      if (RunningOnWine()) PaintThroughForeignTopLevel(wnd);
       return 0;
     }
     default: break;
