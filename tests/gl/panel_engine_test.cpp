@@ -143,8 +143,9 @@ TEST_F(PanelEngineTest, ClearsToItsColourOnFirstPaintAndShowsItOnTheScreen) {
   EXPECT_EQ(1, panel.paints);
   EXPECT_EQ(0x996633u, panel.pixel);
   EXPECT_TRUE(SglTraceCapture::Traced(" - Done init"));
-  // Under Wine the child's frames reach the screen through the form.
+  // Under Wine a hidden window draws, and the child's frames reach the screen through GDI.
   EXPECT_EQ(SglHostIsWine(), panel.engine->Presenting());
+  EXPECT_EQ(SglHostIsWine(), FindWindowA("SglOffscreenFrames", nullptr) != nullptr);
   Pump();
   panel.Paint();
   HDC screen = GetDC(nullptr);
@@ -158,6 +159,10 @@ TEST_F(PanelEngineTest, ClearsToItsColourOnFirstPaintAndShowsItOnTheScreen) {
   panel.Paint();
   EXPECT_EQ(0x00FF00u, panel.pixel);
   EXPECT_EQ(1, panel.inits);
+
+  // The hidden window goes with the context.
+  panel.engine->InvalidateGLHandle();
+  EXPECT_EQ(nullptr, FindWindowA("SglOffscreenFrames", nullptr));
 }
 
 TEST_F(PanelEngineTest, FailuresAreReportedOnceAndRetriedAfterAPropertyChange) {
@@ -197,6 +202,7 @@ TEST_F(PanelEngineTest, FailuresAreReportedOnceAndRetriedAfterAPropertyChange) {
     EXPECT_EQ(0, GetPixelFormat(dc));
     ReleaseDC(panel.GLWindow(), dc);
   }
+  EXPECT_EQ(nullptr, FindWindowA("SglOffscreenFrames", nullptr));  // nor is one left behind
   EXPECT_EQ((std::vector<std::string>{"SetPixelFormat failed"}), panel.errors);
 
   panel.errors.clear();
