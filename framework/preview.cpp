@@ -180,20 +180,15 @@ void PaintDefaultPreview(HDC dc, const RECT& r) {
 }
 
 // Wine (8) shows nothing drawn into a child window of another program's
-// window (the control panel's picture); what is drawn through a DC of that
-// program's top-level window shows. There the picture goes that way too.
+// window (the control panel's picture): there the picture goes through that
+// program's top-level window too.
 void PaintThroughForeignTopLevel(HWND wnd) {
-  HWND top = GetAncestor(wnd, GA_ROOT);
-  DWORD owner = 0;
-  if (!top || top == wnd || !GetWindowThreadProcessId(top, &owner) || owner == GetCurrentProcessId()) return;
+  TForeignTopLevelDC foreign(wnd);
+  if (!foreign.DC()) return;
   RECT r;
   GetClientRect(wnd, &r);
-  MapWindowPoints(wnd, top, reinterpret_cast<POINT*>(&r), 2);
-  HDC dc = GetDCEx(top, nullptr, DCX_CACHE);
-  if (!dc) return;
-  IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
-  PaintDefaultPreview(dc, r);
-  ReleaseDC(top, dc);
+  OffsetRect(&r, foreign.Origin().x, foreign.Origin().y);
+  PaintDefaultPreview(foreign.DC(), r);
 }
 
 LRESULT CALLBACK DefaultPreviewWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "gl/sgl.h"
+#include "toolkit/graphics.h"
 
 #ifndef GL_BGRA_EXT
 #define GL_BGRA_EXT 0x80E1
@@ -80,30 +81,13 @@ bool SglOffscreenPresenter::Present() {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
 
-  // A child of another program's window (the control panel's preview) shows
-  // nothing drawn through its own DC under Wine; what is drawn through a DC
-  // of that program's top-level window shows. There the frame goes that way,
-  // clipped to what the windows around the child leave of it.
-  HWND top = GetAncestor(shown_, GA_ROOT);
-  DWORD owner = 0;
-  if (top && top != shown_ && GetWindowThreadProcessId(top, &owner) && owner != GetCurrentProcessId()) {
-    RECT visible{0, 0, width, height};
-    MapWindowPoints(shown_, top, reinterpret_cast<POINT*>(&visible), 2);
-    for (HWND w = GetParent(shown_); w && w != top; w = GetParent(w)) {
-      RECT client;
-      GetClientRect(w, &client);
-      MapWindowPoints(w, top, reinterpret_cast<POINT*>(&client), 2);
-      IntersectRect(&visible, &visible, &client);
-    }
-    HDC dc = GetDCEx(top, nullptr, DCX_CACHE);
-    if (!dc) return false;
-    IntersectClipRect(dc, visible.left, visible.top, visible.right, visible.bottom);
-    POINT origin{0, 0};
-    MapWindowPoints(shown_, top, &origin, 1);
-    const int lines = SetDIBitsToDevice(dc, origin.x, origin.y, width, height, 0, 0, 0, height, pixels_.data(),
-                                        &info, DIB_RGB_COLORS);
-    ReleaseDC(top, dc);
-    return lines == height;
+  // A child of another program's window (the control panel's preview) gets
+  // its frames through that program's top-level window: only that shows.
+  TForeignTopLevelDC foreign(shown_);
+  if (foreign.DC()) {
+    const POINT origin = foreign.Origin();
+    return SetDIBitsToDevice(foreign.DC(), origin.x, origin.y, width, height, 0, 0, 0, height, pixels_.data(),
+                             &info, DIB_RGB_COLORS) == height;
   }
   const int lines =
       SetDIBitsToDevice(shownDc_, 0, 0, width, height, 0, 0, 0, height, pixels_.data(), &info, DIB_RGB_COLORS);
