@@ -179,20 +179,16 @@ void PaintDefaultPreview(HDC dc, const RECT& r) {
            Application->Icon()->Handle());
 }
 
-// Wine (8, with client-side graphics off, as OpenGL in child windows needs)
-// shows nothing that is drawn into a child window; what is drawn through
-// the top-level window's DC shows. There the picture goes that way too.
-void PaintThroughTopLevel(HWND wnd) {
-  HWND top = GetAncestor(wnd, GA_ROOT);
-  if (!top || top == wnd) return;
+// Wine (8) shows nothing drawn into a child window of another program's
+// window (the control panel's picture): there the picture goes through that
+// program's top-level window too.
+void PaintThroughForeignTopLevel(HWND wnd) {
+  TForeignTopLevelDC foreign(wnd);
+  if (!foreign.DC()) return;
   RECT r;
   GetClientRect(wnd, &r);
-  MapWindowPoints(wnd, top, reinterpret_cast<POINT*>(&r), 2);
-  HDC dc = GetDCEx(top, nullptr, DCX_CACHE);
-  if (!dc) return;
-  IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
-  PaintDefaultPreview(dc, r);
-  ReleaseDC(top, dc);
+  OffsetRect(&r, foreign.Origin().x, foreign.Origin().y);
+  PaintDefaultPreview(foreign.DC(), r);
 }
 
 LRESULT CALLBACK DefaultPreviewWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -212,7 +208,7 @@ LRESULT CALLBACK DefaultPreviewWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM
       GetClientRect(wnd, &r);
       PaintDefaultPreview(dc, r);
       EndPaint(wnd, &ps);
-      if (RunningOnWine()) PaintThroughTopLevel(wnd);
+      if (RunningOnWine()) PaintThroughForeignTopLevel(wnd);
       return 0;
     }
     default: break;

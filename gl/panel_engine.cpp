@@ -212,7 +212,7 @@ bool SglPanelEngine::SetColor(TColor color) {
   if (color == color_) return false;
   color_ = color;
   if (color != clNone && context_) {
-    MakeCurrent(dc_, context_);
+    MakeCurrent(ContextDC(), context_);
     const COLORREF rgb = ColorToRGB(color);
     sglClearColor(GetRValue(rgb) / 255.0f, GetGValue(rgb) / 255.0f, GetBValue(rgb) / 255.0f, 0.0f);
   }
@@ -221,7 +221,6 @@ bool SglPanelEngine::SetColor(TColor color) {
 
 void SglPanelEngine::InvalidateGLHandle() {
   failed_ = false;
-  presenter_.reset();
   if (context_) {
     if (gCurrentContext == context_) {
       sglMakeCurrent(nullptr, nullptr);
@@ -230,6 +229,7 @@ void SglPanelEngine::InvalidateGLHandle() {
     sglDeleteContext(context_);
     context_ = nullptr;
   }
+  presenter_.reset();  // its window goes after the context drawn on it
   ExitMode();
 }
 
@@ -292,40 +292,47 @@ void SglPanelEngine::BuildContext() {
   }
   SglTrace("Loaded library");
 
+  // Hosts such as Wine show no OpenGL drawn into a child window: there the
+  // context lives on a hidden window and each frame is painted into the
+  // child. A 3dfx card shows its frames on its own output, not in the window.
+  presenter_.reset();
+  if (SglHostIsWine() && !sglDriverIs3dfx() && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD)) {
+    presenter_ = std::make_unique<SglOffscreenPresenter>(window, dc_);
+    if (presenter_->DC())
+      SglTrace("Host does not show OpenGL in child windows: drawing on a hidden window, shown through GDI");
+    else
+      presenter_.reset();
+  }
+  HDC dc = ContextDC();
+  auto fail = [&](const std::string& text) {
+    failed_ = true;
+    presenter_.reset();
+    GLError(text);
+  };
+
   SglTrace("Choosing pixel format");
   int bpp = screen_.bpp, depth = depth_, dbl = dbl_, acc = acc_;
-  int format = sglBestPixelFormat(dc_, &bpp, &depth, &dbl, &acc);
-  Fire("OnGLPixelFormat", [&] { host_.DoGLPixelFormat(dc_, format, bpp, depth, dbl, acc); });
-  if (format == 0) {
-    failed_ = true;
-    GLError("ChoosePixelFormat failed");
-    return;
-  }
+  int format = sglBestPixelFormat(dc, &bpp, &depth, &dbl, &acc);
+  Fire("OnGLPixelFormat", [&] { host_.DoGLPixelFormat(dc, format, bpp, depth, dbl, acc); });
+  if (format == 0) return fail("ChoosePixelFormat failed");
 
   SglTrace("Got pixel format; setting it...");
   PIXELFORMATDESCRIPTOR pfd{};
   pfd.nSize = sizeof pfd;
   pfd.nVersion = 1;
-  sglDescribePixelFormat(dc_, format, sizeof pfd, &pfd);
-  if (!sglSetPixelFormat(dc_, format, &pfd)) {
-    failed_ = true;
-    GLError("SetPixelFormat failed");
-    return;
-  }
-  recreateWindow_ = true;
+  sglDescribePixelFormat(dc, format, sizeof pfd, &pfd);
+  if (!sglSetPixelFormat(dc, format, &pfd)) return fail("SetPixelFormat failed");
+  // The panel's window keeps a format it was given: a new one needs a new
+  // window. A hidden window goes with its context anyway.
+  if (!presenter_) recreateWindow_ = true;
 
   SglTrace("Set pixel format; creating context...");
   SetLastError(0);
-  context_ = sglCreateContext(dc_);
-  if (!context_) {
-    const DWORD code = GetLastError();
-    failed_ = true;
-    GLError("Error creating context: " + SystemMessage(code));
-    return;
-  }
+  context_ = sglCreateContext(dc);
+  if (!context_) return fail("Error creating context: " + SystemMessage(GetLastError()));
   SglTrace("Created context. Making it current...");
   gCurrentContext = nullptr;
-  MakeCurrent(dc_, context_);
+  MakeCurrent(dc, context_);
   SglTrace("Made it current");
 
   if (color_ != clNone) {
@@ -333,14 +340,6 @@ void SglPanelEngine::BuildContext() {
     sglClearColor(GetRValue(rgb) / 255.0f, GetGValue(rgb) / 255.0f, GetBValue(rgb) / 255.0f, 0.0f);
   }
   savedOrigin_ = ClientOrigin();
-
-  // Hosts such as Wine do not show OpenGL drawn into a child window; there the
-  // frames go to the screen through the top-level window. A 3dfx card shows
-  // its frames on its own output, not in the window.
-  if (SglHostIsWine() && !sglDriverIs3dfx() && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD)) {
-    presenter_ = std::make_unique<SglReadbackPresenter>(window);
-    SglTrace("Host does not show OpenGL in child windows: presenting frames through the top-level window");
-  }
 
   SglTrace("Entering mode...");
   EnterMode();
@@ -359,9 +358,9 @@ void SglPanelEngine::ResetScreenMode() { mode_.Reset(); }
 
 BOOL SglPanelEngine::SwapBuffers() {
   if (!dc_ || !context_) return FALSE;
-  MakeCurrent(dc_, context_);
+  MakeCurrent(ContextDC(), context_);
   if (presenter_) presenter_->Present();
-  return sglSwapBuffers(dc_);
+  return sglSwapBuffers(ContextDC());
 }
 
 POINT SglPanelEngine::ClientOrigin() {
@@ -443,7 +442,7 @@ LRESULT CALLBACK SglHookWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
 // --- Window messages -------------------------------------------------------------
 
 void SglPanelEngine::SetViewport() {
-  MakeCurrent(dc_, context_);
+  MakeCurrent(ContextDC(), context_);
   sglViewport(0, 0, host_.PanelWidth(), host_.PanelHeight());
 }
 
@@ -474,7 +473,7 @@ void SglPanelEngine::Paint() {
     EndPaint(window, &ps);
   }
   if (!context_) return;
-  MakeCurrent(dc_, context_);
+  MakeCurrent(ContextDC(), context_);
   if (color_ != clNone) sglClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   Fire("OnGLPaint", [&] { host_.DoGLPaint(); });
 }
@@ -487,7 +486,8 @@ bool SglPanelEngine::WindowMessage(UINT msg, WPARAM /*wParam*/, LPARAM lParam) {
     case WM_SIZE:
       if (!context_) return true;
       savedOrigin_ = ClientOrigin();
-      MakeCurrent(dc_, context_);
+      if (presenter_) presenter_->FollowSize();
+      MakeCurrent(ContextDC(), context_);
       sglViewport(0, 0, LOWORD(lParam), HIWORD(lParam));
       Fire("OnResize", [&] { host_.DoResize(); });
       return false;

@@ -172,6 +172,8 @@ class SglPanelEngine {
   void Paint();
   void HookMessage(UINT msg, WPARAM wParam);
   POINT ClientOrigin();
+  // The DC the context draws through: the hidden window's while presenting.
+  HDC ContextDC() const { return presenter_ ? presenter_->DC() : dc_; }
   // Takes a share of the layer's driver (loading it if needed) / lets it go.
   void AcquireDriver();
   void ReleaseDriver();
@@ -198,7 +200,7 @@ class SglPanelEngine {
   SglMouseConfinement mouse_;
   POINT savedOrigin_{};
   HWND hooked_ = nullptr;
-  std::unique_ptr<SglReadbackPresenter> presenter_;
+  std::unique_ptr<SglOffscreenPresenter> presenter_;
 };
 
 // The procedure the engine puts on the form's window.

@@ -299,3 +299,29 @@ void TIcon::SetHandle(HICON icon, bool owned) {
   handle_ = icon;
   owned_ = owned;
 }
+
+// ---- TForeignTopLevelDC -----------------------------------------------------------
+
+TForeignTopLevelDC::TForeignTopLevelDC(HWND child) {
+  HWND top = GetAncestor(child, GA_ROOT);
+  DWORD owner = 0;
+  if (!top || top == child || !GetWindowThreadProcessId(top, &owner) || owner == GetCurrentProcessId()) return;
+  RECT visible;
+  if (!GetClientRect(child, &visible)) return;
+  MapWindowPoints(child, top, reinterpret_cast<POINT*>(&visible), 2);
+  origin_ = {visible.left, visible.top};
+  for (HWND w = GetParent(child); w && w != top; w = GetParent(w)) {
+    RECT client;
+    GetClientRect(w, &client);
+    MapWindowPoints(w, top, reinterpret_cast<POINT*>(&client), 2);
+    IntersectRect(&visible, &visible, &client);
+  }
+  dc_ = GetDCEx(top, nullptr, DCX_CACHE);
+  if (!dc_) return;
+  top_ = top;
+  IntersectClipRect(dc_, visible.left, visible.top, visible.right, visible.bottom);
+}
+
+TForeignTopLevelDC::~TForeignTopLevelDC() {
+  if (dc_) ReleaseDC(top_, dc_);
+}

@@ -70,6 +70,29 @@ const std::vector<TIdentEntry>& ColorIdents();
 const std::vector<TIdentEntry>& CursorIdents();
 const std::vector<TIdentEntry>& CharsetIdents();
 
+// ---- Drawing into another program's window ---------------------------------------
+
+// A DC to draw a child window of another program's window with (the control
+// panel's preview picture). Under Wine nothing drawn through such a child's
+// own DC shows, and what is drawn through a DC of that program's top-level
+// window does. Holds none (DC() null) when the child's top-level window is
+// this program's own. The DC is clipped to what the child's parents leave of
+// its client area; Origin() is that area's top-left corner in it.
+class TForeignTopLevelDC {
+ public:
+  explicit TForeignTopLevelDC(HWND child);
+  ~TForeignTopLevelDC();
+  TForeignTopLevelDC(const TForeignTopLevelDC&) = delete;
+  TForeignTopLevelDC& operator=(const TForeignTopLevelDC&) = delete;
+  HDC DC() const { return dc_; }
+  POINT Origin() const { return origin_; }
+
+ private:
+  HWND top_ = nullptr;
+  HDC dc_ = nullptr;
+  POINT origin_{};
+};
+
 // ---- Cursors -------------------------------------------------------------------
 
 using TCursor = std::int16_t;

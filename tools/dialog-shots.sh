@@ -30,10 +30,8 @@ export WINEPREFIX="$build/shots-prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVE
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
 wineserver -p
-# With client-side graphics off (which the test prefix needs for OpenGL in
-# child windows) Wine leaves standard child controls blank on the X screen:
-# buttons and texts would be missing from the pictures.
-wine reg delete 'HKCU\Software\Wine\X11 Driver' /v ClientSideGraphics /f >/dev/null 2>&1 || true
+# The prefix keeps Wine's default client-side graphics, with which a dialog's
+# standard controls and its live OpenGL preview both show (docs/wine.md).
 # The options dialog's first-run hints would cover it: they count as shown.
 for hint in Told3dfx ToldActive; do
   wine reg add 'HKCU\Software\Vantrel\Spiralis' /v "$hint" /t REG_DWORD /d 1 /f >/dev/null 2>&1 || true

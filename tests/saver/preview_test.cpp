@@ -1,5 +1,6 @@
 // The saver's preview inside a dialog (TScrPreview on a form read from a
-// resource, with the real main module): a live galaxy that PreviewPresent
+// resource, with the real main module): the live galaxy and a push button
+// beside it both on the screen, a live galaxy that PreviewPresent
 // closes and makes again, the icon instead while a saver runs or when there
 // is no preview form, and a live preview opened and closed over a running
 // full-screen saver that keeps drawing afterwards.
@@ -14,6 +15,7 @@
 #include "saver/saverform.h"
 #include "tests/support/win32_support.h"
 #include "toolkit/screen.h"
+#include "toolkit/stdctrls.h"
 #include "values/values.h"
 
 using namespace testing_support;
@@ -22,11 +24,15 @@ class TPreviewTestForm : public TForm {
   TK_CLASS(TPreviewTestForm)
   explicit TPreviewTestForm(TComponent* owner) : TForm(owner) {}
   TScrPreview* ScrPreview = nullptr;
+  TButton* Button = nullptr;
 };
 
 const TMetaClass& TPreviewTestForm::StaticClass() {
   static const TMetaClass cls = DefineClass<TPreviewTestForm>(
-      "TPreviewTestForm", &TForm::StaticClass(), [](auto& c) { c.Field("ScrPreview", &TPreviewTestForm::ScrPreview); });
+      "TPreviewTestForm", &TForm::StaticClass(), [](auto& c) {
+        c.Field("ScrPreview", &TPreviewTestForm::ScrPreview);
+        c.Field("Button", &TPreviewTestForm::Button);
+      });
   return cls;
 }
 
@@ -59,7 +65,7 @@ class DialogPreview : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     RegisterSaverClasses();
-    RegisterClasses({&TPreviewTestForm::StaticClass(), &TDyingHostForm::StaticClass()});
+    RegisterClasses({&TPreviewTestForm::StaticClass(), &TDyingHostForm::StaticClass(), &TButton::StaticClass()});
   }
   void SetUp() override {
     MainForm = CreateComponent<TMainForm>(nullptr);
@@ -144,6 +150,57 @@ TEST_F(DialogPreview, ShowsTheLiveGalaxyAndPreviewPresentClosesAndMakesItAgain) 
   EXPECT_EQ(Screen->FormCount(), forms_);
   EXPECT_EQ(MainForm->ScrControl->ComponentCount(), owned);
   EXPECT_FALSE(Application->Terminated());
+}
+
+// What the screen shows of a window's client area, sampled every other pixel.
+struct Seen {
+  int red = 0, white = 0, face = 0, dark = 0, other = 0;
+};
+
+Seen LookAt(HWND window, int width, int height) {
+  const COLORREF f = GetSysColor(COLOR_BTNFACE);
+  const unsigned face = (GetRValue(f) << 16) | (GetGValue(f) << 8) | GetBValue(f);
+  Seen seen;
+  for (int y = 1; y < height; y += 2)
+    for (int x = 1; x < width; x += 2) {
+      const unsigned p = ScreenPixel(window, x, y);
+      const unsigned r = p >> 16, g = (p >> 8) & 0xFF, b = p & 0xFF;
+      if (p == 0xFF0000u) ++seen.red;
+      else if (p == 0xFFFFFFu) ++seen.white;
+      else if (p == face) ++seen.face;
+      else if (r < 100 && g < 100 && b < 100) ++seen.dark;
+      else ++seen.other;
+    }
+  return seen;
+}
+
+// The options dialog's situation: standard controls and the live OpenGL
+// galaxy in one window. Both must reach the screen (under Wine only one of
+// them shows unless the panel's frames come through GDI).
+TEST_F(DialogPreview, TheScreenShowsAButtonAndTheLiveGalaxyBesideIt) {
+  TPreviewTestForm* dialog = Dialog();
+  TSaverForm* live = LivePreview(dialog->ScrPreview);
+  ASSERT_NE(live, nullptr);
+  HWND button = dialog->Button->Handle();
+  Seen galaxy, face;
+  const bool both = PumpUntil(
+      [&] {
+        galaxy = LookAt(dialog->ScrPreview->Handle(), 153, 113);
+        face = LookAt(button, 100, 30);
+        // The galaxy: its red background over most of the picture, and cells
+        // (neither red nor the form's white) in it.
+        const bool galaxyShows = galaxy.red > 76 * 56 / 3 && galaxy.white == 0 &&
+                                 galaxy.face + galaxy.dark + galaxy.other > 20;
+        // The button: its face colour over most of it, and its caption's dark
+        // letters.
+        const bool buttonShows = face.face > 50 * 15 / 2 && face.dark > 10 && face.red == 0;
+        return galaxyShows && buttonShows;
+      },
+      5000);
+  EXPECT_TRUE(both) << "galaxy: red " << galaxy.red << " white " << galaxy.white << " cells "
+                    << galaxy.face + galaxy.dark + galaxy.other << "; button: face " << face.face << " dark "
+                    << face.dark << " white " << face.white << " other " << face.other;
+  dialog->Free();
 }
 
 TEST_F(DialogPreview, ShowsTheIconOverARunningSaverOrWithoutAPreviewForm) {
