@@ -2,6 +2,9 @@
 // tools/dialog-shots.sh to photograph:
 //   dialog_shots about    the built-in About box
 //   dialog_shots form     a toolkit form designed at 96 pixels per inch
+//   dialog_shots nextpage <title>
+//                         turns the page of the shown dialog of that title
+//                         (Ctrl+Tab, as a user does), for photographing each page
 // It carries the program's manifest, so it sees the screen as the saver does.
 #include <windows.h>
 
@@ -27,6 +30,21 @@ const TMetaClass& TSampleForm::StaticClass() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+  const char kNextPage[] = "nextpage ";
+  if (std::strncmp(commandLine, kNextPage, sizeof kNextPage - 1) == 0) {
+    HWND dialog = FindWindowA(nullptr, commandLine + sizeof kNextPage - 1);
+    if (!dialog) return 1;
+    SetForegroundWindow(dialog);
+    Sleep(200);
+    INPUT in[4] = {};
+    for (INPUT& k : in) k.type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[3].ki.wVk = VK_CONTROL;
+    in[1].ki.wVk = in[2].ki.wVk = VK_TAB;
+    in[2].ki.dwFlags = in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(4, in, sizeof(INPUT));
+    Sleep(200);
+    return 0;
+  }
   Application->Initialize();
   if (std::strcmp(commandLine, "about") == 0) {
     DefaultAboutDialog(nullptr);
