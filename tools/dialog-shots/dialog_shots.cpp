@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 
 #include "framework/scrforms.h"
 #include "toolkit/extctrls.h"
@@ -32,7 +33,9 @@ const TMetaClass& TSampleForm::StaticClass() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   const char kNextPage[] = "nextpage ";
   if (std::strncmp(commandLine, kNextPage, sizeof kNextPage - 1) == 0) {
-    HWND dialog = FindWindowA(nullptr, commandLine + sizeof kNextPage - 1);
+    std::string title = commandLine + sizeof kNextPage - 1;
+    if (title.size() >= 2 && title.front() == '"' && title.back() == '"') title = title.substr(1, title.size() - 2);
+    HWND dialog = FindWindowA(nullptr, title.c_str());
     if (!dialog) return 1;
     SetForegroundWindow(dialog);
     Sleep(200);
