@@ -157,6 +157,29 @@ int DragRings(HWND dialog, DWORD pid, int dy) {
   return static_cast<int>(SendMessageA(bar, TBM_GETPOS, 0, 0));
 }
 
+std::string SaverText(const char* entry) {
+  char text[MAX_PATH] = {};
+  DWORD size = sizeof text;
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSpiralisKey, 0, KEY_READ, &key)) return "";
+  RegQueryValueExA(key, entry, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+  RegCloseKey(key);
+  return text;
+}
+
+std::string WindowText(HWND w) {
+  char text[512] = {};
+  DWORD_PTR ignored;
+  SendMessageTimeoutA(w, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &ignored);
+  return text;
+}
+
+void ClickOn(HWND w) {
+  RECT r{};
+  GetWindowRect(w, &r);
+  ClickAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+}
+
 class OptionsDialog : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -273,4 +296,46 @@ TEST_F(OptionsDialog, OverARunningSaverChangesItAndCancelPutsItBack) {
   EXPECT_EQ(SaverNumber("Background"), 0u);
   InputKey('A');
   EXPECT_TRUE(saver.Ended());
+}
+
+TEST_F(OptionsDialog, ADriverChosenWithTheFileDialogIsListedSelectedAndSaved) {
+  HintsShown();
+  const std::string driver = ProgramDir() + "\\drivers\\stub_basic.dll";
+  ASSERT_TRUE(FileExists(driver));
+  ProgramRun run("..\\Spiralis.scr", "/c");
+  HWND dialog = ShownWindowOf(run, "TConfigForm");
+  ASSERT_NE(dialog, nullptr);
+  SetForegroundWindow(dialog);
+  PumpMessages(200);
+  KeyWith(VK_CONTROL, VK_TAB, 2);  // Presets -> General -> OpenGL
+  ASSERT_EQ(ActivePage(dialog), kOpenGL);
+  HWND button = Child(dialog, "TButton", [](HWND w) { return WindowText(w) == "&Driver..."; });
+  ASSERT_NE(button, nullptr);
+  ClickOn(button);
+
+  // The open dialog: the file name goes into its focused field, Enter takes it.
+  HWND open = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (open = FindWindowA("#32770", nullptr)) && IsWindowVisible(open); }, 10000));
+  GUITHREADINFO gui{sizeof gui};
+  ASSERT_TRUE(PumpUntil([&] { return GetGUIThreadInfo(GetWindowThreadProcessId(open, nullptr), &gui) && gui.hwndFocus; }, 5000));
+  DWORD_PTR ignored;
+  SendMessageTimeoutA(gui.hwndFocus, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(driver.c_str()), SMTO_ABORTIFHUNG, 2000, &ignored);
+  InputKey(VK_RETURN);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(open); }, 10000));
+
+  HWND list = Child(dialog, "TListBox");
+  ASSERT_NE(list, nullptr);
+  // The list is filled again after the file dialog has gone.
+  EXPECT_TRUE(PumpUntil([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) > 1; }, 10000));
+  const int selected = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
+  ASSERT_GE(selected, 0) << "the chosen driver is selected";
+  wchar_t line[512] = {};  // the list is a Unicode window: its text crosses as such
+  SendMessageW(list, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(line));
+  EXPECT_NE(std::wstring(line).find(L"stub_basic.dll"), std::wstring::npos)
+      << selected << " of " << SendMessageA(list, LB_GETCOUNT, 0, 0) << ": " << std::string(line, line + lstrlenW(line));
+  // Enter would press the focused "Driver..." again, as in any dialog.
+  ClickOn(Child(dialog, "TButton", [](HWND w) { return WindowText(w) == "OK"; }));
+  ASSERT_TRUE(run.Ended());
+  EXPECT_EQ(lstrcmpiA(SaverText("Driver").c_str(), driver.c_str()), 0) << SaverText("Driver");
+  EXPECT_EQ(lstrcmpiA(SaverText("DriverPath").c_str(), driver.c_str()), 0) << SaverText("DriverPath");
 }
