@@ -271,5 +271,15 @@ TEST_F(ValueEditors, ViewersWhoseControllersGoAreEmptyAndWriteNothing) {
   EXPECT_EQ(300, settings->Delay->GetValue());
   form->SensitivityCombo->Controller()->Free();
   EXPECT_EQ(0, form->SensitivityCombo->Items()->Count());
+  // A colour channel without a colour still spins 0..255, from the middle.
+  auto* edit = CreateNew<TScrEdit>(form);
+  edit->SetParent(form);
+  edit->SetController(CreateNew<TScrEditColorController>(form));
+  auto* spin = CreateNew<TScrUpDown>(form);
+  spin->SetParent(form);
+  spin->MySetAssociate(edit);
+  EXPECT_EQ(0, spin->Min());
+  EXPECT_EQ(255, spin->Max());
+  EXPECT_EQ(128, spin->Position());
   form->Free();
 }
