@@ -286,6 +286,11 @@ bool TScrCornersController::AreHotServicesRunning() {
   return hots_;
 }
 
+void TScrCornersController::Recheck() {
+  checked_ = false;
+  if (GetViewer()) GetViewer()->Invalidate();
+}
+
 const TMetaClass& TScrCorners::StaticClass() {
   static const TMetaClass cls = DefineClass<TScrCorners>("TScrCorners", &TNotifyCorners::StaticClass(), [](auto& c) {
     c.template Component<TScrCornersController>("Controller", &TScrCorners::Controller, &TScrCorners::SetController);

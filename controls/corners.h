@@ -88,8 +88,8 @@ class TScrCornersController : public TScrSingleViewerController<TScrCorners> {
   virtual void SetCornersString(const std::string& s) = 0;
   // Is a hot-corner service there? Asked once, then remembered.
   virtual bool AreHotServicesRunning();
-  // Forgets the answer: the next use asks again.
-  void Recheck() { checked_ = false; }
+  // Forgets the answer: the next use (the viewer's repaint) asks again.
+  void Recheck();
 
  private:
   bool hots_ = false;
