@@ -353,3 +353,26 @@ TEST_F(ChoiceControls, MonitorPlacesItsScreenAreaByItsSizeAndTheCornersScaleWith
   EXPECT_EQ(230, monitor->Width());
   EXPECT_EQ(212, monitor->Height());
 }
+
+TEST_F(ChoiceControls, RadioControllersOfferOneButtonPerChoiceOfTheirValue) {
+  Open();
+  auto endsWith = [](const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+  };
+  TComponent owner(nullptr);
+  TList<TScrValueController> list;
+  TScrRadioButtonBooleanController boolean(nullptr);
+  boolean.EnumControllersOfValue(&owner, form->Speed, list);  // not a boolean: none
+  boolean.EnumControllersOfValue(&owner, form->Flag, list);
+  TScrRadioButtonIndexController index(nullptr);
+  index.EnumControllersOfValue(&owner, form->Flag, list);  // not an index: none
+  index.EnumControllersOfValue(&owner, form->Speed, list);
+  const char* titles[] = {"->True", "->False", "->Index1", "->Index2", "->Index3"};
+  ASSERT_EQ(5, list.Count());
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_TRUE(endsWith(list.Items(i)->GetTitle(), titles[i])) << list.Items(i)->GetTitle();
+    EXPECT_EQ(i < 2 ? static_cast<TScrValue*>(form->Flag) : form->Speed, list.Items(i)->Value());
+    EXPECT_EQ(&owner, list.Items(i)->Owner());
+  }
+  EXPECT_EQ("->", index.GetTitle().substr(index.GetTitle().size() - 2));  // Index -1 names no button
+}
