@@ -383,10 +383,9 @@ void TScrMonitor::CreateParams(TCreateParams& params) {
   params.Style |= WS_CLIPCHILDREN;
 }
 
-void TScrMonitor::Loaded() {
-  TCustomControl::Loaded();
-  for (int i = ControlCount() - 1; i >= 0; --i)
-    if (TControl* c = Controls(i); c != inside_) c->SetParent(inside_);
+void TScrMonitor::InsertControl(TControl* control) {
+  if (control == inside_ || !inside_) TCustomControl::InsertControl(control);
+  else inside_->InsertControl(control);
 }
 
 #define SCR_INSIDE_SETTER(Name, field) \

@@ -142,13 +142,14 @@ class TScrMonitor : public TCustomControl {
   void RestoreMonitor(TPicture* picture);
 
   void SetBounds(int left, int top, int width, int height) override;
+  // Controls put into the monitor go into the screen area.
+  void InsertControl(TControl* control) override;
   // Children read from a form go into the screen area.
   TComponent* GetChildParent() override { return inside_; }
   TComponent* GetChildOwner() override;
 
  protected:
   void CreateParams(TCreateParams& params) override;
-  void Loaded() override;
   void Paint() override;
 
  private:

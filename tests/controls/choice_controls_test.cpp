@@ -323,6 +323,10 @@ TEST_F(ChoiceControls, MonitorPlacesItsScreenAreaByItsSizeAndTheCornersScaleWith
   TScrMonitor* monitor = form->Monitor;
   TScrCorners* corners = form->ScrCorners1;
   EXPECT_EQ(monitor->Inside(), corners->Parent());
+  auto* extra = new TPanel(form);
+  extra->SetParent(monitor);
+  EXPECT_EQ(monitor->Inside(), extra->Parent());
+  extra->Free();
   struct Row {
     std::function<void()> change;
     RECT inside;  // in the monitor
