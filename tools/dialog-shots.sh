@@ -16,6 +16,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 dialogs=(
   "about|About Vantrel|tools/dialog_shots.exe about"
   "form|Scaled form|tools/dialog_shots.exe form"
+  "corners|Hot corners|tools/dialog_shots.exe corners"
   "configure|Screen saver|Spiralis.scr /c"
 )
 resolutions=(96 120 144)
