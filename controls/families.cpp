@@ -32,8 +32,13 @@ void TScrEdit::ValueChanged(TValueNotifications ns) {
   Busy busy(link_);
   TScrEditController* c = Controller();
   if (!c) return;
+  // What the user typed and the value has not taken yet stays due; the
+  // value's own text is no change to write back (a figure shown rounded,
+  // in a unit or to 15 digits, would otherwise overwrite the exact one).
+  const bool userTextDue = !ns.Contains(vnChange) && (ChangePending() || !Valid());
   if (ns.Contains(vnChange)) SetText(c->GetText());
   if (ns.Contains(vnRange) || ns.Contains(vnChange)) UpdateValidity();
+  if (!userTextDue) ForgetPendingChange();
 }
 
 // ---- List box and combo box ----------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include "controls/viewer.h"
 
 class TScrEdit;
+class TScrUpDown;
 class TScrListBox;
 class TScrComboBox;
 class TScrCheckBox;
@@ -44,6 +45,9 @@ class TScrEdit : public TScrViewer<TNotifyEdit, TScrEditController, TScrEdit> {
   // Text from the controller on vnChange; judged again on either kind.
   void ValueChanged(TValueNotifications ns);
   void Blank() { SetText(""); }
+  // Gives `upDown` the controller's spin range and position (when it
+  // offers one) without writing the spun text back to the value.
+  void FixUpDown(TScrUpDown* upDown);
 };
 
 // ---- List box and combo box -------------------------------------------------------------

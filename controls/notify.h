@@ -56,6 +56,8 @@ class TNotifyEdit : public TCustomEdit {
 
  protected:
   void CreateWnd() override;
+  // The text now shown is not the user's change: nothing is pending.
+  void ForgetPendingChange() { changePending_ = false; }
   // Every change goes through UpdateValidity and ContentsChanged instead.
   void Change() override {}
 

@@ -2,6 +2,7 @@
 // The track-bar viewer and its controllers: integers map one to one, reals
 // onto 0..100, index values to the index of their range, screen modes to
 // the index in the mode list, a colour to one 8-bit channel.
+#include "controls/colorchannel.h"
 #include "controls/notify.h"
 #include "controls/viewer.h"
 #include "values/screenmode.h"
@@ -34,25 +35,11 @@ class TScrTrackBar : public TScrViewer<TNotifyTrackBar, TScrTrackBarController, 
 
 // A typed leaf: the value as class V, refreshed on every link.
 template <class V>
-class TScrTypedTrackBarController : public TScrTrackBarController {
- public:
-  explicit TScrTypedTrackBarController(TComponent* owner) : TScrTrackBarController(owner) {}
-  void SetValue(TScrValue* value) override {
-    if (value && !dynamic_cast<V*>(value)) return;
-    TScrTrackBarController::SetValue(value);
-  }
-  void VNotify(TValueNotifications ns) override {
-    if (ns.Contains(vnLink)) typed_ = ValueAs<V>();
-    TScrTrackBarController::VNotify(ns);
-  }
-
- protected:
-  V* typed_ = nullptr;
-};
+using TScrTypedTrackBarController = TScrTypedController<TScrTrackBarController, V>;
 
 class TScrTrackBarIntegerController : public TScrTypedTrackBarController<TScrVCustomInteger> {
   TK_CLASS(TScrTrackBarIntegerController)
-  explicit TScrTrackBarIntegerController(TComponent* owner) : TScrTypedTrackBarController(owner) {}
+  explicit TScrTrackBarIntegerController(TComponent* owner) : TScrTypedController(owner) {}
   std::int32_t GetMin() override;
   std::int32_t GetMax() override;
   std::int32_t GetPosition() override;
@@ -61,7 +48,7 @@ class TScrTrackBarIntegerController : public TScrTypedTrackBarController<TScrVCu
 
 class TScrTrackBarDoubleController : public TScrTypedTrackBarController<TScrVCustomDouble> {
   TK_CLASS(TScrTrackBarDoubleController)
-  explicit TScrTrackBarDoubleController(TComponent* owner) : TScrTypedTrackBarController(owner) {}
+  explicit TScrTrackBarDoubleController(TComponent* owner) : TScrTypedController(owner) {}
   std::int32_t GetMin() override { return 0; }
   std::int32_t GetMax() override { return 100; }
   std::int32_t GetPosition() override;
@@ -73,7 +60,7 @@ class TScrTrackBarDoubleController : public TScrTypedTrackBarController<TScrVCus
 
 class TScrTrackBarIndexController : public TScrTypedTrackBarController<TScrVCustomIndex> {
   TK_CLASS(TScrTrackBarIndexController)
-  explicit TScrTrackBarIndexController(TComponent* owner) : TScrTypedTrackBarController(owner) {}
+  explicit TScrTrackBarIndexController(TComponent* owner) : TScrTypedController(owner) {}
   std::int32_t GetMin() override { return 0; }
   std::int32_t GetMax() override;
   std::int32_t GetPosition() override;
@@ -82,7 +69,7 @@ class TScrTrackBarIndexController : public TScrTypedTrackBarController<TScrVCust
 
 class TScrTrackBarScreenModeController : public TScrTypedTrackBarController<TScrVScreenMode> {
   TK_CLASS(TScrTrackBarScreenModeController)
-  explicit TScrTrackBarScreenModeController(TComponent* owner) : TScrTypedTrackBarController(owner) {}
+  explicit TScrTrackBarScreenModeController(TComponent* owner) : TScrTypedController(owner) {}
   std::int32_t GetMin() override { return 0; }
   std::int32_t GetMax() override;
   std::int32_t GetPosition() override;
@@ -90,28 +77,11 @@ class TScrTrackBarScreenModeController : public TScrTypedTrackBarController<TScr
 };
 
 // One 8-bit channel of a colour: BitShift 0 red, 8 green, 16 blue.
-class TScrTrackBarColorController : public TScrTypedTrackBarController<TScrVColor> {
+class TScrTrackBarColorController : public TScrColorChannelController<TScrTrackBarController> {
   TK_CLASS(TScrTrackBarColorController)
-  explicit TScrTrackBarColorController(TComponent* owner) : TScrTypedTrackBarController(owner) {}
+  explicit TScrTrackBarColorController(TComponent* owner) : TScrColorChannelController(owner) {}
   std::int32_t GetMin() override { return 0; }
   std::int32_t GetMax() override { return 255; }
-  std::int32_t GetPosition() override;
-  void SetPosition(std::int32_t position) override;
-  virtual TColor SetColorChannel(TColor color, std::uint8_t channel);
-  virtual std::uint8_t GetColorChannel(TColor color);
-
-  std::int32_t BitShift() const { return bitShift_; }
-  // A new channel shows on the slider at once.
-  void SetBitShift(std::int32_t shift);
-  const std::string& ColorName() const { return colorName_; }
-  void SetColorName(const std::string& name) { colorName_ = name; }
-
-  void Assign(TPersistent* source) override;
-  std::string GetTitle() override;
-  // Red, green and blue controllers for a colour value; none for others.
-  void EnumControllersOfValue(TComponent* owner, TScrValue* value, TList<TScrValueController>& list) override;
-
- private:
-  std::int32_t bitShift_ = 0;
-  std::string colorName_;
+  std::int32_t GetPosition() override { return Channel(80); }
+  void SetPosition(std::int32_t position) override { WriteChannel(static_cast<std::uint8_t>(position)); }
 };

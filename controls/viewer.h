@@ -77,6 +77,26 @@ class TScrSingleViewerController : public TScrValueViewerControllerAncestor {
   TValueNotifications fullRefresh_;
 };
 
+// A typed leaf of a family: it takes values of class V only (any other is
+// ignored and the previous link stays) and keeps the linked value as V,
+// refreshed on every link before the family's handling runs.
+template <class Family, class V>
+class TScrTypedController : public Family {
+ public:
+  explicit TScrTypedController(TComponent* owner) : Family(owner) {}
+  void SetValue(TScrValue* value) override {
+    if (value && !dynamic_cast<V*>(value)) return;
+    Family::SetValue(value);
+  }
+  void VNotify(TValueNotifications ns) override {
+    if (ns.Contains(vnLink)) typed_ = this->template ValueAs<V>();
+    Family::VNotify(ns);
+  }
+
+ protected:
+  V* typed_ = nullptr;
+};
+
 // The kinds a full refresh needs, by family.
 inline TValueNotifications RangeAndChange() { return TValueNotifications{vnRange, vnChange}; }
 inline TValueNotifications ChangeOnly() { return TValueNotifications{vnChange}; }

@@ -202,19 +202,8 @@ const TMetaClass& TCustomUpDown::StaticClass() {
 
 const TMetaClass& TUpDown::StaticClass() {
   static const TMetaClass cls = DefineClass<TUpDown>("TUpDown", &TCustomUpDown::StaticClass(), [](auto& c) {
-    c.Integer("Min", &TUpDown::Min, [](TUpDown* u, int v) { u->SetMin(static_cast<short>(v)); });
-    c.Integer("Max", &TUpDown::Max, [](TUpDown* u, int v) { u->SetMax(static_cast<short>(v)); });
-    c.Integer("Position", &TUpDown::Position, [](TUpDown* u, int v) { u->SetPosition(static_cast<short>(v)); });
-    c.Integer("Increment", &TUpDown::Increment, &TUpDown::SetIncrement);
-    c.Boolean("Wrap", &TUpDown::Wrap, &TUpDown::SetWrap);
-    c.Boolean("ArrowKeys", &TUpDown::ArrowKeys, &TUpDown::SetArrowKeys);
-    c.Boolean("Thousands", &TUpDown::Thousands, &TUpDown::SetThousands);
-    c.template Enum<TUDAlignButton>("AlignButton", {"udLeft", "udRight"}, &TUpDown::AlignButton,
-                                    &TUpDown::SetAlignButton);
-    c.template Enum<TUDOrientation>("Orientation", {"udHorizontal", "udVertical"}, &TUpDown::Orientation,
-                                    &TUpDown::SetOrientation);
+    PublishUpDownProperties<TUpDown>(c);
     c.template Component<TWinControl>("Associate", &TUpDown::Associate, &TUpDown::SetAssociate);
-    c.template Event<TNotifyEvent>("OnClick", &TUpDown::OnClick);
   });
   return cls;
 }

@@ -123,6 +123,23 @@ class TCustomUpDown : public TWinControl {
   TWinControl* associate_ = nullptr;
 };
 
+// Publishes every property of an up-down of class T but Associate, which
+// each class publishes its own way.
+template <class T, class Builder>
+void PublishUpDownProperties(Builder& c) {
+  c.Integer("Min", &T::Min, [](T* u, int v) { u->SetMin(static_cast<short>(v)); });
+  c.Integer("Max", &T::Max, [](T* u, int v) { u->SetMax(static_cast<short>(v)); });
+  c.Integer("Position", &T::Position, [](T* u, int v) { u->SetPosition(static_cast<short>(v)); });
+  c.Integer("Increment", &T::Increment, &T::SetIncrement);
+  c.Boolean("Wrap", &T::Wrap, &T::SetWrap);
+  c.Boolean("ArrowKeys", &T::ArrowKeys, &T::SetArrowKeys);
+  c.Boolean("Thousands", &T::Thousands, &T::SetThousands);
+  c.template Enum<TUDAlignButton>("AlignButton", {"udLeft", "udRight"}, &T::AlignButton, &T::SetAlignButton);
+  c.template Enum<TUDOrientation>("Orientation", {"udHorizontal", "udVertical"}, &T::Orientation,
+                                  &T::SetOrientation);
+  c.template Event<TNotifyEvent>("OnClick", &T::OnClick);
+}
+
 class TUpDown : public TCustomUpDown {
   TK_CLASS(TUpDown)
   explicit TUpDown(TComponent* owner) : TCustomUpDown(owner) {}

@@ -189,7 +189,7 @@ class TWinControl : public TControl {
 
   int ControlCount() const { return static_cast<int>(controls_.size()); }
   TControl* Controls(int i) const;
-  void InsertControl(TControl* control);
+  virtual void InsertControl(TControl* control);
   void RemoveControl(TControl* control);
   // Lays out the children that are aligned.
   void Realign();

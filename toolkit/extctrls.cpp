@@ -127,11 +127,42 @@ const TMetaClass& TPicture::StaticClass() {
 
 TPicture::TPicture() : icon_(new TIcon) {}
 
-TPicture::~TPicture() { delete icon_; }
+TPicture::~TPicture() {
+  Clear();
+  delete icon_;
+}
+
+void TPicture::Clear() {
+  icon_->SetHandle(nullptr);
+  if (bitmap_) DeleteObject(bitmap_);
+  bitmap_ = nullptr;
+  width_ = height_ = 0;
+}
+
+void TPicture::SetBitmap(HBITMAP bitmap) {
+  Clear();
+  BITMAP info{};
+  if (bitmap && GetObjectA(bitmap, sizeof info, &info)) {
+    bitmap_ = static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0));
+    if (bitmap_) width_ = info.bmWidth, height_ = info.bmHeight;
+  }
+  if (OnChange) OnChange(this);
+}
+
+void TPicture::Assign(const TPicture* source) {
+  if (source == this) return;
+  if (source && source->bitmap_) return SetBitmap(source->bitmap_);
+  Clear();
+  if (source && !source->icon_->Empty()) {
+    icon_->SetHandle(CopyIcon(source->icon_->Handle()), true);
+    width_ = source->width_;
+    height_ = source->height_;
+  }
+  if (OnChange) OnChange(this);
+}
 
 void TPicture::SetData(const std::string& data) {
-  icon_->SetHandle(nullptr);
-  width_ = height_ = 0;
+  Clear();
   std::size_t n = data.empty() ? 0 : static_cast<unsigned char>(data[0]);
   if (data.size() > n && data.compare(1, n, "TIcon") == 0 && n == 5) LoadIconFile(data.substr(1 + n));
   if (OnChange) OnChange(this);
@@ -211,7 +242,7 @@ RECT TImage::DestRect() const {
 }
 
 void TImage::Paint() {
-  if (picture_->Empty()) return;
+  if (picture_->Icon()->Empty()) return;
   RECT r = DestRect();
   DrawIconEx(Canvas()->Handle(), r.left, r.top, picture_->Icon()->Handle(), r.right - r.left, r.bottom - r.top, 0,
              nullptr, DI_NORMAL);

@@ -55,7 +55,8 @@ class TPanel : public TCustomControl {
 
 // A picture read from a form resource: `Data` is the class name of the
 // graphic (a length byte and "TIcon") followed by the icon file's bytes.
-// Only icons are understood; anything else leaves the picture empty.
+// Only icons are read from resources; a program may also hand it a bitmap.
+// It holds one graphic at a time.
 class TPicture : public TPersistent {
   TK_CLASS(TPicture)
   TPicture();
@@ -64,7 +65,13 @@ class TPicture : public TPersistent {
   TPicture& operator=(const TPicture&) = delete;
 
   TIcon* Icon() const { return icon_; }
-  bool Empty() const { return icon_->Empty(); }
+  // The bitmap it holds, or null.
+  HBITMAP Bitmap() const { return bitmap_; }
+  // Keeps a copy of `bitmap` (null empties the picture).
+  void SetBitmap(HBITMAP bitmap);
+  // Copies the graphic of `source` (null empties the picture).
+  void Assign(const TPicture* source);
+  bool Empty() const { return icon_->Empty() && !bitmap_; }
   // Natural size of the graphic (0 when empty).
   int Width() const { return width_; }
   int Height() const { return height_; }
@@ -75,7 +82,10 @@ class TPicture : public TPersistent {
   TNotifyEvent OnChange;
 
  private:
+  void Clear();
+
   TIcon* icon_;
+  HBITMAP bitmap_ = nullptr;
   int width_ = 0, height_ = 0;
 };
 

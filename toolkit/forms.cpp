@@ -231,6 +231,9 @@ void ScaleChildren(TWinControl* container, int m, int d) {
     c->ChangeScale(m, d);
     if (auto* w = dynamic_cast<TWinControl*>(c)) ScaleChildren(w, m, d);
   }
+  // A container scaled before its children aligned them to its new size;
+  // their own scaling has moved them since: align them again.
+  container->Realign();
 }
 }  // namespace
 

@@ -17,6 +17,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 dialogs=(
   "about|About Vantrel|tools/dialog_shots.exe about|"
   "form|Scaled form|tools/dialog_shots.exe form|"
+  "corners|Hot corners|tools/dialog_shots.exe corners|"
   "options|Options for Spiralis|Spiralis.scr /c|presets general opengl science visuals"
 )
 resolutions=(${SPIRALIS_SHOT_PPI:-96 120 144})

@@ -76,6 +76,22 @@ void PressWith(WORD modifier, WORD vk) {
   SendInput(4, in, sizeof in[0]);
 }
 
+void TypeText(const std::string& text) {
+  for (char ch : text) {
+    const SHORT scan = VkKeyScanA(ch);
+    if (scan & 0x100) PressWith(VK_SHIFT, LOBYTE(scan));
+    else Press(LOBYTE(scan));
+  }
+}
+
+void Wheel(int notches) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = MOUSEEVENTF_WHEEL;
+  in.mi.mouseData = static_cast<DWORD>(notches * WHEEL_DELTA);
+  SendInput(1, &in, sizeof in);
+}
+
 POINT CentreOf(TWinControl* control) {
   RECT r;
   GetWindowRect(control->Handle(), &r);
@@ -105,6 +121,10 @@ const TMetaClass& TControlsSettings::StaticClass() {
         c.Field("Speed", &TControlsSettings::Speed);
         c.Field("Tint", &TControlsSettings::Tint);
         c.Field("Mode", &TControlsSettings::Mode);
+        c.Field("Delay", &TControlsSettings::Delay);
+        c.Field("Sensitivity", &TControlsSettings::Sensitivity);
+        c.Field("Flag", &TControlsSettings::Flag);
+        c.Field("Title", &TControlsSettings::Title);
       });
   return cls;
 }
@@ -186,10 +206,30 @@ const TMetaClass& TEditDialog::StaticClass() {
   return cls;
 }
 
+const TMetaClass& TEditorsForm::StaticClass() {
+  static const TMetaClass cls = DefineClass<TEditorsForm>("TEditorsForm", &TForm::StaticClass(), [](auto& c) {
+    c.Field("DelayEdit", &TEditorsForm::DelayEdit);
+    c.Field("DelayUpDown", &TEditorsForm::DelayUpDown);
+    c.Field("DelayUnits", &TEditorsForm::DelayUnits);
+    c.Field("RingsEdit", &TEditorsForm::RingsEdit);
+    c.Field("RingsBar", &TEditorsForm::RingsBar);
+    c.Field("DensityEdit", &TEditorsForm::DensityEdit);
+    c.Field("TitleEdit", &TEditorsForm::TitleEdit);
+    c.Field("BlueEdit", &TEditorsForm::BlueEdit);
+    c.Field("BlueUpDown", &TEditorsForm::BlueUpDown);
+    c.Field("TintCombo", &TEditorsForm::TintCombo);
+    c.Field("SensitivityCombo", &TEditorsForm::SensitivityCombo);
+    c.Field("ModeCombo", &TEditorsForm::ModeCombo);
+    c.Field("FlagList", &TEditorsForm::FlagList);
+  });
+  return cls;
+}
+
 void RegisterTestClasses() {
   ScrInstallControls();
   RegisterClasses({&TControlsSettings::StaticClass(), &TAllControlsForm::StaticClass(),
-                   &TSlidersForm::StaticClass(), &TEditDialog::StaticClass(), &TScrControl::StaticClass()});
+                   &TSlidersForm::StaticClass(), &TEditDialog::StaticClass(), &TEditorsForm::StaticClass(),
+                   &TScrControl::StaticClass()});
 }
 
 }  // namespace controls_testing

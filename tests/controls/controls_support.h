@@ -31,6 +31,10 @@ void ClickAt(POINT p, bool right = false);
 void DragFrom(POINT from, POINT to);
 void Press(WORD vk);
 void PressWith(WORD modifier, WORD vk);
+// Types `text` key by key, as the keyboard layout has its characters.
+void TypeText(const std::string& text);
+// Turns the mouse wheel by `notches` (positive: away from the user).
+void Wheel(int notches);
 // The centre of a control's window, on the screen.
 POINT CentreOf(TWinControl* control);
 // Brings the form to the front, ready for keys.
@@ -66,6 +70,10 @@ class TControlsSettings : public TDataModule {
   TScrVIndex* Speed = nullptr;
   TScrVColor* Tint = nullptr;
   TScrVScreenMode* Mode = nullptr;
+  TScrVInteger* Delay = nullptr;
+  TScrVIndex* Sensitivity = nullptr;
+  TScrVBoolean* Flag = nullptr;
+  TScrVString* Title = nullptr;
 };
 
 // Every standard control, read from its resource.
@@ -131,6 +139,26 @@ class TEditDialog : public TScrDialog {
     valid = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
   }
   void EditChange(TObject*) { changes.push_back(Edit1->Text()); }
+};
+
+// Edits (with spin buttons and the delay's units), combo boxes and a list
+// box bound to the settings.
+class TEditorsForm : public TForm {
+  TK_CLASS(TEditorsForm)
+  explicit TEditorsForm(TComponent* owner) : TForm(owner) {}
+  TScrEdit* DelayEdit = nullptr;
+  TScrUpDown* DelayUpDown = nullptr;
+  TScrComboBox* DelayUnits = nullptr;
+  TScrEdit* RingsEdit = nullptr;
+  TScrTrackBar* RingsBar = nullptr;
+  TScrEdit* DensityEdit = nullptr;
+  TScrEdit* TitleEdit = nullptr;
+  TScrEdit* BlueEdit = nullptr;
+  TScrUpDown* BlueUpDown = nullptr;
+  TScrComboBox* TintCombo = nullptr;
+  TScrComboBox* SensitivityCombo = nullptr;
+  TScrComboBox* ModeCombo = nullptr;
+  TScrListBox* FlagList = nullptr;
 };
 
 void RegisterTestClasses();

@@ -2,6 +2,7 @@
 // tools/dialog-shots.sh to photograph:
 //   dialog_shots about    the built-in About box
 //   dialog_shots form     a toolkit form designed at 96 pixels per inch
+//   dialog_shots corners  the hot-corner picture, lit and (no corner service) dimmed
 //   dialog_shots nextpage <title>
 //                         turns the page of the shown dialog of that title
 //                         (Ctrl+Tab, as a user does), for photographing each page
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "controls/scrcontrols.h"
 #include "framework/scrforms.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/forms.h"
@@ -26,6 +28,33 @@ class TSampleForm : public TForm {
 const TMetaClass& TSampleForm::StaticClass() {
   static const TMetaClass cls = DefineClass<TSampleForm>("TSampleForm", &TForm::StaticClass());
   return cls;
+}
+
+class TCornersForm : public TForm {
+  TK_CLASS(TCornersForm)
+  explicit TCornersForm(TComponent* owner) : TForm(owner) {}
+  TScrCorners* Corners = nullptr;
+};
+
+const TMetaClass& TCornersForm::StaticClass() {
+  static const TMetaClass cls = DefineClass<TCornersForm>("TCornersForm", &TForm::StaticClass(), [](auto& c) {
+    c.Field("Corners", &TCornersForm::Corners);
+  });
+  return cls;
+}
+
+template <class Form>
+int ShowForm(void (*prepare)(Form*) = nullptr) {
+  try {
+    Form* form = CreateComponent<Form>(nullptr);
+    if (prepare) prepare(form);
+    form->ShowModal();
+    form->Free();
+  } catch (const Exception& e) {
+    Application->ShowException(e);
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -55,15 +84,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   }
   if (std::strcmp(commandLine, "form") == 0) {
     RegisterClasses({&TSampleForm::StaticClass(), &TPanel::StaticClass(), &TButton::StaticClass()});
-    try {
-      TSampleForm* form = CreateComponent<TSampleForm>(nullptr);
-      form->ShowModal();
-      form->Free();
-    } catch (const Exception& e) {
-      Application->ShowException(e);
-      return 1;
-    }
-    return 0;
+    return ShowForm<TSampleForm>();
+  }
+  if (std::strcmp(commandLine, "corners") == 0) {
+    ScrInstallControls();
+    RegisterClasses({&TCornersForm::StaticClass()});
+    return ShowForm<TCornersForm>([](TCornersForm* form) { form->Corners->SetCornersFromString("YN-Y"); });
   }
   return 2;
 }

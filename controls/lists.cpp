@@ -1,0 +1,255 @@
+#include "controls/lists.h"
+
+#include "controls/edit.h"
+
+namespace {
+template <class Ranges>
+int RangeCount(const Ranges* ranges) {
+  return ranges ? ranges->Count() : 0;
+}
+template <class Ranges>
+std::string RangeCaption(const Ranges* ranges, int i) {
+  return i >= 0 && i < RangeCount(ranges) ? ranges->GetItem(i)->Caption() : std::string();
+}
+}  // namespace
+
+// ---- Integer ---------------------------------------------------------------------------------
+
+const TMetaClass& TScrListBoxIntegerController::StaticClass() {
+  static const TMetaClass cls =
+      DefineClass<TScrListBoxIntegerController>("TScrListBoxIntegerController", &TScrListBoxController::StaticClass());
+  return cls;
+}
+
+int TScrListBoxIntegerController::GetNumRanges() { return typed_ ? RangeCount(typed_->GetRanges()) : 0; }
+
+std::string TScrListBoxIntegerController::GetRangeString(int i) {
+  return typed_ ? RangeCaption(typed_->GetRanges(), i) : std::string();
+}
+
+int TScrListBoxIntegerController::GetItemIndex() { return typed_ ? typed_->IndexFromInteger(typed_->GetValue()) : -1; }
+
+void TScrListBoxIntegerController::SetItemIndex(int i) {
+  if (typed_ && i >= 0 && i < GetNumRanges()) typed_->SetValue(typed_->IntegerFromIndex(i));
+}
+
+// ---- Real ------------------------------------------------------------------------------------
+
+const TMetaClass& TScrListBoxDoubleController::StaticClass() {
+  static const TMetaClass cls =
+      DefineClass<TScrListBoxDoubleController>("TScrListBoxDoubleController", &TScrListBoxController::StaticClass());
+  return cls;
+}
+
+int TScrListBoxDoubleController::GetNumRanges() { return typed_ ? RangeCount(typed_->GetRanges()) : 0; }
+
+std::string TScrListBoxDoubleController::GetRangeString(int i) {
+  return typed_ ? RangeCaption(typed_->GetRanges(), i) : std::string();
+}
+
+int TScrListBoxDoubleController::GetItemIndex() { return typed_ ? typed_->IndexFromDouble(typed_->GetValue()) : -1; }
+
+void TScrListBoxDoubleController::SetItemIndex(int i) {
+  if (typed_ && i >= 0 && i < GetNumRanges()) typed_->SetValue(typed_->DoubleFromIndex(i));
+}
+
+// ---- Index ------------------------------------------------------------------------------------
+
+const TMetaClass& TScrListBoxIndexController::StaticClass() {
+  static const TMetaClass cls =
+      DefineClass<TScrListBoxIndexController>("TScrListBoxIndexController", &TScrListBoxController::StaticClass());
+  return cls;
+}
+
+int TScrListBoxIndexController::GetNumRanges() { return typed_ ? RangeCount(typed_->GetRanges()) : 0; }
+
+std::string TScrListBoxIndexController::GetRangeString(int i) {
+  return typed_ ? RangeCaption(typed_->GetRanges(), i) : std::string();
+}
+
+int TScrListBoxIndexController::GetItemIndex() { return typed_ ? typed_->GetIndex() : -1; }
+
+// -1 too: the value's own rules say what no choice means.
+void TScrListBoxIndexController::SetItemIndex(int i) {
+  if (typed_) typed_->SetIndex(i);
+}
+
+// ---- Boolean -----------------------------------------------------------------------------------
+
+const TMetaClass& TScrListBoxBooleanController::StaticClass() {
+  static const TMetaClass cls =
+      DefineClass<TScrListBoxBooleanController>("TScrListBoxBooleanController", &TScrListBoxController::StaticClass());
+  return cls;
+}
+
+std::string TScrListBoxBooleanController::GetRangeString(int i) {
+  if (i == 0) return "false";
+  if (i == 1) return "true";
+  return "?";
+}
+
+int TScrListBoxBooleanController::GetItemIndex() {
+  if (!typed_) return -1;
+  return typed_->GetValue() ? 1 : 0;
+}
+
+void TScrListBoxBooleanController::SetItemIndex(int i) {
+  if (typed_ && i != -1) typed_->SetValue(i == 1);
+}
+
+// ---- Strings ------------------------------------------------------------------------------------
+
+const TMetaClass& TScrListBoxStringsController::StaticClass() {
+  static const TMetaClass cls =
+      DefineClass<TScrListBoxStringsController>("TScrListBoxStringsController", &TScrListBoxController::StaticClass());
+  return cls;
+}
+
+void TScrListBoxStringsController::VNotify(TValueNotifications ns) {
+  if (ns.Contains(vnLink)) typed_ = ValueAs<TScrVStrings>();
+  // The events only: the list follows the value's strings, with nothing selected.
+  TScrValueViewerControllerAncestor::VNotify(ns);
+  if (ns.Contains(vnLink) || ns.Contains(vnChange)) SendChangedToView(TValueNotifications{vnRange});
+}
+
+void TScrListBoxStringsController::SetContents(TStrings* strings) {
+  if (typed_ && strings) typed_->SetItems(strings);
+}
+
+int TScrListBoxStringsController::GetNumRanges() {
+  TStrings* items = Items();
+  return items ? items->Count() : 0;
+}
+
+std::string TScrListBoxStringsController::GetRangeString(int i) {
+  TStrings* items = Items();
+  return items && i >= 0 && i < items->Count() ? items->Strings(i) : std::string();
+}
+
+// ---- Screen mode -----------------------------------------------------------------------------------
+
+const TMetaClass& TScrListBoxScreenModeController::StaticClass() {
+  static const TMetaClass cls = DefineClass<TScrListBoxScreenModeController>("TScrListBoxScreenModeController",
+                                                                             &TScrListBoxController::StaticClass());
+  return cls;
+}
+
+int TScrListBoxScreenModeController::GetNumRanges() { return typed_ ? typed_->GetCount() : 0; }
+
+std::string TScrListBoxScreenModeController::GetRangeString(int i) {
+  return typed_ ? typed_->StringFromIndex(i) : std::string();
+}
+
+int TScrListBoxScreenModeController::GetItemIndex() { return typed_ ? typed_->GetIndex() : -1; }
+
+void TScrListBoxScreenModeController::SetItemIndex(int i) {
+  if (typed_ && i >= 0 && i < typed_->GetCount()) typed_->SetIndex(i);
+}
+
+// ---- Colours --------------------------------------------------------------------------------------
+
+const TMetaClass& TScrListBoxColorController::StaticClass() {
+  static const TMetaClass cls =
+      DefineClass<TScrListBoxColorController>("TScrListBoxColorController", &TScrListBoxController::StaticClass());
+  return cls;
+}
+
+std::string TScrListBoxColorController::GetRangeString(int i) {
+  return i >= 0 && i < GetNumRanges() ? colors_[i].first : std::string();
+}
+
+int TScrListBoxColorController::GetItemIndex() {
+  if (!typed_) return -1;
+  const TColor color = typed_->GetValue();
+  for (int i = GetNumRanges() - 1; i >= 0; --i)
+    if (colors_[i].second == color) return i;
+  return -1;
+}
+
+void TScrListBoxColorController::SetItemIndex(int i) {
+  if (typed_ && i >= 0 && i < GetNumRanges()) typed_->SetValue(colors_[i].second);
+}
+
+const TMetaClass& TScrListBoxRGBColorController::StaticClass() {
+  static const TMetaClass cls = DefineClass<TScrListBoxRGBColorController>("TScrListBoxRGBColorController",
+                                                                           &TScrListBoxColorController::StaticClass());
+  return cls;
+}
+
+TScrListBoxRGBColorController::TScrListBoxRGBColorController(TComponent* owner) : TScrListBoxColorController(owner) {
+  suffix_ = "VGACols";
+  static const struct {
+    const char* name;
+    TColor color;
+  } kColors[] = {
+      {"Black", 0x000000},  {"Maroon", 0x000080}, {"Green", 0x008000},   {"Olive", 0x008080},  {"Navy", 0x800000},
+      {"Purple", 0x800080}, {"Teal", 0x808000},   {"Gray", 0x808080},    {"Silver", 0xC0C0C0}, {"Red", 0x0000FF},
+      {"Lime", 0x00FF00},   {"Yellow", 0x00FFFF}, {"Blue", 0xFF0000},    {"Fuchsia", 0xFF00FF}, {"Aqua", 0xFFFF00},
+      {"LtGray", 0xC0C0C0}, {"DkGray", 0x808080}, {"White", 0xFFFFFF},
+  };
+  for (const auto& c : kColors) AddColor(c.color, c.name);
+}
+
+// ---- Units -------------------------------------------------------------------------------------------
+
+const TMetaClass& TScrListBoxCustomUnitsController::StaticClass() {
+  static const TMetaClass cls = DefineClass<TScrListBoxCustomUnitsController>(
+      "TScrListBoxCustomUnitsController", &TScrListBoxController::StaticClass(), [](auto& c) {
+        c.template Component<TScrEditIntegerMagnitudeController>(
+            "MagnitudeController", &TScrListBoxCustomUnitsController::MagnitudeController,
+            &TScrListBoxCustomUnitsController::SetMagnitudeController);
+      });
+  return cls;
+}
+
+void TScrListBoxCustomUnitsController::SetMagnitudeController(TScrEditIntegerMagnitudeController* magnitude) {
+  if (magnitude == magnitude_) return;
+  if (TScrEditIntegerMagnitudeController* old = magnitude_) {
+    magnitude_ = nullptr;
+    old->RemoveFreeNotification(this);
+    old->SetUnitsController(nullptr);
+  }
+  magnitude_ = magnitude;
+  if (!magnitude) return;
+  magnitude->FreeNotification(this);
+  magnitude->SetUnitsController(this);
+}
+
+void TScrListBoxCustomUnitsController::Notification(TComponent* component, TOperation operation) {
+  if (operation == opRemove && component == magnitude_) magnitude_ = nullptr;
+  TScrListBoxController::Notification(component, operation);
+}
+
+const TMetaClass& TScrListBoxTwoUnitsController::StaticClass() {
+  static const TMetaClass cls = DefineClass<TScrListBoxTwoUnitsController>(
+      "TScrListBoxTwoUnitsController", &TScrListBoxCustomUnitsController::StaticClass(), [](auto& c) {
+        c.String("Units1", &TScrListBoxTwoUnitsController::Units1, &TScrListBoxTwoUnitsController::SetUnits1);
+        c.String("Units10", &TScrListBoxTwoUnitsController::Units10, &TScrListBoxTwoUnitsController::SetUnits10);
+        c.Integer("Units10Value", &TScrListBoxTwoUnitsController::Units10Value,
+                  &TScrListBoxTwoUnitsController::SetUnits10Value);
+      });
+  return cls;
+}
+
+std::string TScrListBoxTwoUnitsController::GetRangeString(int i) {
+  if (i == 0) return units1_;
+  if (i == 1) return units10_;
+  return std::string();
+}
+
+int TScrListBoxTwoUnitsController::GetItemIndex() {
+  if (chosen_ == -1 && MagnitudeController()) {
+    const std::int32_t figure = MagnitudeController()->GetInteger();
+    if (figure != -1) {
+      chosen_ = figure >= units10Value_ ? 1 : 0;
+      SendChangedToView(TValueNotifications{vnChange});
+    }
+  }
+  return chosen_;
+}
+
+void TScrListBoxTwoUnitsController::SetItemIndex(int i) {
+  if (i == -1) return;
+  chosen_ = i;
+  if (MagnitudeController()) MagnitudeController()->ViewUnitsChanged();
+}
