@@ -174,6 +174,38 @@ std::string WindowText(HWND w) {
   return text;
 }
 
+struct Texts {
+  const char* cls;
+  std::string all;
+};
+
+BOOL CALLBACK CollectText(HWND w, LPARAM p) {
+  auto* t = reinterpret_cast<Texts*>(p);
+  char name[64] = {};
+  GetClassNameA(w, name, sizeof name);
+  if (lstrcmpiA(name, t->cls) == 0 && IsWindowVisible(w)) t->all += WindowText(w) + " ";
+  return TRUE;
+}
+
+// The texts of the visible windows of that class, in the dialog's order.
+std::string VisibleTexts(HWND dialog, const char* cls) {
+  Texts t{cls, ""};
+  EnumChildWindows(dialog, CollectText, reinterpret_cast<LPARAM>(&t));
+  return t.all;
+}
+
+void PressCtrlShiftTab() {
+  INPUT in[6] = {};
+  const WORD keys[3] = {VK_CONTROL, VK_SHIFT, VK_TAB};
+  for (int i = 0; i < 3; ++i) {
+    in[i].type = in[5 - i].type = INPUT_KEYBOARD;
+    in[i].ki.wVk = in[5 - i].ki.wVk = keys[i];
+    in[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  SendInput(6, in, sizeof(INPUT));
+  PumpMessages(150);
+}
+
 void ClickOn(HWND w) {
   RECT r{};
   GetWindowRect(w, &r);
@@ -239,7 +271,10 @@ TEST_F(OptionsDialog, OkSavesExactlyTheChangesAndCancelNothing) {
       ASSERT_NE(dialog, nullptr) << run.boxes();
       PumpMessages(300);
       PickPreset(dialog, kGoldOnRed);  // 19 rings, background maroon
-      KeyWith(VK_CONTROL, VK_TAB, 3);  // Presets -> General -> OpenGL -> Science
+      KeyWith(VK_CONTROL, VK_TAB, 4);  // Presets -> General -> OpenGL -> Science -> Visuals
+      ASSERT_EQ(ActivePage(dialog), kVisuals);
+      EXPECT_EQ(VisibleTexts(dialog, "TScrComboBox"), "Olive Olive Black Maroon ") << "the colour lists follow";
+      PressCtrlShiftTab();  // back to Science
       EXPECT_EQ(ActivePage(dialog), kScience);
       rings = DragRings(dialog, run.pid(), 40);
       EXPECT_GT(rings, 19) << "the drag moved the thumb down";
