@@ -433,11 +433,7 @@ void TScrControl::PerformConfig(HWND parent, bool active, int x, int y, bool cen
       : "No config form found. Did you include ScrSysDefs in the main project? FormConfig='";
   {
     TModeForm form(CreateSuggestedForm(cls, notFound, name));
-    if (!form.get()) {
-      // Nothing to wait for: the regular configuration ends here.
-      if (!active) Application->Terminate();
-      return;
-    }
+    if (!form.get()) return;
     TGlobalForm config(gScrConfig, static_cast<TForm*>(form.get()));
     static_cast<TScrDialog*>(form.get())->ShowModalEx();
   }
