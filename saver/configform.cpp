@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <iterator>
-
 #include "controls/scrcontrols.h"
 #include "saver/mainform.h"
 #include "toolkit/msgbox.h"
@@ -33,12 +31,6 @@ const Preset kPresets[] = {
     {"Lots of Blinky Lights", 88, 0, 0, 4, clGreen, clBlack, clBlack, clBlack, 0.05, 1, 136, 1, 143},
     {"Time Machine", 60, 23, 38, 45, clAqua, clTeal, clBlack, clBlack, 0.05, 2, 500, 1, 50},
 };
-
-const char* const kPresetNames[] = {
-    kPresets[0].name, kPresets[1].name, kPresets[2].name, kPresets[3].name, kPresets[4].name,
-    kPresets[5].name, kPresets[6].name, kPresets[7].name, kPresets[8].name, kPresets[9].name,
-};
-static_assert(std::size(kPresetNames) == std::size(kPresets));
 
 void InvertReStart() { MainForm->ReStart->SetValue(!MainForm->ReStart->GetValue()); }
 
@@ -156,11 +148,6 @@ bool TConfigForm::ApplyPreset(const std::string& name) {
     return true;
   }
   return false;
-}
-
-const char* const* TConfigForm::PresetNames(int& count) {
-  count = static_cast<int>(std::size(kPresetNames));
-  return kPresetNames;
 }
 
 void TConfigForm::PresetsBoxClick(TObject*) {

@@ -49,8 +49,6 @@ class TConfigForm : public TScrDialog {
 
   // Applies the preset of that name (case counts); false for an unknown name.
   static bool ApplyPreset(const std::string& name);
-  // The presets' names, in the order of the list.
-  static const char* const* PresetNames(int& count);
 
  private:
   // Lists the found drivers and selects the one the Driver setting names.
