@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "saver/configform.h"
 #include "saver/saverform.h"
 #include "toolkit/extctrls.h"
 #include "gl/sgl_components.h"
@@ -59,5 +60,7 @@ void RegisterSaverClasses() {
   ScrRegisterFrameworkClasses();
   ScrInstallValues();
   SglRegisterClasses();
+  ScrRegisterPreviewClasses();
+  RegisterConfigFormClasses();
   RegisterClasses({&TMainForm::StaticClass(), &TSaverForm::StaticClass(), &TTimer::StaticClass()});
 }

@@ -3,6 +3,7 @@
 # and puts the three pictures of each dialog side by side, for a person to
 # compare:
 #   tools/dialog-shots.sh [output folder]     (default: build/dialog-shots)
+# SPIRALIS_SHOT_PPI="96 120" takes only those resolutions.
 # Gives <name>.png per dialog and all.png with every dialog, one row each.
 # Runs in its own Xvfb and its own Wine prefix (build/shots-prefix), whose
 # HKCU\Control Panel\Desktop LogPixels it sets for each resolution, so the
@@ -10,16 +11,16 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-# One dialog a line: name | its window's title | what shows it (in the build tree).
-# (The options dialog, once there is one: "options|Options for Spiralis|Spiralis.scr /c";
-# until then /c says so in a message box.)
+# One dialog a line: name | its window's title | what shows it (in the build tree)
+# | the names of its pages, in the order Ctrl+Tab shows them from the first shown
+# (none: one picture).
 dialogs=(
-  "about|About Vantrel|tools/dialog_shots.exe about"
-  "form|Scaled form|tools/dialog_shots.exe form"
-  "corners|Hot corners|tools/dialog_shots.exe corners"
-  "configure|Screen saver|Spiralis.scr /c"
+  "about|About Vantrel|tools/dialog_shots.exe about|"
+  "form|Scaled form|tools/dialog_shots.exe form|"
+  "corners|Hot corners|tools/dialog_shots.exe corners|"
+  "options|Options for Spiralis|Spiralis.scr /c|presets general opengl science visuals"
 )
-resolutions=(96 120 144)
+resolutions=(${SPIRALIS_SHOT_PPI:-96 120 144})
 
 out="${1:-$build/dialog-shots}"
 setup_and_build --target Spiralis dialog_shots
@@ -54,16 +55,23 @@ shown_window() {
 for ppi in "${resolutions[@]}"; do
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$ppi" /f >/dev/null 2>&1
   for entry in "${dialogs[@]}"; do
-    IFS='|' read -r name title command <<<"$entry"
+    IFS='|' read -r name title command pages <<<"$entry"
     read -r -a argv <<<"$command"
+    read -r -a shots <<<"${pages:-$name}"
+    [ -n "$pages" ] && shots=("${shots[@]/#/$name-}")
     (cd "$build" && exec wine "${argv[@]}") >/dev/null 2>&1 &
     pid=$!
     if id=$(shown_window "$title"); then
-      sleep 1  # let it paint
-      import -display "$DISPLAY" -window "$id" "$out/$name-$ppi.png"
+      sleep 2  # let it paint
+      for shot in "${shots[@]}"; do
+        import -display "$DISPLAY" -window "$id" "$out/$shot-$ppi.png"
+        if [ -n "$pages" ]; then (cd "$build" && wine tools/dialog_shots.exe nextpage "$title") >/dev/null 2>&1; sleep 1; fi
+      done
     else
       echo "dialog-shots: no window \"$title\" from $command at $ppi pixels per inch" >&2
-      convert -size 120x40 xc:white -gravity center -annotate 0 "none" "$out/$name-$ppi.png"
+      for shot in "${shots[@]}"; do
+        convert -size 120x40 xc:white -gravity center -annotate 0 "none" "$out/$shot-$ppi.png"
+      done
     fi
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
@@ -78,11 +86,15 @@ font=$(convert -list font | awk '$1 == "Font:" {print $2}' | grep -m1 -x 'DejaVu
        convert -list font | awk '$1 == "Font:" {print $2; exit}')
 rows=()
 for entry in "${dialogs[@]}"; do
-  name="${entry%%|*}"
-  args=()
-  for ppi in "${resolutions[@]}"; do args+=(-label "$name at $ppi ppi" "$out/$name-$ppi.png"); done
-  montage ${font:+-font "$font"} "${args[@]}" -tile x1 -geometry +12+12 -gravity northwest -background '#d8d8d8' "$out/$name.png"
-  rows+=("$out/$name.png")
+  IFS='|' read -r name _ _ pages <<<"$entry"
+  read -r -a shots <<<"${pages:-$name}"
+  [ -n "$pages" ] && shots=("${shots[@]/#/$name-}")
+  for shot in "${shots[@]}"; do
+    args=()
+    for ppi in "${resolutions[@]}"; do args+=(-label "$shot at $ppi ppi" "$out/$shot-$ppi.png"); done
+    montage ${font:+-font "$font"} "${args[@]}" -tile x1 -geometry +12+12 -gravity northwest -background '#d8d8d8' "$out/$shot.png"
+    rows+=("$out/$shot.png")
+  done
 done
 convert "${rows[@]}" -background '#d8d8d8' -gravity northwest -append "$out/all.png"
 echo "dialog-shots: $out/all.png"

@@ -3,7 +3,8 @@
 #   tools/run.sh            full-screen saver (same as /s)
 #   tools/run.sh /c         options dialog; /p <hwnd>, /a ... as the system passes them
 # With a usable display the saver runs there until dismissed. Without one, it runs
-# in a private Xvfb for a few seconds and a screenshot is saved in the build tree.
+# in a private Xvfb for a few seconds and a screenshot is saved in the build tree
+# (for /c one of each page of the options dialog, screenshot-options-1..5.png).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -21,10 +22,25 @@ trap stop_all EXIT
 start_xvfb
 wine_env
 seconds="${SPIRALIS_RUN_SECONDS:-6}"
-shot="$build/screenshot.png"
+# The options dialog's first-run hints would cover it: their boxes go to a file.
+export SPIRALIS_MSGBOX='C:\spiralis-boxes.txt'
 wine "$scr" "${args[@]}" &
 saver=$!
 sleep "$seconds"
-import -display "$DISPLAY" -window root "$shot"
+case "${args[0],,}" in
+  /c*|-c*)
+    # One picture per page of the options dialog: Ctrl+Tab turns them.
+    setup_and_build --target dialog_shots >/dev/null
+    for page in 1 2 3 4 5; do
+      shot="$build/screenshot-options-$page.png"
+      import -display "$DISPLAY" -window root "$shot"
+      echo "screenshot: $shot"
+      (cd "$build" && wine tools/dialog_shots.exe nextpage "Options for Spiralis") >/dev/null 2>&1 || true
+      sleep 1
+    done ;;
+  *)
+    shot="$build/screenshot.png"
+    import -display "$DISPLAY" -window root "$shot"
+    echo "screenshot: $shot" ;;
+esac
 kill "$saver" 2>/dev/null || true
-echo "screenshot: $shot"

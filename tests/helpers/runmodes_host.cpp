@@ -157,11 +157,22 @@ const TMetaClass& TBrokenSaverForm::StaticClass() {
   return cls;
 }
 
+// A configuration dialog whose resource is missing: its creation fails.
+class TBrokenConfigDialog : public TScrDialog {
+  TK_CLASS(TBrokenConfigDialog)
+  explicit TBrokenConfigDialog(TComponent* owner) : TScrDialog(owner) {}
+};
+
+const TMetaClass& TBrokenConfigDialog::StaticClass() {
+  static const TMetaClass cls = DefineClass<TBrokenConfigDialog>("TBrokenConfigDialog", &TScrDialog::StaticClass());
+  return cls;
+}
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   ScrInstallValues();
   RegisterClasses({&TTestMainForm::StaticClass(), &TTwoControlsForm::StaticClass(), &TTestSaverForm::StaticClass(),
                    &TTestConfigDialog::StaticClass(), &TPlainForm::StaticClass(), &TBrokenSaverForm::StaticClass(),
-                   &TPanel::StaticClass(), &TButton::StaticClass()});
+                   &TBrokenConfigDialog::StaticClass(), &TPanel::StaticClass(), &TButton::StaticClass()});
   const std::string main = Env("SPIRALIS_MAINFORM");
   if (main.empty() || main == "TTestMainForm") return ScrRunApplication(MainForm);
   TComponent* other = nullptr;

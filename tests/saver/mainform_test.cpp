@@ -125,11 +125,24 @@ bool RunToEnd(const ProgramRun& run) {
 
 }  // namespace
 
-TEST(SpiralisProgram, OptionsWithoutADialogSayThereIsNothingToConfigure) {
+TEST(SpiralisProgram, OptionsShowTheOptionsDialogAndClosingItEndsTheRun) {
   ProgramRun run("..\\Spiralis.scr", "/c");
+  HWND dialog = nullptr;
+  DWORD owner = 0;
+  PumpUntil(
+      [&] {
+        if ((dialog = FindWindowA("TConfigForm", nullptr))) GetWindowThreadProcessId(dialog, &owner);
+        return dialog && owner == run.pid() && IsWindowVisible(dialog);
+      },
+      10000);
+  ASSERT_EQ(owner, run.pid());
+  char caption[64] = {};
+  GetWindowTextA(dialog, caption, sizeof caption);
+  EXPECT_STREQ(caption, "Options for Spiralis");
+  PostMessageA(dialog, WM_CLOSE, 0, 0);
   RunToEnd(run);
   EXPECT_EQ(run.ExitCode(), 0u);
-  EXPECT_NE(run.boxes().find("This screen saver has no settings to configure"), std::string::npos) << run.boxes();
+  EXPECT_EQ(run.boxes().find("no settings to configure"), std::string::npos) << run.boxes();
 }
 
 TEST(SpiralisProgram, ALogFileInTheCurrentFolderTracesTheWholeRun) {

@@ -3,10 +3,14 @@
 //   dialog_shots about    the built-in About box
 //   dialog_shots form     a toolkit form designed at 96 pixels per inch
 //   dialog_shots corners  the hot-corner picture, lit and (no corner service) dimmed
+//   dialog_shots nextpage <title>
+//                         turns the page of the shown dialog of that title
+//                         (Ctrl+Tab, as a user does), for photographing each page
 // It carries the program's manifest, so it sees the screen as the saver does.
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 
 #include "controls/scrcontrols.h"
 #include "framework/scrforms.h"
@@ -56,6 +60,23 @@ int ShowForm(void (*prepare)(Form*) = nullptr) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+  const char kNextPage[] = "nextpage ";
+  if (std::strncmp(commandLine, kNextPage, sizeof kNextPage - 1) == 0) {
+    std::string title = commandLine + sizeof kNextPage - 1;
+    if (title.size() >= 2 && title.front() == '"' && title.back() == '"') title = title.substr(1, title.size() - 2);
+    HWND dialog = FindWindowA(nullptr, title.c_str());
+    if (!dialog) return 1;
+    SetForegroundWindow(dialog);
+    Sleep(200);
+    INPUT in[4] = {};
+    for (INPUT& k : in) k.type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[3].ki.wVk = VK_CONTROL;
+    in[1].ki.wVk = in[2].ki.wVk = VK_TAB;
+    in[2].ki.dwFlags = in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(4, in, sizeof(INPUT));
+    Sleep(200);
+    return 0;
+  }
   Application->Initialize();
   if (std::strcmp(commandLine, "about") == 0) {
     DefaultAboutDialog(nullptr);

@@ -1,0 +1,192 @@
+#include "saver/configform.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "controls/scrcontrols.h"
+#include "saver/mainform.h"
+#include "toolkit/msgbox.h"
+#include "toolkit/sysutils.h"
+
+namespace {
+
+struct Preset {
+  const char* name;
+  int rings, velocity, probability, trails;
+  TColor explosion, exhausted, background, replenished;
+  double density;
+  int darkMatter, depth, speed, eye;
+};
+
+// In the order of the list on the "Presets" page.
+const Preset kPresets[] = {
+    {"Pink Clouds of Heaven", 56, 8, 35, 17, clMaroon, clPurple, clMaroon, clFuchsia, 0.0, 1, 247, 1, 17},
+    {"Galaxy Simulation", 64, 10, 38, 45, clWhite, clBlack, clNavy, clNavy, 0.05, 3, 0, 1, 0},
+    {"Blue Waves of Reaction", 39, 8, 70, 17, clBlack, clBlack, clBlack, clNavy, 0.0, 3, 0, 1, 14},
+    {"Space Vertex", 41, 15, 69, 50, clWhite, clRed, clBlack, clBlue, 0.005, 2, 343, 1, 100},
+    {"Gold on Red", 19, 10, 65, 9, clOlive, clOlive, clMaroon, clBlack, 0.0125, 3, 278, 1, 33},
+    {"Red Algae Blooms", 49, 3, 62, 14, clBlack, clBlue, clBlack, clRed, 0.0095, 3, 0, 1, 12},
+    {"Warp Speed", 53, 40, 52, 18, clWhite, clMaroon, clBlack, clNavy, 0.05, 1, 49, 1, 12},
+    {"Strings of Light", 44, 20, 79, 58, clOlive, clBlack, clBlack, clBlack, 0.0, 1, 350, 1, 26},
+    {"Lots of Blinky Lights", 88, 0, 0, 4, clGreen, clBlack, clBlack, clBlack, 0.05, 1, 136, 1, 143},
+    {"Time Machine", 60, 23, 38, 45, clAqua, clTeal, clBlack, clBlack, 0.05, 2, 500, 1, 50},
+};
+
+void InvertReStart() { MainForm->ReStart->SetValue(!MainForm->ReStart->GetValue()); }
+
+// An index setting takes the option whose range holds `integer`.
+void SetOption(TScrVIndex* value, int integer) { value->SetIndex(value->IndexFromInteger(integer)); }
+
+const char* const kHint3dfx = "If you have a 3dfx card, you should locate an OpenGL driver for it";
+const char* const kHintActive =
+    "You can pop up this configuration dialog while the saver is actually running:\r\n"
+    "just right-click with the mouse anywhere on the screen.\r\n"
+    "You'll have to make sure active-config is not disabled.";
+
+}  // namespace
+
+const TMetaClass& TConfigForm::StaticClass() {
+  static const TMetaClass cls =
+      DefineClass<TConfigForm>("TConfigForm", &TScrDialog::StaticClass(), [](TClassBuilder<TConfigForm>& b) {
+        b.Field("PageControl", &TConfigForm::PageControl);
+        b.Field("tsGeneral", &TConfigForm::tsGeneral);
+        b.Field("tsOpenGL", &TConfigForm::tsOpenGL);
+        b.Field("tsScience", &TConfigForm::tsScience);
+        b.Field("tsVisuals", &TConfigForm::tsVisuals);
+        b.Field("tsPresets", &TConfigForm::tsPresets);
+        b.Field("pScience", &TConfigForm::pScience);
+        b.Field("pVisuals", &TConfigForm::pVisuals);
+        b.Field("pPresets", &TConfigForm::pPresets);
+        b.Field("ScrPreview", &TConfigForm::ScrPreview);
+        b.Field("PresetsBox", &TConfigForm::PresetsBox);
+        b.Field("DriverListBox", &TConfigForm::DriverListBox);
+        b.Field("DriverOpen", &TConfigForm::DriverOpen);
+        b.Field("DriverList", &TConfigForm::DriverList);
+        b.Method("FormActivate", &TConfigForm::FormActivate);
+        b.Method("PageControlChange", &TConfigForm::PageControlChange);
+        b.Method("PresetsBoxClick", &TConfigForm::PresetsBoxClick);
+        b.Method("btnRestartClick", &TConfigForm::btnRestartClick);
+        b.Method("btnDriverClick", &TConfigForm::btnDriverClick);
+        b.Method("DriverListBoxClick", &TConfigForm::DriverListBoxClick);
+        b.Method("UrlClick", &TConfigForm::UrlClick);
+      });
+  return cls;
+}
+
+TConfigForm::TConfigForm(TComponent* owner) : TScrDialog(owner) {}
+
+void TConfigForm::AfterConstruction() {
+  TScrDialog::AfterConstruction();
+  if (!MainForm || !PageControl || !DriverList || !DriverListBox || !ScrPreview)
+    throw EInvalidOperation("The options dialog needs the main module and its resource");
+  DriverList->Search()->Add(MainForm->DriverPath->GetValue());
+  FillDriverList(MainForm->Driver->GetValue());
+  if (DriverListBox->ItemIndex() >= 0) FollowSelectedDriver();
+  PageControl->SetActivePage(tsPresets);
+  PageControlChange(PageControl);
+}
+
+void TConfigForm::FillDriverList(const std::string& selectFile) {
+  TSglDriverStrings* drivers = DriverList->Drivers();
+  TStrings* items = DriverListBox->Items();
+  items->BeginUpdate();
+  items->Clear();
+  for (int i = 0; i < drivers->Count(); ++i) items->Add(drivers->Get(i));
+  items->EndUpdate();
+  DriverListBox->SetItemIndex(drivers->IndexOfFileName(selectFile));
+}
+
+void TConfigForm::FollowSelectedDriver() {
+  const int i = DriverListBox->ItemIndex();
+  TSglDriverStrings* drivers = DriverList->Drivers();
+  if (i < 0 || i >= drivers->Count() || !drivers->GetObject(i)) return;
+  MainForm->Mode->SetFor3dfx(drivers->GetObject(i)->is3dfx);
+}
+
+void TConfigForm::FormActivate(TObject*) {
+  if (!MainForm->Told3dfx->GetValue()) {
+    MainForm->Told3dfx->SetValue(true);
+    MainForm->Told3dfx->SaveToRegistry();
+    PageControl->SetActivePage(tsOpenGL);
+    PageControlChange(PageControl);
+    ShowMessageBox(Handle(), kHint3dfx, "Information", MB_OK | MB_ICONINFORMATION);
+  } else if (!MainForm->ToldActive->GetValue()) {
+    MainForm->ToldActive->SetValue(true);
+    MainForm->ToldActive->SaveToRegistry();
+    if (FScrMode == smCActive) return;
+    PageControl->SetActivePage(tsGeneral);
+    PageControlChange(PageControl);
+    ShowMessageBox(Handle(), kHintActive, "Information", MB_OK | MB_ICONINFORMATION);
+  }
+}
+
+void TConfigForm::PageControlChange(TObject*) {
+  TTabSheet* page = PageControl->ActivePage();
+  TPanel* panel = page == tsScience ? pScience : page == tsVisuals ? pVisuals : page == tsPresets ? pPresets : nullptr;
+  if (!panel) return;
+  ScrPreview->SetParent(panel);
+  panel->Realign();
+}
+
+bool TConfigForm::ApplyPreset(const std::string& name) {
+  for (const Preset& p : kPresets) {
+    if (name != p.name) continue;
+    MainForm->nRings->SetValue(p.rings);
+    MainForm->Velocity->SetValue(p.velocity);
+    MainForm->Probability->SetValue(p.probability);
+    MainForm->Trails->SetValue(p.trails);
+    MainForm->Explosion->SetValue(p.explosion);
+    MainForm->Exhausted->SetValue(p.exhausted);
+    MainForm->Background->SetValue(p.background);
+    MainForm->Replenished->SetValue(p.replenished);
+    MainForm->Density->SetValue(p.density);
+    SetOption(MainForm->DarkMatter, p.darkMatter);
+    MainForm->Depth->SetValue(p.depth);
+    SetOption(MainForm->Speed, p.speed);
+    MainForm->Eye->SetValue(p.eye);
+    InvertReStart();
+    return true;
+  }
+  return false;
+}
+
+void TConfigForm::PresetsBoxClick(TObject*) {
+  const int i = PresetsBox->ItemIndex();
+  if (i >= 0) ApplyPreset(PresetsBox->Items()->Get(i));
+}
+
+void TConfigForm::btnRestartClick(TObject*) { InvertReStart(); }
+
+void TConfigForm::btnDriverClick(TObject*) {
+  DriverOpen->SetFileName("");
+  DriverOpen->SetInitialDir(ExtractFilePath(MainForm->DriverPath->GetValue()));
+  if (!DriverOpen->Execute()) return;
+  const std::string file = DriverOpen->FileName();
+  MainForm->DriverPath->SetValue(file);
+  MainForm->Driver->SetValue(file);
+  DriverList->Search()->Add(file);
+  FillDriverList(file);
+  FollowSelectedDriver();
+}
+
+void TConfigForm::DriverListBoxClick(TObject*) {
+  const int i = DriverListBox->ItemIndex();
+  TSglDriverStrings* drivers = DriverList->Drivers();
+  if (i < 0 || i >= drivers->Count() || !drivers->GetObject(i)) {
+    MainForm->Driver->SetValue("");
+    return;
+  }
+  MainForm->Driver->SetValue(drivers->GetObject(i)->fileName);
+  FollowSelectedDriver();
+}
+
+void TConfigForm::UrlClick(TObject* sender) {
+  auto* label = dynamic_cast<TLabel*>(sender);
+  if (!label) return;
+  ShellExecuteA(Handle(), "open", label->Caption().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void RegisterConfigFormClasses() {
+  ScrInstallControls();
+  RegisterClasses({&TConfigForm::StaticClass()});
+}

@@ -1,0 +1,376 @@
+// The options dialog of the real Spiralis.scr, driven as a user drives it:
+// real clicks, drags and keys, the real registry, the saver's picture on the
+// screen.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/saver/tellable_colours.h"
+#include "tests/support/program_run.h"
+
+using namespace testing_support;
+
+namespace {
+
+const char* const kScreenSaverKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
+const char* const kDesktopKey = "Control Panel\\Desktop";
+const char* const kHint3dfx = "If you have a 3dfx card, you should locate an OpenGL driver for it";
+const char* const kHintActive = "You can pop up this configuration dialog while the saver is actually running:";
+// The list on the "Presets" page, and the page order.
+enum { kGeneral, kOpenGL, kScience, kVisuals, kPresets };
+const int kGoldOnRed = 4;
+
+// Every value under the saver's key, as type and bytes.
+std::map<std::string, std::string> SaverKeySnapshot() {
+  std::map<std::string, std::string> values;
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSpiralisKey, 0, KEY_READ, &key)) return values;
+  for (DWORD i = 0;; ++i) {
+    char name[256];
+    BYTE data[1024];
+    DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
+    if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize)) break;
+    values[name] = std::to_string(type) + ":" + std::string(reinterpret_cast<char*>(data), dataSize);
+  }
+  RegCloseKey(key);
+  return values;
+}
+
+DWORD SaverNumber(const char* entry) {
+  DWORD v = 0xDEADBEEF;
+  GetRegistryNumber(kSpiralisKey, entry, v);
+  return v;
+}
+
+struct FindChild {
+  const char* cls;
+  bool (*match)(HWND);
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindChildProc(HWND w, LPARAM p) {
+  auto* f = reinterpret_cast<FindChild*>(p);
+  char name[64] = {};
+  GetClassNameA(w, name, sizeof name);
+  if (lstrcmpiA(name, f->cls) != 0 || !IsWindowVisible(w) || (f->match && !f->match(w))) return TRUE;
+  f->found = w;
+  return FALSE;
+}
+
+// The first visible descendant of `parent` of that window class (our controls
+// register the class name of their toolkit class) that `match` accepts.
+HWND Child(HWND parent, const char* cls, bool (*match)(HWND) = nullptr) {
+  FindChild f{cls, match};
+  EnumChildWindows(parent, FindChildProc, reinterpret_cast<LPARAM>(&f));
+  return f.found;
+}
+
+// The shown window of that class of this run (not of an earlier one still going).
+HWND ShownWindowOf(const ProgramRun& run, const char* cls) {
+  HWND w = nullptr;
+  PumpUntil(
+      [&] {
+        DWORD pid = 0;
+        if ((w = FindWindowA(cls, nullptr))) GetWindowThreadProcessId(w, &pid);
+        return w && pid == run.pid() && IsWindowVisible(w);
+      },
+      10000);
+  return w;
+}
+
+int ActivePage(HWND dialog) {
+  DWORD_PTR page = static_cast<DWORD_PTR>(-1);
+  SendMessageTimeoutA(Child(dialog, "TPageControl"), TCM_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &page);
+  return static_cast<int>(page);
+}
+
+// A rectangle a common control of another process writes into memory of its own.
+RECT RemoteRect(HWND wnd, UINT msg, DWORD pid) {
+  RECT r{};
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return r;
+  if (void* remote = VirtualAllocEx(process, nullptr, sizeof r, MEM_COMMIT, PAGE_READWRITE)) {
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(wnd, msg, 0, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 2000, &ignored);
+    ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return r;
+}
+
+void ClickAt(POINT p, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP) {
+  InputMoveTo(p.x, p.y);
+  PumpMessages(50);
+  InputClick(down, up);
+  PumpMessages(100);
+}
+
+void KeyWith(WORD modifier, WORD vk, int times = 1) {
+  for (int i = 0; i < times; ++i) {
+    INPUT in[4] = {};
+    for (INPUT& k : in) k.type = INPUT_KEYBOARD;
+    in[0].ki.wVk = modifier;
+    in[1].ki.wVk = vk;
+    in[2].ki.wVk = vk;
+    in[2].ki.dwFlags = KEYEVENTF_KEYUP;
+    in[3].ki.wVk = modifier;
+    in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(4, in, sizeof(INPUT));
+    PumpMessages(150);
+  }
+}
+
+// Clicks item `index` of the presets list.
+void PickPreset(HWND dialog, int index) {
+  HWND list = Child(dialog, "TListBox", [](HWND w) { return SendMessageA(w, LB_GETCOUNT, 0, 0) == 10; });
+  ASSERT_NE(list, nullptr);
+  const int h = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+  POINT p{20, index * h + h / 2};
+  ClientToScreen(list, &p);
+  ClickAt(p);
+}
+
+// Drags the thumb of the "Number of rings" track bar down by `dy` pixels;
+// returns the position it shows then.
+int DragRings(HWND dialog, DWORD pid, int dy) {
+  HWND bar = Child(dialog, "TScrTrackBar", [](HWND w) {
+    return SendMessageA(w, TBM_GETRANGEMIN, 0, 0) == 2 && SendMessageA(w, TBM_GETRANGEMAX, 0, 0) == 150;
+  });
+  if (!bar) return -1;
+  const RECT thumb = RemoteRect(bar, TBM_GETTHUMBRECT, pid);
+  POINT p{(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2};
+  ClientToScreen(bar, &p);
+  InputMoveTo(p.x, p.y);
+  PumpMessages(50);
+  InputClick(MOUSEEVENTF_LEFTDOWN, 0);
+  for (int i = 1; i <= 4; ++i) {
+    InputMoveTo(p.x, p.y + dy * i / 4);
+    PumpMessages(50);
+  }
+  InputClick(MOUSEEVENTF_LEFTUP, 0);
+  PumpMessages(200);
+  return static_cast<int>(SendMessageA(bar, TBM_GETPOS, 0, 0));
+}
+
+std::string SaverText(const char* entry) {
+  char text[MAX_PATH] = {};
+  DWORD size = sizeof text;
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSpiralisKey, 0, KEY_READ, &key)) return "";
+  RegQueryValueExA(key, entry, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+  RegCloseKey(key);
+  return text;
+}
+
+std::string WindowText(HWND w) {
+  char text[512] = {};
+  DWORD_PTR ignored;
+  SendMessageTimeoutA(w, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &ignored);
+  return text;
+}
+
+struct Texts {
+  const char* cls;
+  std::string all;
+};
+
+BOOL CALLBACK CollectText(HWND w, LPARAM p) {
+  auto* t = reinterpret_cast<Texts*>(p);
+  char name[64] = {};
+  GetClassNameA(w, name, sizeof name);
+  if (lstrcmpiA(name, t->cls) == 0 && IsWindowVisible(w)) t->all += WindowText(w) + " ";
+  return TRUE;
+}
+
+// The texts of the visible windows of that class, in the dialog's order.
+std::string VisibleTexts(HWND dialog, const char* cls) {
+  Texts t{cls, ""};
+  EnumChildWindows(dialog, CollectText, reinterpret_cast<LPARAM>(&t));
+  return t.all;
+}
+
+void PressCtrlShiftTab() {
+  INPUT in[6] = {};
+  const WORD keys[3] = {VK_CONTROL, VK_SHIFT, VK_TAB};
+  for (int i = 0; i < 3; ++i) {
+    in[i].type = in[5 - i].type = INPUT_KEYBOARD;
+    in[i].ki.wVk = in[5 - i].ki.wVk = keys[i];
+    in[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  SendInput(6, in, sizeof(INPUT));
+  PumpMessages(150);
+}
+
+void ClickOn(HWND w) {
+  RECT r{};
+  GetWindowRect(w, &r);
+  ClickAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+}
+
+class OptionsDialog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ForgetSaverSettings();
+    SetRegistryNumber(kScreenSaverKey, "Mouse Threshold", 50);
+    SetRegistryNumber(kScreenSaverKey, "Active Config", 1);
+    SetRegistryNumber(kDesktopKey, "ScreenSaveUsePassword", 0);
+    SetCursorPos(1000, 700);
+  }
+  void TearDown() override { ForgetSaverSettings(); }
+  static void HintsShown() {
+    SetRegistryNumber(kSpiralisKey, "Told3dfx", 1);
+    SetRegistryNumber(kSpiralisKey, "ToldActive", 1);
+  }
+};
+
+}  // namespace
+
+TEST_F(OptionsDialog, ShowsEachFirstRunHintOnceOnItsPage) {
+  struct Opening {
+    const char* hint;  // null: none
+    int page;
+  };
+  const Opening openings[] = {{kHint3dfx, kOpenGL}, {kHintActive, kGeneral}, {nullptr, kPresets}};
+  for (const Opening& o : openings) {
+    ProgramRun run("..\\Spiralis.scr", "/c");
+    HWND dialog = ShownWindowOf(run, "TConfigForm");
+    ASSERT_NE(dialog, nullptr) << run.boxes();
+    PumpUntil([&] { return !run.boxes().empty() || !o.hint; }, 5000);
+    EXPECT_EQ(ActivePage(dialog), o.page);
+    const std::string boxes = run.boxes();
+    if (o.hint) {
+      EXPECT_EQ(boxes.rfind("Information|", 0), 0u) << boxes;
+      EXPECT_NE(boxes.find(o.hint), std::string::npos) << boxes;
+      EXPECT_EQ(boxes.find("Information|", 1), std::string::npos) << "one hint only: " << boxes;
+    } else {
+      EXPECT_EQ(boxes, "");
+    }
+    SetForegroundWindow(dialog);
+    PumpMessages(100);
+    InputKey(VK_ESCAPE);
+    ASSERT_TRUE(run.Ended()) << "Esc closes the dialog";
+  }
+  EXPECT_EQ(SaverNumber("Told3dfx"), 1u);
+  EXPECT_EQ(SaverNumber("ToldActive"), 1u);
+}
+
+TEST_F(OptionsDialog, OkSavesExactlyTheChangesAndCancelNothing) {
+  for (const bool ok : {true, false}) {
+    HintsShown();
+    SetRegistryNumber(kSpiralisKey, "nRings", 60);
+    const auto before = SaverKeySnapshot();
+    int rings = -1;
+    {
+      ProgramRun run("..\\Spiralis.scr", "/c");
+      HWND dialog = ShownWindowOf(run, "TConfigForm");
+      ASSERT_NE(dialog, nullptr) << run.boxes();
+      PumpMessages(300);
+      PickPreset(dialog, kGoldOnRed);  // 19 rings, background maroon
+      KeyWith(VK_CONTROL, VK_TAB, 4);  // Presets -> General -> OpenGL -> Science -> Visuals
+      ASSERT_EQ(ActivePage(dialog), kVisuals);
+      EXPECT_EQ(VisibleTexts(dialog, "TScrComboBox"), "Olive Olive Black Maroon ") << "the colour lists follow";
+      PressCtrlShiftTab();  // back to Science
+      EXPECT_EQ(ActivePage(dialog), kScience);
+      rings = DragRings(dialog, run.pid(), 40);
+      EXPECT_GT(rings, 19) << "the drag moved the thumb down";
+      InputKey(ok ? VK_RETURN : VK_ESCAPE);
+      ASSERT_TRUE(run.Ended());
+    }
+    const auto after = SaverKeySnapshot();
+    if (!ok) {
+      EXPECT_EQ(after, before) << "Cancel stores nothing";
+      continue;
+    }
+    EXPECT_EQ(SaverNumber("nRings"), static_cast<DWORD>(rings));
+    EXPECT_EQ(SaverNumber("Background"), 0x000080u);
+    EXPECT_EQ(SaverNumber("Velocity"), 10u);
+    EXPECT_EQ(SaverNumber("Probability"), 65u);
+    // Nothing else changed that was there before.
+    for (const auto& [name, data] : before) {
+      if (name == "nRings") continue;
+      EXPECT_EQ(after.at(name), data) << name;
+    }
+
+    // The next full-screen run draws with them: its background is maroon.
+    ProgramRun saver("..\\Spiralis.scr", "/s");
+    HWND form = ShownWindowOf(saver, "TSaverForm");
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(form, 2, 2) == 0x800000; }, 5000))
+        << std::hex << ScreenPixel(form, 2, 2);
+    InputKey('A');
+    EXPECT_TRUE(saver.Ended());
+  }
+}
+
+TEST_F(OptionsDialog, OverARunningSaverChangesItAndCancelPutsItBack) {
+  HintsShown();
+  SetRegistryNumber(kSpiralisKey, "Background", 0x000000);
+  ProgramRun saver("..\\Spiralis.scr", "/s");
+  HWND form = ShownWindowOf(saver, "TSaverForm");
+  ASSERT_NE(form, nullptr);
+  EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(form, 2, 2) == 0x000000; }, 5000));
+  ClickAt(POINT{600, 450}, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+  HWND dialog = ShownWindowOf(saver, "TConfigForm");
+  ASSERT_NE(dialog, nullptr) << saver.boxes();
+  EXPECT_EQ(ActivePage(dialog), kPresets);
+  EXPECT_EQ(saver.boxes(), "") << "no hint over a running saver";
+
+  PickPreset(dialog, kGoldOnRed);
+  EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(form, 2, 2) == 0x800000; }, 5000))
+      << "the running galaxy takes the preset: " << std::hex << ScreenPixel(form, 2, 2);
+  InputKey(VK_ESCAPE);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
+  EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(form, 2, 2) == 0x000000; }, 5000))
+      << "Cancel brings the stored background back: " << std::hex << ScreenPixel(form, 2, 2);
+  EXPECT_TRUE(saver.Running());
+  EXPECT_EQ(SaverNumber("Background"), 0u);
+  InputKey('A');
+  EXPECT_TRUE(saver.Ended());
+}
+
+TEST_F(OptionsDialog, ADriverChosenWithTheFileDialogIsListedSelectedAndSaved) {
+  HintsShown();
+  const std::string driver = ProgramDir() + "\\drivers\\stub_basic.dll";
+  ASSERT_TRUE(FileExists(driver));
+  ProgramRun run("..\\Spiralis.scr", "/c");
+  HWND dialog = ShownWindowOf(run, "TConfigForm");
+  ASSERT_NE(dialog, nullptr);
+  SetForegroundWindow(dialog);
+  PumpMessages(200);
+  KeyWith(VK_CONTROL, VK_TAB, 2);  // Presets -> General -> OpenGL
+  ASSERT_EQ(ActivePage(dialog), kOpenGL);
+  HWND button = Child(dialog, "TButton", [](HWND w) { return WindowText(w) == "&Driver..."; });
+  ASSERT_NE(button, nullptr);
+  ClickOn(button);
+
+  // The open dialog: the file name goes into its focused field, Enter takes it.
+  HWND open = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (open = FindWindowA("#32770", nullptr)) && IsWindowVisible(open); }, 10000));
+  GUITHREADINFO gui{sizeof gui};
+  ASSERT_TRUE(PumpUntil([&] { return GetGUIThreadInfo(GetWindowThreadProcessId(open, nullptr), &gui) && gui.hwndFocus; }, 5000));
+  DWORD_PTR ignored;
+  SendMessageTimeoutA(gui.hwndFocus, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(driver.c_str()), SMTO_ABORTIFHUNG, 2000, &ignored);
+  InputKey(VK_RETURN);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(open); }, 10000));
+
+  HWND list = Child(dialog, "TListBox");
+  ASSERT_NE(list, nullptr);
+  // The list is filled again after the file dialog has gone.
+  EXPECT_TRUE(PumpUntil([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) > 1; }, 10000));
+  const int selected = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
+  ASSERT_GE(selected, 0) << "the chosen driver is selected";
+  wchar_t line[512] = {};  // the list is a Unicode window: its text crosses as such
+  SendMessageW(list, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(line));
+  EXPECT_NE(std::wstring(line).find(L"stub_basic.dll"), std::wstring::npos)
+      << selected << " of " << SendMessageA(list, LB_GETCOUNT, 0, 0) << ": " << std::string(line, line + lstrlenW(line));
+  // Enter would press the focused "Driver..." again, as in any dialog.
+  ClickOn(Child(dialog, "TButton", [](HWND w) { return WindowText(w) == "OK"; }));
+  ASSERT_TRUE(run.Ended());
+  EXPECT_EQ(lstrcmpiA(SaverText("Driver").c_str(), driver.c_str()), 0) << SaverText("Driver");
+  EXPECT_EQ(lstrcmpiA(SaverText("DriverPath").c_str(), driver.c_str()), 0) << SaverText("DriverPath");
+}
