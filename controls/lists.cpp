@@ -2,29 +2,12 @@
 
 #include "controls/edit.h"
 
-namespace {
-template <class Ranges>
-int RangeCount(const Ranges* ranges) {
-  return ranges ? ranges->Count() : 0;
-}
-template <class Ranges>
-std::string RangeCaption(const Ranges* ranges, int i) {
-  return i >= 0 && i < RangeCount(ranges) ? ranges->GetItem(i)->Caption() : std::string();
-}
-}  // namespace
-
 // ---- Integer ---------------------------------------------------------------------------------
 
 const TMetaClass& TScrListBoxIntegerController::StaticClass() {
   static const TMetaClass cls =
       DefineClass<TScrListBoxIntegerController>("TScrListBoxIntegerController", &TScrListBoxController::StaticClass());
   return cls;
-}
-
-int TScrListBoxIntegerController::GetNumRanges() { return typed_ ? RangeCount(typed_->GetRanges()) : 0; }
-
-std::string TScrListBoxIntegerController::GetRangeString(int i) {
-  return typed_ ? RangeCaption(typed_->GetRanges(), i) : std::string();
 }
 
 int TScrListBoxIntegerController::GetItemIndex() { return typed_ ? typed_->IndexFromInteger(typed_->GetValue()) : -1; }
@@ -41,12 +24,6 @@ const TMetaClass& TScrListBoxDoubleController::StaticClass() {
   return cls;
 }
 
-int TScrListBoxDoubleController::GetNumRanges() { return typed_ ? RangeCount(typed_->GetRanges()) : 0; }
-
-std::string TScrListBoxDoubleController::GetRangeString(int i) {
-  return typed_ ? RangeCaption(typed_->GetRanges(), i) : std::string();
-}
-
 int TScrListBoxDoubleController::GetItemIndex() { return typed_ ? typed_->IndexFromDouble(typed_->GetValue()) : -1; }
 
 void TScrListBoxDoubleController::SetItemIndex(int i) {
@@ -59,12 +36,6 @@ const TMetaClass& TScrListBoxIndexController::StaticClass() {
   static const TMetaClass cls =
       DefineClass<TScrListBoxIndexController>("TScrListBoxIndexController", &TScrListBoxController::StaticClass());
   return cls;
-}
-
-int TScrListBoxIndexController::GetNumRanges() { return typed_ ? RangeCount(typed_->GetRanges()) : 0; }
-
-std::string TScrListBoxIndexController::GetRangeString(int i) {
-  return typed_ ? RangeCaption(typed_->GetRanges(), i) : std::string();
 }
 
 int TScrListBoxIndexController::GetItemIndex() { return typed_ ? typed_->GetIndex() : -1; }

@@ -18,30 +18,41 @@ class TScrEditIntegerMagnitudeController;
 template <class V>
 using TScrTypedListBoxController = TScrTypedController<TScrListBoxController, V>;
 
+// The captions of the value's named ranges (integer, real or index ranges).
+template <class V>
+class TScrRangesListBoxController : public TScrTypedListBoxController<V> {
+ public:
+  explicit TScrRangesListBoxController(TComponent* owner) : TScrTypedListBoxController<V>(owner) {}
+  int GetNumRanges() override { return RangeCount(); }
+  std::string GetRangeString(int i) override {
+    return i >= 0 && i < RangeCount() ? this->typed_->GetRanges()->GetItem(i)->Caption() : std::string();
+  }
+
+ private:
+  int RangeCount() {
+    auto* ranges = this->typed_ ? this->typed_->GetRanges() : nullptr;
+    return ranges ? ranges->Count() : 0;
+  }
+};
+
 // The captions of the value's integer ranges; a choice writes its default.
-class TScrListBoxIntegerController : public TScrTypedListBoxController<TScrVCustomInteger> {
+class TScrListBoxIntegerController : public TScrRangesListBoxController<TScrVCustomInteger> {
   TK_CLASS(TScrListBoxIntegerController)
-  explicit TScrListBoxIntegerController(TComponent* owner) : TScrTypedController(owner) {}
-  int GetNumRanges() override;
-  std::string GetRangeString(int i) override;
+  explicit TScrListBoxIntegerController(TComponent* owner) : TScrRangesListBoxController(owner) {}
   int GetItemIndex() override;
   void SetItemIndex(int i) override;
 };
 
-class TScrListBoxDoubleController : public TScrTypedListBoxController<TScrVCustomDouble> {
+class TScrListBoxDoubleController : public TScrRangesListBoxController<TScrVCustomDouble> {
   TK_CLASS(TScrListBoxDoubleController)
-  explicit TScrListBoxDoubleController(TComponent* owner) : TScrTypedController(owner) {}
-  int GetNumRanges() override;
-  std::string GetRangeString(int i) override;
+  explicit TScrListBoxDoubleController(TComponent* owner) : TScrRangesListBoxController(owner) {}
   int GetItemIndex() override;
   void SetItemIndex(int i) override;
 };
 
-class TScrListBoxIndexController : public TScrTypedListBoxController<TScrVCustomIndex> {
+class TScrListBoxIndexController : public TScrRangesListBoxController<TScrVCustomIndex> {
   TK_CLASS(TScrListBoxIndexController)
-  explicit TScrListBoxIndexController(TComponent* owner) : TScrTypedController(owner) {}
-  int GetNumRanges() override;
-  std::string GetRangeString(int i) override;
+  explicit TScrListBoxIndexController(TComponent* owner) : TScrRangesListBoxController(owner) {}
   int GetItemIndex() override;
   void SetItemIndex(int i) override;
 };

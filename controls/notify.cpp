@@ -176,20 +176,10 @@ const TMetaClass& TNotifyListBox::StaticClass() {
 }
 
 void TNotifyListBox::WndProc(TMessage& m) {
-  if (m.Msg == CN_COMMAND && m.WParamHi() == LBN_SELCHANGE) SelectionChanged();
-  const bool contents = m.Msg == LB_ADDSTRING || m.Msg == LB_INSERTSTRING || m.Msg == LB_DELETESTRING ||
-                        m.Msg == LB_RESETCONTENT || m.Msg == LB_ADDFILE || m.Msg == LB_DIR;
-  TNotifyListState::Before(this, state_, m, contents);
+  Report(m, m.Msg == CN_COMMAND && m.WParamHi() == LBN_SELCHANGE,
+         m.Msg == LB_ADDSTRING || m.Msg == LB_INSERTSTRING || m.Msg == LB_DELETESTRING || m.Msg == LB_RESETCONTENT ||
+             m.Msg == LB_ADDFILE || m.Msg == LB_DIR);
   TCustomListBox::WndProc(m);
-}
-
-void TNotifyListBox::ContentsChanged() {
-  state_.dirty = false;
-  if (OnContentsChanged) OnContentsChanged(this);
-}
-
-void TNotifyListBox::SelectionChanged() {
-  if (OnSelectionChanged) OnSelectionChanged(this);
 }
 
 const TMetaClass& TNotifyComboBox::StaticClass() {
@@ -197,23 +187,13 @@ const TMetaClass& TNotifyComboBox::StaticClass() {
   return cls;
 }
 
-TNotifyComboBox::TNotifyComboBox(TComponent* owner) : TCustomComboBox(owner) { SetStyle(csDropDownList); }
+TNotifyComboBox::TNotifyComboBox(TComponent* owner) : TNotifyListControl(owner) { SetStyle(csDropDownList); }
 
 void TNotifyComboBox::WndProc(TMessage& m) {
-  if (m.Msg == CN_COMMAND && m.WParamHi() == CBN_SELCHANGE) SelectionChanged();
-  const bool contents = m.Msg == CB_ADDSTRING || m.Msg == CB_INSERTSTRING || m.Msg == CB_DELETESTRING ||
-                        m.Msg == CB_RESETCONTENT || m.Msg == CB_DIR;
-  TNotifyListState::Before(this, state_, m, contents);
+  Report(m, m.Msg == CN_COMMAND && m.WParamHi() == CBN_SELCHANGE,
+         m.Msg == CB_ADDSTRING || m.Msg == CB_INSERTSTRING || m.Msg == CB_DELETESTRING || m.Msg == CB_RESETCONTENT ||
+             m.Msg == CB_DIR);
   TCustomComboBox::WndProc(m);
-}
-
-void TNotifyComboBox::ContentsChanged() {
-  state_.dirty = false;
-  if (OnContentsChanged) OnContentsChanged(this);
-}
-
-void TNotifyComboBox::SelectionChanged() {
-  if (OnSelectionChanged) OnSelectionChanged(this);
 }
 
 // ---- TNotifyRadioButton ------------------------------------------------------------------
@@ -231,43 +211,15 @@ const TMetaClass& TNotifyRadioButton::StaticClass() {
   return cls;
 }
 
-TNotifyRadioButton::TNotifyRadioButton(TComponent* owner) : TButtonControl(owner) {
-  width_ = 113;
-  height_ = 17;
+TNotifyRadioButton::TNotifyRadioButton(TComponent* owner) : TRadioButtonControl(owner) {
   controlStyle_ = TControlStyle{csSetCaption, csDoubleClicks};
 }
 
-void TNotifyRadioButton::CreateParams(TCreateParams& p) {
-  TWinControl::CreateParams(p);
-  CreateSubClass(p, "BUTTON");
-  p.Style |= BS_RADIOBUTTON;
-  if (alignment_ == taLeftJustify) p.Style |= BS_LEFTTEXT;
-}
-
-void TNotifyRadioButton::CreateWnd() {
-  TWinControl::CreateWnd();
-  SendMessageA(Handle(), BM_SETCHECK, checked_, 0);
-}
-
-void TNotifyRadioButton::SetAlignment(TAlignment v) {
-  if (alignment_ == v) return;
-  alignment_ = v;
-  RecreateWnd();
-}
-
 void TNotifyRadioButton::SetChecked(bool checked) {
-  if (checked_ == checked) return;
-  checked_ = checked;
-  SetTabStop(checked);
-  if (HandleAllocated()) {
-    HWND h = Handle();
-    LONG style = GetWindowLongA(h, GWL_STYLE);
-    SetWindowLongA(h, GWL_STYLE, checked ? style | WS_TABSTOP : style & ~WS_TABSTOP);
-    SendMessageA(h, BM_SETCHECK, checked, 0);
-    if (checked) {
-      Changed();
-      Click();
-    }
+  if (!StoreChecked(checked)) return;
+  if (checked && HandleAllocated()) {
+    Changed();
+    Click();
   }
   StateChanged();
 }
@@ -279,10 +231,7 @@ void TNotifyRadioButton::WndProc(TMessage& m) {
       else if (m.WParamHi() == BN_DOUBLECLICKED) DblClick();
       return;  // the other notifications mean nothing here
     case CN_KEYDOWN:
-      if (m.WParam == VK_LEFT || m.WParam == VK_UP || m.WParam == VK_RIGHT || m.WParam == VK_DOWN) {
-        m.Result = MoveInRadioGroup(m.WParam == VK_RIGHT || m.WParam == VK_DOWN) ? 1 : 0;
-        if (m.Result) return;
-      }
+      if (ArrowKey(m)) return;
       break;
     case CM_DIALOGCHAR:
       if (IsAccel(m.WParam, Caption()) && CanFocus()) {
@@ -294,5 +243,5 @@ void TNotifyRadioButton::WndProc(TMessage& m) {
     case CM_CTL3DCHANGED: RecreateWnd(); return;
     default: break;
   }
-  TButtonControl::WndProc(m);
+  TRadioButtonControl::WndProc(m);
 }

@@ -99,74 +99,64 @@ class TNotifyTrackBar : public TTrackBar {
 };
 
 // What the list and combo boxes share: contents reports held back while
-// redrawing is off, and selection reports.
-class TNotifyListState {
+// redrawing is off, and selection reports. `Base` is the toolkit's list or
+// combo box.
+template <class Base>
+class TNotifyListControl : public Base {
  public:
-  // Before the toolkit handles `m`: the report the message calls for.
-  // `contentsMessage` tells whether it changes the items.
-  template <class Control>
-  static void Before(Control* control, TNotifyListState& s, const TMessage& m, bool contentsMessage) {
-    if (contentsMessage) {
-      s.dirty = true;
-      if (!s.redrawSuspended) control->ContentsChanged();
-    } else if (m.Msg == WM_SETREDRAW) {
-      s.redrawSuspended = m.WParam == 0;
-      if (!s.redrawSuspended && s.dirty) control->ContentsChanged();
-    }
+  using Base::Base;
+
+  virtual void ContentsChanged() {
+    dirty_ = false;
+    if (OnContentsChanged) OnContentsChanged(this);
   }
-  bool dirty = false;
-  bool redrawSuspended = false;
-};
-
-class TNotifyListBox : public TCustomListBox {
-  TK_CLASS(TNotifyListBox)
-  explicit TNotifyListBox(TComponent* owner) : TCustomListBox(owner) {}
-  void WndProc(TMessage& message) override;
-
-  virtual void ContentsChanged();
-  virtual void SelectionChanged();
+  virtual void SelectionChanged() {
+    if (OnSelectionChanged) OnSelectionChanged(this);
+  }
   TNotifyEvent OnContentsChanged;
   TNotifyEvent OnSelectionChanged;
 
+ protected:
+  // Before the toolkit handles `m`: the report the message calls for.
+  // `selectionMessage` tells whether it reports a new selection,
+  // `contentsMessage` whether it changes the items.
+  void Report(const TMessage& m, bool selectionMessage, bool contentsMessage) {
+    if (selectionMessage) SelectionChanged();
+    if (contentsMessage) {
+      dirty_ = true;
+      if (!redrawSuspended_) ContentsChanged();
+    } else if (m.Msg == WM_SETREDRAW) {
+      redrawSuspended_ = m.WParam == 0;
+      if (!redrawSuspended_ && dirty_) ContentsChanged();
+    }
+  }
+
  private:
-  TNotifyListState state_;
+  bool dirty_ = false;
+  bool redrawSuspended_ = false;
+};
+
+class TNotifyListBox : public TNotifyListControl<TCustomListBox> {
+  TK_CLASS(TNotifyListBox)
+  explicit TNotifyListBox(TComponent* owner) : TNotifyListControl(owner) {}
+  void WndProc(TMessage& message) override;
 };
 
 // Always a drop-down list (no typing field).
-class TNotifyComboBox : public TCustomComboBox {
+class TNotifyComboBox : public TNotifyListControl<TCustomComboBox> {
   TK_CLASS(TNotifyComboBox)
   explicit TNotifyComboBox(TComponent* owner);
   void WndProc(TMessage& message) override;
-
-  virtual void ContentsChanged();
-  virtual void SelectionChanged();
-  TNotifyEvent OnContentsChanged;
-  TNotifyEvent OnSelectionChanged;
-
- private:
-  TNotifyListState state_;
 };
 
 // A plain (not automatic) radio button that reports its state changes. It
 // does not uncheck its neighbours: buttons bound to one setting are
 // unchecked by the setting's broadcast.
-class TNotifyRadioButton : public TButtonControl {
+class TNotifyRadioButton : public TRadioButtonControl {
   TK_CLASS(TNotifyRadioButton)
   explicit TNotifyRadioButton(TComponent* owner);
   void WndProc(TMessage& message) override;
 
-  bool Checked() const { return checked_; }
   virtual void SetChecked(bool checked);
-  TAlignment Alignment() const { return alignment_; }
-  void SetAlignment(TAlignment v);
-
   virtual void StateChanged() {}
-
- protected:
-  void CreateParams(TCreateParams& params) override;
-  void CreateWnd() override;
-
- private:
-  bool checked_ = false;
-  TAlignment alignment_ = taRightJustify;
 };

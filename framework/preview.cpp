@@ -6,6 +6,7 @@
 
 #include "framework/scrcontrol.h"
 #include "framework/trace.h"
+#include "toolkit/sysutils.h"
 
 namespace {
 
@@ -166,11 +167,6 @@ void TPreviewProxy::Notification(TComponent* component, TOperation operation) {
 
 namespace {
 
-bool RunningOnWine() {
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
-
 // The desktop colour with the application's icon in the middle.
 void PaintDefaultPreview(HDC dc, const RECT& r) {
   FillRect(dc, &r, GetSysColorBrush(COLOR_BACKGROUND));
@@ -208,7 +204,7 @@ LRESULT CALLBACK DefaultPreviewWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM
       GetClientRect(wnd, &r);
       PaintDefaultPreview(dc, r);
       EndPaint(wnd, &ps);
-      if (RunningOnWine()) PaintThroughForeignTopLevel(wnd);
+      if (HostIsWine()) PaintThroughForeignTopLevel(wnd);
       return 0;
     }
     default: break;

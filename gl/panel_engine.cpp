@@ -9,6 +9,7 @@
 #include "gl/driver_list.h"
 #include "gl/sgl.h"
 #include "gl/sgl_trace.h"
+#include "toolkit/sysutils.h"
 
 const char* const kSglSubclassProp = "ScrGLSubclass";
 const char* const kSglOldWndProcProp = "ScrGLOldWndProc";
@@ -296,7 +297,7 @@ void SglPanelEngine::BuildContext() {
   // context lives on a hidden window and each frame is painted into the
   // child. A 3dfx card shows its frames on its own output, not in the window.
   presenter_.reset();
-  if (SglHostIsWine() && !sglDriverIs3dfx() && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD)) {
+  if (HostIsWine() && !sglDriverIs3dfx() && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD)) {
     presenter_ = std::make_unique<SglOffscreenPresenter>(window, dc_);
     if (presenter_->DC())
       SglTrace("Host does not show OpenGL in child windows: drawing on a hidden window, shown through GDI");

@@ -9,11 +9,6 @@
 #define GL_BGRA_EXT 0x80E1
 #endif
 
-bool SglHostIsWine() {
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
-
 namespace {
 
 const char* const kOffscreenClass = "SglOffscreenFrames";

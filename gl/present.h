@@ -7,14 +7,14 @@
 // client-side graphics). So on such a host the pixel format and the context
 // live on a hidden top-level window of the child's size, and each frame is
 // read back from its back buffer and painted into the child with GDI.
-// Windows shows child-window OpenGL itself and never needs this.
+// Windows shows child-window OpenGL itself and never needs this
+// (HostIsWine() in toolkit/sysutils.h tells the two apart).
 #include <windows.h>
 
 #include <cstdint>
 #include <vector>
 
-// True when running under Wine (ntdll.dll exports "wine_get_version").
-bool SglHostIsWine();
+#include "toolkit/sysutils.h"
 
 // A hidden window that draws for one shown child window.
 class SglOffscreenPresenter {

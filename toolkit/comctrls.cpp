@@ -153,15 +153,11 @@ void TTrackBar::SetSelEnd(int v) {
 }
 
 void TTrackBar::SetTickMarks(TTickMark v) {
-  if (tickMarks_ == v) return;
-  tickMarks_ = v;
-  RecreateWnd();
+  SetAndRecreate(tickMarks_, v);
 }
 
 void TTrackBar::SetTickStyle(TTickStyle v) {
-  if (tickStyle_ == v) return;
-  tickStyle_ = v;
-  RecreateWnd();
+  SetAndRecreate(tickStyle_, v);
 }
 
 void TTrackBar::SetThumbLength(int v) {
@@ -283,33 +279,23 @@ void TCustomUpDown::SetIncrement(int v) {
 }
 
 void TCustomUpDown::SetWrap(bool v) {
-  if (wrap_ == v) return;
-  wrap_ = v;
-  RecreateWnd();
+  SetAndRecreate(wrap_, v);
 }
 
 void TCustomUpDown::SetArrowKeys(bool v) {
-  if (arrowKeys_ == v) return;
-  arrowKeys_ = v;
-  RecreateWnd();
+  SetAndRecreate(arrowKeys_, v);
 }
 
 void TCustomUpDown::SetThousands(bool v) {
-  if (thousands_ == v) return;
-  thousands_ = v;
-  RecreateWnd();
+  SetAndRecreate(thousands_, v);
 }
 
 void TCustomUpDown::SetAlignButton(TUDAlignButton v) {
-  if (alignButton_ == v) return;
-  alignButton_ = v;
-  RecreateWnd();
+  SetAndRecreate(alignButton_, v);
 }
 
 void TCustomUpDown::SetOrientation(TUDOrientation v) {
-  if (orientation_ == v) return;
-  orientation_ = v;
-  RecreateWnd();
+  SetAndRecreate(orientation_, v);
 }
 
 void TCustomUpDown::SetAssociate(TWinControl* control) {

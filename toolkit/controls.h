@@ -222,6 +222,14 @@ class TWinControl : public TControl {
   // procedure.
   void CreateSubClass(TCreateParams& params, const char* controlClassName);
   virtual void CreateWnd();
+  // For the setters of what the window's style is made from: a new value
+  // is kept and the window made again.
+  template <class T>
+  void SetAndRecreate(T& field, const T& value) {
+    if (field == value) return;
+    field = value;
+    RecreateWnd();
+  }
   virtual void CreateHandle();
   virtual void DestroyWnd();
   void DestroyHandle();

@@ -138,9 +138,7 @@ void TCustomForm::CreateWnd() {
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle style) {
-  if (borderStyle_ == style) return;
-  borderStyle_ = style;
-  RecreateWnd();
+  SetAndRecreate(borderStyle_, style);
 }
 
 void TCustomForm::FrameStyle(DWORD& style, DWORD& exStyle) const {

@@ -48,6 +48,45 @@ bool TButtonControl::MoveInRadioGroup(bool forward) {
   return true;
 }
 
+void TButtonControl::CreateButtonParams(TCreateParams& p, DWORD buttonStyle, TAlignment alignment) {
+  TWinControl::CreateParams(p);
+  CreateSubClass(p, "BUTTON");
+  p.Style |= buttonStyle;
+  if (alignment == taLeftJustify) p.Style |= BS_LEFTTEXT;
+}
+
+// ---- TRadioButtonControl ------------------------------------------------------------
+
+TRadioButtonControl::TRadioButtonControl(TComponent* owner) : TButtonControl(owner) {
+  width_ = 113;
+  height_ = 17;
+}
+
+void TRadioButtonControl::CreateParams(TCreateParams& p) { CreateButtonParams(p, BS_RADIOBUTTON, alignment_); }
+
+void TRadioButtonControl::CreateWnd() {
+  TButtonControl::CreateWnd();
+  SendMessageA(Handle(), BM_SETCHECK, checked_, 0);
+}
+
+bool TRadioButtonControl::StoreChecked(bool checked) {
+  if (checked_ == checked) return false;
+  checked_ = checked;
+  SetTabStop(checked);
+  if (HandleAllocated()) {
+    SendMessageA(Handle(), BM_SETCHECK, checked, 0);
+    LONG style = GetWindowLongA(Handle(), GWL_STYLE);
+    SetWindowLongA(Handle(), GWL_STYLE, checked ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+  }
+  return true;
+}
+
+bool TRadioButtonControl::ArrowKey(TMessage& m) {
+  if (m.WParam != VK_LEFT && m.WParam != VK_UP && m.WParam != VK_RIGHT && m.WParam != VK_DOWN) return false;
+  m.Result = MoveInRadioGroup(m.WParam == VK_RIGHT || m.WParam == VK_DOWN) ? 1 : 0;
+  return m.Result != 0;
+}
+
 // ---- TButton --------------------------------------------------------------------
 
 const TMetaClass& TButton::StaticClass() {
@@ -137,12 +176,7 @@ TCustomCheckBox::TCustomCheckBox(TComponent* owner) : TButtonControl(owner) {
   SetTabStop(true);
 }
 
-void TCustomCheckBox::CreateParams(TCreateParams& p) {
-  TWinControl::CreateParams(p);
-  CreateSubClass(p, "BUTTON");
-  p.Style |= BS_3STATE;
-  if (alignment_ == taLeftJustify) p.Style |= BS_LEFTTEXT;
-}
+void TCustomCheckBox::CreateParams(TCreateParams& p) { CreateButtonParams(p, BS_3STATE, alignment_); }
 
 void TCustomCheckBox::CreateWnd() {
   TWinControl::CreateWnd();
@@ -157,9 +191,7 @@ void TCustomCheckBox::SetState(TCheckBoxState state) {
 }
 
 void TCustomCheckBox::SetAlignment(TAlignment v) {
-  if (alignment_ == v) return;
-  alignment_ = v;
-  RecreateWnd();
+  SetAndRecreate(alignment_, v);
 }
 
 void TCustomCheckBox::Toggle() {
@@ -200,44 +232,13 @@ const TMetaClass& TRadioButton::StaticClass() {
   return cls;
 }
 
-TRadioButton::TRadioButton(TComponent* owner) : TButtonControl(owner) {
-  width_ = 113;
-  height_ = 17;
-}
-
-void TRadioButton::CreateParams(TCreateParams& p) {
-  TWinControl::CreateParams(p);
-  CreateSubClass(p, "BUTTON");
-  p.Style |= BS_RADIOBUTTON;
-  if (alignment_ == taLeftJustify) p.Style |= BS_LEFTTEXT;
-}
-
-void TRadioButton::CreateWnd() {
-  TWinControl::CreateWnd();
-  SendMessageA(Handle(), BM_SETCHECK, checked_, 0);
-}
-
 void TRadioButton::SetChecked(bool checked) {
-  if (checked_ == checked) return;
-  checked_ = checked;
-  SetTabStop(checked);
-  if (HandleAllocated()) {
-    SendMessageA(Handle(), BM_SETCHECK, checked, 0);
-    LONG style = GetWindowLongA(Handle(), GWL_STYLE);
-    SetWindowLongA(Handle(), GWL_STYLE, checked ? style | WS_TABSTOP : style & ~WS_TABSTOP);
-  }
-  if (!checked) return;
+  if (!StoreChecked(checked) || !checked) return;
   if (parent_)
     for (int i = 0; i < parent_->ControlCount(); ++i)
       if (auto* other = dynamic_cast<TRadioButton*>(parent_->Controls(i)); other && other != this)
         other->SetChecked(false);
   if (!ComponentState().Contains(csLoading)) Click();
-}
-
-void TRadioButton::SetAlignment(TAlignment v) {
-  if (alignment_ == v) return;
-  alignment_ = v;
-  RecreateWnd();
 }
 
 void TRadioButton::WndProc(TMessage& m) {
@@ -246,10 +247,7 @@ void TRadioButton::WndProc(TMessage& m) {
       if (m.WParamHi() == BN_CLICKED) SetChecked(true);
       return;
     case CN_KEYDOWN:
-      if (m.WParam == VK_LEFT || m.WParam == VK_UP || m.WParam == VK_RIGHT || m.WParam == VK_DOWN) {
-        m.Result = MoveInRadioGroup(m.WParam == VK_RIGHT || m.WParam == VK_DOWN) ? 1 : 0;
-        if (m.Result) return;
-      }
+      if (ArrowKey(m)) return;
       break;
     case CM_DIALOGCHAR:
       if (IsAccel(m.WParam, Caption()) && CanFocus()) {
@@ -358,9 +356,7 @@ void TLabel::AdjustBounds() {
 }
 
 void TLabel::SetAlignment(TAlignment v) {
-  if (alignment_ == v) return;
-  alignment_ = v;
-  RecreateWnd();
+  SetAndRecreate(alignment_, v);
 }
 
 void TLabel::SetWordWrap(bool v) {
@@ -377,9 +373,7 @@ void TLabel::SetAutoSize(bool v) {
 }
 
 void TLabel::SetShowAccelChar(bool v) {
-  if (showAccelChar_ == v) return;
-  showAccelChar_ = v;
-  RecreateWnd();
+  SetAndRecreate(showAccelChar_, v);
 }
 
 void TLabel::SetFocusControl(TWinControl* control) {
@@ -520,14 +514,6 @@ void TCustomEdit::WndProc(TMessage& m) {
       selLength_ = static_cast<int>(end - start);
       break;
     }
-    case CN_CTLCOLORSTATIC:
-    case CN_CTLCOLOREDIT: {
-      HDC dc = reinterpret_cast<HDC>(m.WParam);
-      SetTextColor(dc, ColorToRGB(font_->Color()));
-      SetBkColor(dc, ColorToRGB(color_));
-      m.Result = reinterpret_cast<LRESULT>(Brush());
-      return;
-    }
     default: break;
   }
   TWinControl::WndProc(m);
@@ -599,6 +585,13 @@ void TListControlItems::Clear() {
   Send(m_.resetContent);
 }
 
+int TListControlItems::ItemIndex() const { return Live() ? static_cast<int>(Send(m_.getCurSel)) : itemIndex_; }
+
+void TListControlItems::SetItemIndex(int index) {
+  itemIndex_ = index;
+  if (Live() && ItemIndex() != index) Send(m_.setCurSel, static_cast<WPARAM>(index));
+}
+
 void TListControlItems::SetUpdateState(bool updating) {
   if (Live()) {
     Send(WM_SETREDRAW, !updating);
@@ -607,16 +600,19 @@ void TListControlItems::SetUpdateState(bool updating) {
 }
 
 void TListControlItems::WindowCreated() {
-  if (kept_->Count() == 0) return;
-  TStringList items;
-  items.Assign(kept_);
-  kept_->Clear();
-  BeginUpdate();
-  for (int i = 0; i < items.Count(); ++i) AddObject(items.Get(i), items.GetObject(i));
-  EndUpdate();
+  if (kept_->Count() > 0) {
+    TStringList items;
+    items.Assign(kept_);
+    kept_->Clear();
+    BeginUpdate();
+    for (int i = 0; i < items.Count(); ++i) AddObject(items.Get(i), items.GetObject(i));
+    EndUpdate();
+  }
+  Send(m_.setCurSel, static_cast<WPARAM>(itemIndex_));
 }
 
 void TListControlItems::WindowDestroying() {
+  itemIndex_ = ItemIndex();
   TStringList items;
   for (int i = 0, n = Count(); i < n; ++i) items.AddObject(Get(i), GetObject(i));
   kept_->Assign(&items);
@@ -626,11 +622,11 @@ namespace {
 const TListControlItems::Messages kListBoxMessages{LB_GETCOUNT,     LB_GETTEXTLEN,   LB_GETTEXT,
                                                    LB_ADDSTRING,    LB_INSERTSTRING, LB_DELETESTRING,
                                                    LB_RESETCONTENT, LB_GETITEMDATA,  LB_SETITEMDATA,
-                                                   static_cast<UINT>(LB_ERR)};
+                                                   LB_GETCURSEL,    LB_SETCURSEL,    static_cast<UINT>(LB_ERR)};
 const TListControlItems::Messages kComboBoxMessages{CB_GETCOUNT,     CB_GETLBTEXTLEN, CB_GETLBTEXT,
                                                     CB_ADDSTRING,    CB_INSERTSTRING, CB_DELETESTRING,
                                                     CB_RESETCONTENT, CB_GETITEMDATA,  CB_SETITEMDATA,
-                                                    static_cast<UINT>(CB_ERR)};
+                                                    CB_GETCURSEL,    CB_SETCURSEL,    static_cast<UINT>(CB_ERR)};
 }  // namespace
 
 // ---- TCustomListBox -------------------------------------------------------------------------
@@ -674,37 +670,19 @@ void TCustomListBox::CreateParams(TCreateParams& p) {
 void TCustomListBox::CreateWnd() {
   TWinControl::CreateWnd();
   items_->WindowCreated();
-  SendMessageA(Handle(), LB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
 }
 
 void TCustomListBox::DestroyWnd() {
-  if (HandleAllocated()) {
-    itemIndex_ = ItemIndex();
-    items_->WindowDestroying();
-  }
+  if (HandleAllocated()) items_->WindowDestroying();
   TWinControl::DestroyWnd();
 }
 
-int TCustomListBox::ItemIndex() const {
-  if (!HandleAllocated()) return itemIndex_;
-  return static_cast<int>(SendMessageA(const_cast<TCustomListBox*>(this)->Handle(), LB_GETCURSEL, 0, 0));
-}
-
-void TCustomListBox::SetItemIndex(int index) {
-  itemIndex_ = index;
-  if (HandleAllocated() && ItemIndex() != index) SendMessageA(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
-
 void TCustomListBox::SetSorted(bool v) {
-  if (sorted_ == v) return;
-  sorted_ = v;
-  RecreateWnd();
+  SetAndRecreate(sorted_, v);
 }
 
 void TCustomListBox::SetIntegralHeight(bool v) {
-  if (integralHeight_ == v) return;
-  integralHeight_ = v;
-  RecreateWnd();
+  SetAndRecreate(integralHeight_, v);
 }
 
 void TCustomListBox::WndProc(TMessage& m) {
@@ -713,13 +691,6 @@ void TCustomListBox::WndProc(TMessage& m) {
       if (m.WParamHi() == LBN_SELCHANGE) Click();
       else if (m.WParamHi() == LBN_DBLCLK) DblClick();
       return;
-    case CN_CTLCOLORLISTBOX: {
-      HDC dc = reinterpret_cast<HDC>(m.WParam);
-      SetTextColor(dc, ColorToRGB(font_->Color()));
-      SetBkColor(dc, ColorToRGB(color_));
-      m.Result = reinterpret_cast<LRESULT>(Brush());
-      return;
-    }
     default: break;
   }
   TWinControl::WndProc(m);
@@ -772,26 +743,16 @@ void TCustomComboBox::CreateParams(TCreateParams& p) {
 void TCustomComboBox::CreateWnd() {
   TWinControl::CreateWnd();
   items_->WindowCreated();
-  SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
-  if (itemIndex_ < 0 && style_ != csDropDownList) SetWindowTextA(Handle(), text_.c_str());
+  if (ItemIndex() < 0 && style_ != csDropDownList) SetWindowTextA(Handle(), text_.c_str());
 }
 
 void TCustomComboBox::DestroyWnd() {
-  if (HandleAllocated()) {
-    itemIndex_ = ItemIndex();
-    items_->WindowDestroying();
-  }
+  if (HandleAllocated()) items_->WindowDestroying();
   TWinControl::DestroyWnd();
 }
 
-int TCustomComboBox::ItemIndex() const {
-  if (!HandleAllocated()) return itemIndex_;
-  return static_cast<int>(SendMessageA(const_cast<TCustomComboBox*>(this)->Handle(), CB_GETCURSEL, 0, 0));
-}
-
 void TCustomComboBox::SetItemIndex(int index) {
-  itemIndex_ = index;
-  if (HandleAllocated() && ItemIndex() != index) SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  items_->SetItemIndex(index);
   if (index >= 0 && index < items_->Count()) text_ = items_->Get(index);
 }
 
@@ -800,15 +761,11 @@ bool TCustomComboBox::DroppedDown() const {
 }
 
 void TCustomComboBox::SetStyle(TComboBoxStyle v) {
-  if (style_ == v) return;
-  style_ = v;
-  RecreateWnd();
+  SetAndRecreate(style_, v);
 }
 
 void TCustomComboBox::SetSorted(bool v) {
-  if (sorted_ == v) return;
-  sorted_ = v;
-  RecreateWnd();
+  SetAndRecreate(sorted_, v);
 }
 
 void TCustomComboBox::Change() {
@@ -839,14 +796,6 @@ void TCustomComboBox::WndProc(TMessage& m) {
         default: break;
       }
       return;
-    case CN_CTLCOLORLISTBOX:
-    case CN_CTLCOLOREDIT: {
-      HDC dc = reinterpret_cast<HDC>(m.WParam);
-      SetTextColor(dc, ColorToRGB(font_->Color()));
-      SetBkColor(dc, ColorToRGB(color_));
-      m.Result = reinterpret_cast<LRESULT>(Brush());
-      return;
-    }
     case WM_GETDLGCODE:
       // A dropped list keeps Enter and Esc for itself.
       TWinControl::WndProc(m);

@@ -24,6 +24,34 @@ class TButtonControl : public TWinControl {
   // radio button of the same parent takes the focus and is clicked, as in
   // any dialog. True when the focus moved.
   bool MoveInRadioGroup(bool forward);
+  // The BUTTON class with `buttonStyle`; the text stands left of the box
+  // for taLeftJustify.
+  void CreateButtonParams(TCreateParams& params, DWORD buttonStyle, TAlignment alignment);
+};
+
+// What the radio buttons share: the checked state (only a checked one is a
+// tab stop), the side the text stands on, and the arrow keys, which move
+// within the group.
+class TRadioButtonControl : public TButtonControl {
+ public:
+  explicit TRadioButtonControl(TComponent* owner);
+
+  bool Checked() const { return checked_; }
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment v) { SetAndRecreate(alignment_, v); }
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  // Keeps and shows `checked`; false when it was so already.
+  bool StoreChecked(bool checked);
+  // The arrow keys (CN_KEYDOWN): MoveInRadioGroup. True when the focus
+  // moved and the key is used up.
+  bool ArrowKey(TMessage& message);
+
+ private:
+  bool checked_ = false;
+  TAlignment alignment_ = taRightJustify;
 };
 
 // A push button: a click sets its form's ModalResult to the button's, then
@@ -91,24 +119,12 @@ class TCheckBox : public TCustomCheckBox {
 // A radio button: checking it unchecks the other radio buttons of its
 // parent. Only the checked one is a tab stop; the arrow keys move within
 // the group.
-class TRadioButton : public TButtonControl {
+class TRadioButton : public TRadioButtonControl {
   TK_CLASS(TRadioButton)
-  explicit TRadioButton(TComponent* owner);
+  explicit TRadioButton(TComponent* owner) : TRadioButtonControl(owner) {}
 
   void WndProc(TMessage& message) override;
-
-  bool Checked() const { return checked_; }
   void SetChecked(bool checked);
-  TAlignment Alignment() const { return alignment_; }
-  void SetAlignment(TAlignment v);
-
- protected:
-  void CreateParams(TCreateParams& params) override;
-  void CreateWnd() override;
-
- private:
-  bool checked_ = false;
-  TAlignment alignment_ = taRightJustify;
 };
 
 // A frame with a caption around other controls.
@@ -196,14 +212,14 @@ class TEdit : public TCustomEdit {
 
 // ---- List box and combo box -----------------------------------------------------------
 
-// The items of a list or combo box: the window's own list while it exists,
-// a kept list before and after. BeginUpdate/EndUpdate switch the window's
-// redrawing off and on.
+// The items of a list or combo box, and which of them is selected: the
+// window's own list while it exists, a kept list before and after.
+// BeginUpdate/EndUpdate switch the window's redrawing off and on.
 class TListControlItems : public TStrings {
   TK_CLASS(TListControlItems)
   struct Messages {
     UINT getCount, getTextLen, getText, addString, insertString, deleteString, resetContent, getItemData,
-        setItemData, errorCode;
+        setItemData, getCurSel, setCurSel, errorCode;
   };
   TListControlItems(TWinControl* control, const Messages& messages);
   ~TListControlItems() override;
@@ -217,9 +233,13 @@ class TListControlItems : public TStrings {
   void Delete(int i) override;
   void Clear() override;
 
-  // The control's window is made: the kept items go into it.
+  // The selected item, -1 for none.
+  int ItemIndex() const;
+  void SetItemIndex(int index);
+
+  // The control's window is made: the kept items and selection go into it.
   void WindowCreated();
-  // The window goes: its items are kept.
+  // The window goes: its items and selection are kept.
   void WindowDestroying();
 
  protected:
@@ -231,6 +251,7 @@ class TListControlItems : public TStrings {
   TWinControl* control_;
   Messages m_;
   TStringList* kept_;
+  int itemIndex_ = -1;
 };
 
 class TCustomListBox : public TWinControl {
@@ -242,8 +263,8 @@ class TCustomListBox : public TWinControl {
   TStrings* Items() const { return items_; }
   void SetItems(const std::vector<std::string>& items) { items_->SetStrings(items); }
   // -1 for none.
-  int ItemIndex() const;
-  void SetItemIndex(int index);
+  int ItemIndex() const { return items_->ItemIndex(); }
+  void SetItemIndex(int index) { items_->SetItemIndex(index); }
   bool Sorted() const { return sorted_; }
   void SetSorted(bool v);
   bool IntegralHeight() const { return integralHeight_; }
@@ -257,7 +278,6 @@ class TCustomListBox : public TWinControl {
 
  private:
   TListControlItems* items_;
-  int itemIndex_ = -1;
   bool sorted_ = false;
   bool integralHeight_ = false;
 };
@@ -279,7 +299,7 @@ class TCustomComboBox : public TWinControl {
 
   TStrings* Items() const { return items_; }
   void SetItems(const std::vector<std::string>& items) { items_->SetStrings(items); }
-  int ItemIndex() const;
+  int ItemIndex() const { return items_->ItemIndex(); }
   void SetItemIndex(int index);
   TComboBoxStyle Style() const { return style_; }
   void SetStyle(TComboBoxStyle v);
@@ -302,7 +322,6 @@ class TCustomComboBox : public TWinControl {
 
  private:
   TListControlItems* items_;
-  int itemIndex_ = -1;
   TComboBoxStyle style_ = csDropDown;
   bool sorted_ = false;
   int dropDownCount_ = 8;

@@ -94,3 +94,9 @@ std::string ExtractFilePath(const std::string& path);  // with its trailing sepa
 std::string ExtractFileExt(const std::string& path);   // with its dot
 std::string ChangeFileExt(const std::string& path, const std::string& extension);
 bool FileExists(const std::string& path);  // an existing file, not a folder
+
+// ---- Platform ------------------------------------------------------------
+
+// True when running under Wine (ntdll.dll exports "wine_get_version"): the
+// few places that work around Wine's ways ask this.
+bool HostIsWine();

@@ -25,8 +25,11 @@ stop_all() {
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
 }
 
+# The Wine prefix: the build's, or the one named (then build/wine-run.sh uses
+# it too).
 wine_env() {
-  export WINEPREFIX="$build/wineprefix" WINEARCH=win32
+  export WINEPREFIX="${1:-$build/wineprefix}" WINEARCH=win32
+  if [ -n "${1:-}" ]; then export SPIRALIS_WINEPREFIX="$WINEPREFIX"; fi
   export WINEDLLOVERRIDES="mscoree,mshtml="
   "$root/tools/prefix.sh" "$WINEPREFIX"
   # One wineserver for the whole run, with Wine's own services started now,

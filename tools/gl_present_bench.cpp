@@ -238,7 +238,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot load opengl32.dll\n");
     return 1;
   }
-  std::printf("host is Wine: %s\n", SglHostIsWine() ? "yes" : "no");
+  std::printf("host is Wine: %s\n", HostIsWine() ? "yes" : "no");
   if (mode == "show" && argc > 2) return Show(argv[2], argc > 3 ? std::atoi(argv[3]) : 4000);
   if (mode == "bench")
     return Bench(argc > 2 ? std::atoi(argv[2]) : 5, argc > 4 ? std::atoi(argv[3]) : 640,

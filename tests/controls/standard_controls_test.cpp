@@ -136,6 +136,35 @@ TEST_F(StandardControls, FormResourceBuildsEveryControlAndEveryNewWindowShowsThe
   }
 }
 
+// Edits (read-only ones too) and list boxes paint their background in their
+// own Color, as the screen shows it.
+TEST_F(StandardControls, EditsAndListsPaintTheirColor) {
+  form->Pages->SetActivePage(form->First);
+  form->Show();
+  struct Case {
+    const char* what;
+    TWinControl* control;
+    TColor color;
+    bool readOnly;
+  };
+  const Case cases[] = {
+      {"edit", form->Edit1, 0x3080C0, false},
+      {"read-only edit", form->Edit1, 0x20A040, true},
+      {"list box", form->List1, 0xC04080, false},
+  };
+  for (const Case& c : cases) {
+    if (c.readOnly) form->Edit1->SetReadOnly(true);
+    c.control->SetColor(c.color);
+    Pump(150);
+    RECT r;
+    GetClientRect(c.control->Handle(), &r);
+    const COLORREF rgb = ColorToRGB(c.color);
+    EXPECT_EQ((GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb),
+              testing_support::ScreenPixel(c.control->Handle(), r.right - 3, r.bottom - 3))
+        << c.what;
+  }
+}
+
 TEST_F(StandardControls, KeyboardMovesLikeAnyDialog) {
   form->Pages->SetActivePage(form->First);
   Activate(form);

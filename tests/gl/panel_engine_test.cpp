@@ -147,8 +147,8 @@ TEST_F(PanelEngineTest, ClearsToItsColourOnFirstPaintAndShowsItOnTheScreen) {
   EXPECT_EQ(0x996633u, panel.pixel);
   EXPECT_TRUE(SglTraceCapture::Traced(" - Done init"));
   // Under Wine a hidden window draws, and the child's frames reach the screen through GDI.
-  EXPECT_EQ(SglHostIsWine(), panel.engine->Presenting());
-  EXPECT_EQ(SglHostIsWine(), FindWindowA("SglOffscreenFrames", nullptr) != nullptr);
+  EXPECT_EQ(HostIsWine(), panel.engine->Presenting());
+  EXPECT_EQ(HostIsWine(), FindWindowA("SglOffscreenFrames", nullptr) != nullptr);
   Pump();
   panel.Paint();
   HDC screen = GetDC(nullptr);
@@ -199,8 +199,8 @@ TEST_F(PanelEngineTest, FailuresAreReportedOnceAndRetriedAfterAPropertyChange) {
   panel.engine->SetDriver("opengl32.dll");
   panel.forceFormat = 0x7000;
   panel.Paint();
-  EXPECT_EQ(SglHostIsWine() ? 0 : 1, panel.recreated);
-  if (SglHostIsWine()) {
+  EXPECT_EQ(HostIsWine() ? 0 : 1, panel.recreated);
+  if (HostIsWine()) {
     HDC dc = GetDC(panel.GLWindow());
     EXPECT_EQ(0, GetPixelFormat(dc));
     ReleaseDC(panel.GLWindow(), dc);

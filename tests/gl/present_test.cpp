@@ -10,7 +10,7 @@ using namespace gl_testing;
 
 namespace {
 
-TEST(PresentTest, WineIsRecognised) { EXPECT_TRUE(SglHostIsWine()); }
+TEST(PresentTest, WineIsRecognised) { EXPECT_TRUE(HostIsWine()); }
 
 TEST(PresentTest, AHiddenWindowDrawsWhatTheChildShowsAtItsSize) {
   ASSERT_NE(nullptr, sglLoadDriver("opengl32.dll"));

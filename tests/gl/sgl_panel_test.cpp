@@ -202,8 +202,8 @@ TEST_F(SglPanelTest, OnGLInitRunsAgainAfterADriverChange) {
   panel->Repaint();
   ASSERT_TRUE(panel->IsOn()) << (form->errors.empty() ? "" : form->errors.back());
   EXPECT_EQ(2, form->inits);
-  EXPECT_EQ(SglHostIsWine(), first == panel->Handle());
-  EXPECT_EQ(SglHostIsWine(), IsWindow(first) != FALSE);
+  EXPECT_EQ(HostIsWine(), first == panel->Handle());
+  EXPECT_EQ(HostIsWine(), IsWindow(first) != FALSE);
   EXPECT_TRUE(IsWindowVisible(panel->Handle()));
   EXPECT_EQ(&panel->Engine(), GetPropA(formWindow, "ScrGLSubclass"));
   panel->Repaint();

@@ -29,6 +29,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/screen_pixels.h"
+
 namespace {
 
 std::string gReport;
@@ -79,28 +81,8 @@ bool Traced(const char* what) { return ReadText("spiralis.log").find(what) != st
 std::vector<unsigned> ScreenPixels(HWND host) {
   RECT r;
   GetClientRect(host, &r);
-  POINT origin{0, 0};
-  ClientToScreen(host, &origin);
-  const int w = r.right, h = r.bottom;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
-  std::vector<unsigned> pixels(static_cast<const unsigned*>(bits), static_cast<const unsigned*>(bits) + w * h);
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  for (unsigned& p : pixels) p &= 0xFFFFFF;
-  return pixels;
+  MapWindowPoints(host, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return testing_support::ScreenPixels(r);
 }
 
 // The test sets the saver's colours: background red, cells green (exploding)

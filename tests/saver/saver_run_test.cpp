@@ -6,6 +6,7 @@
 
 #include "tests/saver/tellable_colours.h"
 #include "tests/support/program_run.h"
+#include "tests/support/screen_pixels.h"
 
 using namespace testing_support;
 
@@ -91,26 +92,7 @@ namespace {
 
 // The whole screen as 0xRRGGBB pixels, read back from the display.
 std::vector<unsigned> Screen() {
-  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-  std::vector<unsigned> pixels(static_cast<const unsigned*>(bits), static_cast<const unsigned*>(bits) + w * h);
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  for (unsigned& p : pixels) p &= 0xFFFFFF;
-  return pixels;
+  return testing_support::ScreenPixels({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
 }
 
 int Count(const std::vector<unsigned>& pixels, bool (*match)(unsigned)) {

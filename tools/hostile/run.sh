@@ -17,11 +17,5 @@ trap stop_all EXIT
 start_xvfb
 mkdir -p "$build/hostile"
 # A prefix per phase: phases may run at the same time, each with its own wineserver.
-export WINEPREFIX="$build/hostile/prefix-$phase" WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml="
-export SPIRALIS_WINEPREFIX="$WINEPREFIX"
-"$root/tools/prefix.sh" "$WINEPREFIX"
-wineserver -k 2>/dev/null || true
-wineserver -w 2>/dev/null || true
-wineserver -p
-WINEDEBUG=-all wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+wine_env "$build/hostile/prefix-$phase"
 "$build/wine-run.sh" "$build/tools/hostile.exe" "$phase" "$@" | tee "$build/hostile/$phase.log"
