@@ -111,8 +111,14 @@ TEST_F(RunModes, AfterADisplayChangeMovesAreIgnoredThenFourAreSwallowed) {
     ASSERT_TRUE(run.Traced("recent mode-change. " + std::to_string(3 - i) + " left.", 3000)) << run.trace();
   }
   EXPECT_TRUE(run.Running());
-  InputMoveTo(100, 100);  // any move at all now: the threshold is 0
-  EXPECT_TRUE(run.Ended()) << run.trace();
+  // Any move at all closes now (the threshold is 0). Wine in a busy Xvfb has
+  // been seen to drop a lone synthetic move, so a lost one is sent again.
+  bool ended = false;
+  for (int i = 0; i < 3 && !ended; ++i) {
+    InputMoveTo(100 + 20 * i, 100);
+    ended = run.Ended(5000);
+  }
+  EXPECT_TRUE(ended) << run.trace();
   EXPECT_NE(run.trace().find("Full mouse move: closing..."), std::string::npos);
 }
 
