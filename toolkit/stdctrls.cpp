@@ -688,9 +688,28 @@ void TCustomListBox::SetIntegralHeight(bool v) {
 void TCustomListBox::WndProc(TMessage& m) {
   switch (m.Msg) {
     case CN_COMMAND:
-      if (m.WParamHi() == LBN_SELCHANGE) Click();
-      else if (m.WParamHi() == LBN_DBLCLK) DblClick();
+      if (m.WParamHi() == LBN_SELCHANGE) {
+        pressUnreported_ = false;
+        Click();
+      } else if (m.WParamHi() == LBN_DBLCLK) {
+        DblClick();
+      }
       return;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:  // the second press of a double click
+      pressUnreported_ = true;
+      break;
+    case WM_LBUTTONUP: {
+      // A click on the item already chosen is a click too (a user picking the
+      // same entry again means it), but not every system reports it with
+      // LBN_SELCHANGE: report it here when nothing did during this press.
+      TWinControl::WndProc(m);
+      if (!pressUnreported_ || !HandleAllocated()) return;
+      pressUnreported_ = false;
+      const LRESULT hit = SendMessageA(Handle(), LB_ITEMFROMPOINT, 0, m.LParam);
+      if (HIWORD(hit) == 0 && static_cast<int>(LOWORD(hit)) == ItemIndex()) Click();
+      return;
+    }
     default: break;
   }
   TWinControl::WndProc(m);

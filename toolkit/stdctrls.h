@@ -280,6 +280,8 @@ class TCustomListBox : public TWinControl {
   TListControlItems* items_;
   bool sorted_ = false;
   bool integralHeight_ = false;
+  // A press of the left button on the list not yet reported as a click.
+  bool pressUnreported_ = false;
 };
 
 class TListBox : public TCustomListBox {

@@ -174,6 +174,7 @@ const TMetaClass& TAllControlsForm::StaticClass() {
     c.Field("OpenDialog1", &TAllControlsForm::OpenDialog1);
     c.Method("PagesChange", &TAllControlsForm::PagesChange);
     c.Method("CheckClick", &TAllControlsForm::CheckClick);
+    c.Method("ListClick", &TAllControlsForm::ListClick);
     c.Method("LinkClick", &TAllControlsForm::LinkClick);
     c.Method("ItemClick", &TAllControlsForm::ItemClick);
   });

@@ -105,6 +105,7 @@ class TAllControlsForm : public TForm {
   TOpenDialog* OpenDialog1 = nullptr;
   std::vector<std::string> events;
   void PagesChange(TObject*) { events.push_back("page " + Pages->ActivePage()->Name()); }
+  void ListClick(TObject*) { events.push_back("list " + std::to_string(List1->ItemIndex())); }
   void CheckClick(TObject*) { events.push_back(std::string("check ") + (Check1->Checked() ? "on" : "off")); }
   void LinkClick(TObject* sender) { events.push_back("link " + static_cast<TLabel*>(sender)->Caption()); }
   void ItemClick(TObject* sender) { events.push_back("item " + static_cast<TComponent*>(sender)->Name()); }

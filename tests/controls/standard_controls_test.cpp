@@ -231,8 +231,14 @@ TEST_F(StandardControls, MouseDrivesTabsLinksListsSpinsAndThePopupMenu) {
   SendMessageA(form->List1->Handle(), LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
   POINT q{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
   ClientToScreen(form->List1->Handle(), &q);
+  form->events.clear();
   ClickAt(q);
   ASSERT_TRUE(PumpUntil([&] { return form->List1->ItemIndex() == 0; }));
+  // Choosing the same item again is a click again, reported once.
+  ClickAt(q);
+  EXPECT_TRUE(PumpUntil([&] { return form->events.size() >= 2; }));
+  Pump(100);
+  EXPECT_EQ((std::vector<std::string>{"list 0", "list 0"}), form->events);
   form->List1->RecreateWnd();
   EXPECT_EQ(0, form->List1->ItemIndex());
   EXPECT_EQ("alpha", form->List1->Items()->Get(0));
