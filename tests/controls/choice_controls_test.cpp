@@ -4,11 +4,11 @@
 // stand-in corner service is asked and told.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
 
 #include "controls_support.h"
 #include "framework/sysregistry.h"
+#include "tests/support/program_run.h"
 #include "tests/support/win32_support.h"
 #include "values/sysvalues.h"
 #include "values/values.h"
@@ -75,33 +75,14 @@ class ChoiceControls : public ::testing::Test {
     RegisterClasses({&TChoicesForm::StaticClass()});
   }
   void SetUp() override {
-    HKEY key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, kScreenSaverKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    for (const char* name : kEntries) {
-      std::string& bytes = saved_[name];
-      DWORD type = 0, size = 0;
-      if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-        bytes.assign(size, '\0');
-        RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]), &size);
-        types_[name] = type;
-      }
-    }
-    RegCloseKey(key);
+    for (const char* name : kEntries)
+      keep_.push_back(std::make_unique<testing_support::EntryKeeper>(kScreenSaverKey, name));
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Vantrel\\ChoicesTest");
     SetEnvironmentVariableA("SPIRALIS_CALLS", "");
   }
   void TearDown() override {
     if (form) form->Free();
-    HKEY key;
-    RegOpenKeyExA(HKEY_CURRENT_USER, kScreenSaverKey, 0, KEY_ALL_ACCESS, &key);
-    for (const char* name : kEntries) {
-      if (types_.count(name))
-        RegSetValueExA(key, name, 0, types_[name], reinterpret_cast<const BYTE*>(saved_[name].data()),
-                       static_cast<DWORD>(saved_[name].size()));
-      else
-        RegDeleteValueA(key, name);
-    }
-    RegCloseKey(key);
+    keep_.clear();
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Vantrel\\ChoicesTest");
     SetEnvironmentVariableA("SPIRALIS_CALLS", nullptr);
   }
@@ -110,26 +91,14 @@ class ChoiceControls : public ::testing::Test {
     Activate(form);
   }
   // The bytes of a shared entry.
-  static std::string Entry(const char* name) {
-    HKEY key;
-    char bytes[64] = "";
-    DWORD size = sizeof bytes;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kScreenSaverKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
-    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(bytes), &size) != ERROR_SUCCESS) size = 0;
-    RegCloseKey(key);
-    return std::string(bytes, size);
-  }
+  static std::string Entry(const char* name) { return testing_support::ReadRawEntry(kScreenSaverKey, name).bytes; }
   static void Put(const char* name, DWORD type, const std::string& bytes) {
-    HKEY key;
-    RegOpenKeyExA(HKEY_CURRENT_USER, kScreenSaverKey, 0, KEY_ALL_ACCESS, &key);
-    RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
-    RegCloseKey(key);
+    testing_support::WriteRawEntry(kScreenSaverKey, name, {true, type, bytes});
   }
   TChoicesForm* form = nullptr;
 
  private:
-  std::map<std::string, std::string> saved_;
-  std::map<std::string, DWORD> types_;
+  std::vector<std::unique_ptr<testing_support::EntryKeeper>> keep_;
 };
 
 // A point inside corner i's icon, on the screen.

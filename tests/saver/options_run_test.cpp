@@ -351,7 +351,8 @@ TEST_F(OptionsDialog, ADriverChosenWithTheFileDialogIsListedSelectedAndSaved) {
   // The open dialog: the file name goes into its focused field, Enter takes it.
   HWND open = nullptr;
   ASSERT_TRUE(PumpUntil([&] { return (open = FindWindowA("#32770", nullptr)) && IsWindowVisible(open); }, 10000));
-  GUITHREADINFO gui{sizeof gui};
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
   ASSERT_TRUE(PumpUntil([&] { return GetGUIThreadInfo(GetWindowThreadProcessId(open, nullptr), &gui) && gui.hwndFocus; }, 5000));
   DWORD_PTR ignored;
   SendMessageTimeoutA(gui.hwndFocus, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(driver.c_str()), SMTO_ABORTIFHUNG, 2000, &ignored);

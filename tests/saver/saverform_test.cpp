@@ -8,6 +8,7 @@
 
 #include "saver/mainform.h"
 #include "saver/saverform.h"
+#include "tests/support/program_run.h"
 #include "tests/support/win32_support.h"
 #include "values/values.h"
 
@@ -273,55 +274,21 @@ std::vector<RawData> HostileData() {
   };
 }
 
-void PutRaw(const std::string& path, const RawData& data) {
+// A registry path (key, backslash, entry) as its key and entry.
+std::pair<std::string, std::string> KeyAndEntry(const std::string& path) {
   const std::size_t slash = path.rfind('\\');
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.substr(0, slash).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExA(key, path.substr(slash + 1).c_str(), 0, data.type,
-                 reinterpret_cast<const BYTE*>(data.bytes.data()), static_cast<DWORD>(data.bytes.size()));
-  RegCloseKey(key);
+  return {path.substr(0, slash), path.substr(slash + 1)};
+}
+
+void PutRaw(const std::string& path, const RawData& data) {
+  const auto [key, entry] = KeyAndEntry(path);
+  ASSERT_TRUE(WriteRawEntry(key, entry, {true, data.type, data.bytes}));
 }
 
 void DeleteEntry(const std::string& path) {
-  const std::size_t slash = path.rfind('\\');
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.substr(0, slash).c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-    return;
-  RegDeleteValueA(key, path.substr(slash + 1).c_str());
-  RegCloseKey(key);
+  const auto [key, entry] = KeyAndEntry(path);
+  WriteRawEntry(key, entry, {});
 }
-
-// An entry as it stands, put back when the keeper goes.
-class EntryKeeper {
- public:
-  explicit EntryKeeper(const std::string& path) : path_(path) {
-    const std::size_t slash = path.rfind('\\');
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.substr(0, slash).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-    DWORD size = 0;
-    if (RegQueryValueExA(key, path.substr(slash + 1).c_str(), nullptr, &saved_.type, nullptr, &size) == ERROR_SUCCESS) {
-      saved_.bytes.resize(size);
-      present_ = RegQueryValueExA(key, path.substr(slash + 1).c_str(), nullptr, &saved_.type,
-                                  reinterpret_cast<BYTE*>(&saved_.bytes[0]), &size) == ERROR_SUCCESS;
-    }
-    RegCloseKey(key);
-  }
-  ~EntryKeeper() {
-    if (present_)
-      PutRaw(path_, saved_);
-    else
-      DeleteEntry(path_);
-  }
-  EntryKeeper(const EntryKeeper&) = delete;
-  EntryKeeper& operator=(const EntryKeeper&) = delete;
-
- private:
-  std::string path_;
-  RawData saved_{"saved", REG_NONE, ""};
-  bool present_ = false;
-};
 
 }  // namespace
 
@@ -348,7 +315,10 @@ TEST_F(SaverForms, AnyDataInAnySettingGivesARunningForm) {
   paths.push_back("Control Panel\\Desktop\\ScreenSaveUsePassword");
 
   std::vector<std::unique_ptr<EntryKeeper>> keep;
-  for (const std::string& path : paths) keep.push_back(std::make_unique<EntryKeeper>(path));
+  for (const std::string& path : paths) {
+    const auto [key, entry] = KeyAndEntry(path);
+    keep.push_back(std::make_unique<EntryKeeper>(key, entry));
+  }
 
   for (const std::string& path : paths) {
     for (const RawData& data : HostileData()) {

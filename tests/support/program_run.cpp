@@ -18,6 +18,36 @@ bool GetRegistryNumber(const char* keyPath, const char* entry, DWORD& value) {
   return r == ERROR_SUCCESS && type == REG_DWORD;
 }
 
+RawEntry ReadRawEntry(const std::string& keyPath, const std::string& entry) {
+  RawEntry raw;
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return raw;
+  DWORD size = 0;
+  if (RegQueryValueExA(key, entry.c_str(), nullptr, &raw.type, nullptr, &size) == ERROR_SUCCESS) {
+    raw.bytes.resize(size);
+    raw.present = RegQueryValueExA(key, entry.c_str(), nullptr, &raw.type,
+                                   reinterpret_cast<BYTE*>(&raw.bytes[0]), &size) == ERROR_SUCCESS;
+    raw.bytes.resize(size);
+  }
+  RegCloseKey(key);
+  return raw;
+}
+
+bool WriteRawEntry(const std::string& keyPath, const std::string& entry, const RawEntry& raw) {
+  HKEY key;
+  if (raw.present) {
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr))
+      return false;
+    RegSetValueExA(key, entry.c_str(), 0, raw.type, reinterpret_cast<const BYTE*>(raw.bytes.data()),
+                   static_cast<DWORD>(raw.bytes.size()));
+  } else {
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_ALL_ACCESS, &key)) return false;
+    RegDeleteValueA(key, entry.c_str());
+  }
+  RegCloseKey(key);
+  return true;
+}
+
 void InputMoveTo(int x, int y) {
   INPUT in{};
   in.type = INPUT_MOUSE;

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/win32_support.h"
@@ -14,6 +15,32 @@ namespace testing_support {
 // HKEY_CURRENT_USER\<keyPath>\<entry> as a REG_DWORD (the key is created).
 void SetRegistryNumber(const char* keyPath, const char* entry, DWORD value);
 bool GetRegistryNumber(const char* keyPath, const char* entry, DWORD& value);
+
+// HKEY_CURRENT_USER\<keyPath>\<entry> as it stands: its type and bytes, or absent.
+struct RawEntry {
+  bool present = false;
+  DWORD type = REG_NONE;
+  std::string bytes;
+};
+RawEntry ReadRawEntry(const std::string& keyPath, const std::string& entry);
+// Writes the entry as given (the key is created), or deletes it when `raw` is
+// absent. False when the key could not be opened.
+bool WriteRawEntry(const std::string& keyPath, const std::string& entry, const RawEntry& raw);
+
+// An entry as it stands, put back as it was when the keeper goes.
+class EntryKeeper {
+ public:
+  EntryKeeper(std::string keyPath, std::string entry)
+      : keyPath_(std::move(keyPath)), entry_(std::move(entry)), saved_(ReadRawEntry(keyPath_, entry_)) {}
+  ~EntryKeeper() { WriteRawEntry(keyPath_, entry_, saved_); }
+  EntryKeeper(const EntryKeeper&) = delete;
+  EntryKeeper& operator=(const EntryKeeper&) = delete;
+
+ private:
+  std::string keyPath_;
+  std::string entry_;
+  RawEntry saved_;
+};
 
 // Real input through the system's input queue (absolute positions).
 void InputMoveTo(int x, int y);

@@ -544,41 +544,11 @@ std::vector<Entry> AllEntries() {
   return e;
 }
 
-struct Stored {
-  bool present = false;
-  DWORD type = 0;
-  std::string bytes;
-};
-
-Stored ReadRaw(const Entry& e) {
-  Stored s;
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, e.key, 0, KEY_READ, &key)) return s;
-  DWORD size = 0;
-  if (RegQueryValueExA(key, e.name, nullptr, &s.type, nullptr, &size) == ERROR_SUCCESS) {
-    s.bytes.resize(size);
-    s.present = RegQueryValueExA(key, e.name, nullptr, &s.type, reinterpret_cast<BYTE*>(&s.bytes[0]), &size) == 0;
-  }
-  RegCloseKey(key);
-  return s;
-}
-
-void WriteRaw(const Entry& e, const Stored& s) {
-  HKEY key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, e.key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr)) return;
-  if (s.present)
-    RegSetValueExA(key, e.name, 0, s.type, reinterpret_cast<const BYTE*>(s.bytes.data()),
-                   static_cast<DWORD>(s.bytes.size()));
-  else
-    RegDeleteValueA(key, e.name);
-  RegCloseKey(key);
-}
-
 int RegistryStates(int count, unsigned seed) {
   const std::vector<Entry> entries = AllEntries();
   const std::vector<RawData> kinds = DataKinds();
-  std::vector<Stored> saved;
-  for (const Entry& e : entries) saved.push_back(ReadRaw(e));
+  std::vector<RawEntry> saved;
+  for (const Entry& e : entries) saved.push_back(ReadRawEntry(e.key, e.name));
   std::mt19937 rng(seed);
   Tally tally;
   for (int i = 0; i < count; ++i) {
@@ -586,7 +556,7 @@ int RegistryStates(int count, unsigned seed) {
     // entry gets a kind of its own, or nothing.
     std::string input;
     for (size_t k = 0; k < entries.size(); ++k) {
-      Stored s;
+      RawEntry s;
       int pick;
       if (i < static_cast<int>(kinds.size()))
         pick = i;
@@ -596,7 +566,7 @@ int RegistryStates(int count, unsigned seed) {
         s = {true, kinds[pick].type, kinds[pick].bytes};
         input += std::string(input.empty() ? "" : ", ") + entries[k].name + "=" + kinds[pick].what;
       }
-      WriteRaw(entries[k], s);
+      WriteRawEntry(entries[k].key, entries[k].name, s);
     }
     Verdict v;
     {
@@ -605,7 +575,7 @@ int RegistryStates(int count, unsigned seed) {
     }
     tally.Add(input.empty() ? "(all missing)" : input, v, "full screen");
   }
-  for (size_t k = 0; k < entries.size(); ++k) WriteRaw(entries[k], saved[k]);
+  for (size_t k = 0; k < entries.size(); ++k) WriteRawEntry(entries[k].key, entries[k].name, saved[k]);
   return tally.Summary("registry states");
 }
 
