@@ -81,7 +81,7 @@ ProgramRun::ProgramRun(const std::string& exe, const std::string& args, std::map
     for (size_t at; (at = value.find("<folder>")) != std::string::npos;) value.replace(at, 8, dir_.path());
     SetEnvironmentVariableA(name.c_str(), value.c_str());
   }
-  std::string path = ProgramDir() + "\\" + exe;
+  std::string path = exe.find(':') != std::string::npos ? exe : ProgramDir() + "\\" + exe;
   std::string line = "\"" + path + "\" " + args;
   STARTUPINFOA si{};
   si.cb = sizeof si;

@@ -47,7 +47,7 @@ void InputMoveTo(int x, int y);
 void InputClick(DWORD down, DWORD up);
 void InputKey(WORD vk);
 
-// One run of `exe` (beside the test program) with `args`, in a folder of its
+// One run of `exe` (beside the test program, or a full path) with `args`, in a folder of its
 // own, with the given environment ("<folder>" in a value stands for that
 // folder), empty files of the given names in that folder, and its message
 // boxes answered into a file (SPIRALIS_MSGBOX). The process never outlives

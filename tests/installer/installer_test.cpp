@@ -1,0 +1,194 @@
+// The real Spiralis-Setup.exe and its uninstaller, run silently the way a
+// deployment tool runs them, in a Wine prefix that exists for these tests
+// alone. What they leave is read back from the real file system, the real
+// registry and the screen.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/saver/tellable_colours.h"
+#include "tests/support/program_run.h"
+#include "tests/support/screen_pixels.h"
+#include "version.h"
+
+using namespace testing_support;
+
+namespace {
+
+const char* const kDesktopKey = "Control Panel\\Desktop";
+const char* const kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Spiralis";
+const char* const kEarlierSaver = "C:\\windows\\system32\\earlier.scr";
+
+std::string SetupProgram() { return ProgramDir() + "\\..\\Spiralis-Setup.exe"; }
+std::string ShippedSaver() { return ProgramDir() + "\\..\\dist\\Spiralis.scr"; }
+
+// Where the display control panel looks for a 32-bit saver.
+std::string SaverFolder() {
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  char dir[MAX_PATH] = "";
+  if (wow64)
+    GetSystemWow64DirectoryA(dir, MAX_PATH);
+  else
+    GetSystemDirectoryA(dir, MAX_PATH);
+  return dir;
+}
+std::string InstalledSaver() { return SaverFolder() + "\\Spiralis.scr"; }
+
+// A text or number entry as text; `present` false when it is not there.
+struct Entry {
+  bool present = false;
+  std::string text;
+  DWORD number = 0;
+};
+Entry Read(HKEY root, const char* key, const char* name) {
+  Entry e;
+  HKEY k;
+  if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return e;
+  DWORD type = 0, size = 0;
+  if (RegQueryValueExA(k, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+    std::vector<char> data(size + 1, 0);
+    e.present = RegQueryValueExA(k, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) ==
+                ERROR_SUCCESS;
+    if (type == REG_DWORD) e.number = *reinterpret_cast<DWORD*>(data.data());
+    else e.text = data.data();
+  }
+  RegCloseKey(k);
+  return e;
+}
+void WriteText(const char* key, const char* name, const std::string& text) {
+  WriteRawEntry(key, name, {true, REG_SZ, text + '\0'});
+}
+void Remove(const char* key, const char* name) { WriteRawEntry(key, name, {}); }
+
+bool SamePath(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
+
+// The file's version resource as "major.minor.patch".
+std::string FileVersion(const std::string& path) {
+  DWORD ignored = 0, size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  std::vector<char> data(size);
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT len = 0;
+  if (!size || !GetFileVersionInfoA(path.c_str(), 0, size, data.data()) ||
+      !VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &len))
+    return "";
+  char text[64];
+  std::snprintf(text, sizeof text, "%u.%u.%u", unsigned{HIWORD(info->dwFileVersionMS)},
+                unsigned{LOWORD(info->dwFileVersionMS)}, unsigned{HIWORD(info->dwFileVersionLS)});
+  return text;
+}
+
+// Runs a program to its end; its exit code, or STILL_ACTIVE when it hung.
+DWORD RunToEnd(const std::string& exe, const std::string& args) {
+  ProgramRun run(exe, args);
+  if (!run.started()) return ~0u;
+  run.Ended(180000);
+  return run.ExitCode();
+}
+
+// The uninstaller named by the uninstall entry, run silently in its own
+// folder (so it ends when the uninstall is done, instead of handing over to
+// a copy of itself).
+DWORD Uninstall() {
+  std::string line = Read(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").text;
+  if (line.size() < 2 || line.rfind('"', 0) != 0) return ~0u;
+  std::string exe = line.substr(1, line.find('"', 1) - 1);
+  return RunToEnd(exe, "/S _?=" + exe.substr(0, exe.rfind('\\')));
+}
+
+class Setup : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetRegistryNumber(kDesktopKey, "ScreenSaveUsePassword", 0);
+    ForgetSaverSettings();
+  }
+};
+
+}  // namespace
+
+// Install, make active, install again over a running saver, uninstall: what
+// each step leaves behind.
+TEST_F(Setup, InstallsActivatesUpgradesAndUninstallsPuttingTheEarlierSaverBack) {
+  WriteText(kDesktopKey, "SCRNSAVE.EXE", kEarlierSaver);
+  WriteText(kDesktopKey, "ScreenSaveActive", "0");
+
+  // Silent: the shipped (stripped) saver in the system folder, the uninstall
+  // entry with the version the saver carries; the desktop's saver untouched.
+  ASSERT_EQ(RunToEnd(SetupProgram(), "/S"), 0u);
+  ASSERT_TRUE(FileExists(InstalledSaver())) << InstalledSaver();
+  const std::string shipped = ReadFile(ShippedSaver());
+  EXPECT_EQ(ReadFile(InstalledSaver()) == shipped, true);
+  EXPECT_LT(shipped.size(), 8u << 20);
+  EXPECT_EQ(FileVersion(InstalledSaver()), SPIRALIS_VERSION_TEXT);
+  EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion").text, SPIRALIS_VERSION_TEXT);
+  EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName").text, "Spiralis screen saver");
+  EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher").text, "Vantrel");
+  EXPECT_TRUE(SamePath(Read(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayIcon").text, InstalledSaver() + ",0"));
+  const DWORD kb = Read(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize").number;
+  EXPECT_GE(kb, shipped.size() / 1024);
+  EXPECT_LT(kb, shipped.size() / 1024 + 1024);
+  EXPECT_EQ(Read(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE").text, kEarlierSaver);
+  EXPECT_EQ(Read(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveActive").text, "0");
+
+  // A changed setting; then /ACTIVE over the first installation.
+  SetRegistryNumber(kSpiralisKey, "nRings", 77);
+  ASSERT_EQ(RunToEnd(SetupProgram(), "/S /ACTIVE"), 0u);
+  const std::string active = Read(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE").text;
+  EXPECT_TRUE(SamePath(active, InstalledSaver())) << active;
+  EXPECT_EQ(Read(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveActive").text, "1");
+  DWORD rings = 0;
+  EXPECT_TRUE(GetRegistryNumber(kSpiralisKey, "nRings", rings));
+  EXPECT_EQ(rings, 77u);
+
+  // The saver named there shows the galaxy, in the colours it is given.
+  UseTellableColours();
+  SetCursorPos(500, 400);
+  {
+    ProgramRun saver(active, "/s");
+    ASSERT_NE(ProgramRun::ShownWindow("TSaverForm"), nullptr);
+    PumpMessages(2500);
+    int background = 0, exhausted = 0;
+    const std::vector<unsigned> screen =
+        ScreenPixels({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    for (unsigned p : screen) {
+      background += p == 0xFF0000u;
+      exhausted += (p & 0xFF) > 40 && (p >> 16) < 60 && ((p >> 8) & 0xFF) < 60;
+    }
+    EXPECT_GT(background, static_cast<int>(screen.size() / 10));
+    EXPECT_GT(exhausted, 100);
+
+    // Installing again while it runs: it is asked to close, and the file is
+    // replaced whole.
+    ASSERT_TRUE(saver.Running());
+    EXPECT_EQ(RunToEnd(SetupProgram(), "/S /ACTIVE"), 0u);
+    EXPECT_TRUE(saver.Ended(5000));
+    EXPECT_EQ(ReadFile(InstalledSaver()) == shipped, true);
+    EXPECT_FALSE(FileExists(InstalledSaver() + ".new"));
+  }
+  // Installing again over the active saver keeps the earlier one on record.
+  EXPECT_TRUE(SamePath(Read(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE").text, InstalledSaver()));
+
+  // The silent uninstall: file and entry gone, the earlier saver back as it
+  // was, the user's settings kept.
+  ASSERT_EQ(Uninstall(), 0u);
+  EXPECT_FALSE(FileExists(InstalledSaver()));
+  EXPECT_FALSE(Read(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion").present);
+  EXPECT_EQ(Read(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE").text, kEarlierSaver);
+  EXPECT_EQ(Read(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveActive").text, "0");
+  EXPECT_TRUE(GetRegistryNumber(kSpiralisKey, "nRings", rings));
+  EXPECT_EQ(rings, 77u);
+}
+
+// With no saver before Spiralis, uninstalling turns the screen saver off.
+TEST_F(Setup, UninstallingTheOnlySaverTurnsTheScreenSaverOff) {
+  Remove(kDesktopKey, "SCRNSAVE.EXE");
+  WriteText(kDesktopKey, "ScreenSaveActive", "1");
+  ASSERT_EQ(RunToEnd(SetupProgram(), "/S /ACTIVE"), 0u);
+  EXPECT_TRUE(SamePath(Read(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE").text, InstalledSaver()));
+  ASSERT_EQ(Uninstall(), 0u);
+  EXPECT_FALSE(Read(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE").present);
+  EXPECT_EQ(Read(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveActive").text, "0");
+  EXPECT_FALSE(FileExists(InstalledSaver()));
+}
