@@ -334,7 +334,7 @@ Section "Uninstall"
   DeleteRegKey HKCU "${EARLIER_KEY}"
   ; The user's own settings stay unless the user says otherwise; silent
   ; uninstalls keep them.
-  MessageBox MB_YESNO|MB_ICONQUESTION "Remove your Spiralis settings as well?$\r$\n$\r$\nChoose No to keep them for a later installation." /SD IDNO IDNO keep
+  MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Remove your Spiralis settings as well?$\r$\n$\r$\nChoose No to keep them for a later installation." /SD IDNO IDNO keep
     DeleteRegKey HKCU "${SETTINGS_KEY}"
   keep:
   DeleteRegKey /ifempty HKCU "Software\Vantrel"

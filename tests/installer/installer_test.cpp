@@ -192,3 +192,22 @@ TEST_F(Setup, UninstallingTheOnlySaverTurnsTheScreenSaverOff) {
   EXPECT_EQ(Read(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveActive").text, "0");
   EXPECT_FALSE(FileExists(InstalledSaver()));
 }
+
+// A saver that cannot be asked to close (a preview lives inside another
+// program's window): silent setup stops with nothing changed, the running
+// file whole.
+TEST_F(Setup, StopsWithNothingChangedWhileTheSaverKeepsRunning) {
+  ASSERT_EQ(RunToEnd(SetupProgram(), "/S"), 0u);
+  WriteText(kDesktopKey, "SCRNSAVE.EXE", kEarlierSaver);
+  const std::string marked = ReadFile(ShippedSaver()) + "installed before";  // a replacement would show
+  WriteFile(InstalledSaver(), marked);
+  TestWindow monitor(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  ProgramRun preview(InstalledSaver(), "/p " + std::to_string(reinterpret_cast<UINT_PTR>(monitor.handle())));
+  ASSERT_TRUE(PumpUntil([&] { return GetWindow(monitor.handle(), GW_CHILD) != nullptr; }, 10000));
+
+  EXPECT_EQ(RunToEnd(SetupProgram(), "/S /ACTIVE"), 2u);
+  EXPECT_TRUE(preview.Running());
+  EXPECT_EQ(ReadFile(InstalledSaver()) == marked, true);
+  EXPECT_FALSE(FileExists(InstalledSaver() + ".new"));
+  EXPECT_EQ(Read(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE").text, kEarlierSaver);
+}
