@@ -108,6 +108,20 @@ class Setup : public ::testing::Test {
 
 }  // namespace
 
+// The setup program itself: Windows starts it with administrator rights (its
+// manifest asks for them), and it carries the saver's version.
+TEST_F(Setup, AsksForAdministratorRightsAndCarriesTheVersion) {
+  HMODULE setup = LoadLibraryExA(SetupProgram().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(setup, nullptr);
+  HRSRC res = FindResourceA(setup, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // the process manifest
+  const std::string manifest =
+      res ? std::string(static_cast<const char*>(LockResource(LoadResource(setup, res))), SizeofResource(setup, res))
+          : "";
+  FreeLibrary(setup);
+  EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos) << manifest;
+  EXPECT_EQ(FileVersion(SetupProgram()), SPIRALIS_VERSION_TEXT);
+}
+
 // Install, make active, install again over a running saver, uninstall: what
 // each step leaves behind.
 TEST_F(Setup, InstallsActivatesUpgradesAndUninstallsPuttingTheEarlierSaverBack) {
