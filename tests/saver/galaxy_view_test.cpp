@@ -279,13 +279,11 @@ struct DeepContext {
 // in depth (the quads of a ring overlap in one plane, S > 1), and where they
 // tie the driver's rounding decides, which depends on how it batches the
 // vertices, and so on what its vertex buffer held before (docs/performance.md).
-// So the frame one vertex at a time is drawn after five different histories,
-// and only the pixels where all five agree are compared: nearly all.
+// So the frame one vertex at a time is drawn after seven different histories,
+// and only the pixels where all seven agree are compared: nearly all.
 TEST(GalaxyArrays, DrawTheSameFrameAsOneVertexAtATime) {
   ASSERT_NE(nullptr, sglLoadDriver("opengl32.dll"));
   constexpr int W = DeepContext::W, H = DeepContext::H;
-  DeepContext context;
-  ASSERT_NE(nullptr, context.rc);
   TGalaxyView view;
   const TGalaxyGL withArrays = SglGalaxyTable();
   ASSERT_TRUE(withArrays.HasArrays());
@@ -298,7 +296,10 @@ TEST(GalaxyArrays, DrawTheSameFrameAsOneVertexAtATime) {
     float depth;
     std::uint32_t ms;
   };
-  const Case cases[] = {{1, 0.0, 100.0f, 0},        {60, 50.0, 500.0f, 0},      {60, 17.0, 60.0f, 9000},
+  // The smallest galaxy near the near plane and far off; the middle and
+  // largest with the view cutting the disc and the far plane the cone.
+  const Case cases[] = {{1, 0.0, 12.0f, 0},        {1, 0.0, 100.0f, 0},
+                        {60, 50.0, 500.0f, 0},     {60, 17.0, 60.0f, 9000},
                         {150, 143.0, 136.0f, 4000}, {150, 100.0, 500.0f, 20000}};
   TLcgRandom otherRandom;
   TGalaxy other(Empty(7), otherRandom, [] { return 5u; });
@@ -306,6 +307,8 @@ TEST(GalaxyArrays, DrawTheSameFrameAsOneVertexAtATime) {
     TLcgRandom random;
     auto g = EveryState(c.rings, random);
     ASSERT_EQ(g->TrailLength(), TGalaxy::MaxTrails);
+    DeepContext context;  // each case from the driver's first state
+    ASSERT_NE(nullptr, context.rc);
     auto frame = [&](const TGalaxyGL& table, int history) {
       view.Init(table, W, H);
       for (int i = 0; i < history; ++i) view.Draw(other, W, H, 0.0, 100.0f, 0);  // other vertices first
@@ -320,7 +323,7 @@ TEST(GalaxyArrays, DrawTheSameFrameAsOneVertexAtATime) {
     const std::vector<std::uint32_t> reference = frame(without, 0);
     EXPECT_FALSE(view.UsesArrays());
     std::vector<bool> steady(reference.size(), true);
-    for (int history : {1, 2, 3, 5}) {
+    for (int history : {1, 2, 3, 5, 8, 13}) {
       const std::vector<std::uint32_t> again = frame(without, history);
       for (size_t i = 0; i < reference.size(); ++i) steady[i] = steady[i] && again[i] == reference[i];
     }
