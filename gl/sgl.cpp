@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "gl/sgl_trace.h"
 #include "toolkit/module.h"
 
 namespace {
@@ -117,11 +118,15 @@ HMODULE sglLoadDriver(const std::string& name) {
     resolved[i] = GetProcAddress(module.get(), kEntries[i].name);
     if (!resolved[i] && kEntries[i].required) return nullptr;  // frees the library
   }
+  std::string lacking;
   for (int i = 0; i < kEntryCount; ++i) {
     d.present[i] = resolved[i] != nullptr;
     d.entries[i] = resolved[i] ? resolved[i] : kEntries[i].stub;
+    // The optional GDI stand-ins (wgl*) are the rule, not worth a line.
+    if (!resolved[i] && i >= kSglEntryCount) lacking += (lacking.empty() ? "" : ", ") + std::string(kEntries[i].name);
   }
   d.module = std::move(module);
+  if (!lacking.empty()) SglTrace("Library lacks " + lacking);
   return d.module.get();
 }
 
@@ -139,6 +144,16 @@ const char* sglEntryName(int index) {
   return index >= 0 && index < kEntryCount ? kEntries[index].name : "";
 }
 bool sglDriverHasEntry(int index) { return index >= 0 && index < kEntryCount && Has(index); }
+
+int sglEntryIndex(const char* name) {
+  for (int i = 0; i < kEntryCount; ++i)
+    if (name && std::strcmp(kEntries[i].name, name) == 0) return i;
+  return -1;
+}
+
+FARPROC sglEntryAddress(int index) {
+  return sglDriverHasEntry(index) ? TheDriver().entries[index] : nullptr;
+}
 
 SglProbeEntries sglProbeEntries() {
   SglProbeEntries probe;

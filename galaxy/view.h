@@ -1,0 +1,105 @@
+#pragma once
+// The galaxy's picture: the OpenGL state set on every new context, the
+// wandering camera, and one frame of coloured quads, all through a table of
+// OpenGL functions (gl_table.h) on the context the caller has made current.
+//
+// The galaxy is drawn as a cone: ring i of n lies at depth (1 - i/n) * Depth,
+// so the centre is deepest and the outer ring nearest the camera. Each cell
+// that is not replenished (state 0) is one axis-aligned quad about S wide in
+// the plane (x, y/2), S = 0.8 * sqrt(Depth / n), at least 1.
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "galaxy/galaxy.h"
+#include "galaxy/gl_table.h"
+
+// The size of a cell's quad for a frame.
+inline float GalaxyQuadSize(float depth, int rings) {
+  float s = 0.8f * std::sqrt(depth / static_cast<float>(rings));
+  return s < 1.0f ? 1.0f : s;
+}
+
+// Calls draw(state, x0, y0, x1, y1, z) for every cell to be drawn, in drawing
+// order: ring by ring from the centre, the slots of a ring in storage order.
+// The quad's corners are (x0, y0), (x0, y1), (x1, y1), (x1, y0) at depth z,
+// its far edges truncated toward zero.
+template <class Draw>
+void ForEachGalaxyQuad(const TGalaxy& galaxy, float depth, Draw draw) {
+  const int rings = galaxy.Rings();
+  const float size = GalaxyQuadSize(depth, rings);
+  const std::uint8_t* cells = galaxy.Cells();
+  for (int ring = 0; ring < rings; ++ring) {
+    const float z = (1.0f - static_cast<float>(ring) / static_cast<float>(rings)) * depth;
+    const int slots = ring == 0 ? 1 : 6 * ring;
+    const std::uint8_t* cell = cells + TGalaxy::CellIndex(ring, 0);
+    for (int slot = 0; slot < slots; ++slot) {
+      const std::uint8_t state = cell[slot];
+      if (state == 0) continue;
+      const TGalaxyPoint p = galaxy.CellPosition(ring, slot);
+      const int x2 = static_cast<int>(static_cast<float>(p.x) + size);
+      const int y2 = static_cast<int>(static_cast<float>(p.y) + 2.0f * size);
+      draw(state, static_cast<float>(p.x), static_cast<float>(p.y) / 2.0f, static_cast<float>(x2),
+           static_cast<float>(y2) / 2.0f, z);
+    }
+  }
+}
+
+// One galaxy's picture on one context. Init() runs on every new context and
+// takes the context's OpenGL functions; Draw() then draws frames with them.
+// Nothing is drawn before the first Init().
+//
+// A table with the vertex-array functions gets each frame from one array of
+// the lit cells' quads (positions and colours, in drawing order), drawn in
+// one call; quads wholly outside the view are left out of it, which changes
+// no pixel. Without them every vertex is one call, as old drivers need.
+class TGalaxyView {
+ public:
+  TGalaxyView() = default;
+  TGalaxyView(const TGalaxyView&) = delete;
+  TGalaxyView& operator=(const TGalaxyView&) = delete;
+
+  // The state every frame relies on, and the viewport (0, 0, width, height).
+  // Chooses how frames are drawn. A table that lacks a required function
+  // leaves the view drawing nothing.
+  void Init(const TGalaxyGL& gl, int width, int height);
+  // Projection and camera for time `ms` (the multimedia clock): a 90-degree
+  // vertical view divided by the aspect, eye sweeping in the plane z = -rings
+  // and aiming at (0, 0, 2 * eye).
+  void SetupCamera(int width, int height, int rings, double eye, std::uint32_t ms);
+  // One frame up to the swap: camera and clear colour when the galaxy marks
+  // them dirty (clearing the marks), the clear, and every lit cell's quad.
+  void Draw(TGalaxy& galaxy, int width, int height, double eye, float depth, std::uint32_t ms);
+
+  // Whether Init() has been given a usable table.
+  bool Ready() const { return ready_; }
+  // Whether frames are drawn from arrays (the table has them).
+  bool UsesArrays() const { return arrays_; }
+  // Of the last frame drawn from arrays: the quads drawn, and those left out
+  // as wholly outside the view.
+  int DrawnQuads() const { return drawn_; }
+  int CulledQuads() const { return culled_; }
+
+ private:
+  struct TVertex {
+    float Red, Green, Blue;
+    float X, Y, Z;
+  };
+
+  void Perspective(double fovy, double aspect, double zNear, double zFar);
+  void LookAt(double eyeX, double eyeY, double eyeZ, double centerX, double centerY, double centerZ,
+              double upX, double upY, double upZ);
+  void DrawImmediate(const TGalaxy& galaxy, float depth);
+  void FillArray(const TGalaxy& galaxy, float depth);
+  void DrawArray();
+
+  TGalaxyGL gl_;
+  bool ready_ = false;
+  bool arrays_ = false;
+  // The projection and camera as OpenGL holds them (column-major), for
+  // telling what lies outside the view.
+  double clip_[16] = {};
+  std::vector<TVertex> vertices_;
+  int drawn_ = 0;
+  int culled_ = 0;
+};
