@@ -23,6 +23,7 @@
 #include "galaxy/galaxy.h"
 #include "galaxy/view.h"
 #include "linux/hack_options.h"
+#include "linux/system_gl.h"
 
 namespace {
 
@@ -50,40 +51,6 @@ std::uint32_t NowMs() {
   timespec t;
   clock_gettime(CLOCK_MONOTONIC, &t);
   return static_cast<std::uint32_t>(static_cast<unsigned long long>(t.tv_sec) * 1000u + t.tv_nsec / 1000000);
-}
-
-// The system's OpenGL, as the galaxy's picture calls it.
-TGalaxyGL SystemGL() {
-  TGalaxyGL gl;
-  gl.ClearDepth = glClearDepth;
-  gl.DepthFunc = glDepthFunc;
-  gl.ShadeModel = glShadeModel;
-  gl.FrontFace = glFrontFace;
-  gl.PixelStorei = glPixelStorei;
-  gl.BlendFunc = glBlendFunc;
-  gl.AlphaFunc = glAlphaFunc;
-  gl.Disable = glDisable;
-  gl.Enable = glEnable;
-  gl.Viewport = glViewport;
-  gl.MatrixMode = glMatrixMode;
-  gl.LoadIdentity = glLoadIdentity;
-  gl.Frustum = glFrustum;
-  gl.MultMatrixd = glMultMatrixd;
-  gl.Translated = glTranslated;
-  gl.ClearColor = glClearColor;
-  gl.Clear = glClear;
-  gl.PushMatrix = glPushMatrix;
-  gl.PopMatrix = glPopMatrix;
-  gl.Begin = glBegin;
-  gl.End = glEnd;
-  gl.Color3f = glColor3f;
-  gl.Vertex3f = glVertex3f;
-  gl.VertexPointer = glVertexPointer;
-  gl.ColorPointer = glColorPointer;
-  gl.EnableClientState = glEnableClientState;
-  gl.DisableClientState = glDisableClientState;
-  gl.DrawArrays = glDrawArrays;
-  return gl;
 }
 
 class TDisplay {
@@ -320,7 +287,7 @@ int Run(const THackSettings& settings) {
 
   TGalaxy galaxy(settings.Galaxy);
   TGalaxyView view;
-  view.Init(SystemGL(), width, height);
+  view.Init(SystemGalaxyGL(), width, height);
   TFpsOverlay fps(dpy, settings.Fps);
   const Atom wmProtocols = XInternAtom(dpy, "WM_PROTOCOLS", False);
 
