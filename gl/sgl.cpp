@@ -140,6 +140,16 @@ const char* sglEntryName(int index) {
 }
 bool sglDriverHasEntry(int index) { return index >= 0 && index < kEntryCount && Has(index); }
 
+int sglEntryIndex(const char* name) {
+  for (int i = 0; i < kEntryCount; ++i)
+    if (name && std::strcmp(kEntries[i].name, name) == 0) return i;
+  return -1;
+}
+
+FARPROC sglEntryAddress(int index) {
+  return sglDriverHasEntry(index) ? TheDriver().entries[index] : nullptr;
+}
+
 SglProbeEntries sglProbeEntries() {
   SglProbeEntries probe;
   probe.module = TheDriver().module.AddRef();

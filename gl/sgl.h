@@ -42,6 +42,11 @@ constexpr int kSglAllEntryCount = 78;
 const char* sglEntryName(int index);
 // Whether the loaded driver provides the entry (false with no driver).
 bool sglDriverHasEntry(int index);
+// The load-order index of an entry by its GL/WGL name, or -1.
+int sglEntryIndex(const char* name);
+// The loaded driver's own function for the entry, or null when the driver
+// lacks it or none is loaded. Good until the driver is unloaded.
+FARPROC sglEntryAddress(int index);
 
 // A private copy of what a context probe on another thread needs: its own
 // reference to the loaded driver (so the library stays mapped while the probe

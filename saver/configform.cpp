@@ -4,33 +4,12 @@
 #include <shellapi.h>
 
 #include "controls/scrcontrols.h"
+#include "galaxy/presets.h"
 #include "saver/mainform.h"
 #include "toolkit/msgbox.h"
 #include "toolkit/sysutils.h"
 
 namespace {
-
-struct Preset {
-  const char* name;
-  int rings, velocity, probability, trails;
-  TColor explosion, exhausted, background, replenished;
-  double density;
-  int darkMatter, depth, speed, eye;
-};
-
-// In the order of the list on the "Presets" page.
-const Preset kPresets[] = {
-    {"Pink Clouds of Heaven", 56, 8, 35, 17, clMaroon, clPurple, clMaroon, clFuchsia, 0.0, 1, 247, 1, 17},
-    {"Galaxy Simulation", 64, 10, 38, 45, clWhite, clBlack, clNavy, clNavy, 0.05, 3, 0, 1, 0},
-    {"Blue Waves of Reaction", 39, 8, 70, 17, clBlack, clBlack, clBlack, clNavy, 0.0, 3, 0, 1, 14},
-    {"Space Vertex", 41, 15, 69, 50, clWhite, clRed, clBlack, clBlue, 0.005, 2, 343, 1, 100},
-    {"Gold on Red", 19, 10, 65, 9, clOlive, clOlive, clMaroon, clBlack, 0.0125, 3, 278, 1, 33},
-    {"Red Algae Blooms", 49, 3, 62, 14, clBlack, clBlue, clBlack, clRed, 0.0095, 3, 0, 1, 12},
-    {"Warp Speed", 53, 40, 52, 18, clWhite, clMaroon, clBlack, clNavy, 0.05, 1, 49, 1, 12},
-    {"Strings of Light", 44, 20, 79, 58, clOlive, clBlack, clBlack, clBlack, 0.0, 1, 350, 1, 26},
-    {"Lots of Blinky Lights", 88, 0, 0, 4, clGreen, clBlack, clBlack, clBlack, 0.05, 1, 136, 1, 143},
-    {"Time Machine", 60, 23, 38, 45, clAqua, clTeal, clBlack, clBlack, 0.05, 2, 500, 1, 50},
-};
 
 void InvertReStart() { MainForm->ReStart->SetValue(!MainForm->ReStart->GetValue()); }
 
@@ -129,25 +108,23 @@ void TConfigForm::PageControlChange(TObject*) {
 }
 
 bool TConfigForm::ApplyPreset(const std::string& name) {
-  for (const Preset& p : kPresets) {
-    if (name != p.name) continue;
-    MainForm->nRings->SetValue(p.rings);
-    MainForm->Velocity->SetValue(p.velocity);
-    MainForm->Probability->SetValue(p.probability);
-    MainForm->Trails->SetValue(p.trails);
-    MainForm->Explosion->SetValue(p.explosion);
-    MainForm->Exhausted->SetValue(p.exhausted);
-    MainForm->Background->SetValue(p.background);
-    MainForm->Replenished->SetValue(p.replenished);
-    MainForm->Density->SetValue(p.density);
-    SetOption(MainForm->DarkMatter, p.darkMatter);
-    MainForm->Depth->SetValue(p.depth);
-    SetOption(MainForm->Speed, p.speed);
-    MainForm->Eye->SetValue(p.eye);
-    InvertReStart();
-    return true;
-  }
-  return false;
+  const TGalaxyPreset* p = FindGalaxyPreset(name);
+  if (!p) return false;
+  MainForm->nRings->SetValue(p->Rings);
+  MainForm->Velocity->SetValue(p->Velocity);
+  MainForm->Probability->SetValue(p->Probability);
+  MainForm->Trails->SetValue(p->Trails);
+  MainForm->Explosion->SetValue(p->Explosion);
+  MainForm->Exhausted->SetValue(p->Exhausted);
+  MainForm->Background->SetValue(p->Background);
+  MainForm->Replenished->SetValue(p->Replenished);
+  MainForm->Density->SetValue(p->Density);
+  SetOption(MainForm->DarkMatter, p->DarkMatter);
+  MainForm->Depth->SetValue(p->Depth);
+  SetOption(MainForm->Speed, p->Speed);
+  MainForm->Eye->SetValue(p->Eye);
+  InvertReStart();
+  return true;
 }
 
 void TConfigForm::PresetsBoxClick(TObject*) {

@@ -4,7 +4,7 @@
 #include <mmsystem.h>
 
 #include "gl/sgl_trace.h"
-#include "saver/galaxy_view.h"
+#include "saver/galaxy_gl.h"
 #include "saver/mainform.h"
 #include "toolkit/sysutils.h"
 
@@ -129,7 +129,7 @@ void TSaverForm::TimerTimer(TObject*) {
 }
 
 void TSaverForm::SglPanelGLInit(TObject*) {
-  GalaxyGLInit(SglPanel->Width(), SglPanel->Height());
+  view_.Init(SglGalaxyTable(), SglPanel->Width(), SglPanel->Height());
   if (galaxy_) {
     galaxy_->SetCameraDirty(true);
     galaxy_->SetClearColorDirty(true);
@@ -138,8 +138,8 @@ void TSaverForm::SglPanelGLInit(TObject*) {
 
 void TSaverForm::SglPanelGLPaint(TObject*) {
   if (!galaxy_) return;
-  GalaxyDrawFrame(*galaxy_, SglPanel->Width(), SglPanel->Height(), MainForm->Eye->GetValue(),
-                  static_cast<float>(MainForm->Depth->GetValue()), timeGetTime());
+  view_.Draw(*galaxy_, SglPanel->Width(), SglPanel->Height(), MainForm->Eye->GetValue(),
+             static_cast<float>(MainForm->Depth->GetValue()), timeGetTime());
   SglPanel->SwapBuffers();
 }
 

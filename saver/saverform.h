@@ -7,7 +7,8 @@
 
 #include "framework/scrforms.h"
 #include "gl/sgl_panel.h"
-#include "saver/galaxy.h"
+#include "galaxy/galaxy.h"
+#include "galaxy/view.h"
 #include "toolkit/extctrls.h"
 #include "values/controller.h"
 
@@ -63,4 +64,5 @@ class TSaverForm : public TScrForm {
   void UseSaverDisplay();
 
   std::unique_ptr<TGalaxy> galaxy_;
+  TGalaxyView view_;  // the picture on the panel's current context
 };

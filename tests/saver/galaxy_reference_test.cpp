@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "saver/galaxy.h"
+#include "galaxy/galaxy.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "saver/galaxy.h"
+#include "galaxy/galaxy.h"
 
 #include <gtest/gtest.h>
 

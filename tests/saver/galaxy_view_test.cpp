@@ -1,5 +1,5 @@
 // The galaxy's picture: quad geometry, and real frames through Wine's OpenGL.
-#include "saver/galaxy_view.h"
+#include "galaxy/view.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gl/sgl.h"
+#include "saver/galaxy_gl.h"
 #include "tests/gl/drivers/stub_driver.h"
 #include "tests/gl/gl_support.h"
 
@@ -125,6 +126,7 @@ class GalaxyFrame : public ::testing::Test {
   }
   GLWindow window{30, 30, W, H};
   std::unique_ptr<GLContext> context;
+  TGalaxyView view;
 };
 
 bool Near(unsigned a, unsigned b) {
@@ -154,10 +156,10 @@ TEST_F(GalaxyFrame, BackgroundFillsTheFrameAndLitCellsShowInTheirColours) {
   TLcgRandom random;
   TGalaxy g(s, random, [] { return 1u; });
   Dark(g);
-  GalaxyGLInit(W, H);
+  view.Init(SglGalaxyTable(), W, H);
   g.SetCameraDirty(true);
   g.SetClearColorDirty(true);
-  GalaxyDrawFrame(g, W, H, 0.0, 100.0f, 0);
+  view.Draw(g, W, H, 0.0, 100.0f, 0);
   sglFinish();
   EXPECT_EQ(GLenum(GL_NO_ERROR), sglGetError());
   EXPECT_FALSE(g.CameraDirty());
@@ -166,7 +168,7 @@ TEST_F(GalaxyFrame, BackgroundFillsTheFrameAndLitCellsShowInTheirColours) {
 
   // Light every cell: the explosion colour now covers a good part of the view.
   for (int i = 0; i < g.CellCount(); ++i) g.SetCell(i, g.ExplodeNow());
-  GalaxyDrawFrame(g, W, H, 0.0, 100.0f, 0);
+  view.Draw(g, W, H, 0.0, 100.0f, 0);
   sglFinish();
   int lit = CountPixels(Rgb(s.Explosion));
   EXPECT_GT(lit, (W / 2) * (H / 2) / 10);
@@ -175,7 +177,7 @@ TEST_F(GalaxyFrame, BackgroundFillsTheFrameAndLitCellsShowInTheirColours) {
   // A new background shows in the next frame, through the dirty mark only.
   g.SetBackground(0xFF0000);  // blue
   EXPECT_TRUE(g.ClearColorDirty());
-  GalaxyDrawFrame(g, W, H, 0.0, 100.0f, 0);
+  view.Draw(g, W, H, 0.0, 100.0f, 0);
   sglFinish();
   EXPECT_GT(CountPixels(0x0000FF), 0);
   EXPECT_EQ(CountPixels(0xFF0000), 0);
@@ -185,13 +187,14 @@ TEST_F(GalaxyFrame, FieldOfViewShrinksWithTheAspect) {
   double m[16];
   // With Eye 0 the camera looks straight down +z, so the combined matrix keeps
   // the projection's vertical scale: cot(fovy / 2).
-  GalaxySetupCamera(200, 100, 60, 0.0, 0);
+  view.Init(SglGalaxyTable(), W, H);
+  view.SetupCamera(200, 100, 60, 0.0, 0);
   sglGetDoublev(GL_PROJECTION_MATRIX, m);
   EXPECT_NEAR(m[5], 1.0 / std::tan(std::atan(1.0) / 2), 1e-6);  // 45 degrees
-  GalaxySetupCamera(100, 100, 60, 0.0, 0);
+  view.SetupCamera(100, 100, 60, 0.0, 0);
   sglGetDoublev(GL_PROJECTION_MATRIX, m);
   EXPECT_NEAR(m[5], 1.0, 1e-6);  // 90 degrees
-  GalaxySetupCamera(100, 0, 60, 0.0, 0);  // no height yet: no infinities
+  view.SetupCamera(100, 0, 60, 0.0, 0);  // no height yet: no infinities
   sglGetDoublev(GL_PROJECTION_MATRIX, m);
   for (double v : m) EXPECT_TRUE(std::isfinite(v));
 }
@@ -201,11 +204,11 @@ TEST_F(GalaxyFrame, TheCameraWandersWithTime) {
   TLcgRandom random;
   TGalaxy g(s, random, [] { return 1u; });
   for (int i = 0; i < g.CellCount(); ++i) g.SetCell(i, g.ExplodeNow());
-  GalaxyGLInit(W, H);
+  view.Init(SglGalaxyTable(), W, H);
   auto frame = [&](std::uint32_t ms) {
     g.SetCameraDirty(true);
     g.SetClearColorDirty(true);
-    GalaxyDrawFrame(g, W, H, 40.0, 200.0f, ms);
+    view.Draw(g, W, H, 40.0, 200.0f, ms);
     sglFinish();
     std::vector<unsigned> pixels;
     for (int y = 0; y < H; y += 4)
@@ -238,6 +241,8 @@ TEST(GalaxyView, EveryRingDepthOfAFrameIsTheSinglePrecisionResult) {
   ASSERT_NE(sglLoadDriver(StubDriver("stub_basic")), nullptr);
   auto depths = reinterpret_cast<TestDriverDepthsFn>(GetProcAddress(sglDriverHandle(), "TestDriverDepths"));
   ASSERT_NE(depths, nullptr);
+  TGalaxyView view;
+  view.Init(SglGalaxyTable(), 640, 480);
   int compared = 0, differing = 0;
   std::string example;
   for (int rings : {2, 7, 41, 60, 97, 149, 150}) {
@@ -247,7 +252,7 @@ TEST(GalaxyView, EveryRingDepthOfAFrameIsTheSinglePrecisionResult) {
     for (int ring = 0; ring < rings; ++ring) g.SetCell(TGalaxy::CellIndex(ring, 0), 9);
     for (float depth : {1.0f, 3.0f, 100.0f, 343.0f, 500.0f, 599.0f, 600.0f}) {
       depths(nullptr, 0);
-      GalaxyDrawFrame(g, 640, 480, 50.0, depth, 0);
+      view.Draw(g, 640, 480, 50.0, depth, 0);
       std::vector<float> z(4 * rings);
       ASSERT_EQ(depths(z.data(), static_cast<int>(z.size())), 4 * rings);
       for (int ring = 0; ring < rings; ++ring) {

@@ -15,7 +15,8 @@
 #include <cstring>
 
 #include "gl/sgl.h"
-#include "saver/galaxy_view.h"
+#include "galaxy/view.h"
+#include "saver/galaxy_gl.h"
 
 namespace {
 
@@ -33,9 +34,9 @@ double NowMs() {
   return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
-void DrawPerCell(TGalaxy& g, int w, int h, float depth, std::uint32_t ms) {
+void DrawPerCell(TGalaxyView& view, TGalaxy& g, int w, int h, float depth, std::uint32_t ms) {
   if (g.CameraDirty()) {
-    GalaxySetupCamera(w, h, g.Rings(), 50.0, ms);
+    view.SetupCamera(w, h, g.Rings(), 50.0, ms);
     g.SetCameraDirty(false);
   }
   sglClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -89,7 +90,8 @@ int main(int argc, char** argv) {
   TGalaxySettings settings;
   settings.Rings = rings;
   TGalaxy galaxy(settings);
-  GalaxyGLInit(w, h);
+  TGalaxyView view;
+  view.Init(SglGalaxyTable(), w, h);
   galaxy.SetCameraDirty(true);
   galaxy.SetClearColorDirty(true);
   for (int i = 0; i < 300; ++i) galaxy.Step();  // a busy galaxy, not a fresh seed
@@ -102,9 +104,9 @@ int main(int argc, char** argv) {
     if (!std::strcmp(variant, "empty")) {
       sglClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     } else if (!std::strcmp(variant, "percell")) {
-      DrawPerCell(galaxy, w, h, 500.0f, ms);
+      DrawPerCell(view, galaxy, w, h, 500.0f, ms);
     } else {
-      GalaxyDrawFrame(galaxy, w, h, 50.0, 500.0f, ms);
+      view.Draw(galaxy, w, h, 50.0, 500.0f, ms);
     }
     galaxy.SetCameraDirty(true);
     sglSwapBuffers(dc);

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <vector>
 
-#include "saver/galaxy.h"
+#include "galaxy/galaxy.h"
 
 namespace {
 

@@ -8,7 +8,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 out="${SPIRALIS_BUILD:-$root/build}/galaxy-bench"
 steps="${1:-2000}"
 mkdir -p "$out"
-src=("$root/saver/galaxy.cpp" "$root/tools/galaxy-bench/bench.cpp")
+src=("$root/galaxy/galaxy.cpp" "$root/tools/galaxy-bench/bench.cpp")
 flags=(-std=c++17 -O2 -g -Wall -Wextra -I"$root")
 
 g++ "${flags[@]}" "${src[@]}" -o "$out/bench"

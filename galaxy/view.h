@@ -1,7 +1,7 @@
 #pragma once
 // The galaxy's picture: the OpenGL state set on every new context, the
-// wandering camera, and one frame of coloured quads, all through the OpenGL
-// layer's entry points on the context the panel has made current.
+// wandering camera, and one frame of coloured quads, all through a table of
+// OpenGL functions (gl_table.h) on the context the caller has made current.
 //
 // The galaxy is drawn as a cone: ring i of n lies at depth (1 - i/n) * Depth,
 // so the centre is deepest and the outer ring nearest the camera. Each cell
@@ -10,7 +10,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "saver/galaxy.h"
+#include "galaxy/galaxy.h"
+#include "galaxy/gl_table.h"
 
 // The size of a cell's quad for a frame.
 inline float GalaxyQuadSize(float depth, int rings) {
@@ -43,12 +44,35 @@ void ForEachGalaxyQuad(const TGalaxy& galaxy, float depth, Draw draw) {
   }
 }
 
-// The state every new context gets; `width` and `height` are the panel's.
-void GalaxyGLInit(int width, int height);
-// Projection and camera for time `ms` (the multimedia clock): a 90-degree
-// vertical view divided by the aspect, eye sweeping in the plane z = -rings
-// and aiming at (0, 0, 2 * eye).
-void GalaxySetupCamera(int width, int height, int rings, double eye, std::uint32_t ms);
-// One frame up to the swap: camera and clear colour when the galaxy marks
-// them dirty (clearing the marks), the clear, and every cell's quad.
-void GalaxyDrawFrame(TGalaxy& galaxy, int width, int height, double eye, float depth, std::uint32_t ms);
+// One galaxy's picture on one context. Init() runs on every new context and
+// takes the context's OpenGL functions; Draw() then draws frames with them.
+// Nothing is drawn before the first Init().
+class TGalaxyView {
+ public:
+  TGalaxyView() = default;
+  TGalaxyView(const TGalaxyView&) = delete;
+  TGalaxyView& operator=(const TGalaxyView&) = delete;
+
+  // The state every frame relies on, and the viewport (0, 0, width, height).
+  // A table that lacks a required function leaves the view drawing nothing.
+  void Init(const TGalaxyGL& gl, int width, int height);
+  // Projection and camera for time `ms` (the multimedia clock): a 90-degree
+  // vertical view divided by the aspect, eye sweeping in the plane z = -rings
+  // and aiming at (0, 0, 2 * eye).
+  void SetupCamera(int width, int height, int rings, double eye, std::uint32_t ms);
+  // One frame up to the swap: camera and clear colour when the galaxy marks
+  // them dirty (clearing the marks), the clear, and every lit cell's quad.
+  void Draw(TGalaxy& galaxy, int width, int height, double eye, float depth, std::uint32_t ms);
+
+  // Whether Init() has been given a usable table.
+  bool Ready() const { return ready_; }
+
+ private:
+  void Perspective(double fovy, double aspect, double zNear, double zFar);
+  void LookAt(double eyeX, double eyeY, double eyeZ, double centerX, double centerY, double centerZ,
+              double upX, double upY, double upZ);
+  void DrawImmediate(const TGalaxy& galaxy, float depth);
+
+  TGalaxyGL gl_;
+  bool ready_ = false;
+};
