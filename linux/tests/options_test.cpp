@@ -112,11 +112,17 @@ TEST(HackSettingsFile, EveryControlPassesWhatTheHackTakesAndItsDefaultIsTheHacks
       ASSERT_EQ(p.result, THackParse::Run) << p.message;
       // The settings program passes nothing for a control at its default:
       // the hack's default must be the same, and every other entry must differ.
-      if (item.Kind == "select") EXPECT_EQ(Row(p.s) == defaults, args.empty()) << (args.empty() ? "" : args[1]);
+      if (item.Kind == "select") {
+        EXPECT_EQ(Row(p.s) == defaults, args.empty()) << (args.empty() ? "" : args[1]);
+      }
       silent += args.empty();
     }
-    if (item.Kind == "number") EXPECT_EQ(Row(Parse(runs[0]).s), defaults) << runs[0][0];
-    if (item.Kind == "select") EXPECT_EQ(silent, 1);
+    if (item.Kind == "number") {
+      EXPECT_EQ(Row(Parse(runs[0]).s), defaults) << runs[0][0];
+    }
+    if (item.Kind == "select") {
+      EXPECT_EQ(silent, 1);
+    }
   }
   EXPECT_EQ(controls, 15);  // seven sliders, seven menus (with the presets), the frame rate
 }
