@@ -3,6 +3,7 @@
 // GoogleTest before Xlib, whose macros (None, Status, Bool) would break it.
 #include <gtest/gtest.h>
 
+#include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
@@ -150,7 +151,7 @@ TEST_F(HackOnX, DrawsInTheGivenWindowFollowsItsSizeAndEndsOnSigterm) {
   EXPECT_EQ(hack.Errors(), "");
 }
 
-TEST_F(HackOnX, EndsWhenItsWindowIsDestroyed) {
+TEST_F(HackOnX, EndsWhenItsWindowIsDestroyedOrItsOwnWindowClosed) {
   const Window win = MakeWindow(120, 90);
   std::vector<std::string> args = kVivid;
   args.insert(args.end(), {"--window-id", Id(win)});
@@ -159,6 +160,68 @@ TEST_F(HackOnX, EndsWhenItsWindowIsDestroyed) {
   XDestroyWindow(dpy_, win);
   XSync(dpy_, False);
   hack.ExpectEnd(1000);
+
+  // Its own window, named "Spiralis", closed as a window manager closes it.
+  THack own(kVivid);
+  Window named = 0;
+  ASSERT_TRUE(WaitFor(5000, [&] {
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    XQueryTree(dpy_, DefaultRootWindow(dpy_), &root, &parent, &children, &count);
+    for (unsigned i = 0; i < count; ++i) {
+      char* name = nullptr;
+      if (XFetchName(dpy_, children[i], &name) && std::string(name) == "Spiralis") named = children[i];
+      if (name) XFree(name);
+    }
+    if (children) XFree(children);
+    return named != 0;
+  }));
+  ASSERT_TRUE(Shows(named, {kBackground, kExplosion})) << own.Errors();
+  XEvent close{};
+  close.xclient.type = ClientMessage;
+  close.xclient.window = named;
+  close.xclient.message_type = XInternAtom(dpy_, "WM_PROTOCOLS", False);
+  close.xclient.format = 32;
+  close.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy_, "WM_DELETE_WINDOW", False));
+  XSendEvent(dpy_, named, False, NoEventMask, &close);
+  XSync(dpy_, False);
+  own.ExpectEnd(1000);
+}
+
+TEST_F(HackOnX, AWindowOpenGLCannotDrawOnGetsAChildThatFollowsItsSize) {
+  // A visual of the screen without double buffering or a depth buffer.
+  XVisualInfo pattern{};
+  pattern.screen = DefaultScreen(dpy_);
+  int count = 0;
+  XVisualInfo* visuals = XGetVisualInfo(dpy_, VisualScreenMask, &pattern, &count);
+  Visual* plain = nullptr;
+  int depth = 0;
+  for (int i = 0; i < count && !plain; ++i) {
+    int dbl = 0, z = 0;
+    glXGetConfig(dpy_, &visuals[i], GLX_DOUBLEBUFFER, &dbl);
+    glXGetConfig(dpy_, &visuals[i], GLX_DEPTH_SIZE, &z);
+    if ((!dbl || !z) && visuals[i].c_class == TrueColor) plain = visuals[i].visual, depth = visuals[i].depth;
+  }
+  XFree(visuals);
+  if (!plain) GTEST_SKIP() << "every visual has double buffering and depth";
+  XSetWindowAttributes a{};
+  a.override_redirect = True;
+  a.colormap = XCreateColormap(dpy_, DefaultRootWindow(dpy_), plain, AllocNone);
+  a.border_pixel = 0;
+  const Window win = XCreateWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, 100, 80, 0, depth, InputOutput, plain,
+                                   CWOverrideRedirect | CWColormap | CWBorderPixel, &a);
+  XMapRaised(dpy_, win);
+  std::vector<std::string> args = kVivid;
+  args.insert(args.end(), {"-window-id", Id(win)});
+  THack hack(args);
+  ASSERT_TRUE(Shows(win, {kBackground, kExplosion})) << hack.Errors();
+  XResizeWindow(dpy_, win, 400, 300);
+  XSync(dpy_, False);
+  EXPECT_TRUE(WaitFor(5000, [&] { return Count(win, kExplosion, 100, 80) > 0; }));
+  hack.Signal(SIGTERM);
+  hack.ExpectEnd(1000);
+  XDestroyWindow(dpy_, win);
+  XFreeColormap(dpy_, a.colormap);
 }
 
 TEST_F(HackOnX, RootMeansXScreenSaversWindowOrElseTheRootWindow) {

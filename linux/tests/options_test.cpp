@@ -58,8 +58,10 @@ TEST(HackOptions, FiguresTakeTheDialogsRangesAndAMistakeNamesTheRange) {
 }
 
 TEST(HackOptions, WordsColoursPresetsAndWindows) {
-  EXPECT_EQ(Parse({"-speed", "Medium"}).s.Galaxy.Speed, 40);
-  EXPECT_EQ(Parse({"-dark-matter", "absent"}).s.Galaxy.DarkMatter, 3);
+  const struct { const char *option, *word; int column, value; } words[] = {
+      {"-speed", "fast", 6, 1},          {"-speed", "Medium", 6, 40},          {"-speed", "slow", 6, 100},
+      {"-dark-matter", "present", 5, 1}, {"-dark-matter", "PARTIAL", 5, 2}, {"-dark-matter", "absent", 5, 3}};
+  for (const auto& w : words) EXPECT_EQ(Row(Parse({"-speed", "slow", w.option, w.word}).s)[w.column], w.value) << w.word;
   EXPECT_EQ(Parse({"-speed", "warp"}).message, "-speed warp: Speed of sim. takes one of fast, medium, slow");
   const Parsed c = Parse({"-explosion", "aqua", "-exhausted", "LtGray", "-background", "#ff8000"});
   EXPECT_EQ(c.s.Galaxy.Explosion, 0xFFFF00u);
