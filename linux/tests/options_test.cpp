@@ -92,9 +92,15 @@ TEST(HackOptions, WordsColoursPresetsAndWindows) {
   EXPECT_TRUE(id.s.Fps);
   EXPECT_EQ(Parse({"--help"}).result, THackParse::Help);
   for (const std::vector<std::string>& wrong :
-       std::vector<std::vector<std::string>>{{"-window-id", "xyz"}, {"-window-id", "0"}, {"-rot"}, {"rings"}, {"--"}})
+       std::vector<std::vector<std::string>>{{"-window-id", "xyz"}, {"-window-id", "0"}, {"-rot"}, {"xroot"}, {"--"}})
     EXPECT_EQ(Parse(wrong).result, THackParse::Error) << wrong[0];
   EXPECT_EQ(Parse({"-rot"}).message, "unknown option -rot");
+  // The usage: a line per option with what it takes and its default.
+  const std::string usage = HackUsage();
+  for (const char* line : {"\n  -root                 Draw on the root window (or XSCREENSAVER_WINDOW)\n",
+                           "\n  -rings VALUE          Number of rings: 2 to 150 (default 60)\n",
+                           "\n  -dark-matter VALUE    Dark Matter: one of present, partial, absent (default partial)\n"})
+    EXPECT_NE(usage.find(line), std::string::npos) << line << usage;
 }
 
 TEST(HackSettingsFile, EveryControlPassesWhatTheHackTakesAndItsDefaultIsTheHacks) {
