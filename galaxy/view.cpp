@@ -20,12 +20,66 @@ void Cross(const double a[3], const double b[3], double out[3]) {
   out[2] = a[0] * b[1] - a[1] * b[0];
 }
 
+// m = m x b, column-major, as OpenGL multiplies onto its current matrix.
+void MultiplyInto(double m[16], const double b[16]) {
+  double out[16];
+  for (int col = 0; col < 4; ++col)
+    for (int row = 0; row < 4; ++row) {
+      double sum = 0;
+      for (int k = 0; k < 4; ++k) sum += m[k * 4 + row] * b[col * 4 + k];
+      out[col * 4 + row] = sum;
+    }
+  for (int i = 0; i < 16; ++i) m[i] = out[i];
+}
+
+void Identity(double m[16]) {
+  for (int i = 0; i < 16; ++i) m[i] = i % 5 == 0 ? 1.0 : 0.0;
+}
+
+// One side of the view volume in clip space, p = a x + b y + c z + d, with
+// the points inside at p >= 0.
+struct TPlane {
+  double a, b, c, d;
+};
+
+// The six sides -w <= x, y, z <= w of the clip volume under matrix m.
+void ViewPlanes(const double m[16], TPlane planes[6]) {
+  for (int axis = 0; axis < 3; ++axis)
+    for (int sign = 0; sign < 2; ++sign) {
+      const double s = sign ? -1.0 : 1.0;
+      planes[2 * axis + sign] = {m[3] + s * m[axis], m[7] + s * m[4 + axis], m[11] + s * m[8 + axis],
+                                 m[15] + s * m[12 + axis]};
+    }
+}
+
+// Whether every point of the rectangle [x0, x1] x [y0, y1] at depth z lies
+// clearly outside one side: by more than a margin far above the rounding of
+// the driver's single-precision transform, so that nothing it would draw of
+// the quad is left out.
+bool WhollyOutside(const TPlane planes[6], const double base[6], const double scale[6], double x0, double y0,
+                   double x1, double y1) {
+  const double ax = std::fabs(x0) > std::fabs(x1) ? std::fabs(x0) : std::fabs(x1);
+  const double ay = std::fabs(y0) > std::fabs(y1) ? std::fabs(y0) : std::fabs(y1);
+  for (int i = 0; i < 6; ++i) {
+    const TPlane& p = planes[i];
+    const double px = p.a * x0 > p.a * x1 ? p.a * x0 : p.a * x1;
+    const double py = p.b * y0 > p.b * y1 ? p.b * y0 : p.b * y1;
+    const double margin = 1e-4 * (scale[i] + std::fabs(p.a) * ax + std::fabs(p.b) * ay) + 1e-6;
+    if (base[i] + px + py < -margin) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void TGalaxyView::Init(const TGalaxyGL& table, int width, int height) {
   ready_ = table.Complete();
   if (!ready_) return;
   gl_ = table;
+  arrays_ = table.HasArrays();
+  drawn_ = culled_ = 0;
+  // Until this view sets the camera, nothing is known to be outside it.
+  for (double& m : clip_) m = 0.0;
   gl_.ClearDepth(1.0);
   gl_.DepthFunc(gl::kLequal);
   gl_.ShadeModel(gl::kSmooth);
@@ -47,6 +101,7 @@ void TGalaxyView::SetupCamera(int width, int height, int rings, double eye, std:
   const double aspect = static_cast<double>(width) / static_cast<double>(height > 0 ? height : 1);
   gl_.MatrixMode(gl::kProjection);
   gl_.LoadIdentity();
+  Identity(clip_);
   Perspective(90.0 / aspect, aspect, 5.0, 500.0);
   const double t = static_cast<double>(ms) * 0.0002;
   LookAt(eye * std::cos(2 * t), eye * std::sin(t), -rings, 0.0, 0.0, 2 * eye, 0.0, 1.0, 0.0);
@@ -56,6 +111,16 @@ void TGalaxyView::SetupCamera(int width, int height, int rings, double eye, std:
 void TGalaxyView::Perspective(double fovy, double aspect, double zNear, double zFar) {
   const double ymax = zNear * std::tan(fovy * kPi / 360.0);
   gl_.Frustum(-ymax * aspect, ymax * aspect, -ymax, ymax, zNear, zFar);
+  const double left = -ymax * aspect, right = ymax * aspect, bottom = -ymax, top = ymax;
+  double f[16] = {};
+  f[0] = 2 * zNear / (right - left);
+  f[5] = 2 * zNear / (top - bottom);
+  f[8] = (right + left) / (right - left);
+  f[9] = (top + bottom) / (top - bottom);
+  f[10] = -(zFar + zNear) / (zFar - zNear);
+  f[11] = -1;
+  f[14] = -2 * zFar * zNear / (zFar - zNear);
+  MultiplyInto(clip_, f);
 }
 
 // As GLU's gluLookAt, in double precision.
@@ -75,6 +140,13 @@ void TGalaxyView::LookAt(double eyeX, double eyeY, double eyeZ, double centerX, 
                         0,       0,        0,          1};
   gl_.MultMatrixd(m);
   gl_.Translated(-eyeX, -eyeY, -eyeZ);
+  MultiplyInto(clip_, m);
+  double t[16];
+  Identity(t);
+  t[12] = -eyeX;
+  t[13] = -eyeY;
+  t[14] = -eyeZ;
+  MultiplyInto(clip_, t);
 }
 
 void TGalaxyView::Draw(TGalaxy& galaxy, int width, int height, double eye, float depth, std::uint32_t ms) {
@@ -92,7 +164,12 @@ void TGalaxyView::Draw(TGalaxy& galaxy, int width, int height, double eye, float
   gl_.MatrixMode(gl::kModelView);
   gl_.PushMatrix();
   gl_.LoadIdentity();
-  DrawImmediate(galaxy, depth);
+  if (arrays_) {
+    FillArray(galaxy, depth);
+    DrawArray();
+  } else {
+    DrawImmediate(galaxy, depth);
+  }
   gl_.PopMatrix();
 }
 
@@ -114,4 +191,53 @@ void TGalaxyView::DrawImmediate(const TGalaxy& galaxy, float depth) {
     gl_.Vertex3f(x1, y0, z);
   });
   gl_.End();
+}
+
+// The lit cells' quads in drawing order, four vertices each with the cell's
+// colour, leaving out those wholly outside the view.
+void TGalaxyView::FillArray(const TGalaxy& galaxy, float depth) {
+  const size_t most = 4 * static_cast<size_t>(galaxy.CellCount());
+  if (vertices_.size() < most) vertices_.resize(most);
+  TPlane planes[6];
+  ViewPlanes(clip_, planes);
+  double base[6], scale[6];
+  bool haveRing = false;
+  float ringZ = 0.0f;
+  const auto& colors = galaxy.ColorTable();
+  TVertex* v = vertices_.data();
+  int culled = 0;
+  ForEachGalaxyQuad(galaxy, depth, [&](int state, float x0, float y0, float x1, float y1, float z) {
+    if (!haveRing || z != ringZ) {  // a new ring: its depth's share of each side
+      haveRing = true;
+      ringZ = z;
+      for (int i = 0; i < 6; ++i) {
+        base[i] = planes[i].c * z + planes[i].d;
+        scale[i] = std::fabs(planes[i].c * z) + std::fabs(planes[i].d);
+      }
+    }
+    if (WhollyOutside(planes, base, scale, x0, y0, x1, y1)) {
+      ++culled;
+      return;
+    }
+    const TGalaxyRGB& c = colors[state];
+    v[0] = {c.Red, c.Green, c.Blue, x0, y0, z};
+    v[1] = {c.Red, c.Green, c.Blue, x0, y1, z};
+    v[2] = {c.Red, c.Green, c.Blue, x1, y1, z};
+    v[3] = {c.Red, c.Green, c.Blue, x1, y0, z};
+    v += 4;
+  });
+  drawn_ = static_cast<int>((v - vertices_.data()) / 4);
+  culled_ = culled;
+}
+
+void TGalaxyView::DrawArray() {
+  if (drawn_ == 0) return;
+  const TVertex* v = vertices_.data();
+  gl_.EnableClientState(gl::kVertexArray);
+  gl_.EnableClientState(gl::kColorArray);
+  gl_.ColorPointer(3, gl::kFloat, sizeof(TVertex), &v->Red);
+  gl_.VertexPointer(3, gl::kFloat, sizeof(TVertex), &v->X);
+  gl_.DrawArrays(gl::kQuads, 0, 4 * drawn_);
+  gl_.DisableClientState(gl::kColorArray);
+  gl_.DisableClientState(gl::kVertexArray);
 }

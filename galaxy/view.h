@@ -9,6 +9,7 @@
 // the plane (x, y/2), S = 0.8 * sqrt(Depth / n), at least 1.
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "galaxy/galaxy.h"
 #include "galaxy/gl_table.h"
@@ -47,6 +48,11 @@ void ForEachGalaxyQuad(const TGalaxy& galaxy, float depth, Draw draw) {
 // One galaxy's picture on one context. Init() runs on every new context and
 // takes the context's OpenGL functions; Draw() then draws frames with them.
 // Nothing is drawn before the first Init().
+//
+// A table with the vertex-array functions gets each frame from one array of
+// the lit cells' quads (positions and colours, in drawing order), drawn in
+// one call; quads wholly outside the view are left out of it, which changes
+// no pixel. Without them every vertex is one call, as old drivers need.
 class TGalaxyView {
  public:
   TGalaxyView() = default;
@@ -54,7 +60,8 @@ class TGalaxyView {
   TGalaxyView& operator=(const TGalaxyView&) = delete;
 
   // The state every frame relies on, and the viewport (0, 0, width, height).
-  // A table that lacks a required function leaves the view drawing nothing.
+  // Chooses how frames are drawn. A table that lacks a required function
+  // leaves the view drawing nothing.
   void Init(const TGalaxyGL& gl, int width, int height);
   // Projection and camera for time `ms` (the multimedia clock): a 90-degree
   // vertical view divided by the aspect, eye sweeping in the plane z = -rings
@@ -66,13 +73,33 @@ class TGalaxyView {
 
   // Whether Init() has been given a usable table.
   bool Ready() const { return ready_; }
+  // Whether frames are drawn from arrays (the table has them).
+  bool UsesArrays() const { return arrays_; }
+  // Of the last frame drawn from arrays: the quads drawn, and those left out
+  // as wholly outside the view.
+  int DrawnQuads() const { return drawn_; }
+  int CulledQuads() const { return culled_; }
 
  private:
+  struct TVertex {
+    float Red, Green, Blue;
+    float X, Y, Z;
+  };
+
   void Perspective(double fovy, double aspect, double zNear, double zFar);
   void LookAt(double eyeX, double eyeY, double eyeZ, double centerX, double centerY, double centerZ,
               double upX, double upY, double upZ);
   void DrawImmediate(const TGalaxy& galaxy, float depth);
+  void FillArray(const TGalaxy& galaxy, float depth);
+  void DrawArray();
 
   TGalaxyGL gl_;
   bool ready_ = false;
+  bool arrays_ = false;
+  // The projection and camera as OpenGL holds them (column-major), for
+  // telling what lies outside the view.
+  double clip_[16] = {};
+  std::vector<TVertex> vertices_;
+  int drawn_ = 0;
+  int culled_ = 0;
 };

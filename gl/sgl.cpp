@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "gl/sgl_trace.h"
 #include "toolkit/module.h"
 
 namespace {
@@ -117,11 +118,15 @@ HMODULE sglLoadDriver(const std::string& name) {
     resolved[i] = GetProcAddress(module.get(), kEntries[i].name);
     if (!resolved[i] && kEntries[i].required) return nullptr;  // frees the library
   }
+  std::string lacking;
   for (int i = 0; i < kEntryCount; ++i) {
     d.present[i] = resolved[i] != nullptr;
     d.entries[i] = resolved[i] ? resolved[i] : kEntries[i].stub;
+    // The optional GDI stand-ins (wgl*) are the rule, not worth a line.
+    if (!resolved[i] && i >= kSglEntryCount) lacking += (lacking.empty() ? "" : ", ") + std::string(kEntries[i].name);
   }
   d.module = std::move(module);
+  if (!lacking.empty()) SglTrace("Library lacks " + lacking);
   return d.module.get();
 }
 

@@ -130,6 +130,7 @@ void TSaverForm::TimerTimer(TObject*) {
 
 void TSaverForm::SglPanelGLInit(TObject*) {
   view_.Init(SglGalaxyTable(), SglPanel->Width(), SglPanel->Height());
+  SglTrace(view_.UsesArrays() ? "Drawing frames from vertex arrays" : "Drawing frames a vertex at a time");
   if (galaxy_) {
     galaxy_->SetCameraDirty(true);
     galaxy_->SetClearColorDirty(true);

@@ -57,7 +57,32 @@ TEST_F(SglTest, TableListsTheEntriesInLoadOrderRequiredFirst) {
   EXPECT_STREQ("wglSwapBuffers", sglEntryName(kSglRequiredEntryCount));
   EXPECT_STREQ("wglSetPixelFormat", sglEntryName(kSglEntryCount - 1));
   EXPECT_STREQ("glReadPixels", sglEntryName(kSglEntryCount));
+  EXPECT_STREQ("glDrawArrays", sglEntryName(kSglAllEntryCount - 1));
   EXPECT_STREQ("", sglEntryName(kSglAllEntryCount));
+  EXPECT_EQ(kSglAllEntryCount - 1, sglEntryIndex("glDrawArrays"));
+  EXPECT_EQ(-1, sglEntryIndex("glDrawElements"));
+}
+
+// Old drivers may lack the vertex arrays: such a driver still loads, its
+// load says which extras it lacks, and only those read as absent.
+TEST_F(SglTest, ADriverLackingExtrasLoadsAndTracesWhichItLacks) {
+  SglTraceCapture trace;
+  ASSERT_NE(nullptr, sglLoadDriver(StubDriver("stub_noarrays")));
+  EXPECT_TRUE(SglTraceCapture::Traced("Library lacks glColorPointer, glDrawArrays"));
+  for (const char* name : {"glReadPixels", "glVertexPointer", "glEnableClientState", "glDisableClientState"}) {
+    EXPECT_TRUE(sglDriverHasEntry(sglEntryIndex(name))) << name;
+    EXPECT_NE(nullptr, sglEntryAddress(sglEntryIndex(name))) << name;
+  }
+  EXPECT_EQ(nullptr, sglEntryAddress(sglEntryIndex("glDrawArrays")));
+  EXPECT_NE(nullptr, sglEntryAddress(sglEntryIndex("glClear")));
+
+  SglTraceCapture::Clear();
+  ASSERT_NE(nullptr, sglLoadDriver(StubDriver("stub_full")));
+  ASSERT_NE(nullptr, sglLoadDriver("opengl32.dll"));
+  EXPECT_FALSE(SglTraceCapture::Traced("glDrawArrays"));
+  for (int i = kSglEntryCount; i < kSglAllEntryCount; ++i) EXPECT_TRUE(sglDriverHasEntry(i)) << sglEntryName(i);
+  sglFreeDriver();
+  EXPECT_EQ(nullptr, sglEntryAddress(sglEntryIndex("glClear")));
 }
 
 TEST_F(SglTest, LoadsAStandInByPathAndResolvesEveryEntryItHas) {

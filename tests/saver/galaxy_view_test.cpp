@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -217,6 +219,128 @@ TEST_F(GalaxyFrame, TheCameraWandersWithTime) {
   };
   EXPECT_EQ(frame(0), frame(0));
   EXPECT_NE(frame(0), frame(4000));  // a quarter of a radian later
+}
+
+namespace {
+
+// A galaxy of `rings` whose cells hold every state 0 .. 255 in turn, with a
+// full trail, so that every colour entry shows somewhere.
+std::unique_ptr<TGalaxy> EveryState(int rings, TLcgRandom& random) {
+  TGalaxySettings s = Empty(rings);
+  s.Trails = TGalaxy::MaxTrails;
+  s.Probability = 100;
+  s.Explosion = 0x40C0F0;
+  s.Exhausted = 0x20FF10;
+  s.Replenished = 0xF01080;
+  s.Background = 0x302010;
+  auto g = std::make_unique<TGalaxy>(s, random, [] { return 3u; });
+  // The trail grows while the galaxy stays busy: an explosion at the centre
+  // of replenished neighbours every step keeps it from dying out.
+  for (int i = 0; i < 1000 && g->TrailLength() < TGalaxy::MaxTrails; ++i) {
+    for (int k = 1; k <= 6; ++k) g->SetCell(k, 0);
+    g->SetCell(0, g->ExplodeNow());
+    g->Step();
+  }
+  for (int i = 0; i < g->CellCount(); ++i) g->SetCell(i, static_cast<std::uint8_t>(i * 7));
+  return g;
+}
+
+// A window whose context has a 24-bit depth buffer.
+struct DeepContext {
+  DeepContext() {
+    int bpp = -1, depthBits = 24, dbl = 1, acc = 1;
+    const int format = sglBestPixelFormat(window.dc(), &bpp, &depthBits, &dbl, &acc);
+    PIXELFORMATDESCRIPTOR pfd{};
+    if (depthBits == 24 && sglDescribePixelFormat(window.dc(), format, sizeof pfd, &pfd) &&
+        sglSetPixelFormat(window.dc(), format, &pfd))
+      rc = sglCreateContext(window.dc());
+    if (rc && !sglMakeCurrent(window.dc(), rc)) {
+      sglDeleteContext(rc);
+      rc = nullptr;
+    }
+  }
+  ~DeepContext() {
+    if (!rc) return;
+    sglMakeCurrent(nullptr, nullptr);
+    sglDeleteContext(rc);
+  }
+  DeepContext(const DeepContext&) = delete;
+  DeepContext& operator=(const DeepContext&) = delete;
+  static constexpr int W = 320, H = 240;
+  GLWindow window{20, 20, W, H};
+  HGLRC rc = nullptr;
+};
+
+}  // namespace
+
+// One vertex at a time, and from arrays with the quads outside the view left
+// out: the same galaxy state gives the same frame, byte for byte, wherever
+// one vertex at a time repeats its own frame. It does not quite: quads tie
+// in depth (the quads of a ring overlap in one plane, S > 1), and where they
+// tie the driver's rounding decides, which depends on how it batches the
+// vertices, and so on what its vertex buffer held before (docs/performance.md).
+// So the frame one vertex at a time is drawn after five different histories,
+// and only the pixels where all five agree are compared: nearly all.
+TEST(GalaxyArrays, DrawTheSameFrameAsOneVertexAtATime) {
+  ASSERT_NE(nullptr, sglLoadDriver("opengl32.dll"));
+  constexpr int W = DeepContext::W, H = DeepContext::H;
+  DeepContext context;
+  ASSERT_NE(nullptr, context.rc);
+  TGalaxyView view;
+  const TGalaxyGL withArrays = SglGalaxyTable();
+  ASSERT_TRUE(withArrays.HasArrays());
+  TGalaxyGL without = withArrays;
+  without.ColorPointer = nullptr;
+
+  struct Case {
+    int rings;
+    double eye;
+    float depth;
+    std::uint32_t ms;
+  };
+  const Case cases[] = {{1, 0.0, 100.0f, 0},        {60, 50.0, 500.0f, 0},      {60, 17.0, 60.0f, 9000},
+                        {150, 143.0, 136.0f, 4000}, {150, 100.0, 500.0f, 20000}};
+  TLcgRandom otherRandom;
+  TGalaxy other(Empty(7), otherRandom, [] { return 5u; });
+  for (const Case& c : cases) {
+    TLcgRandom random;
+    auto g = EveryState(c.rings, random);
+    ASSERT_EQ(g->TrailLength(), TGalaxy::MaxTrails);
+    auto frame = [&](const TGalaxyGL& table, int history) {
+      view.Init(table, W, H);
+      for (int i = 0; i < history; ++i) view.Draw(other, W, H, 0.0, 100.0f, 0);  // other vertices first
+      g->SetCameraDirty(true);
+      g->SetClearColorDirty(true);
+      view.Draw(*g, W, H, c.eye, c.depth, c.ms);
+      sglFinish();
+      std::vector<std::uint32_t> pixels(W * H);
+      sglReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+      return pixels;
+    };
+    const std::vector<std::uint32_t> reference = frame(without, 0);
+    EXPECT_FALSE(view.UsesArrays());
+    std::vector<bool> steady(reference.size(), true);
+    for (int history : {1, 2, 3, 5}) {
+      const std::vector<std::uint32_t> again = frame(without, history);
+      for (size_t i = 0; i < reference.size(); ++i) steady[i] = steady[i] && again[i] == reference[i];
+    }
+    const std::vector<std::uint32_t> arrays = frame(withArrays, 0);
+    EXPECT_TRUE(view.UsesArrays());
+    int compared = 0, differing = 0;
+    for (size_t i = 0; i < reference.size(); ++i) {
+      if (!steady[i]) continue;
+      ++compared;
+      differing += arrays[i] != reference[i];
+    }
+    EXPECT_EQ(differing, 0) << "pixels differ at " << c.rings << " rings, eye " << c.eye << ", depth " << c.depth;
+    EXPECT_GT(compared, W * H * 998 / 1000);
+    // The galaxy shows in many colours.
+    const std::set<std::uint32_t> colours(reference.begin(), reference.end());
+    EXPECT_GT(colours.size(), c.rings > 2 ? 100u : 3u) << c.rings << " rings";
+    // Every lit cell is drawn or left out.
+    EXPECT_EQ(view.DrawnQuads() + view.CulledQuads(), static_cast<int>(Quads(*g, c.depth).size()));
+  }
+  sglFreeDriver();
 }
 
 namespace {

@@ -1,8 +1,9 @@
 // Frame cost of the galaxy's picture under Wine and Mesa: a full-screen
 // top-level window, the real model stepped between frames, and the renderer
 // the saver uses. Variants:
-//   frame    the saver's frame (colour sent only when it changes)
-//   percell  the same with the colour sent for every cell, for comparison
+//   frame      the saver's frame, drawn the way the driver allows (from arrays)
+//   immediate  the saver's frame one vertex at a time (a driver without arrays)
+//   percell    one vertex at a time with the colour sent for every cell
 //   empty    clear and swap only
 // Prints one line: variant, rings, frames, lit cells per frame, ms per frame
 // (wall clock), CPU ms per frame (this process), and the model's share.
@@ -60,7 +61,7 @@ void DrawPerCell(TGalaxyView& view, TGalaxy& g, int w, int h, float depth, std::
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: frame_bench frame|percell|empty RINGS FRAMES [--size WxH]\n");
+    std::fprintf(stderr, "usage: frame_bench frame|immediate|percell|empty RINGS FRAMES [--size WxH]\n");
     return 2;
   }
   const char* variant = argv[1];
@@ -91,7 +92,9 @@ int main(int argc, char** argv) {
   settings.Rings = rings;
   TGalaxy galaxy(settings);
   TGalaxyView view;
-  view.Init(SglGalaxyTable(), w, h);
+  TGalaxyGL table = SglGalaxyTable();
+  if (!std::strcmp(variant, "immediate")) table.DrawArrays = nullptr;
+  view.Init(table, w, h);
   galaxy.SetCameraDirty(true);
   galaxy.SetClearColorDirty(true);
   for (int i = 0; i < 300; ++i) galaxy.Step();  // a busy galaxy, not a fresh seed
@@ -115,16 +118,17 @@ int main(int argc, char** argv) {
   };
   double ignored = 0, stepMs = 0;
   for (int i = 0; i < 10; ++i) frame(false, ignored);
-  long lit = 0;
+  long lit = 0, culled = 0;
   double cpu0 = CpuMs(), t0 = NowMs();
   for (int i = 0; i < frames; ++i) {
     frame(true, stepMs);
+    culled += view.CulledQuads();
     for (int c = 0; c < galaxy.CellCount(); ++c) lit += galaxy.Cells()[c] != 0;
   }
   double wall = NowMs() - t0, cpu = CpuMs() - cpu0;
-  std::printf("variant=%s n=%d cells=%d frames=%d lit=%ld ms_per_frame=%.3f fps=%.1f cpu_ms_per_frame=%.3f step_ms=%.3f\n",
+  std::printf("variant=%s n=%d cells=%d frames=%d lit=%ld ms_per_frame=%.3f fps=%.1f cpu_ms_per_frame=%.3f step_ms=%.3f culled=%ld\n",
               variant, rings, galaxy.CellCount(), frames, lit / frames, wall / frames, 1000.0 * frames / wall,
-              cpu / frames, stepMs / frames);
+              cpu / frames, stepMs / frames, culled / frames);
   sglMakeCurrent(nullptr, nullptr);
   sglDeleteContext(rc);
   ReleaseDC(wnd, dc);

@@ -21,7 +21,7 @@ start_xvfb
 wine_env
 cd "$build/tools"
 for n in $ns; do
-  for v in empty frame percell; do wine ./frame_bench.exe "$v" "$n" "$frames" 2>/dev/null | tr -d '\r'; done
+  for v in empty frame immediate percell; do wine ./frame_bench.exe "$v" "$n" "$frames" 2>/dev/null | tr -d '\r'; done
   wine ./saver_bench.exe "$n" "$frames" 2>/dev/null | tr -d '\r'
   [ -x "$out/bench.exe" ] && wine "$out/bench.exe" imm "$n" "$frames" 2>/dev/null | tr -d '\r' | grep '^target=' | cut -d' ' -f1-9
 done | tee "$out/results.txt"
@@ -36,13 +36,19 @@ for line in open(sys.argv[1]):
     if 'variant' in kv and 'fps' in kv:
         rows[(kv['variant'], kv['n'])] = 1000.0 / float(kv['fps'])
 for n in sorted({k[1] for k in rows}, key=int):
-    f, e, p, b, s = (rows.get((v, n)) for v in ('frame', 'empty', 'percell', 'imm', 'saver'))
+    f, i, e, p, b, s = (rows.get((v, n)) for v in ('frame', 'immediate', 'empty', 'percell', 'imm', 'saver'))
     parts = [f"n={n}: frame {f:.2f} ms"]
     if s: parts.append(f"saver form {s:.2f} ms ({s / f:.2f}x the bare frame, {s / e:.1f}x an empty frame)")
     if e: parts.append(f"{f / e:.1f}x an empty frame")
     if p: parts.append(f"{f / p:.2f}x colour per cell")
     if b: parts.append(f"{f / b:.2f}x the baseline's every-cell frame")
     print(", ".join(parts))
+    # Both paths side by side: from arrays (the default) and one vertex at a time.
+    if i and e:
+        line = (f"n={n} paths: empty {e:.2f} ms; bare frame from arrays {f:.2f} ms ({f / e:.1f}x empty), "
+                f"one vertex at a time {i:.2f} ms ({i / e:.1f}x empty, {i / f:.1f}x arrays)")
+        if s and b: line += f"; saver form {s:.2f} ms ({s / b:.2f}x the baseline's {b:.2f} ms)"
+        print(line)
 PY
 python3 - "$out/run.txt" <<'PY'
 import re, sys
