@@ -1,9 +1,10 @@
 // The frame benchmark's scene, natively: a 1024x768 window, the real model
 // stepped between frames (after 300 steps, so the galaxy is busy), and the
-// galaxy's picture through the system's OpenGL. Prints one line in the same
-// form as tools/frame-bench's frame_bench.exe.
+// galaxy's picture through the system's OpenGL (from arrays, or with
+// "immediate" one call per vertex). Prints one line in the same form as
+// tools/frame-bench's frame_bench.exe.
 //
-//   frame_bench_native frame|empty RINGS FRAMES [--size WxH]
+//   frame_bench_native frame|immediate|empty RINGS FRAMES [--size WxH]
 #include <GL/gl.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
@@ -27,7 +28,7 @@ double Ms(clockid_t clock) {
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: frame_bench_native frame|empty RINGS FRAMES [--size WxH]\n");
+    std::fprintf(stderr, "usage: frame_bench_native frame|immediate|empty RINGS FRAMES [--size WxH]\n");
     return 2;
   }
   const char* variant = argv[1];
@@ -54,7 +55,9 @@ int main(int argc, char** argv) {
   settings.Rings = rings;
   TGalaxy galaxy(settings);
   TGalaxyView view;
-  view.Init(SystemGalaxyGL(), w, h);
+  TGalaxyGL table = SystemGalaxyGL();
+  if (!std::strcmp(variant, "immediate")) table.DrawArrays = nullptr;
+  view.Init(table, w, h);
   galaxy.SetCameraDirty(true);
   galaxy.SetClearColorDirty(true);
   for (int i = 0; i < 300; ++i) galaxy.Step();
@@ -88,7 +91,7 @@ int main(int argc, char** argv) {
   std::printf("variant=%s-native n=%d cells=%d frames=%d lit=%ld ms_per_frame=%.3f fps=%.1f cpu_ms_per_frame=%.3f "
               "step_ms=%.3f arrays=%d\n",
               variant, rings, galaxy.CellCount(), frames, lit / frames, wall / frames, 1000.0 * frames / wall,
-              cpu / frames, stepMs / frames, SystemGalaxyGL().HasArrays() ? 1 : 0);
+              cpu / frames, stepMs / frames, view.UsesArrays() ? 1 : 0);
   glXMakeCurrent(dpy, None, nullptr);
   glXDestroyContext(dpy, ctx);
   XDestroyWindow(dpy, win);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "galaxy/presets.h"
+#include "linux/system_gl.h"
 #include "linux/tests/settings_file.h"
 
 namespace {
@@ -133,6 +134,14 @@ TEST(HackSettingsFile, EveryControlPassesWhatTheHackTakesAndItsDefaultIsTheHacks
     }
   }
   EXPECT_EQ(controls, 15);  // seven sliders, seven menus (with the presets), the frame rate
+}
+
+// The hack draws through the system's OpenGL from arrays: a table missing an
+// entry would draw nothing, or one call per vertex, without a word.
+TEST(SystemGalaxyGL, HasEveryEntryAndTheArrays) {
+  const TGalaxyGL gl = SystemGalaxyGL();
+  EXPECT_TRUE(gl.Complete());
+  EXPECT_TRUE(gl.HasArrays());
 }
 
 }  // namespace

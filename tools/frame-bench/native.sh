@@ -13,7 +13,7 @@ trap stop_all EXIT
 start_xvfb
 wine_env
 for n in $ns; do
-  for v in empty frame; do
+  for v in empty frame immediate; do
     (cd "$build/tools" && wine ./frame_bench.exe "$v" "$n" "$frames" 2>/dev/null | tr -d '\r')
     "$linux_build/frame_bench_native" "$v" "$n" "$frames"
   done
@@ -24,6 +24,7 @@ for line in sys.stdin:
     kv = dict(re.findall(r"(\w+)=([^\s]+)", line))
     if "variant" in kv: rows[(kv["variant"], kv["n"])] = float(kv["ms_per_frame"])
 for n in sorted({k[1] for k in rows}, key=int):
-    w, l = rows.get(("frame", n)), rows.get(("frame-native", n))
-    if w and l: print(f"n={n}: Wine {w:.2f} ms, native {l:.2f} ms per frame: native/Wine {l / w:.2f}x")
+    for v in ("frame", "immediate", "empty"):
+        w, l = rows.get((v, n)), rows.get((v + "-native", n))
+        if w and l: print(f"n={n} {v}: Wine {w:.2f} ms, native {l:.2f} ms per frame: native/Wine {l / w:.2f}x")
 '
