@@ -1,11 +1,19 @@
 # Shared by run.sh and test.sh: setup, build, and a private X display.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="${SPIRALIS_BUILD:-$root/build}"
+# The native Linux hack (linux/) builds beside it, with the system's compiler.
+linux_build="$build-linux"
 
 setup_and_build() {
   "$root/tools/setup.sh"
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$build" -j "$(nproc)" "$@"
+}
+
+build_linux() {
+  "$root/tools/setup.sh"
+  cmake -S "$root/linux" -B "$linux_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$linux_build" -j "$(nproc)" "$@"
 }
 
 xvfb_pid=

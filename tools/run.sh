@@ -5,8 +5,32 @@
 # With a usable display the saver runs there until dismissed. Without one, it runs
 # in a private Xvfb for a few seconds and a screenshot is saved in the build tree
 # (for /c one of each page of the options dialog, screenshot-options-1..5.png).
+#   tools/run.sh --linux [options]   the native Linux hack instead (its options:
+#                                    --linux --help); in a window of its own, or
+#                                    without a display on a private Xvfb's root
+#                                    window, saved as build-linux/screenshot.png
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+if [ "${1:-}" = "--linux" ]; then
+  shift
+  build_linux --target spiralis
+  hack="$linux_build/spiralis"
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    exec "$hack" "$@"
+  fi
+  trap stop_all EXIT
+  start_xvfb
+  "$hack" -root "$@" &
+  saver=$!
+  sleep "${SPIRALIS_RUN_SECONDS:-6}"
+  shot="$linux_build/screenshot.png"
+  import -display "$DISPLAY" -window root "$shot"
+  echo "screenshot: $shot"
+  kill "$saver" 2>/dev/null || true
+  wait "$saver" 2>/dev/null || true
+  exit 0
+fi
 
 args=("$@")
 [ ${#args[@]} -eq 0 ] && args=(/s)

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Sets up (if needed), builds, and runs every test under Wine in a private Xvfb.
+# Sets up (if needed), builds, and runs every test in a private Xvfb: the
+# Windows saver's under Wine, and the native Linux hack's (built in
+# build-linux), all in the one ctest run.
 # Extra arguments go to ctest (for example: -R framework --output-on-failure).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 setup_and_build
+build_linux
 trap stop_all EXIT
 start_xvfb
 wine_env

@@ -1,0 +1,101 @@
+// The frame benchmark's scene, natively: a 1024x768 window, the real model
+// stepped between frames (after 300 steps, so the galaxy is busy), and the
+// galaxy's picture through the system's OpenGL (from arrays, or with
+// "immediate" one call per vertex). Prints one line in the same form as
+// tools/frame-bench's frame_bench.exe.
+//
+//   frame_bench_native frame|immediate|empty RINGS FRAMES [--size WxH]
+#include <GL/gl.h>
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <time.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "galaxy/galaxy.h"
+#include "galaxy/view.h"
+#include "linux/system_gl.h"
+
+namespace {
+double Ms(clockid_t clock) {
+  timespec t;
+  clock_gettime(clock, &t);
+  return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: frame_bench_native frame|immediate|empty RINGS FRAMES [--size WxH]\n");
+    return 2;
+  }
+  const char* variant = argv[1];
+  const int rings = std::atoi(argv[2]), frames = std::atoi(argv[3]);
+  int w = 1024, h = 768;
+  for (int i = 4; i + 1 < argc; ++i)
+    if (!std::strcmp(argv[i], "--size")) std::sscanf(argv[++i], "%dx%d", &w, &h);
+
+  Display* dpy = XOpenDisplay(nullptr);
+  if (!dpy) return 3;
+  int attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_DEPTH_SIZE, 16, None};
+  XVisualInfo* vi = glXChooseVisual(dpy, DefaultScreen(dpy), attributes);
+  if (!vi) return 4;
+  XSetWindowAttributes a{};
+  a.colormap = XCreateColormap(dpy, DefaultRootWindow(dpy), vi->visual, AllocNone);
+  a.override_redirect = True;
+  Window win = XCreateWindow(dpy, DefaultRootWindow(dpy), 0, 0, w, h, 0, vi->depth, InputOutput, vi->visual,
+                             CWColormap | CWOverrideRedirect, &a);
+  XMapWindow(dpy, win);
+  GLXContext ctx = glXCreateContext(dpy, vi, nullptr, True);
+  if (!ctx || !glXMakeCurrent(dpy, win, ctx)) return 5;
+
+  TGalaxySettings settings;
+  settings.Rings = rings;
+  TGalaxy galaxy(settings);
+  TGalaxyView view;
+  TGalaxyGL table = SystemGalaxyGL();
+  if (!std::strcmp(variant, "immediate")) table.DrawArrays = nullptr;
+  view.Init(table, w, h);
+  galaxy.SetCameraDirty(true);
+  galaxy.SetClearColorDirty(true);
+  for (int i = 0; i < 300; ++i) galaxy.Step();
+
+  const bool empty = !std::strcmp(variant, "empty");
+  auto frame = [&](double& stepMs) {
+    const double t0 = Ms(CLOCK_MONOTONIC);
+    galaxy.Step();
+    stepMs += Ms(CLOCK_MONOTONIC) - t0;
+    const auto ms = static_cast<std::uint32_t>(Ms(CLOCK_MONOTONIC));
+    if (empty)
+      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    else
+      view.Draw(galaxy, w, h, 50.0, 500.0f, ms);
+    galaxy.SetCameraDirty(true);
+    glXSwapBuffers(dpy, win);
+  };
+  double stepMs = 0;
+  for (int i = 0; i < 10; ++i) frame(stepMs);
+  glFinish();
+  stepMs = 0;
+  long lit = 0;
+  const double cpu0 = Ms(CLOCK_PROCESS_CPUTIME_ID), t0 = Ms(CLOCK_MONOTONIC);
+  for (int i = 0; i < frames; ++i) {
+    frame(stepMs);
+    for (int c = 0; c < galaxy.CellCount(); ++c) lit += galaxy.Cells()[c] != 0;
+  }
+  glFinish();
+  XSync(dpy, False);
+  const double wall = Ms(CLOCK_MONOTONIC) - t0, cpu = Ms(CLOCK_PROCESS_CPUTIME_ID) - cpu0;
+  std::printf("variant=%s-native n=%d cells=%d frames=%d lit=%ld ms_per_frame=%.3f fps=%.1f cpu_ms_per_frame=%.3f "
+              "step_ms=%.3f arrays=%d\n",
+              variant, rings, galaxy.CellCount(), frames, lit / frames, wall / frames, 1000.0 * frames / wall,
+              cpu / frames, stepMs / frames, view.UsesArrays() ? 1 : 0);
+  glXMakeCurrent(dpy, None, nullptr);
+  glXDestroyContext(dpy, ctx);
+  XDestroyWindow(dpy, win);
+  XFree(vi);
+  XCloseDisplay(dpy);
+  return 0;
+}

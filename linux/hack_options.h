@@ -1,0 +1,40 @@
+#pragma once
+// The hack's command line: XScreenSaver's window switches, -fps, and one
+// option for every setting of the options dialog, with the dialog's ranges.
+// The grammar is data (a table of options), platform-free, so that it is
+// tested without a display.
+#include <cstdint>
+#include <string>
+
+#include "galaxy/galaxy.h"
+
+// Where the hack draws.
+enum class THackTarget {
+  OwnWindow,  // a top-level window of its own (-window, or no switch)
+  Root,       // the window named by XSCREENSAVER_WINDOW, else the root window
+  WindowId,   // the window given by -window-id
+};
+
+struct THackSettings {
+  TGalaxySettings Galaxy;   // rings .. colours, the saver's own defaults
+  int Depth = 500;          // depth of the cone: 0 .. 600
+  int Eye = 50;             // camera wander: 0 .. 150
+  bool Fps = false;
+  THackTarget Target = THackTarget::OwnWindow;
+  unsigned long WindowId = 0;
+  std::string Display;      // -display NAME; empty: $DISPLAY
+};
+
+enum class THackParse { Run, Help, Error };
+
+// Reads argv[1 ..]. A preset is applied first, whatever its place, so that
+// options given beside it change it. On Error, `message` is one line naming
+// the option and what it takes; on Help there is no message.
+THackParse ParseHackOptions(int argc, const char* const* argv, THackSettings& settings,
+                            std::string& message);
+
+// The usage text: one line per option with its range and default.
+std::string HackUsage();
+
+// One colour by the dialog's name (any case) or as #rrggbb; false if neither.
+bool ParseHackColor(const std::string& text, TGalaxyColor& color);

@@ -1,0 +1,147 @@
+#include "linux/hack_options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "galaxy/presets.h"
+#include "linux/system_gl.h"
+#include "linux/tests/settings_file.h"
+
+namespace {
+
+struct Parsed {
+  THackParse result;
+  THackSettings s;
+  std::string message;
+};
+
+Parsed Parse(std::vector<std::string> args) {
+  args.insert(args.begin(), "spiralis");
+  std::vector<const char*> argv;
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  Parsed p;
+  p.result = ParseHackOptions(static_cast<int>(argv.size()), argv.data(), p.s, p.message);
+  return p;
+}
+
+// Every setting, as one comparable row.
+std::vector<double> Row(const THackSettings& s) {
+  const TGalaxySettings& g = s.Galaxy;
+  return {double(g.Rings), double(g.Velocity), double(g.Probability), double(g.Trails), g.Density * 2000,
+          double(g.DarkMatter), double(g.Speed), double(g.Explosion), double(g.Exhausted), double(g.Background),
+          double(g.Replenished), double(s.Depth), double(s.Eye), double(s.Fps), double(int(s.Target)), double(s.WindowId)};
+}
+
+TEST(HackOptions, FiguresTakeTheDialogsRangesAndAMistakeNamesTheRange) {
+  // Option, caption, range, and its column in Row().
+  const struct { const char *option, *caption; int min, max, column; } cases[] = {
+      {"rings", "Number of rings", 2, 150, 0},    {"velocity", "Galactic rotation", 0, 40, 1},
+      {"probability", "Triggering probability", 0, 100, 2}, {"trails", "Time to replenish gases", 1, 150, 3},
+      {"density", "Initial star density", 0, 100, 4}, {"depth", "Depth of field", 0, 600, 11},
+      {"eye", "Camera wander", 0, 150, 12}};
+  for (const auto& c : cases) {
+    const std::string dash = std::string("-") + c.option;
+    for (int v : {c.min, c.max}) {
+      EXPECT_EQ(Row(Parse({dash, std::to_string(v)}).s)[c.column], v) << dash;
+      EXPECT_EQ(Row(Parse({"-" + dash, std::to_string(v)}).s)[c.column], v) << dash;
+    }
+    for (const std::string& bad : {std::to_string(c.min - 1), std::to_string(c.max + 1), std::string("7x")}) {
+      const Parsed p = Parse({dash, bad});
+      EXPECT_EQ(p.result, THackParse::Error);
+      EXPECT_EQ(p.message, dash + " " + bad + ": " + c.caption + " takes " + std::to_string(c.min) + " to " +
+                               std::to_string(c.max));
+    }
+    EXPECT_EQ(Parse({dash}).result, THackParse::Error);
+  }
+  EXPECT_EQ(Parse({"-density", "19"}).s.Galaxy.Density, 0.0095);  // the slider's hundredths of 0.05
+}
+
+TEST(HackOptions, WordsColoursPresetsAndWindows) {
+  const struct { const char *option, *word; int column, value; } words[] = {
+      {"-speed", "fast", 6, 1},          {"-speed", "Medium", 6, 40},          {"-speed", "slow", 6, 100},
+      {"-dark-matter", "present", 5, 1}, {"-dark-matter", "PARTIAL", 5, 2}, {"-dark-matter", "absent", 5, 3}};
+  for (const auto& w : words) EXPECT_EQ(Row(Parse({"-speed", "slow", w.option, w.word}).s)[w.column], w.value) << w.word;
+  EXPECT_EQ(Parse({"-speed", "warp"}).message, "-speed warp: Speed of sim. takes one of fast, medium, slow");
+  const Parsed c = Parse({"-explosion", "aqua", "-exhausted", "LtGray", "-background", "#ff8000"});
+  EXPECT_EQ(c.s.Galaxy.Explosion, 0xFFFF00u);
+  EXPECT_EQ(c.s.Galaxy.Exhausted, 0xC0C0C0u);
+  EXPECT_EQ(c.s.Galaxy.Background, 0x0080FFu);  // red in the low byte
+  for (const char* bad : {"pink", "#ff80", "#ff800g"}) EXPECT_EQ(Parse({"-plenished", bad}).result, THackParse::Error);
+
+  for (const TGalaxyPreset& p : kGalaxyPresets) {
+    const Parsed byName = Parse({"-preset", p.Name});
+    EXPECT_EQ(Row(byName.s), (std::vector<double>{double(p.Rings), double(p.Velocity), double(p.Probability),
+                                                  double(p.Trails), p.Density * 2000, double(p.DarkMatter),
+                                                  double(p.Speed), double(p.Explosion), double(p.Exhausted),
+                                                  double(p.Background), double(p.Replenished), double(p.Depth),
+                                                  double(p.Eye), 0, 0, 0}))
+        << p.Name;
+  }
+  // A preset comes first wherever it stands; the options beside it change it.
+  const Parsed mixed = Parse({"-rings", "20", "--preset", "warp-speed", "-speed", "slow"});
+  EXPECT_EQ(Row(mixed.s)[0], 20);
+  EXPECT_EQ(Row(mixed.s)[1], 40);
+  EXPECT_EQ(Row(mixed.s)[6], 100);
+
+  EXPECT_EQ(Parse({"--root"}).s.Target, THackTarget::Root);
+  EXPECT_EQ(Parse({"-root", "-window"}).s.Target, THackTarget::OwnWindow);
+  const Parsed id = Parse({"--window-id", "0x2a", "-fps"});
+  EXPECT_EQ(id.s.Target, THackTarget::WindowId);
+  EXPECT_EQ(id.s.WindowId, 42u);
+  EXPECT_TRUE(id.s.Fps);
+  EXPECT_EQ(Parse({"--help"}).result, THackParse::Help);
+  for (const std::vector<std::string>& wrong :
+       std::vector<std::vector<std::string>>{{"-window-id", "xyz"}, {"-window-id", "0"}, {"-rot"}, {"xroot"}, {"--"}})
+    EXPECT_EQ(Parse(wrong).result, THackParse::Error) << wrong[0];
+  EXPECT_EQ(Parse({"-rot"}).message, "unknown option -rot");
+  // The usage: a line per option with what it takes and its default.
+  const std::string usage = HackUsage();
+  for (const char* line : {"\n  -root                 Draw on the root window (or XSCREENSAVER_WINDOW)\n",
+                           "\n  -rings VALUE          Number of rings: 2 to 150 (default 60)\n",
+                           "\n  -dark-matter VALUE    Dark Matter: one of present, partial, absent (default partial)\n"})
+    EXPECT_NE(usage.find(line), std::string::npos) << line << usage;
+}
+
+TEST(HackSettingsFile, EveryControlPassesWhatTheHackTakesAndItsDefaultIsTheHacks) {
+  const std::vector<double> defaults = Row(THackSettings());
+  int controls = 0;
+  for (const TSettingsItem& item : ReadSettingsFile(SPIRALIS_XML)) {
+    ++controls;
+    std::vector<std::vector<std::string>> runs;  // each with whether it must leave the defaults
+    if (item.Kind == "number")
+      for (const char* end : {"default", "low", "high"})
+        runs.push_back(SettingsArguments(item.Attr.at("arg"), item.Attr.at(end)));
+    for (const std::string& choice : item.Choices) runs.push_back(SettingsArguments(choice));
+    if (item.Kind == "boolean") runs.push_back(SettingsArguments(item.Attr.at("arg-set")));
+    int silent = 0;
+    for (const auto& args : runs) {
+      const Parsed p = Parse(args);
+      ASSERT_EQ(p.result, THackParse::Run) << p.message;
+      // The settings program passes nothing for a control at its default:
+      // the hack's default must be the same, and every other entry must differ.
+      if (item.Kind == "select") {
+        EXPECT_EQ(Row(p.s) == defaults, args.empty()) << (args.empty() ? "" : args[1]);
+      }
+      silent += args.empty();
+    }
+    if (item.Kind == "number") {
+      EXPECT_EQ(Row(Parse(runs[0]).s), defaults) << runs[0][0];
+    }
+    if (item.Kind == "select") {
+      EXPECT_EQ(silent, 1);
+    }
+  }
+  EXPECT_EQ(controls, 15);  // seven sliders, seven menus (with the presets), the frame rate
+}
+
+// The hack draws through the system's OpenGL from arrays: a table missing an
+// entry would draw nothing, or one call per vertex, without a word.
+TEST(SystemGalaxyGL, HasEveryEntryAndTheArrays) {
+  const TGalaxyGL gl = SystemGalaxyGL();
+  EXPECT_TRUE(gl.Complete());
+  EXPECT_TRUE(gl.HasArrays());
+}
+
+}  // namespace

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The hack under the real XScreenSaver daemon on a display of its own, the
+# hack (by its full path) the only display mode. The daemon runs as an
+# unprivileged user: as root it launches none. `xscreensaver-command
+# -activate` must show the galaxy, `-deactivate` end the hack.
+#   Usage: xscreensaver_test.sh /path/to/spiralis
+set -uo pipefail
+hack=$(readlink -f "$1") user=nobody
+[ "$(id -u)" -eq 0 ] && command -v xscreensaver >/dev/null || { echo "skipped: needs root and xscreensaver"; exit 77; }
+work=$(mktemp -d /tmp/spiralis-xss.XXXXXX) xvfb= daemon=
+trap '[ -n "$daemon" ] && kill $daemon; [ -n "$xvfb" ] && kill $xvfb; wait; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; cat "$work/daemon.log"; exit 1; }
+
+mkfifo "$work/fifo"
+Xvfb -displayfd 3 -screen 0 320x240x24 -nolisten tcp 3>"$work/fifo" >/dev/null 2>&1 &
+xvfb=$!
+read -r -t 20 n <"$work/fifo" || fail "Xvfb did not start"
+export DISPLAY=":$n"
+# '#' would begin a shell comment: the colours by name (navy is #000080).
+mkdir -m 755 "$work/home"
+printf '%s\n' 'timeout: 0:30:00' 'lock: False' 'fade: False' 'unfade: False' 'splash: False' 'mode: one' \
+  'selected: 0' "programs: GL: $hack --root --background navy --explosion yellow --density 100 --probability 60 \\n" \
+  >"$work/home/.xscreensaver"
+chmod 755 "$work" && chown -R "$user" "$work/home"
+HOME="$work/home" setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups \
+  xscreensaver -no-splash -verbose >"$work/daemon.log" 2>&1 &
+daemon=$!
+
+hacks() { for p in /proc/[0-9]*; do [ "$(readlink "$p/exe")" = "$hack" ] && stat -c %U "$p"; done 2>/dev/null; }
+waitfor() { local end=$((SECONDS + $1)); shift; until "$@"; do [ $SECONDS -ge $end ] && return 1; sleep 0.2; done; }
+shows() { local px; px=$(import -window root -depth 8 txt:- 2>/dev/null); grep -qi '#FFFF00' <<<"$px" && grep -qi '#000080' <<<"$px"; }
+runs_as_user() { [ "$(hacks)" = "$user" ]; }
+gone() { [ -z "$(hacks)" ]; }
+
+waitfor 20 xscreensaver-command -version >/dev/null 2>&1 || fail "the daemon did not answer"
+gone || fail "a hack runs before activation"
+xscreensaver-command -activate >/dev/null 2>&1 || fail "-activate was refused"
+waitfor 20 runs_as_user || fail "-activate started no spiralis as $user: $(hacks)"
+waitfor 20 shows || fail "the screen does not show the galaxy's colours"
+xscreensaver-command -deactivate >/dev/null 2>&1 || fail "-deactivate was refused"
+waitfor 10 gone || fail "the hack still runs after -deactivate"
+echo "ok: activated, the galaxy showed, deactivated, the hack ended"

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# The frame benchmark's scene drawn natively by the Linux hack's code against
+# the Windows build under Wine, one after the other on one private Xvfb.
+#   tools/frame-bench/native.sh [FRAMES] [N...]      defaults: 200 frames, n = 60 150
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
+frames=${1:-200}; shift || true
+ns=${*:-"60 150"}
+
+setup_and_build --target frame_bench
+build_linux --target frame_bench_native
+trap stop_all EXIT
+start_xvfb
+wine_env
+for n in $ns; do
+  for v in empty frame immediate; do
+    (cd "$build/tools" && wine ./frame_bench.exe "$v" "$n" "$frames" 2>/dev/null | tr -d '\r')
+    "$linux_build/frame_bench_native" "$v" "$n" "$frames"
+  done
+done | tee /dev/stderr | python3 -c '
+import re, sys
+rows = {}
+for line in sys.stdin:
+    kv = dict(re.findall(r"(\w+)=([^\s]+)", line))
+    if "variant" in kv: rows[(kv["variant"], kv["n"])] = float(kv["ms_per_frame"])
+for n in sorted({k[1] for k in rows}, key=int):
+    for v in ("frame", "immediate", "empty"):
+        w, l = rows.get((v, n)), rows.get((v + "-native", n))
+        if w and l: print(f"n={n} {v}: Wine {w:.2f} ms, native {l:.2f} ms per frame: native/Wine {l / w:.2f}x")
+'
