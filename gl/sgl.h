@@ -34,10 +34,11 @@ bool sglDriverIs3dfx();
 
 // Entry-point bookkeeping, for diagnostics and tests. The driver table holds
 // 77 entries (the first 73 required); after them come optional extras the
-// layer resolves too (glReadPixels, for presenting frames read back).
+// layer resolves too (glReadPixels, for presenting frames read back;
+// glScissor, for drawing one picture per monitor).
 constexpr int kSglEntryCount = 77;
 constexpr int kSglRequiredEntryCount = 73;
-constexpr int kSglAllEntryCount = 78;
+constexpr int kSglAllEntryCount = 79;
 // The entry's GL/WGL name by load-order index (0 .. kSglAllEntryCount-1).
 const char* sglEntryName(int index);
 // Whether the loaded driver provides the entry (false with no driver).

@@ -8,6 +8,7 @@
 #include "framework/scrforms.h"
 #include "gl/sgl_panel.h"
 #include "saver/galaxy.h"
+#include "saver/galaxy_monitors.h"
 #include "toolkit/extctrls.h"
 #include "values/controller.h"
 
@@ -61,6 +62,9 @@ class TSaverForm : public TScrForm {
   void ApplySpeed();
   // The saver's own driver and screen mode (the full-screen run's settings).
   void UseSaverDisplay();
+  // Full screen on several monitors: the panel's part of each, as a
+  // viewport; otherwise none (the panel is one picture).
+  std::vector<TGalaxyViewport> MonitorViewports() const;
 
   std::unique_ptr<TGalaxy> galaxy_;
 };

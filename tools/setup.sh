@@ -8,6 +8,7 @@ packages=(
   cmake make g++-mingw-w64-i686 googletest
   wine wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
   libxcomposite1:i386 xvfb xauth imagemagick x11-utils
+  xserver-xephyr libxinerama1:i386 x11-xserver-utils
 )
 
 missing=()

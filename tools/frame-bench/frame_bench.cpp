@@ -4,6 +4,8 @@
 //   frame    the saver's frame (colour sent only when it changes)
 //   percell  the same with the colour sent for every cell, for comparison
 //   empty    clear and swap only
+//   monitors the saver's frame on two monitors side by side, 1024x768 and
+//            800x600 (a 1824x768 window, one picture per monitor)
 // Prints one line: variant, rings, frames, lit cells per frame, ms per frame
 // (wall clock), CPU ms per frame (this process), and the model's share.
 //
@@ -15,6 +17,7 @@
 #include <cstring>
 
 #include "gl/sgl.h"
+#include "saver/galaxy_monitors.h"
 #include "saver/galaxy_view.h"
 
 namespace {
@@ -59,7 +62,7 @@ void DrawPerCell(TGalaxy& g, int w, int h, float depth, std::uint32_t ms) {
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: frame_bench frame|percell|empty RINGS FRAMES [--size WxH]\n");
+    std::fprintf(stderr, "usage: frame_bench frame|percell|empty|monitors RINGS FRAMES [--size WxH]\n");
     return 2;
   }
   const char* variant = argv[1];
@@ -67,6 +70,10 @@ int main(int argc, char** argv) {
   int w = 1024, h = 768;
   for (int i = 4; i + 1 < argc; ++i)
     if (!std::strcmp(argv[i], "--size")) std::sscanf(argv[++i], "%dx%d", &w, &h);
+  const bool monitors = !std::strcmp(variant, "monitors");
+  if (monitors) w = 1024 + 800, h = 768;
+  const std::vector<TGalaxyViewport> views =
+      GalaxyViewports({RECT{0, 0, 1024, 768}, RECT{1024, 0, 1024 + 800, 600}}, h);
 
   WNDCLASSA wc{};
   wc.style = CS_OWNDC;
@@ -101,6 +108,8 @@ int main(int argc, char** argv) {
     std::uint32_t ms = GetTickCount();
     if (!std::strcmp(variant, "empty")) {
       sglClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    } else if (monitors) {
+      GalaxyDrawViewports(galaxy, views, w, h, 50.0, 500.0f, ms);
     } else if (!std::strcmp(variant, "percell")) {
       DrawPerCell(galaxy, w, h, 500.0f, ms);
     } else {

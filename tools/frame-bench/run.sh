@@ -21,7 +21,7 @@ start_xvfb
 wine_env
 cd "$build/tools"
 for n in $ns; do
-  for v in empty frame percell; do wine ./frame_bench.exe "$v" "$n" "$frames" 2>/dev/null | tr -d '\r'; done
+  for v in empty frame percell monitors; do wine ./frame_bench.exe "$v" "$n" "$frames" 2>/dev/null | tr -d '\r'; done
   wine ./saver_bench.exe "$n" "$frames" 2>/dev/null | tr -d '\r'
   [ -x "$out/bench.exe" ] && wine "$out/bench.exe" imm "$n" "$frames" 2>/dev/null | tr -d '\r' | grep '^target=' | cut -d' ' -f1-9
 done | tee "$out/results.txt"
@@ -43,6 +43,11 @@ for n in sorted({k[1] for k in rows}, key=int):
     if p: parts.append(f"{f / p:.2f}x colour per cell")
     if b: parts.append(f"{f / b:.2f}x the baseline's every-cell frame")
     print(", ".join(parts))
+for n in sorted({k[1] for k in rows}, key=int):
+    f, m = rows.get(('frame', n)), rows.get(('monitors', n))
+    if f and m:
+        print(f"n={n}: two monitors (1024x768 + 800x600, one picture each) {m:.2f} ms a frame, "
+              f"{m / f:.2f}x one monitor's {f:.2f} ms")
 PY
 python3 - "$out/run.txt" <<'PY'
 import re, sys

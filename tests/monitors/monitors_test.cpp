@@ -1,0 +1,159 @@
+// Spiralis.scr on two monitors side by side (1024x768 primary, 800x600 to its
+// right), run by tests/monitors/two-monitors.sh on a display of its own whose
+// root window is magenta: a colour nothing of ours draws.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/saver/tellable_colours.h"
+#include "tests/support/program_run.h"
+#include "tests/support/screen_pixels.h"
+
+using namespace testing_support;
+
+namespace {
+
+const char* const kScreenSaverKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
+const char* const kDesktopKey = "Control Panel\\Desktop";
+const RECT kPrimary{0, 0, 1024, 768};
+const RECT kSecond{1024, 0, 1824, 600};
+
+class SpiralisRun : public ProgramRun {
+ public:
+  explicit SpiralisRun(const std::string& args) : ProgramRun("..\\Spiralis.scr", args, {}, {"spiralis.log"}) {}
+  std::string trace() const { return ReadFile(folder() / "spiralis.log"); }
+  // The shown window of that class of this run.
+  HWND Shown(const char* cls) const {
+    HWND w = nullptr;
+    PumpUntil(
+        [&] {
+          DWORD owner = 0;
+          if ((w = FindWindowA(cls, nullptr))) GetWindowThreadProcessId(w, &owner);
+          return w && owner == pid() && IsWindowVisible(w);
+        },
+        10000);
+    return w;
+  }
+};
+
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<unsigned> pixels;
+  unsigned at(int x, int y) const { return pixels[y * width + x]; }
+};
+
+Picture Shot(const RECT& r) { return {r.right - r.left, r.bottom - r.top, ScreenPixels(r)}; }
+
+bool Background(unsigned p) { return p == 0xFF0000u; }
+bool Root(unsigned p) { return p == 0xFF00FFu; }
+// A lit cell: the explosion's green or the exhausted blue fading to black.
+bool Lit(unsigned p) { return !Background(p) && !Root(p); }
+
+int Count(const Picture& pic, bool (*match)(unsigned)) {
+  int n = 0;
+  for (unsigned p : pic.pixels) n += match(p);
+  return n;
+}
+
+class TwoMonitors : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2) << "run through tests/monitors/two-monitors.sh";
+    ASSERT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), 1824);
+    SetRegistryNumber(kScreenSaverKey, "Mouse Threshold", 50);
+    SetRegistryNumber(kScreenSaverKey, "Active Config", 0);
+    SetRegistryNumber(kDesktopKey, "ScreenSaveUsePassword", 0);
+    SetRegistryNumber(kSpiralisKey, "Told3dfx", 1);
+    SetRegistryNumber(kSpiralisKey, "ToldActive", 1);
+    UseTellableColours();
+  }
+  void TearDown() override { ForgetSaverSettings(); }
+};
+
+// Nothing of the root shows on either monitor; each shows the background and
+// lit cells, and the second monitor's picture is the first one's, smaller:
+// one galaxy per monitor, each whole, with the same camera.
+void ExpectAGalaxyOnEachMonitor(const SpiralisRun& run) {
+  PumpMessages(2500);
+  const Picture one = Shot(kPrimary), two = Shot(kSecond);
+  for (const Picture* p : {&one, &two}) {
+    const int total = p->width * p->height;
+    EXPECT_EQ(Count(*p, Root), 0) << p->width << " wide\n" << run.trace();
+    EXPECT_GT(Count(*p, Background), total / 10) << p->width << " wide";
+    EXPECT_GT(Count(*p, Lit), total / 200) << p->width << " wide";
+  }
+  // Of the second monitor's lit pixels, most are lit at the same place of
+  // the first monitor's picture scaled down to its size.
+  int lit = 0, same = 0;
+  for (int y = 0; y < two.height; y += 3)
+    for (int x = 0; x < two.width; x += 3) {
+      if (!Lit(two.at(x, y))) continue;
+      ++lit;
+      same += Lit(one.at(x * one.width / two.width, y * one.height / two.height));
+    }
+  ASSERT_GT(lit, 0);
+  EXPECT_GT(same, lit * 6 / 10) << same << " of " << lit;
+}
+
+}  // namespace
+
+TEST_F(TwoMonitors, TheSaverCoversBothWithAGalaxyEachAndEndsOnAMoveOnTheSecond) {
+  SetCursorPos(1400, 300);
+  SpiralisRun run("/s");
+  HWND saver = run.Shown("TSaverForm");
+  ASSERT_NE(saver, nullptr) << run.trace();
+  RECT r{};
+  GetWindowRect(saver, &r);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.right, 1824);
+  EXPECT_EQ(r.bottom, 768);
+  ExpectAGalaxyOnEachMonitor(run);
+
+  // Monitors came or went: the form covers the virtual screen again.
+  SetWindowPos(saver, nullptr, 0, 0, 1024, 768, SWP_NOZORDER | SWP_NOACTIVATE);
+  PumpMessages(300);
+  DWORD_PTR ignored;
+  SendMessageTimeoutA(saver, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768), SMTO_ABORTIFHUNG, 5000, &ignored);
+  GetWindowRect(saver, &r);
+  EXPECT_EQ(r.right, 1824);
+  EXPECT_EQ(r.bottom, 768);
+  ExpectAGalaxyOnEachMonitor(run);
+  ASSERT_TRUE(run.Running()) << run.trace();
+
+  // Moves on the second monitor only (after the display change's quiet time).
+  PumpMessages(3000);
+  for (int i = 0; i < 10 && run.Running(); ++i) {
+    InputMoveTo(i % 2 ? 1200 : 1700, 300);
+    run.Ended(1000);
+  }
+  ASSERT_TRUE(run.Ended()) << run.trace();
+  EXPECT_NE(run.trace().find("Full mouse move: closing..."), std::string::npos) << run.trace();
+}
+
+TEST_F(TwoMonitors, ARightClickOnTheSecondOpensTheOptionsThere) {
+  SetRegistryNumber(kScreenSaverKey, "Active Config", 1);
+  SetCursorPos(1300, 200);
+  SpiralisRun run("/s");
+  HWND saver = run.Shown("TSaverForm");
+  ASSERT_NE(saver, nullptr) << run.trace();
+  PumpMessages(1000);
+  InputClick(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+  HWND dialog = run.Shown("TConfigForm");
+  ASSERT_NE(dialog, nullptr) << run.trace();
+  RECT d{};
+  GetWindowRect(dialog, &d);
+  // Centred on the second monitor (at most a pixel off for odd sizes).
+  EXPECT_NEAR((d.left + d.right) / 2, (kSecond.left + kSecond.right) / 2, 1);
+  EXPECT_NEAR((d.top + d.bottom) / 2, (kSecond.top + kSecond.bottom) / 2, 1);
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  EXPECT_EQ(cursor.x, (kSecond.left + kSecond.right) / 2);
+  EXPECT_EQ(cursor.y, (kSecond.top + kSecond.bottom) / 2);
+
+  InputKey(VK_ESCAPE);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
+  EXPECT_TRUE(run.Running()) << run.trace();
+  InputKey('A');
+  EXPECT_TRUE(run.Ended()) << run.trace();
+}
