@@ -157,3 +157,52 @@ TEST_F(TwoMonitors, ARightClickOnTheSecondOpensTheOptionsThere) {
   InputKey('A');
   EXPECT_TRUE(run.Ended()) << run.trace();
 }
+
+// The framework's own test saver (runmodes_host.exe) as the other platform,
+// which asks for a password, with a verification dialog of its own.
+TEST_F(TwoMonitors, ThePasswordDialogAndTheTraceWindowGoOnThePrimary) {
+  const char* const appDefaults = "Software\\Wine\\AppDefaults\\runmodes_host.exe";
+  HKEY k;
+  RegCreateKeyExA(HKEY_CURRENT_USER, appDefaults, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
+  RegSetValueExA(k, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win98"), 6);
+  RegCloseKey(k);
+  SetRegistryNumber(kDesktopKey, "ScreenSaveUsePassword", 1);
+  SetRegistryNumber(kScreenSaverKey, "Password Delay", 0);
+  {
+    ProgramRun run("runmodes_host.exe", "/s",
+                   {{"SPIRALIS_SET", "FormPwordVerify=TTestConfigDialog"},
+                    {"SPIRALIS_DEBUGLEVEL", "1"},
+                    {"SPIRALIS_ERRORLINE", "Test: an error"}});
+    HWND saver = ProgramRun::ShownWindow("TTestSaverForm");
+    ASSERT_NE(saver, nullptr);
+    RECT r{};
+    GetWindowRect(saver, &r);
+    EXPECT_EQ(r.right - r.left, 1824);
+    PumpMessages(300);
+    InputKey('A');
+    HWND dialog = ProgramRun::ShownWindow("TTestConfigDialog");
+    ASSERT_NE(dialog, nullptr);
+    GetWindowRect(dialog, &r);
+    EXPECT_NEAR((r.left + r.right) / 2, 512, 1);
+    EXPECT_NEAR((r.top + r.bottom) / 2, 384, 1);
+    InputKey(VK_ESCAPE);  // refused: the saver stays
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
+    PumpMessages(300);
+    EXPECT_TRUE(run.Running());
+
+    SetRegistryNumber(kDesktopKey, "ScreenSaveUsePassword", 0);
+    InputKey('B');
+    // The saver's last line is an error: the trace window shows, in the
+    // primary monitor's top-right quarter.
+    HWND trace = ProgramRun::ShownWindow("ScrDebugWindowClass");
+    ASSERT_NE(trace, nullptr);
+    GetWindowRect(trace, &r);
+    EXPECT_EQ(r.left, 768);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, 1024);
+    EXPECT_EQ(r.bottom, 384);
+    PostMessageA(trace, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(run.Ended());
+  }
+  RegDeleteKeyA(HKEY_CURRENT_USER, appDefaults);
+}
