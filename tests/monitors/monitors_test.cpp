@@ -3,6 +3,7 @@
 // root window is magenta: a colour nothing of ours draws.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "tests/saver/tellable_colours.h"
@@ -42,12 +43,32 @@ struct Picture {
   unsigned at(int x, int y) const { return pixels[y * width + x]; }
 };
 
-Picture Shot(const RECT& r) { return {r.right - r.left, r.bottom - r.top, ScreenPixels(r)}; }
+// The part `r` of a picture of the whole virtual screen.
+Picture Part(const Picture& all, const RECT& r) {
+  Picture out{r.right - r.left, r.bottom - r.top, {}};
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) out.pixels.push_back(all.at(x, y));
+  return out;
+}
 
 bool Background(unsigned p) { return p == 0xFF0000u; }
 bool Root(unsigned p) { return p == 0xFF00FFu; }
 // A lit cell: the explosion's green or the exhausted blue fading to black.
 bool Lit(unsigned p) { return !Background(p) && !Root(p); }
+
+// Real pointer movement to (x, y) anywhere on the virtual screen; answers
+// where the pointer is afterwards.
+POINT MoveOnDesk(int x, int y) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1);
+  in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+  SendInput(1, &in, sizeof in);
+  POINT p{};
+  PumpUntil([&] { return GetCursorPos(&p) && std::abs(p.x - x) < 3 && std::abs(p.y - y) < 3; }, 1000);
+  return p;
+}
 
 int Count(const Picture& pic, bool (*match)(unsigned)) {
   int n = 0;
@@ -75,7 +96,9 @@ class TwoMonitors : public ::testing::Test {
 // one galaxy per monitor, each whole, with the same camera.
 void ExpectAGalaxyOnEachMonitor(const SpiralisRun& run) {
   PumpMessages(2500);
-  const Picture one = Shot(kPrimary), two = Shot(kSecond);
+  // Both monitors at one moment: the picture moves on.
+  const Picture all{1824, 768, ScreenPixels(RECT{0, 0, 1824, 768})};
+  const Picture one = Part(all, kPrimary), two = Part(all, kSecond);
   for (const Picture* p : {&one, &two}) {
     const int total = p->width * p->height;
     EXPECT_EQ(Count(*p, Root), 0) << p->width << " wide\n" << run.trace();
@@ -92,7 +115,7 @@ void ExpectAGalaxyOnEachMonitor(const SpiralisRun& run) {
       same += Lit(one.at(x * one.width / two.width, y * one.height / two.height));
     }
   ASSERT_GT(lit, 0);
-  EXPECT_GT(same, lit * 6 / 10) << same << " of " << lit;
+  EXPECT_GT(same, lit * 3 / 4) << same << " of " << lit;
 }
 
 }  // namespace
@@ -124,7 +147,8 @@ TEST_F(TwoMonitors, TheSaverCoversBothWithAGalaxyEachAndEndsOnAMoveOnTheSecond) 
   // Moves on the second monitor only (after the display change's quiet time).
   PumpMessages(3000);
   for (int i = 0; i < 10 && run.Running(); ++i) {
-    InputMoveTo(i % 2 ? 1200 : 1700, 300);
+    const POINT p = MoveOnDesk(i % 2 ? 1200 : 1700, 300);
+    EXPECT_GE(p.x, 1024);
     run.Ended(1000);
   }
   ASSERT_TRUE(run.Ended()) << run.trace();
