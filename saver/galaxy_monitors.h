@@ -12,9 +12,6 @@
 // An OpenGL viewport: x and y from the bottom-left corner of the window.
 struct TGalaxyViewport {
   int x, y, width, height;
-  bool operator==(const TGalaxyViewport& o) const {
-    return x == o.x && y == o.y && width == o.width && height == o.height;
-  }
 };
 
 // The viewports of `areas` (client rectangles, y downwards) in a window

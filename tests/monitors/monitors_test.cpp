@@ -155,7 +155,7 @@ TEST_F(TwoMonitors, TheSaverCoversBothWithAGalaxyEachAndEndsOnAMoveOnTheSecond) 
   EXPECT_NE(run.trace().find("Full mouse move: closing..."), std::string::npos) << run.trace();
 }
 
-TEST_F(TwoMonitors, ARightClickOnTheSecondOpensTheOptionsThere) {
+TEST_F(TwoMonitors, ARightClickOnTheSecondOpensTheOptionsThereAndCtrlOnThePrimary) {
   SetRegistryNumber(kScreenSaverKey, "Active Config", 1);
   SetCursorPos(1300, 200);
   SpiralisRun run("/s");
@@ -178,6 +178,21 @@ TEST_F(TwoMonitors, ARightClickOnTheSecondOpensTheOptionsThere) {
   InputKey(VK_ESCAPE);
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
   EXPECT_TRUE(run.Running()) << run.trace();
+
+  // Ctrl opens it at the bottom-right corner of the primary monitor (the
+  // key has no place of its own), kept on that monitor.
+  InputKey(VK_CONTROL);
+  dialog = run.Shown("TConfigForm");
+  ASSERT_NE(dialog, nullptr) << run.trace();
+  GetWindowRect(dialog, &d);
+  EXPECT_GE(d.left, kPrimary.left);
+  EXPECT_LE(d.right, kPrimary.right);
+  EXPECT_GT(d.right, kPrimary.right - 100);
+  EXPECT_LE(d.bottom, kPrimary.bottom);
+  InputKey(VK_ESCAPE);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
+
+  // A key ends it with the pointer on the second monitor.
   InputKey('A');
   EXPECT_TRUE(run.Ended()) << run.trace();
 }

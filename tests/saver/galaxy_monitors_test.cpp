@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "gl/sgl.h"
 #include "saver/galaxy_view.h"
@@ -54,8 +55,9 @@ TEST(GalaxyMonitors, EachMonitorShowsTheWholeGalaxyUndistortedAtItsCentre) {
 
   const std::vector<TGalaxyViewport> views = GalaxyViewports({RECT{0, 0, 100, 100}, RECT{100, 0, 200, 60}}, H);
   ASSERT_EQ(views.size(), 2u);
-  EXPECT_EQ(views[0], (TGalaxyViewport{0, 0, 100, 100}));
-  EXPECT_EQ(views[1], (TGalaxyViewport{100, 40, 100, 60}));
+  auto fields = [](const TGalaxyViewport& v) { return std::vector<int>{v.x, v.y, v.width, v.height}; };
+  EXPECT_EQ(fields(views[0]), (std::vector<int>{0, 0, 100, 100}));
+  EXPECT_EQ(fields(views[1]), (std::vector<int>{100, 40, 100, 60}));
 
   TGalaxySettings s;
   s.Rings = 20;
