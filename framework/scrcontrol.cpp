@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "framework/cmdline.h"
+#include "framework/monitors.h"
 #include "framework/passwords.h"
 #include "framework/preview.h"
 #include "framework/scrforms.h"
@@ -275,10 +276,14 @@ void TScrControl::PerformFull() {
     suggestions_.Height = cy / 4;
     suggestions_.Position = poDefaultPosOnly;
   } else {
+    // Every monitor: the form covers the virtual screen, which is the
+    // primary screen when there is only one.
+    const RECT all = ScrVirtualScreen();
     suggestions_.BorderStyle = bsNone;
-    suggestions_.Left = suggestions_.Top = 0;
-    suggestions_.Width = cx;
-    suggestions_.Height = cy;
+    suggestions_.Left = all.left;
+    suggestions_.Top = all.top;
+    suggestions_.Width = all.right - all.left;
+    suggestions_.Height = all.bottom - all.top;
     suggestions_.Position = poDesigned;
   }
   suggestions_.Flags = {sfParentWindow, sfScrMode, sfBorderStyle, sfBounds, sfSize, sfPosition};
@@ -450,6 +455,12 @@ void TScrControl::DialogPlacement(HWND parent, TScrMode mode, bool change) {
   suggestions_.Flags = {sfPosition, sfParentWindow, sfScrMode, sfStyle};
   if (parent) {
     RECT r = WindowRect(parent);
+    // A parent over every monitor (the full-screen saver): the dialog goes
+    // on the primary one, as it would with a single monitor.
+    const RECT primary = ScrPrimaryScreen();
+    RECT both;
+    if (GetSystemMetrics(SM_CMONITORS) > 1 && IntersectRect(&both, &r, &primary) && EqualRect(&both, &primary))
+      r = primary;
     suggestions_.Left = (r.left + r.right) / 2;
     suggestions_.Top = change ? r.bottom / 3 + (2 * r.top) / 3 : r.bottom / 2 + r.top / 2;
     suggestions_.Flags = suggestions_.Flags + TScrSuggestionFlags{sfBounds, sfCentre};

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "framework/monitors.h"
 #include "framework/msgname.h"
 #include "framework/trace.h"
 #include "toolkit/screen.h"
@@ -78,10 +79,15 @@ void TScrBase::UseScrControlSuggestions() {
       top -= Height() / 2;
     }
     if (FScrMode != smSFull) {
-      if (left < 0) left = 0;
-      if (top < 0) top = 0;
-      const int maxX = GetSystemMetrics(SM_CXFULLSCREEN) - 16;
-      const int maxY = GetSystemMetrics(SM_CYFULLSCREEN) - 16;
+      // Kept on the monitor of the point asked for: the primary one's usable
+      // area, or another monitor's work area.
+      const TScrMonitor monitor = ScrMonitorAt(POINT{s->Left, s->Top});
+      RECT area{0, 0, GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN)};
+      if (!monitor.Primary) area = monitor.Work;
+      if (left < area.left) left = area.left;
+      if (top < area.top) top = area.top;
+      const int maxX = area.right - 16;
+      const int maxY = area.bottom - 16;
       if (left + Width() > maxX) left = maxX - Width();
       if (top + Height() > maxY) top = maxY - Height();
     }
@@ -265,6 +271,11 @@ void TScrForm::WndProc(TMessage& m) {
       case WM_DISPLAYCHANGE:
         FIgnoreMouseUntil = GetTickCount() + 3000;
         FMouseMovesToSwallow = 4;
+        // Monitors came, went or changed size: cover what there is now.
+        if (full && !designing && !Compact()) {
+          const RECT all = ScrVirtualScreen();
+          SetBounds(all.left, all.top, all.right - all.left, all.bottom - all.top);
+        }
         break;
       case WM_NCDESTROY:
         // The control panel destroyed the area the preview lives in: the
@@ -331,13 +342,18 @@ bool TScrForm::CommonWndProc(HWND wnd, TMessage& m) {
       if (ActiveConfigAvailable()) {
         FPendingAction = saActiveConfig;
         FActiveConfigCentred = true;
-        if (Cursor() == crDefault) {  // the cursor is hidden: open in the middle of the screen
-          FActiveConfigX = GetSystemMetrics(SM_CXSCREEN) / 2;
-          FActiveConfigY = GetSystemMetrics(SM_CYSCREEN) / 2;
+        // Where the click was on the screen (the form covers it from the
+        // virtual screen's corner).
+        POINT click{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
+        if (!Compact() && wnd) MapWindowPoints(wnd, nullptr, &click, 1);
+        if (Cursor() == crDefault) {  // the cursor is hidden: open in the middle of the clicked monitor
+          const RECT monitor = ScrMonitorAt(click).Bounds;
+          FActiveConfigX = (monitor.left + monitor.right) / 2;
+          FActiveConfigY = (monitor.top + monitor.bottom) / 2;
           if (!Compact()) SetCursorPos(FActiveConfigX, FActiveConfigY);
         } else {
-          FActiveConfigX = static_cast<short>(LOWORD(m.LParam));
-          FActiveConfigY = static_cast<short>(HIWORD(m.LParam));
+          FActiveConfigX = click.x;
+          FActiveConfigY = click.y;
         }
         ScrDebugMsg("Full right mouse: active config...");
       } else {
@@ -373,6 +389,11 @@ bool TScrForm::CommonWndProc(HWND wnd, TMessage& m) {
         FPendingAction = saActiveConfig;
         FActiveConfigCentred = true;
         POINT corner = ClientToScreen(POINT{Width(), Height()});
+        if (!Compact()) {  // the form's corner, on the primary monitor
+          const RECT primary = ScrPrimaryScreen();
+          if (corner.x > primary.right) corner.x = primary.right;
+          if (corner.y > primary.bottom) corner.y = primary.bottom;
+        }
         FActiveConfigX = corner.x;
         FActiveConfigY = corner.y;
         ScrDebugMsg("Full control key down: active config...");

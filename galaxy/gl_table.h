@@ -25,6 +25,7 @@ constexpr unsigned kCullFace = 0x0B44;
 constexpr unsigned kDepthTest = 0x0B71;
 constexpr unsigned kAlphaTest = 0x0BC0;
 constexpr unsigned kBlend = 0x0BE2;
+constexpr unsigned kScissorTest = 0x0C11;
 constexpr unsigned kUnpackAlignment = 0x0CF5;
 constexpr unsigned kFloat = 0x1406;
 constexpr unsigned kModelView = 0x1700;
@@ -66,6 +67,8 @@ struct TGalaxyGL {
   void(GALAXY_GLAPI* End)() = nullptr;
   void(GALAXY_GLAPI* Color3f)(float red, float green, float blue) = nullptr;
   void(GALAXY_GLAPI* Vertex3f)(float x, float y, float z) = nullptr;
+  // Optional: one picture per viewport (without it, one picture over all).
+  void(GALAXY_GLAPI* Scissor)(int x, int y, int width, int height) = nullptr;
   // Optional: a frame from arrays.
   void(GALAXY_GLAPI* VertexPointer)(int size, unsigned type, int stride, const void* pointer) = nullptr;
   void(GALAXY_GLAPI* ColorPointer)(int size, unsigned type, int stride, const void* pointer) = nullptr;

@@ -173,6 +173,33 @@ void TGalaxyView::Draw(TGalaxy& galaxy, int width, int height, double eye, float
   gl_.PopMatrix();
 }
 
+void TGalaxyView::DrawViewports(TGalaxy& galaxy, const std::vector<TGalaxyViewport>& views, int width,
+                                int height, double eye, float depth, std::uint32_t ms) {
+  if (!ready_) return;
+  if (!gl_.Scissor) {
+    galaxy.SetCameraDirty(true);
+    Draw(galaxy, width, height, eye, depth, ms);
+    return;
+  }
+  // Parts of the window on no monitor (beside a smaller monitor) show
+  // nothing; cleared so that they hold no stale picture either.
+  long long covered = 0;
+  for (const TGalaxyViewport& v : views) covered += static_cast<long long>(v.width) * v.height;
+  if (covered < static_cast<long long>(width) * height) gl_.Clear(gl::kColorBufferBit);
+  // The scissor keeps each picture's clear to its own monitor.
+  gl_.Enable(gl::kScissorTest);
+  for (const TGalaxyViewport& v : views) {
+    gl_.Viewport(v.x, v.y, v.width, v.height);
+    gl_.Scissor(v.x, v.y, v.width, v.height);
+    galaxy.SetCameraDirty(true);  // each monitor's own aspect
+    Draw(galaxy, v.width, v.height, eye, depth, ms);
+  }
+  gl_.Disable(gl::kScissorTest);
+  gl_.Viewport(0, 0, width, height);
+  // The projection is the last monitor's: whatever draws next sets its own.
+  galaxy.SetCameraDirty(true);
+}
+
 void TGalaxyView::DrawImmediate(const TGalaxy& galaxy, float depth) {
   const auto& colors = galaxy.ColorTable();
   gl_.Begin(gl::kQuads);

@@ -45,6 +45,11 @@ void ForEachGalaxyQuad(const TGalaxy& galaxy, float depth, Draw draw) {
   }
 }
 
+// An OpenGL viewport: x and y from the bottom-left corner of the window.
+struct TGalaxyViewport {
+  int x, y, width, height;
+};
+
 // One galaxy's picture on one context. Init() runs on every new context and
 // takes the context's OpenGL functions; Draw() then draws frames with them.
 // Nothing is drawn before the first Init().
@@ -70,6 +75,13 @@ class TGalaxyView {
   // One frame up to the swap: camera and clear colour when the galaxy marks
   // them dirty (clearing the marks), the clear, and every lit cell's quad.
   void Draw(TGalaxy& galaxy, int width, int height, double eye, float depth, std::uint32_t ms);
+  // One frame up to the swap with a whole picture in each of `views` (one a
+  // monitor), each with its own aspect and camera and cleared alone; parts
+  // of the `width` x `height` window in no view are cleared. The viewport is
+  // the whole window again afterwards. A table without glScissor draws one
+  // picture over the whole window instead.
+  void DrawViewports(TGalaxy& galaxy, const std::vector<TGalaxyViewport>& views, int width, int height,
+                     double eye, float depth, std::uint32_t ms);
 
   // Whether Init() has been given a usable table.
   bool Ready() const { return ready_; }

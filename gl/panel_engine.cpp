@@ -352,7 +352,14 @@ void SglPanelEngine::BuildContext() {
 void SglPanelEngine::ChangeScreenMode() {
   if (!host_.FormWindow()) return;
   if (!mode_.Change(screen_)) return;
-  host_.SetFormBounds(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  // The mode is the primary monitor's; the form covers every monitor again,
+  // the primary one at its new size.
+  const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const int cx = GetSystemMetrics(SM_CXVIRTUALSCREEN), cy = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  if (cx > 0 && cy > 0)
+    host_.SetFormBounds(RECT{x, y, x + cx, y + cy});
+  else
+    host_.SetFormBounds(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
 }
 
 void SglPanelEngine::ResetScreenMode() { mode_.Reset(); }

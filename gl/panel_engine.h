@@ -27,8 +27,8 @@ class SglPanelHost {
   virtual void RecreateGLWindow() = 0;
   // The window of the form the panel sits on, or null.
   virtual HWND FormWindow() = 0;
-  // Gives the form the bounds (0, 0, width, height).
-  virtual void SetFormBounds(int width, int height) = 0;
+  // Gives the form these bounds (screen coordinates).
+  virtual void SetFormBounds(const RECT& bounds) = 0;
   virtual int PanelWidth() = 0;
   virtual int PanelHeight() = 0;
   // Saves the size and alignment, drops the alignment and applies the size.

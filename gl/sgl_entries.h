@@ -89,6 +89,7 @@ SGL_WGL_OPT(int, ChoosePixelFormat, (HDC dc, const PIXELFORMATDESCRIPTOR* pfd), 
 SGL_WGL_OPT(int, DescribePixelFormat, (HDC dc, int index, UINT size, LPPIXELFORMATDESCRIPTOR pfd), (dc, index, size, pfd))
 SGL_WGL_OPT(BOOL, SetPixelFormat, (HDC dc, int index, const PIXELFORMATDESCRIPTOR* pfd), (dc, index, pfd))
 SGL_GL_OPT(void, ReadPixels, (GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, GLvoid* pixels), (x, y, width, height, format, type, pixels))
+SGL_GL_OPT(void, Scissor, (GLint x, GLint y, GLsizei width, GLsizei height), (x, y, width, height))
 SGL_GL_OPT(void, VertexPointer, (GLint size, GLenum type, GLsizei stride, const GLvoid* pointer), (size, type, stride, pointer))
 SGL_GL_OPT(void, ColorPointer, (GLint size, GLenum type, GLsizei stride, const GLvoid* pointer), (size, type, stride, pointer))
 SGL_GL_OPT(void, EnableClientState, (GLenum array), (array))

@@ -92,8 +92,8 @@ HWND TSglPanel::FormWindow() {
   return form && form->HandleAllocated() ? form->Handle() : nullptr;
 }
 
-void TSglPanel::SetFormBounds(int width, int height) {
-  if (TCustomForm* form = GetParentForm(this)) form->SetBounds(0, 0, width, height);
+void TSglPanel::SetFormBounds(const RECT& r) {
+  if (TCustomForm* form = GetParentForm(this)) form->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
 void TSglPanel::ApplySizeFor3dfx(int width, int height) {

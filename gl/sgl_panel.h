@@ -95,7 +95,7 @@ class TSglPanel : public TCustomControl, private SglPanelHost {
   HWND GLWindow() override;
   void RecreateGLWindow() override;
   HWND FormWindow() override;
-  void SetFormBounds(int width, int height) override;
+  void SetFormBounds(const RECT& bounds) override;
   int PanelWidth() override { return Width(); }
   int PanelHeight() override { return Height(); }
   void ApplySizeFor3dfx(int width, int height) override;

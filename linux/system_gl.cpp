@@ -27,6 +27,7 @@ TGalaxyGL SystemGalaxyGL() {
   gl.End = glEnd;
   gl.Color3f = glColor3f;
   gl.Vertex3f = glVertex3f;
+  gl.Scissor = glScissor;
   gl.VertexPointer = glVertexPointer;
   gl.ColorPointer = glColorPointer;
   gl.EnableClientState = glEnableClientState;

@@ -36,6 +36,7 @@ TGalaxyGL SglGalaxyTable() {
   Take(t.End, "glEnd");
   Take(t.Color3f, "glColor3f");
   Take(t.Vertex3f, "glVertex3f");
+  Take(t.Scissor, "glScissor");
   Take(t.VertexPointer, "glVertexPointer");
   Take(t.ColorPointer, "glColorPointer");
   Take(t.EnableClientState, "glEnableClientState");

@@ -3,8 +3,10 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include "framework/monitors.h"
 #include "gl/sgl_trace.h"
 #include "saver/galaxy_gl.h"
+#include "saver/galaxy_monitors.h"
 #include "saver/mainform.h"
 #include "toolkit/sysutils.h"
 
@@ -139,9 +141,21 @@ void TSaverForm::SglPanelGLInit(TObject*) {
 
 void TSaverForm::SglPanelGLPaint(TObject*) {
   if (!galaxy_) return;
-  view_.Draw(*galaxy_, SglPanel->Width(), SglPanel->Height(), MainForm->Eye->GetValue(),
-             static_cast<float>(MainForm->Depth->GetValue()), timeGetTime());
+  const double eye = MainForm->Eye->GetValue();
+  const float depth = static_cast<float>(MainForm->Depth->GetValue());
+  const std::vector<TGalaxyViewport> views = MonitorViewports();
+  if (views.size() > 1)
+    view_.DrawViewports(*galaxy_, views, SglPanel->Width(), SglPanel->Height(), eye, depth, timeGetTime());
+  else
+    view_.Draw(*galaxy_, SglPanel->Width(), SglPanel->Height(), eye, depth, timeGetTime());
   SglPanel->SwapBuffers();
+}
+
+std::vector<TGalaxyViewport> TSaverForm::MonitorViewports() const {
+  if (FScrMode != smSFull || GetSystemMetrics(SM_CMONITORS) < 2 || !SglPanel->HandleAllocated()) return {};
+  const POINT origin = SglPanel->ClientToScreen(POINT{0, 0});
+  return GalaxyViewports(ScrMonitorAreas(ScrMonitors(), origin, SglPanel->Width(), SglPanel->Height()),
+                         SglPanel->Height());
 }
 
 void TSaverForm::UseSaverDisplay() {

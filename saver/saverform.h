@@ -9,6 +9,7 @@
 #include "gl/sgl_panel.h"
 #include "galaxy/galaxy.h"
 #include "galaxy/view.h"
+#include "saver/galaxy_monitors.h"
 #include "toolkit/extctrls.h"
 #include "values/controller.h"
 
@@ -62,6 +63,9 @@ class TSaverForm : public TScrForm {
   void ApplySpeed();
   // The saver's own driver and screen mode (the full-screen run's settings).
   void UseSaverDisplay();
+  // Full screen on several monitors: the panel's part of each, as a
+  // viewport; otherwise none (the panel is one picture).
+  std::vector<TGalaxyViewport> MonitorViewports() const;
 
   std::unique_ptr<TGalaxy> galaxy_;
   TGalaxyView view_;  // the picture on the panel's current context

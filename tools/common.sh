@@ -50,3 +50,25 @@ wine_env() {
   wineserver -p
   WINEDEBUG=-all wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
+
+# A display with two monitors side by side (1024x768 primary, 800x600 to its
+# right): a nested Xephyr with two screens, Xinerama on and RandR off, so that
+# Wine sees two monitors. It opens inside the current display, or inside a
+# private Xvfb when there is none. Sets DISPLAY to it; stop_two_monitors ends it.
+xephyr_pid=
+start_two_monitors() {
+  if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then start_xvfb; fi
+  local fifo n; fifo=$(mktemp -u); mkfifo "$fifo"
+  Xephyr -screen 1024x768 -screen 800x600 +xinerama -extension RANDR -nolisten tcp -no-host-grab \
+    -displayfd 3 3>"$fifo" >/dev/null 2>&1 &
+  xephyr_pid=$!
+  read -r -t 20 n <"$fifo" || n=
+  rm -f "$fifo"
+  if [ -z "$n" ]; then echo "Xephyr did not start" >&2; return 1; fi
+  export DISPLAY=":$n"
+}
+
+stop_two_monitors() {
+  if [ -n "${WINEPREFIX:-}" ]; then WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true; fi
+  if [ -n "$xephyr_pid" ]; then kill "$xephyr_pid" 2>/dev/null || true; wait "$xephyr_pid" 2>/dev/null || true; fi
+}

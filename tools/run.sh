@@ -9,6 +9,9 @@
 #                                    --linux --help); in a window of its own, or
 #                                    without a display on a private Xvfb's root
 #                                    window, saved as build-linux/screenshot.png
+#   tools/run.sh --monitors 2 [/s ...]   the same on two monitors side by side
+#                (1024x768 and 800x600, a nested Xephyr window; without a
+#                display the screenshot shows both, build/screenshot-monitors.png)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -32,10 +35,28 @@ if [ "${1:-}" = "--linux" ]; then
   exit 0
 fi
 
+monitors=1
+if [ "${1:-}" = "--monitors" ]; then monitors=${2:-2}; shift 2 || shift $#; fi
 args=("$@")
 [ ${#args[@]} -eq 0 ] && args=(/s)
 setup_and_build --target Spiralis
 scr="$build/Spiralis.scr"
+
+if [ "$monitors" = 2 ]; then
+  # A prefix of its own: Wine keeps the monitors it saw in a prefix.
+  trap 'stop_two_monitors; stop_all' EXIT
+  start_two_monitors
+  xsetroot -solid '#FF00FF'  # whatever stays uncovered shows magenta
+  wine_env "$build/monitors-prefix"
+  wine "$scr" "${args[@]}" &
+  saver=$!
+  sleep "${SPIRALIS_RUN_SECONDS:-8}"
+  shot="$build/screenshot-monitors.png"
+  import -display "$DISPLAY" -window root "$shot"
+  echo "screenshot: $shot (monitors at 0,0 1024x768 and 1024,0 800x600)"
+  if [ -z "$xvfb_pid" ]; then wait "$saver" || true; else kill "$saver" 2>/dev/null || true; fi
+  exit 0
+fi
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   wine_env

@@ -10,6 +10,7 @@ packages=(
   libxcomposite1:i386 xvfb xauth imagemagick x11-utils
   nsis
   g++ libx11-dev libgl-dev libglx-dev libgtest-dev xscreensaver xscreensaver-gl
+  xserver-xephyr libxinerama1:i386 x11-xserver-utils
 )
 
 missing=()

@@ -235,6 +235,11 @@ TEST_F(RunModes, CloseMessagesAndLostActivation) {
     EXPECT_EQ(r.right - r.left, GetSystemMetrics(SM_CXSCREEN) / 4);
     EXPECT_EQ(r.bottom - r.top, GetSystemMetrics(SM_CYSCREEN) / 4);
     PumpMessages(300);
+    // A display change leaves its size alone.
+    SendMessageA(saver, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    RECT after;
+    GetWindowRect(saver, &after);
+    EXPECT_TRUE(EqualRect(&r, &after));
     TestWindow other;
     ShowWindow(other.handle(), SW_SHOW);
     SetForegroundWindow(other.handle());

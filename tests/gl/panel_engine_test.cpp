@@ -71,7 +71,9 @@ class TestPanel : public SglPanelHost {
     CreatePanel();
   }
   HWND FormWindow() override { return IsWindow(form_) ? form_ : nullptr; }
-  void SetFormBounds(int width, int height) override { MoveWindow(form_, 0, 0, width, height, TRUE); }
+  void SetFormBounds(const RECT& r) override {
+    MoveWindow(form_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+  }
   int PanelWidth() override { return w_; }
   int PanelHeight() override { return h_; }
   void ApplySizeFor3dfx(int width, int height) override {

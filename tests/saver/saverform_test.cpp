@@ -88,6 +88,11 @@ TEST_F(SaverForms, AFormIsBuiltFromItsResourceWithTheCurrentSettings) {
   EXPECT_EQ(f->Timer->Interval(), 40);
   EXPECT_TRUE(SameColor(g.ColorTable()[g.ExplodeNow()], 0.0f, 1.0f, 1.0f));  // clAqua
   EXPECT_GE(ExplodingCells(g), 1);
+  // Only a full-screen form follows a display change.
+  f->SetBounds(10, 20, 300, 200);
+  f->Perform(WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+  EXPECT_EQ(f->Left(), 10);
+  EXPECT_EQ(f->Width(), 300);
 }
 
 TEST_F(SaverForms, EverySettingChangeReachesEveryLiveForm) {

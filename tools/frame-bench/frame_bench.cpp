@@ -4,7 +4,9 @@
 //   frame      the saver's frame, drawn the way the driver allows (from arrays)
 //   immediate  the saver's frame one vertex at a time (a driver without arrays)
 //   percell    one vertex at a time with the colour sent for every cell
-//   empty    clear and swap only
+//   empty      clear and swap only
+//   monitors   the saver's frame on two monitors side by side, 1024x768 and
+//              800x600 (a 1824x768 window, one picture per monitor)
 // Prints one line: variant, rings, frames, lit cells per frame, ms per frame
 // (wall clock), CPU ms per frame (this process), and the model's share.
 //
@@ -18,6 +20,7 @@
 #include "gl/sgl.h"
 #include "galaxy/view.h"
 #include "saver/galaxy_gl.h"
+#include "saver/galaxy_monitors.h"
 
 namespace {
 
@@ -61,7 +64,7 @@ void DrawPerCell(TGalaxyView& view, TGalaxy& g, int w, int h, float depth, std::
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: frame_bench frame|immediate|percell|empty RINGS FRAMES [--size WxH]\n");
+    std::fprintf(stderr, "usage: frame_bench frame|immediate|percell|empty|monitors RINGS FRAMES [--size WxH]\n");
     return 2;
   }
   const char* variant = argv[1];
@@ -69,6 +72,10 @@ int main(int argc, char** argv) {
   int w = 1024, h = 768;
   for (int i = 4; i + 1 < argc; ++i)
     if (!std::strcmp(argv[i], "--size")) std::sscanf(argv[++i], "%dx%d", &w, &h);
+  const bool monitors = !std::strcmp(variant, "monitors");
+  if (monitors) w = 1024 + 800, h = 768;
+  const std::vector<TGalaxyViewport> views =
+      GalaxyViewports({RECT{0, 0, 1024, 768}, RECT{1024, 0, 1024 + 800, 600}}, h);
 
   WNDCLASSA wc{};
   wc.style = CS_OWNDC;
@@ -106,6 +113,8 @@ int main(int argc, char** argv) {
     std::uint32_t ms = GetTickCount();
     if (!std::strcmp(variant, "empty")) {
       sglClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    } else if (monitors) {
+      view.DrawViewports(galaxy, views, w, h, 50.0, 500.0f, ms);
     } else if (!std::strcmp(variant, "percell")) {
       DrawPerCell(view, galaxy, w, h, 500.0f, ms);
     } else {

@@ -21,7 +21,7 @@ start_xvfb
 wine_env
 cd "$build/tools"
 for n in $ns; do
-  for v in empty frame immediate percell; do wine ./frame_bench.exe "$v" "$n" "$frames" 2>/dev/null | tr -d '\r'; done
+  for v in empty frame immediate percell monitors; do wine ./frame_bench.exe "$v" "$n" "$frames" 2>/dev/null | tr -d '\r'; done
   wine ./saver_bench.exe "$n" "$frames" 2>/dev/null | tr -d '\r'
   [ -x "$out/bench.exe" ] && wine "$out/bench.exe" imm "$n" "$frames" 2>/dev/null | tr -d '\r' | grep '^target=' | cut -d' ' -f1-9
 done | tee "$out/results.txt"
@@ -49,6 +49,11 @@ for n in sorted({k[1] for k in rows}, key=int):
                 f"one vertex at a time {i:.2f} ms ({i / e:.1f}x empty, {i / f:.1f}x arrays)")
         if s and b: line += f"; saver form {s:.2f} ms ({s / b:.2f}x the baseline's {b:.2f} ms)"
         print(line)
+for n in sorted({k[1] for k in rows}, key=int):
+    f, m = rows.get(('frame', n)), rows.get(('monitors', n))
+    if f and m:
+        print(f"n={n}: two monitors (1024x768 + 800x600, one picture each) {m:.2f} ms a frame, "
+              f"{m / f:.2f}x one monitor's {f:.2f} ms")
 PY
 python3 - "$out/run.txt" <<'PY'
 import re, sys

@@ -1,0 +1,247 @@
+// Spiralis.scr on two monitors side by side (1024x768 primary, 800x600 to its
+// right), run by tests/monitors/two-monitors.sh on a display of its own whose
+// root window is magenta: a colour nothing of ours draws.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "tests/saver/tellable_colours.h"
+#include "tests/support/program_run.h"
+#include "tests/support/screen_pixels.h"
+
+using namespace testing_support;
+
+namespace {
+
+const char* const kScreenSaverKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
+const char* const kDesktopKey = "Control Panel\\Desktop";
+const RECT kPrimary{0, 0, 1024, 768};
+const RECT kSecond{1024, 0, 1824, 600};
+
+class SpiralisRun : public ProgramRun {
+ public:
+  explicit SpiralisRun(const std::string& args) : ProgramRun("..\\Spiralis.scr", args, {}, {"spiralis.log"}) {}
+  std::string trace() const { return ReadFile(folder() / "spiralis.log"); }
+  // The shown window of that class of this run.
+  HWND Shown(const char* cls) const {
+    HWND w = nullptr;
+    PumpUntil(
+        [&] {
+          DWORD owner = 0;
+          if ((w = FindWindowA(cls, nullptr))) GetWindowThreadProcessId(w, &owner);
+          return w && owner == pid() && IsWindowVisible(w);
+        },
+        10000);
+    return w;
+  }
+};
+
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<unsigned> pixels;
+  unsigned at(int x, int y) const { return pixels[y * width + x]; }
+};
+
+// The part `r` of a picture of the whole virtual screen.
+Picture Part(const Picture& all, const RECT& r) {
+  Picture out{r.right - r.left, r.bottom - r.top, {}};
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) out.pixels.push_back(all.at(x, y));
+  return out;
+}
+
+bool Background(unsigned p) { return p == 0xFF0000u; }
+bool Root(unsigned p) { return p == 0xFF00FFu; }
+// A lit cell: the explosion's green or the exhausted blue fading to black.
+bool Lit(unsigned p) { return !Background(p) && !Root(p); }
+
+// Real pointer movement to (x, y) anywhere on the virtual screen; answers
+// where the pointer is afterwards.
+POINT MoveOnDesk(int x, int y) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1);
+  in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+  SendInput(1, &in, sizeof in);
+  POINT p{};
+  PumpUntil([&] { return GetCursorPos(&p) && std::abs(p.x - x) < 3 && std::abs(p.y - y) < 3; }, 1000);
+  return p;
+}
+
+int Count(const Picture& pic, bool (*match)(unsigned)) {
+  int n = 0;
+  for (unsigned p : pic.pixels) n += match(p);
+  return n;
+}
+
+class TwoMonitors : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2) << "run through tests/monitors/two-monitors.sh";
+    ASSERT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), 1824);
+    SetRegistryNumber(kScreenSaverKey, "Mouse Threshold", 50);
+    SetRegistryNumber(kScreenSaverKey, "Active Config", 0);
+    SetRegistryNumber(kDesktopKey, "ScreenSaveUsePassword", 0);
+    SetRegistryNumber(kSpiralisKey, "Told3dfx", 1);
+    SetRegistryNumber(kSpiralisKey, "ToldActive", 1);
+    UseTellableColours();
+  }
+  void TearDown() override { ForgetSaverSettings(); }
+};
+
+// Nothing of the root shows on either monitor; each shows the background and
+// lit cells, and the second monitor's picture is the first one's, smaller:
+// one galaxy per monitor, each whole, with the same camera.
+void ExpectAGalaxyOnEachMonitor(const SpiralisRun& run) {
+  PumpMessages(2500);
+  // Both monitors at one moment: the picture moves on.
+  const Picture all{1824, 768, ScreenPixels(RECT{0, 0, 1824, 768})};
+  const Picture one = Part(all, kPrimary), two = Part(all, kSecond);
+  for (const Picture* p : {&one, &two}) {
+    const int total = p->width * p->height;
+    EXPECT_EQ(Count(*p, Root), 0) << p->width << " wide\n" << run.trace();
+    EXPECT_GT(Count(*p, Background), total / 10) << p->width << " wide";
+    EXPECT_GT(Count(*p, Lit), total / 200) << p->width << " wide";
+  }
+  // Of the second monitor's lit pixels, most are lit at the same place of
+  // the first monitor's picture scaled down to its size.
+  int lit = 0, same = 0;
+  for (int y = 0; y < two.height; y += 3)
+    for (int x = 0; x < two.width; x += 3) {
+      if (!Lit(two.at(x, y))) continue;
+      ++lit;
+      same += Lit(one.at(x * one.width / two.width, y * one.height / two.height));
+    }
+  ASSERT_GT(lit, 0);
+  EXPECT_GT(same, lit * 3 / 4) << same << " of " << lit;
+}
+
+}  // namespace
+
+TEST_F(TwoMonitors, TheSaverCoversBothWithAGalaxyEachAndEndsOnAMoveOnTheSecond) {
+  SetCursorPos(1400, 300);
+  SpiralisRun run("/s");
+  HWND saver = run.Shown("TSaverForm");
+  ASSERT_NE(saver, nullptr) << run.trace();
+  RECT r{};
+  GetWindowRect(saver, &r);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.right, 1824);
+  EXPECT_EQ(r.bottom, 768);
+  ExpectAGalaxyOnEachMonitor(run);
+
+  // Monitors came or went: the form covers the virtual screen again.
+  SetWindowPos(saver, nullptr, 0, 0, 1024, 768, SWP_NOZORDER | SWP_NOACTIVATE);
+  PumpMessages(300);
+  DWORD_PTR ignored;
+  SendMessageTimeoutA(saver, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768), SMTO_ABORTIFHUNG, 5000, &ignored);
+  GetWindowRect(saver, &r);
+  EXPECT_EQ(r.right, 1824);
+  EXPECT_EQ(r.bottom, 768);
+  ExpectAGalaxyOnEachMonitor(run);
+  ASSERT_TRUE(run.Running()) << run.trace();
+
+  // Moves on the second monitor only (after the display change's quiet time).
+  PumpMessages(3000);
+  for (int i = 0; i < 10 && run.Running(); ++i) {
+    const POINT p = MoveOnDesk(i % 2 ? 1200 : 1700, 300);
+    EXPECT_GE(p.x, 1024);
+    run.Ended(1000);
+  }
+  ASSERT_TRUE(run.Ended()) << run.trace();
+  EXPECT_NE(run.trace().find("Full mouse move: closing..."), std::string::npos) << run.trace();
+}
+
+TEST_F(TwoMonitors, ARightClickOnTheSecondOpensTheOptionsThereAndCtrlOnThePrimary) {
+  SetRegistryNumber(kScreenSaverKey, "Active Config", 1);
+  SetCursorPos(1300, 200);
+  SpiralisRun run("/s");
+  HWND saver = run.Shown("TSaverForm");
+  ASSERT_NE(saver, nullptr) << run.trace();
+  PumpMessages(1000);
+  InputClick(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+  HWND dialog = run.Shown("TConfigForm");
+  ASSERT_NE(dialog, nullptr) << run.trace();
+  RECT d{};
+  GetWindowRect(dialog, &d);
+  // Centred on the second monitor (at most a pixel off for odd sizes).
+  EXPECT_NEAR((d.left + d.right) / 2, (kSecond.left + kSecond.right) / 2, 1);
+  EXPECT_NEAR((d.top + d.bottom) / 2, (kSecond.top + kSecond.bottom) / 2, 1);
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  EXPECT_EQ(cursor.x, (kSecond.left + kSecond.right) / 2);
+  EXPECT_EQ(cursor.y, (kSecond.top + kSecond.bottom) / 2);
+
+  InputKey(VK_ESCAPE);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
+  EXPECT_TRUE(run.Running()) << run.trace();
+
+  // Ctrl opens it at the bottom-right corner of the primary monitor (the
+  // key has no place of its own), kept on that monitor.
+  InputKey(VK_CONTROL);
+  dialog = run.Shown("TConfigForm");
+  ASSERT_NE(dialog, nullptr) << run.trace();
+  GetWindowRect(dialog, &d);
+  EXPECT_GE(d.left, kPrimary.left);
+  EXPECT_LE(d.right, kPrimary.right);
+  EXPECT_GT(d.right, kPrimary.right - 100);
+  EXPECT_LE(d.bottom, kPrimary.bottom);
+  InputKey(VK_ESCAPE);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
+
+  // A key ends it with the pointer on the second monitor.
+  InputKey('A');
+  EXPECT_TRUE(run.Ended()) << run.trace();
+}
+
+// The framework's own test saver (runmodes_host.exe) as the other platform,
+// which asks for a password, with a verification dialog of its own.
+TEST_F(TwoMonitors, ThePasswordDialogAndTheTraceWindowGoOnThePrimary) {
+  const char* const appDefaults = "Software\\Wine\\AppDefaults\\runmodes_host.exe";
+  HKEY k;
+  RegCreateKeyExA(HKEY_CURRENT_USER, appDefaults, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
+  RegSetValueExA(k, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win98"), 6);
+  RegCloseKey(k);
+  SetRegistryNumber(kDesktopKey, "ScreenSaveUsePassword", 1);
+  SetRegistryNumber(kScreenSaverKey, "Password Delay", 0);
+  {
+    ProgramRun run("runmodes_host.exe", "/s",
+                   {{"SPIRALIS_SET", "FormPwordVerify=TTestConfigDialog"},
+                    {"SPIRALIS_DEBUGLEVEL", "1"},
+                    {"SPIRALIS_ERRORLINE", "Test: an error"}});
+    HWND saver = ProgramRun::ShownWindow("TTestSaverForm");
+    ASSERT_NE(saver, nullptr);
+    RECT r{};
+    GetWindowRect(saver, &r);
+    EXPECT_EQ(r.right - r.left, 1824);
+    PumpMessages(300);
+    InputKey('A');
+    HWND dialog = ProgramRun::ShownWindow("TTestConfigDialog");
+    ASSERT_NE(dialog, nullptr);
+    GetWindowRect(dialog, &r);
+    EXPECT_NEAR((r.left + r.right) / 2, 512, 1);
+    EXPECT_NEAR((r.top + r.bottom) / 2, 384, 1);
+    InputKey(VK_ESCAPE);  // refused: the saver stays
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
+    PumpMessages(300);
+    EXPECT_TRUE(run.Running());
+
+    SetRegistryNumber(kDesktopKey, "ScreenSaveUsePassword", 0);
+    InputKey('B');
+    // The saver's last line is an error: the trace window shows, in the
+    // primary monitor's top-right quarter.
+    HWND trace = ProgramRun::ShownWindow("ScrDebugWindowClass");
+    ASSERT_NE(trace, nullptr);
+    GetWindowRect(trace, &r);
+    EXPECT_EQ(r.left, 768);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, 1024);
+    EXPECT_EQ(r.bottom, 384);
+    PostMessageA(trace, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(run.Ended());
+  }
+  RegDeleteKeyA(HKEY_CURRENT_USER, appDefaults);
+}
