@@ -11,6 +11,11 @@ work=$(mktemp -d /tmp/spiralis-xss.XXXXXX) xvfb= daemon=
 trap '[ -n "$daemon" ] && kill $daemon; [ -n "$xvfb" ] && kill $xvfb; wait; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; cat "$work/daemon.log"; exit 1; }
 
+# The daemon's user runs a copy in the work folder: the build tree may lie
+# below a folder that only root can enter.
+install -m 755 "$hack" "$work/spiralis"
+hack="$work/spiralis"
+
 mkfifo "$work/fifo"
 Xvfb -displayfd 3 -screen 0 320x240x24 -nolisten tcp 3>"$work/fifo" >/dev/null 2>&1 &
 xvfb=$!
