@@ -414,6 +414,8 @@ TEST_F(ChoiceControls, CornersWorkFromTheKeyboard) {
     EXPECT_EQ(row.expected, form->Corners->GetValue());
   }
   EXPECT_TRUE(IsWindowVisible(form->Handle())) << "Enter opened the menu, not the dialog's default";
+  Press(VK_TAB);
+  EXPECT_TRUE(PumpUntil([&] { return !corners->Focused(); })) << "Tab leaves the corners";
 }
 
 // What a control keeps in pixels scales with the form: a track bar's thumb,
@@ -438,6 +440,10 @@ TEST_F(ChoiceControls, PixelSizesScaleWithTheForm) {
   Activate(form);
 
   EXPECT_EQ(30, SendMessageA(bar->Handle(), TBM_GETTHUMBLENGTH, 0, 0)) << "20 at 96 dpi";
+  EXPECT_EQ(15, bar->Left());  // and the bar itself as any control
+  EXPECT_EQ(375, bar->Top());
+  EXPECT_EQ(225, bar->Width());
+  EXPECT_EQ(60, bar->Height());
   const RECT cell = form->ScrCorners1->GetCornerRect(0);
   EXPECT_EQ(45, cell.right - cell.left) << "30 at 96 dpi";
   EXPECT_EQ(45, cell.bottom - cell.top);
