@@ -80,6 +80,7 @@ const TMetaClass& TNotifyCorners::StaticClass() {
 TNotifyCorners::TNotifyCorners(TComponent* owner)
     : TCustomControl(owner), picture_(new TPicture), menu_(new TPopupMenu(this)) {
   SetBounds(0, 0, 160, 120);
+  SetTabStop(true);
   controlStyle_.Include(csOpaque);
   color_ = clBackground;
   picture_->OnChange = [this](TObject*) { Invalidate(); };
@@ -98,6 +99,7 @@ TNotifyCorners::TNotifyCorners(TComponent* owner)
 }
 
 TNotifyCorners::~TNotifyCorners() {
+  *alive_ = false;
   delete picture_;
   if (resource_) DeleteObject(resource_);
 }
@@ -161,11 +163,14 @@ void TNotifyCorners::SetUpdating(bool updating) {
 }
 
 RECT TNotifyCorners::GetCornerRect(int i) {
-  int w = MulDiv(kCellWidth, scaleM_, scaleD_), h = MulDiv(kCellHeight, scaleM_, scaleD_);
+  // The cells scale with the form, a picture's as well as the resource's.
+  int w = kCellWidth, h = kCellHeight;
   if (picture_->Bitmap()) {
     w = picture_->Width() / 2;
     h = picture_->Height() / 3;
   }
+  w = MulDiv(w, scaleM_, scaleD_);
+  h = MulDiv(h, scaleM_, scaleD_);
   const int left = (i == 1 || i == 2) ? Width() - w : 0;
   const int top = (i == 2 || i == 3) ? Height() - h : 0;
   return RECT{left, top, left + w, top + h};
@@ -206,8 +211,53 @@ void TNotifyCorners::WndProc(TMessage& m) {
     case WM_APP:
       if (Enabled()) ShowMenuAt(m.LParamLo(), m.LParamHi());
       return;
+    case WM_GETDLGCODE:
+      m.Result = DLGC_WANTARROWS;
+      return;
+    case CN_KEYDOWN:
+      if (CornerKey(m.WParam)) {
+        m.Result = 1;
+        return;
+      }
+      break;
+    case WM_CONTEXTMENU:
+      // From the keyboard (the context-menu key, Shift+F10): the focused corner's menu.
+      if (m.LParam == static_cast<LPARAM>(-1)) {
+        CornerKey(VK_APPS);
+        return;
+      }
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      Invalidate();  // the focus mark comes or goes
+      break;
   }
   TCustomControl::WndProc(m);
+}
+
+bool TNotifyCorners::CornerKey(WPARAM key) {
+  const bool right = focusedCorner_ == 1 || focusedCorner_ == 2, bottom = focusedCorner_ >= 2;
+  auto moveTo = [this](bool toRight, bool toBottom) {
+    focusedCorner_ = toBottom ? (toRight ? 2 : 3) : (toRight ? 1 : 0);
+    Invalidate();
+    return true;
+  };
+  switch (key) {
+    case VK_LEFT: return moveTo(false, bottom);
+    case VK_RIGHT: return moveTo(true, bottom);
+    case VK_UP: return moveTo(right, false);
+    case VK_DOWN: return moveTo(right, true);
+    case VK_SPACE:
+    case VK_RETURN:
+    case VK_APPS: {
+      if (!Enabled() || !AreHotServicesRunning() || ComponentState().Contains(csDesigning)) return key != VK_RETURN;
+      const RECT r = GetCornerRect(focusedCorner_);
+      // Opened from the message loop, like a click's menu.
+      PostMessageA(Handle(), WM_APP, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+      return true;
+    }
+    default: return false;
+  }
 }
 
 void TNotifyCorners::ShowMenuAt(int x, int y) {
@@ -217,15 +267,22 @@ void TNotifyCorners::ShowMenuAt(int x, int y) {
     if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) hit = i;
   }
   if (hit < 0) return;
+  ShowMenuFor(hit, POINT{x, y});
+}
+
+void TNotifyCorners::ShowMenuFor(int hit, POINT point) {
   clicked_ = hit;
+  focusedCorner_ = hit;
   const char c = CharFromCornerAction(GetCorner(hit));
   TMenuItem* item = menu_->Items()->Items(c == 'Y' ? 0 : c == 'N' ? 1 : 2);
   item->SetChecked(true);
-  const POINT at = ClientToScreen(POINT{x, y});
+  const POINT at = ClientToScreen(point);
   menu_->SetPopupComponent(this);
+  // The menu waits for the choice and clicks it itself: nothing more to
+  // pump. The control may have gone meanwhile (its dialog closed).
+  const std::shared_ptr<bool> alive = alive_;
   menu_->Popup(at.x, at.y);
-  Application->ProcessMessages();
-  item->SetChecked(false);
+  if (*alive) item->SetChecked(false);
 }
 
 HBITMAP TNotifyCorners::Source() {
@@ -264,6 +321,10 @@ void TNotifyCorners::Paint() {
       // Dimmed: every other pixel in the background colour, as a checkerboard.
       for (int y = r.top; y < r.bottom; ++y)
         for (int x = r.left + (y - r.top) % 2; x < r.right; x += 2) SetPixelV(mem, x, y, back);
+    }
+    if (Focused()) {
+      RECT r = GetCornerRect(focusedCorner_);
+      DrawFocusRect(mem, &r);
     }
     BitBlt(dc, 0, 0, width, height, mem, 0, 0, SRCCOPY);
   }

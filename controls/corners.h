@@ -54,7 +54,10 @@ class TNotifyCorners : public TCustomControl {
   void SetColor(TColor color);
   // The menu a click opens (items "Now", "Never", "Default").
   TPopupMenu* CornerMenu() const { return menu_; }
-  // The cells scale with the form; a Picture is taken as drawn for 96 dpi.
+  // The corner the keyboard is on: a tab stop, the arrow keys move between
+  // the corners, Space, Enter or the context-menu key open its menu.
+  int FocusedCorner() const { return focusedCorner_; }
+  // The cells scale with the form, a Picture's cells as well as the resource's.
   void ChangeScale(int m, int d) override;
   void WndProc(TMessage& message) override;
 
@@ -66,12 +69,17 @@ class TNotifyCorners : public TCustomControl {
  private:
   HBITMAP Source();
   void ShowMenuAt(int x, int y);
+  void ShowMenuFor(int corner, POINT at);
+  // A key the corners use; false for the dialog's keys.
+  bool CornerKey(WPARAM key);
 
   std::string corners_ = "----";
   TPicture* picture_;
   int updating_ = 0;
   bool changePending_ = false;
   int clicked_ = -1;
+  int focusedCorner_ = 0;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // false once destroyed
   TPopupMenu* menu_;
   HBITMAP resource_ = nullptr;
   bool resourceTried_ = false;

@@ -22,6 +22,20 @@ void TScrEdit::FixUpDown(TScrUpDown* upDown) {
   upDown->SetPosition(Spin(position));
 }
 
+void TScrEdit::FixUpDowns() {
+  TWinControl* parent = Parent();
+  if (!parent) return;
+  const std::string shown = Text();
+  for (int i = 0; i < parent->ControlCount(); ++i)
+    if (auto* upDown = dynamic_cast<TScrUpDown*>(parent->Controls(i)); upDown && upDown->Associate() == this)
+      FixUpDown(upDown);
+  // The spin button writes its position into the edit: the user's text,
+  // even an invalid one, comes back.
+  if (Text() == shown) return;
+  Busy busy(link_);
+  SetText(shown);
+}
+
 const TMetaClass& TScrUpDown::StaticClass() {
   static const TMetaClass cls = DefineClass<TScrUpDown>("TScrUpDown", &TCustomUpDown::StaticClass(), [](auto& c) {
     PublishUpDownProperties<TScrUpDown>(c);
@@ -151,6 +165,8 @@ void TScrEditIntegerMagnitudeController::ViewUnitsChanged() {
   edit->ValueChanged(TValueNotifications{vnRange});
   const std::string text = edit->Text();
   if (IsTextValid(text)) SetText(text);
+  // The spin range and position are in the new unit too.
+  edit->FixUpDowns();
 }
 
 void TScrEditIntegerMagnitudeController::Notification(TComponent* component, TOperation operation) {

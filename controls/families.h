@@ -4,6 +4,7 @@
 // from these bases and keep a typed reference to their value, as the
 // track-bar controllers do (controls/trackbar.h).
 #include <string>
+#include <vector>
 
 #include "controls/notify.h"
 #include "controls/viewer.h"
@@ -48,6 +49,9 @@ class TScrEdit : public TScrViewer<TNotifyEdit, TScrEditController, TScrEdit> {
   // Gives `upDown` the controller's spin range and position (when it
   // offers one) without writing the spun text back to the value.
   void FixUpDown(TScrUpDown* upDown);
+  // Every up-down beside the edit that spins it takes the controller's
+  // range and position again (the unit changed); the text shown stays.
+  void FixUpDowns();
 };
 
 // ---- List box and combo box -------------------------------------------------------------
@@ -97,10 +101,11 @@ class TScrListViewer : public TScrViewer<Base, TScrListBoxController, Self> {
     TScrListBoxController* c = this->Controller();
     if (!c) return;
     if (ns.Contains(vnRange)) {
-      this->Items()->BeginUpdate();
-      this->Items()->Clear();
-      for (int i = 0, n = c->GetNumRanges(); i < n; ++i) this->Items()->Add(c->GetRangeString(i));
-      this->Items()->EndUpdate();
+      // Asked for in full first: a controller that fails leaves the items
+      // as they were, and the list's redrawing on.
+      std::vector<std::string> items;
+      for (int i = 0, n = c->GetNumRanges(); i < n; ++i) items.push_back(c->GetRangeString(i));
+      this->Items()->SetStrings(items);
     }
     if (ns.Contains(vnChange)) this->SetItemIndex(c->GetItemIndex());
   }

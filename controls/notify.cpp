@@ -7,6 +7,18 @@
 namespace {
 const std::vector<std::string> kInvalidityNames{"iaNever", "iaInsideOnly", "iaInsideMainly", "iaAlways"};
 const std::vector<std::string> kImmediacyNames{"niImmediate", "niOnKillFocus"};
+
+class TFlagScope {
+ public:
+  TFlagScope(bool& flag, bool value) : flag_(flag), old_(flag) { flag_ = value; }
+  ~TFlagScope() { flag_ = old_; }
+  TFlagScope(const TFlagScope&) = delete;
+  TFlagScope& operator=(const TFlagScope&) = delete;
+
+ private:
+  bool& flag_;
+  bool old_;
+};
 }  // namespace
 
 const TMetaClass& TNotifyEdit::StaticClass() {
@@ -64,8 +76,23 @@ bool TNotifyEdit::ValidateOrChange(std::string& text) {
 }
 
 void TNotifyEdit::UpdateValidity() {
+  ++updates_;
   std::string text = Text();
   valid_ = ValidateOrChange(text);
+  if (valid_ && text != Text() && !correcting_) {
+    // The judge corrected the text: the correction is what the edit shows
+    // and reports, with the caret where the keystroke left it. Writing it
+    // makes the window report an update, judged again (once, whatever the
+    // judge says then).
+    const int start = SelStart(), length = SelLength(), before = updates_;
+    {
+      TFlagScope correcting(correcting_, true);
+      SetText(text);
+    }
+    SetSelStart(start);
+    SetSelLength(length);
+    if (updates_ != before) return;
+  }
   if (valid_) {
     changePending_ = true;
     lastValidText_ = Text();
@@ -90,6 +117,8 @@ void TNotifyEdit::ContentsChanged() {
 
 bool TNotifyEdit::IsDialogOkay() {
   if (!valid_) {
+    // On a page the user has left: that page comes forward first.
+    ShowPagesHolding(this);
     SetFocus();
     return false;
   }
@@ -176,10 +205,9 @@ const TMetaClass& TNotifyListBox::StaticClass() {
 }
 
 void TNotifyListBox::WndProc(TMessage& m) {
-  Report(m, m.Msg == CN_COMMAND && m.WParamHi() == LBN_SELCHANGE,
-         m.Msg == LB_ADDSTRING || m.Msg == LB_INSERTSTRING || m.Msg == LB_DELETESTRING || m.Msg == LB_RESETCONTENT ||
-             m.Msg == LB_ADDFILE || m.Msg == LB_DIR);
-  TCustomListBox::WndProc(m);
+  HandleAndReport(m, m.Msg == CN_COMMAND && m.WParamHi() == LBN_SELCHANGE,
+                  m.Msg == LB_ADDSTRING || m.Msg == LB_INSERTSTRING || m.Msg == LB_DELETESTRING ||
+                      m.Msg == LB_RESETCONTENT || m.Msg == LB_ADDFILE || m.Msg == LB_DIR);
 }
 
 const TMetaClass& TNotifyComboBox::StaticClass() {
@@ -190,10 +218,9 @@ const TMetaClass& TNotifyComboBox::StaticClass() {
 TNotifyComboBox::TNotifyComboBox(TComponent* owner) : TNotifyListControl(owner) { SetStyle(csDropDownList); }
 
 void TNotifyComboBox::WndProc(TMessage& m) {
-  Report(m, m.Msg == CN_COMMAND && m.WParamHi() == CBN_SELCHANGE,
-         m.Msg == CB_ADDSTRING || m.Msg == CB_INSERTSTRING || m.Msg == CB_DELETESTRING || m.Msg == CB_RESETCONTENT ||
-             m.Msg == CB_DIR);
-  TCustomComboBox::WndProc(m);
+  HandleAndReport(m, m.Msg == CN_COMMAND && m.WParamHi() == CBN_SELCHANGE,
+                  m.Msg == CB_ADDSTRING || m.Msg == CB_INSERTSTRING || m.Msg == CB_DELETESTRING ||
+                      m.Msg == CB_RESETCONTENT || m.Msg == CB_DIR);
 }
 
 // ---- TNotifyRadioButton ------------------------------------------------------------------

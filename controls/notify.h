@@ -73,6 +73,8 @@ class TNotifyEdit : public TCustomEdit {
   TColor colorValid_ = clWindow;
   TColor colorInvalid_ = 255;
   bool focusToCancel_ = false;
+  bool correcting_ = false;  // writing back a text the judge corrected
+  int updates_ = 0;          // validations so far
 };
 
 // True when every TNotifyEdit owned by `form` accepts the dialog's OK; the
@@ -81,7 +83,8 @@ bool NotifyEditIsDialogOkayImplementation(TCustomForm* form);
 
 class TNotifyTrackBar : public TTrackBar {
   TK_CLASS(TNotifyTrackBar)
-  explicit TNotifyTrackBar(TComponent* owner) : TTrackBar(owner) {}
+  // Shows its position in the system's tooltip while the thumb is dragged.
+  explicit TNotifyTrackBar(TComponent* owner) : TTrackBar(owner) { SetShowTooltips(true); }
   void WndProc(TMessage& message) override;
 
   // Remembers the position as reported and calls OnPositionChanged.
@@ -117,11 +120,13 @@ class TNotifyListControl : public Base {
   TNotifyEvent OnSelectionChanged;
 
  protected:
-  // Before the toolkit handles `m`: the report the message calls for.
-  // `selectionMessage` tells whether it reports a new selection,
-  // `contentsMessage` whether it changes the items.
-  void Report(const TMessage& m, bool selectionMessage, bool contentsMessage) {
+  // Handles `m` with the toolkit's list or combo box, with the reports it
+  // calls for: a new selection before the toolkit's own change events
+  // (`selectionMessage`), a change of the items once it is made
+  // (`contentsMessage`: the handler sees the items as they now are).
+  void HandleAndReport(TMessage& m, bool selectionMessage, bool contentsMessage) {
     if (selectionMessage) SelectionChanged();
+    Base::WndProc(m);
     if (contentsMessage) {
       dirty_ = true;
       if (!redrawSuspended_) ContentsChanged();

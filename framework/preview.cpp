@@ -300,10 +300,10 @@ void TScrPreview::CreatePreview() {
 
 void TScrPreview::RemovePreview() {
   if (!HandleAllocated()) return;
-  if (HWND child = GetWindow(Handle(), GW_CHILD)) {
-    SendMessageA(child, WM_CLOSE, 0, 0);
-    Application->ProcessMessages();
-  }
+  // The child (the preview's proxy or the default picture) goes at once
+  // with its form; nothing else runs meanwhile (this may be called while
+  // the control is being destroyed, with its owner half gone).
+  if (HWND child = GetWindow(Handle(), GW_CHILD)) SendMessageA(child, WM_CLOSE, 0, 0);
 }
 
 void TScrPreview::Paint() {

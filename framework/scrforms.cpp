@@ -666,10 +666,11 @@ void TScrDialog::WndProc(TMessage& m) {
     default: break;
   }
   if (pass) TScrBase::WndProc(m);
-  if (inModalRun_ && (m.Msg == WM_COMMAND || m.Msg == CM_DIALOGKEY) && ModalResult() == mrOk) {
-    SetModalResult(mrNone);
-    if (NotifyEditIsDialogOkay(this)) SetModalResult(mrOk);
-  }
+}
+
+bool TScrDialog::CloseQuery() {
+  if (inModalRun_ && ModalResult() == mrOk && !NotifyEditIsDialogOkay(this)) return false;
+  return TScrBase::CloseQuery();
 }
 
 void StopAppWindowFromAppearingOnTaskbar() {

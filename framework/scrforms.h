@@ -93,6 +93,10 @@ class TScrDialog : public TScrBase {
   // reloads them on Cancel of an active configuration.
   virtual int ShowModalEx();
   bool InModalRun() const { return inModalRun_; }
+  // OK, however it came (a button anywhere on the form, its accelerator,
+  // Enter, a result set by code), closes the modal run only when every
+  // edit of the dialog accepts it.
+  bool CloseQuery() override;
 
  private:
   HICON previousBigIcon_ = nullptr;

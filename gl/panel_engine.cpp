@@ -60,6 +60,21 @@ SharedDriver gShared;
 
 bool SharedDriverLoaded() { return gShared.module && sglDriverHandle() == gShared.module; }
 
+// Whether `name` stands for the driver loaded now: a name with a folder for
+// that very file, a bare name for the file the search finds (not merely a
+// loaded module of that name from another folder).
+bool NamesSharedDriver(const std::string& name) {
+  if (!SharedDriverLoaded() || GetModuleHandleA(name.c_str()) != gShared.module) return false;
+  char loaded[MAX_PATH] = {}, file[MAX_PATH] = {};
+  if (!GetModuleFileNameA(gShared.module, loaded, MAX_PATH)) return false;
+  char* filePart = nullptr;
+  const bool found = name.find_first_of("\\/:") != std::string::npos
+                         ? GetFullPathNameA(name.c_str(), MAX_PATH, file, &filePart) > 0
+                         : SearchPathA(nullptr, name.c_str(), ".dll", MAX_PATH, file, &filePart) > 0;
+  // A bare name the search cannot place (a built-in library) is the loaded one.
+  return !found || lstrcmpiA(file, loaded) == 0;
+}
+
 }  // namespace
 
 SIZE Sgl3dfxSize(int screenHeight) {
@@ -167,7 +182,7 @@ bool SglPanelEngine::HoldsDriver() const {
 void SglPanelEngine::AcquireDriver() {
   if (HoldsDriver()) return;
   driverHandle_ = nullptr;
-  if (SharedDriverLoaded() && GetModuleHandleA(driver_.c_str()) == gShared.module) {
+  if (NamesSharedDriver(driver_)) {
     ++gShared.holders;
   } else {
     // Another panel's driver (or none): ours replaces it.
@@ -212,7 +227,7 @@ void SglPanelEngine::SetScreenDimensions(int width, int height, int bpp) {
 bool SglPanelEngine::SetColor(TColor color) {
   if (color == color_) return false;
   color_ = color;
-  if (color != clNone && context_) {
+  if (color != clNone && context_ && HoldsDriver()) {
     MakeCurrent(ContextDC(), context_);
     const COLORREF rgb = ColorToRGB(color);
     sglClearColor(GetRValue(rgb) / 255.0f, GetGValue(rgb) / 255.0f, GetBValue(rgb) / 255.0f, 0.0f);
@@ -223,11 +238,14 @@ bool SglPanelEngine::SetColor(TColor color) {
 void SglPanelEngine::InvalidateGLHandle() {
   failed_ = false;
   if (context_) {
+    // A context of a driver another panel has replaced went with that
+    // library: it is forgotten, never handed to the new one's entries.
+    const bool ours = HoldsDriver();
     if (gCurrentContext == context_) {
-      sglMakeCurrent(nullptr, nullptr);
+      if (ours) sglMakeCurrent(nullptr, nullptr);
       gCurrentContext = nullptr;
     }
-    sglDeleteContext(context_);
+    if (ours) sglDeleteContext(context_);
     context_ = nullptr;
   }
   presenter_.reset();  // its window goes after the context drawn on it
@@ -240,6 +258,9 @@ void SglPanelEngine::GLError(const std::string& text) {
 }
 
 void SglPanelEngine::GLHandleNeeded() {
+  // Our share of the driver is void (another panel loaded another one):
+  // so is our context; a new one is made through the driver of now.
+  if (context_ && !HoldsDriver()) InvalidateGLHandle();
   if (failed_ || context_) return;
   BuildContext();
 }
@@ -365,7 +386,7 @@ void SglPanelEngine::ChangeScreenMode() {
 void SglPanelEngine::ResetScreenMode() { mode_.Reset(); }
 
 BOOL SglPanelEngine::SwapBuffers() {
-  if (!dc_ || !context_) return FALSE;
+  if (!dc_ || !context_ || !HoldsDriver()) return FALSE;
   MakeCurrent(ContextDC(), context_);
   if (presenter_) presenter_->Present();
   return sglSwapBuffers(ContextDC());
@@ -450,6 +471,7 @@ LRESULT CALLBACK SglHookWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
 // --- Window messages -------------------------------------------------------------
 
 void SglPanelEngine::SetViewport() {
+  if (!HoldsDriver()) return;
   MakeCurrent(ContextDC(), context_);
   sglViewport(0, 0, host_.PanelWidth(), host_.PanelHeight());
 }
@@ -492,7 +514,7 @@ bool SglPanelEngine::WindowMessage(UINT msg, WPARAM /*wParam*/, LPARAM lParam) {
       WindowDestroyed();
       return false;
     case WM_SIZE:
-      if (!context_) return true;
+      if (!context_ || !HoldsDriver()) return true;
       savedOrigin_ = ClientOrigin();
       if (presenter_) presenter_->FollowSize();
       MakeCurrent(ContextDC(), context_);

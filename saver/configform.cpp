@@ -68,10 +68,7 @@ void TConfigForm::AfterConstruction() {
 void TConfigForm::FillDriverList(const std::string& selectFile) {
   TSglDriverStrings* drivers = DriverList->Drivers();
   TStrings* items = DriverListBox->Items();
-  items->BeginUpdate();
-  items->Clear();
-  for (int i = 0; i < drivers->Count(); ++i) items->Add(drivers->Get(i));
-  items->EndUpdate();
+  items->SetStrings(drivers->ToVector());
   DriverListBox->SetItemIndex(drivers->IndexOfFileName(selectFile));
 }
 
@@ -83,6 +80,8 @@ void TConfigForm::FollowSelectedDriver() {
 }
 
 void TConfigForm::FormActivate(TObject*) {
+  if (hintsConsidered_) return;
+  hintsConsidered_ = true;
   if (!MainForm->Told3dfx->GetValue()) {
     MainForm->Told3dfx->SetValue(true);
     MainForm->Told3dfx->SaveToRegistry();

@@ -55,6 +55,11 @@ class TConfigForm : public TScrDialog {
   void FillDriverList(const std::string& selectFile);
   // The screen-mode choice follows the selected driver's kind.
   void FollowSelectedDriver();
+
+  // The first activation of this opening has had its say about hints: a
+  // dialog left and activated again (a link opened a browser, a hint's box
+  // closed) shows no further hint and keeps its page.
+  bool hintsConsidered_ = false;
 };
 
 // Registers the dialog and the classes its resource names.

@@ -35,6 +35,7 @@ const TMetaClass& TTrackBar::StaticClass() {
     c.template Enum<TTickStyle>("TickStyle", {"tsNone", "tsAuto", "tsManual"}, &TTrackBar::TickStyle,
                                 &TTrackBar::SetTickStyle);
     c.Integer("ThumbLength", &TTrackBar::ThumbLength, &TTrackBar::SetThumbLength);
+    c.Boolean("ShowTooltips", &TTrackBar::ShowTooltips, &TTrackBar::SetShowTooltips);
     c.template Event<TNotifyEvent>("OnChange", &TTrackBar::OnChange);
     c.template Event<TNotifyEvent>("OnEnter", &TTrackBar::OnEnter);
     c.template Event<TNotifyEvent>("OnExit", &TTrackBar::OnExit);
@@ -61,6 +62,7 @@ void TTrackBar::CreateParams(TCreateParams& p) {
   if (tickMarks_ == tmBoth) p.Style |= TBS_BOTH;
   else if (tickMarks_ == tmTopLeft) p.Style |= TBS_TOP;  // TBS_LEFT is the same bit
   if (selStart_ != 0 || selEnd_ != 0) p.Style |= TBS_ENABLESELRANGE;
+  if (showTooltips_) p.Style |= TBS_TOOLTIPS;
 }
 
 void TTrackBar::CreateWnd() {
@@ -158,6 +160,13 @@ void TTrackBar::SetTickMarks(TTickMark v) {
 
 void TTrackBar::SetTickStyle(TTickStyle v) {
   SetAndRecreate(tickStyle_, v);
+}
+
+void TTrackBar::SetShowTooltips(bool v) { SetAndRecreate(showTooltips_, v); }
+
+void TTrackBar::ChangeScale(int m, int d) {
+  TWinControl::ChangeScale(m, d);
+  if (m > 0 && d > 0 && m != d) SetThumbLength(MulDiv(thumbLength_, m, d));
 }
 
 void TTrackBar::SetThumbLength(int v) {
@@ -376,6 +385,11 @@ void TTabSheet::SetTabVisible(bool v) {
   if (pageControl_) pageControl_->UpdateTabs();
 }
 
+void TTabSheet::ChangeScale(int m, int d) {
+  TWinControl::ChangeScale(m, d);
+  if (pageControl_) pageControl_->PlaceSheets();
+}
+
 void TTabSheet::WndProc(TMessage& m) {
   if (m.Msg == CM_TEXTCHANGED && pageControl_) pageControl_->UpdateTabs();
   TWinControl::WndProc(m);
@@ -580,6 +594,16 @@ void TPageControl::WndProc(TMessage& m) {
     default: break;
   }
   TWinControl::WndProc(m);
+}
+
+void ShowPagesHolding(TControl* control) {
+  for (TWinControl* c = control ? control->Parent() : nullptr; c; c = c->Parent()) {
+    auto* sheet = dynamic_cast<TTabSheet*>(c);
+    TPageControl* pages = sheet ? sheet->PageControl() : nullptr;
+    if (!pages || pages->ActivePage() == sheet) continue;
+    pages->SetActivePage(sheet);
+    if (pages->OnChange) pages->OnChange(pages);
+  }
 }
 
 // ---- Registration ------------------------------------------------------------------------------

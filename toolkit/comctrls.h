@@ -49,8 +49,13 @@ class TTrackBar : public TWinControl {
   void SetTickMarks(TTickMark v);
   TTickStyle TickStyle() const { return tickStyle_; }
   void SetTickStyle(TTickStyle v);
+  // The thumb's length in pixels; it scales with the form.
   int ThumbLength() const { return thumbLength_; }
   void SetThumbLength(int v);
+  // The system's tooltip shows the position while the thumb is dragged.
+  bool ShowTooltips() const { return showTooltips_; }
+  void SetShowTooltips(bool v);
+  void ChangeScale(int m, int d) override;
 
   TNotifyEvent OnChange;
 
@@ -69,6 +74,7 @@ class TTrackBar : public TWinControl {
   TTickMark tickMarks_ = tmBottomRight;
   TTickStyle tickStyle_ = tsAuto;
   int thumbLength_ = 20;
+  bool showTooltips_ = false;
 };
 
 // ---- TUpDown ------------------------------------------------------------------------------
@@ -163,6 +169,8 @@ class TTabSheet : public TWinControl {
   void SetTabVisible(bool v);
   void SetParentComponent(TComponent* parent) override;
   void WndProc(TMessage& message) override;
+  // Its font scales; its place is its page control's, scaled already.
+  void ChangeScale(int m, int d) override;
 
  private:
   friend class TPageControl;
@@ -212,6 +220,10 @@ class TPageControl : public TWinControl {
   TTabSheet* activePage_ = nullptr;
   bool closing_ = false;  // going with all its pages: no other page is shown
 };
+
+// Brings `control` into view: every tab sheet it lies on becomes the active
+// page of its page control (whose OnChange fires, as for the user's turn).
+void ShowPagesHolding(TControl* control);
 
 // Registers every standard control, the menu and dialog classes, the panel,
 // image and timer for form resources.

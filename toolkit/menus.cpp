@@ -110,10 +110,27 @@ const TMetaClass& TPopupMenu::StaticClass() {
 
 TPopupMenu::TPopupMenu(TComponent* owner) : TComponent(owner), items_(new TMenuItem(nullptr)) {}
 
-TPopupMenu::~TPopupMenu() { delete items_; }
+TPopupMenu::~TPopupMenu() {
+  *alive_ = false;
+  delete items_;
+}
+
+void TPopupMenu::SetPopupComponent(TControl* c) {
+  if (c == popupComponent_) return;
+  if (popupComponent_) popupComponent_->RemoveFreeNotification(this);
+  popupComponent_ = c;
+  if (c) c->FreeNotification(this);
+}
+
+void TPopupMenu::Notification(TComponent* component, TOperation operation) {
+  if (operation == opRemove && component == popupComponent_) popupComponent_ = nullptr;
+  TComponent::Notification(component, operation);
+}
 
 void TPopupMenu::Popup(int x, int y) {
+  const std::shared_ptr<bool> alive = alive_;
   if (OnPopup) OnPopup(this);
+  if (!*alive) return;
   std::vector<TMenuItem*> byId;
   HMENU menu = CreatePopupMenu();
   items_->Build(menu, byId);
@@ -125,7 +142,8 @@ void TPopupMenu::Popup(int x, int y) {
   SetForegroundWindow(owner);
   const UINT id = static_cast<UINT>(
       TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, x, y, 0, owner, nullptr));
-  PostMessageA(owner, WM_NULL, 0, 0);
   DestroyMenu(menu);
+  if (!*alive) return;  // freed while the menu was open
+  if (IsWindow(owner)) PostMessageA(owner, WM_NULL, 0, 0);
   if (id >= 1 && id <= byId.size()) byId[id - 1]->Click();
 }

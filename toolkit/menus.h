@@ -4,6 +4,7 @@
 // changes to captions, checks and visibility always show.
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
 #include "toolkit/classes.h"
@@ -67,19 +68,25 @@ class TPopupMenu : public TComponent {
   bool AutoPopup() const { return autoPopup_; }
   void SetAutoPopup(bool v) { autoPopup_ = v; }
   // The control the menu was last shown for.
+  // The control the menu was last shown for (forgotten when it goes).
   TControl* PopupComponent() const { return popupComponent_; }
-  void SetPopupComponent(TControl* c) { popupComponent_ = c; }
+  void SetPopupComponent(TControl* c);
 
   // Shows the menu at the screen point and waits for the choice; the item
-  // chosen gets Click() after the menu has closed.
+  // chosen gets Click() after the menu has closed (unless the menu went
+  // while it was open).
   virtual void Popup(int x, int y);
 
   TNotifyEvent OnPopup;
 
   TComponent* GetChildOwner() override { return nullptr; }
 
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
  private:
   TMenuItem* items_;
   bool autoPopup_ = true;
   TControl* popupComponent_ = nullptr;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -601,12 +601,17 @@ void TListControlItems::SetUpdateState(bool updating) {
 
 void TListControlItems::WindowCreated() {
   if (kept_->Count() > 0) {
-    TStringList items;
-    items.Assign(kept_);
-    kept_->Clear();
+    // Into the new window as one update (redrawn again even if it fails);
+    // the kept items go once they are all in.
     BeginUpdate();
-    for (int i = 0; i < items.Count(); ++i) AddObject(items.Get(i), items.GetObject(i));
+    try {
+      for (int i = 0; i < kept_->Count(); ++i) AddObject(kept_->Get(i), kept_->GetObject(i));
+    } catch (...) {
+      EndUpdate();
+      throw;
+    }
     EndUpdate();
+    kept_->Clear();
   }
   Send(m_.setCurSel, static_cast<WPARAM>(itemIndex_));
 }
@@ -756,7 +761,13 @@ void TCustomComboBox::CreateParams(TCreateParams& p) {
   if (sorted_) p.Style |= CBS_SORT;
   // The window's height includes its dropped list; the control keeps the
   // height the system gives the closed box.
-  if (style_ != csSimple) p.Height = height_ + std::max(dropDownCount_, 1) * 16 + 4;
+  if (style_ != csSimple) p.Height = height_ + std::max(dropDownCount_, 1) * dropLineHeight_ + 4;
+}
+
+void TCustomComboBox::ChangeScale(int m, int d) {
+  TWinControl::ChangeScale(m, d);
+  if (m <= 0 || d <= 0 || m == d) return;
+  dropLineHeight_ = MulDiv(dropLineHeight_, m, d);
 }
 
 void TCustomComboBox::CreateWnd() {

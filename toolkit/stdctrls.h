@@ -312,6 +312,8 @@ class TCustomComboBox : public TWinControl {
   void SetDropDownCount(int v) { dropDownCount_ = v; }
   bool DroppedDown() const;
   void Clear() { items_->Clear(); }
+  // The dropped list's lines are as tall as the form's scale makes them.
+  void ChangeScale(int m, int d) override;
 
   TNotifyEvent OnChange;
   TNotifyEvent OnDropDown;
@@ -327,6 +329,7 @@ class TCustomComboBox : public TWinControl {
   TComboBoxStyle style_ = csDropDown;
   bool sorted_ = false;
   int dropDownCount_ = 8;
+  int dropLineHeight_ = 16;  // pixels per line of the dropped list, at the form's scale
 };
 
 class TComboBox : public TCustomComboBox {

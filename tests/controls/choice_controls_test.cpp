@@ -349,3 +349,111 @@ TEST_F(ChoiceControls, RadioControllersOfferOneButtonPerChoiceOfTheirValue) {
   }
   EXPECT_EQ("->", index.GetTitle().substr(index.GetTitle().size() - 2));  // Index -1 names no button
 }
+
+// ---- The corners from the keyboard; sizes in pixels under scaling ----------------------
+
+// Tab reaches the corners and marks the focused one; the arrow keys pick a
+// corner; Space, Enter and the context-menu key open that corner's menu.
+TEST_F(ChoiceControls, CornersWorkFromTheKeyboard) {
+  Put("Mouse Corners", REG_SZ, std::string("----", 5));
+  testing_support::InstalledLibrary service("Cornsvc.dll");
+  Open();
+  TScrCorners* corners = form->ScrCorners1;
+  const RECT cell0 = corners->GetCornerRect(0);
+  auto edgePixels = [&] {
+    std::vector<COLORREF> seen;
+    HDC dc = GetDC(corners->Handle());
+    for (int x = cell0.left; x < cell0.right; ++x) seen.push_back(GetPixel(dc, x, cell0.top));
+    ReleaseDC(corners->Handle(), dc);
+    return seen;
+  };
+  const std::vector<COLORREF> unfocused = edgePixels();
+  form->DisableBox->SetFocus();
+  for (int i = 0; i < 20 && !corners->Focused(); ++i) {
+    Press(VK_TAB);
+    Pump(50);
+  }
+  ASSERT_TRUE(corners->Focused()) << "Tab reaches the corners";
+  Pump(100);
+  EXPECT_NE(unfocused, edgePixels()) << "the focused corner is marked";
+
+  Press(VK_RIGHT);
+  Press(VK_DOWN);
+  Pump(50);
+  EXPECT_EQ(2, corners->FocusedCorner());
+  Press(VK_LEFT);
+  Press(VK_UP);
+  Press(VK_RIGHT);
+  Pump(50);
+  EXPECT_EQ(1, corners->FocusedCorner());
+
+  struct Row {
+    WORD key;
+    int downs;  // Down presses in the menu: 1 "Now", 2 "Never", 3 "Default"
+    const char* expected;
+  } rows[] = {{VK_SPACE, 2, "-N--"}, {VK_RETURN, 1, "-Y--"}, {VK_APPS, 3, "----"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.key);
+    std::atomic<bool> shown{false};
+    {
+      InputScript script([&] {
+        if (!WaitFor([] { return ShownMenu() != nullptr; }, 1500)) return;
+        shown = true;
+        Sleep(100);
+        for (int i = 0; i < row.downs; ++i) Press(VK_DOWN);
+        Press(VK_RETURN);
+        if (!WaitFor([] { return ShownMenu() == nullptr; }, 2000)) Press(VK_ESCAPE);
+      });
+      Press(row.key);
+      Pump(300);
+      PumpUntil([&] { return ShownMenu() == nullptr; }, 5000);
+    }
+    Pump(50);
+    EXPECT_TRUE(shown.load()) << "the key opened the menu";
+    EXPECT_EQ(row.expected, corners->GetStringFromCorners());
+    EXPECT_EQ(row.expected, form->Corners->GetValue());
+  }
+  EXPECT_TRUE(IsWindowVisible(form->Handle())) << "Enter opened the menu, not the dialog's default";
+  Press(VK_TAB);
+  EXPECT_TRUE(PumpUntil([&] { return !corners->Focused(); })) << "Tab leaves the corners";
+}
+
+// What a control keeps in pixels scales with the form: a track bar's thumb,
+// a combo box's dropped lines, the corner cells of a picture.
+TEST_F(ChoiceControls, PixelSizesScaleWithTheForm) {
+  form = CreateComponent<TChoicesForm>(nullptr);
+  auto* bar = new TTrackBar(form);
+  bar->SetParent(form);
+  bar->SetBounds(10, 250, 150, 40);
+  auto* combo = new TComboBox(form);
+  combo->SetParent(form);
+  combo->SetBounds(200, 250, 120, 21);
+  combo->SetStyle(csDropDownList);
+  combo->SetDropDownCount(8);
+  for (int i = 0; i < 12; ++i) combo->Items()->Add("line " + std::to_string(i));
+  HBITMAP bitmap = CreateBitmap(60, 90, 1, 1, nullptr);
+  TPicture picture;
+  picture.SetBitmap(bitmap);  // a copy
+  DeleteObject(bitmap);
+  form->ScrCorners1->SetPicture(&picture);
+  form->ScaleBy(144, 96);
+  Activate(form);
+
+  EXPECT_EQ(30, SendMessageA(bar->Handle(), TBM_GETTHUMBLENGTH, 0, 0)) << "20 at 96 dpi";
+  EXPECT_EQ(15, bar->Left());  // and the bar itself as any control
+  EXPECT_EQ(375, bar->Top());
+  EXPECT_EQ(225, bar->Width());
+  EXPECT_EQ(60, bar->Height());
+  const RECT cell = form->ScrCorners1->GetCornerRect(0);
+  EXPECT_EQ(45, cell.right - cell.left) << "30 at 96 dpi";
+  EXPECT_EQ(45, cell.bottom - cell.top);
+  SendMessageA(combo->Handle(), CB_SHOWDROPDOWN, TRUE, 0);
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  GetComboBoxInfo(combo->Handle(), &info);
+  RECT list{};
+  GetClientRect(info.hwndList, &list);
+  const int line = static_cast<int>(SendMessageA(combo->Handle(), CB_GETITEMHEIGHT, 0, 0));
+  EXPECT_GE(list.bottom, 8 * line) << "eight lines of " << line << " pixels show";
+  SendMessageA(combo->Handle(), CB_SHOWDROPDOWN, FALSE, 0);
+}

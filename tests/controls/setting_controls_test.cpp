@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "values/lists.h"
+
 #include "controls_support.h"
 
 using namespace controls_testing;
@@ -207,8 +209,11 @@ TEST_F(SettingControls, NotifyControlsReportOncePerChange) {
   auto* list = CreateNew<TNotifyListBox>(form);
   auto* bar = CreateNew<TNotifyTrackBar>(form);
   auto* radio = CreateNew<TNotifyRadioButton>(form);
-  int contents = 0, positions = 0;
-  list->OnContentsChanged = [&](TObject*) { ++contents; };
+  int contents = 0, positions = 0, itemsSeen = -1;
+  list->OnContentsChanged = [&](TObject*) {
+    ++contents;
+    itemsSeen = list->Items()->Count();
+  };
   bar->OnPositionChanged = [&](TObject*) { ++positions; };
   radio->SetChecked(true);  // no window yet: silently
   for (TControl* c : std::initializer_list<TControl*>{list, bar, radio}) c->SetParent(form);
@@ -222,6 +227,11 @@ TEST_F(SettingControls, NotifyControlsReportOncePerChange) {
   EXPECT_EQ(0, contents);
   list->Items()->EndUpdate();
   EXPECT_EQ(1, contents);
+  EXPECT_EQ(10, itemsSeen);
+  // A single change is reported once it is made.
+  list->Items()->Delete(0);
+  EXPECT_EQ(2, contents);
+  EXPECT_EQ(9, itemsSeen);
 
   // A position set twice is reported once; a drag is reported.
   bar->SetPosition(7);
@@ -231,5 +241,181 @@ TEST_F(SettingControls, NotifyControlsReportOncePerChange) {
   DragFrom(from, POINT{from.x - 40, from.y});
   EXPECT_TRUE(PumpUntil([&] { return positions >= 2 && GetCapture() == nullptr; }));
   EXPECT_EQ(BST_CHECKED, SendMessageA(radio->Handle(), BM_GETCHECK, 0, 0));
+  form->Free();
+}
+
+// An index list whose captions fail on demand.
+class TFailingCaptions : public TScrListBoxIndexController {
+  TK_CLASS(TFailingCaptions)
+  explicit TFailingCaptions(TComponent* owner) : TScrListBoxIndexController(owner) {}
+  bool fail = false;
+  std::string GetRangeString(int i) override {
+    if (fail && i == 1) throw EConvertError("no caption");
+    return TScrListBoxIndexController::GetRangeString(i);
+  }
+};
+
+const TMetaClass& TFailingCaptions::StaticClass() {
+  static const TMetaClass cls =
+      DefineClass<TFailingCaptions>("TFailingCaptions", &TScrListBoxIndexController::StaticClass());
+  return cls;
+}
+
+// A list whose controller fails while the items are made again keeps its
+// items, and draws again.
+TEST_F(SettingControls, AListKeepsItsItemsAndItsDrawingWhenItsControllerFails) {
+  auto* form = CreateNew<TForm>(nullptr);
+  form->SetBounds(150, 150, 300, 200);
+  auto* list = CreateNew<TScrListBox>(form);
+  list->SetParent(form);
+  auto* controller = CreateNew<TFailingCaptions>(form);
+  controller->SetValue(settings->Speed);
+  list->SetController(controller);
+  Activate(form);
+  ASSERT_EQ("Slow,Fast,Fastest", list->Items()->CommaText());
+  controller->fail = true;
+  EXPECT_ANY_THROW(list->ValueChanged(TValueNotifications{vnRange}));
+  EXPECT_EQ("Slow,Fast,Fastest", list->Items()->CommaText());
+  EXPECT_EQ(0, list->Items()->UpdateCount());
+  EXPECT_TRUE(GetWindowLongA(list->Handle(), GWL_STYLE) & WS_VISIBLE) << "redrawing is on again";
+  controller->fail = false;
+  settings->Speed->SetIndex(2);
+  EXPECT_EQ(2, list->ItemIndex());
+  form->Free();
+}
+
+// ---- The dialog's OK, lists and corrected texts ----------------------------------------
+
+// OK is checked however it is given: a button inside a panel, its
+// accelerator (Alt and the underlined letter), or the default button.
+TEST_F(SettingControls, OkInAPanelOrByItsAcceleratorIsRefusedWhileAnEditIsInvalid) {
+  auto* dialog = CreateComponent<TEditDialog>(nullptr);
+  dialog->Edit1->SetInvalidityAllowed(iaAlways);  // the focus may leave it: only OK must refuse
+  auto* panel = CreateNew<TPanel>(dialog);
+  panel->SetParent(dialog);
+  panel->SetBounds(120, 5, 120, 40);
+  auto* go = CreateNew<TButton>(dialog);
+  go->SetParent(panel);
+  go->SetBounds(10, 8, 90, 25);
+  go->SetCaption("&Go");
+  go->SetModalResult(mrOk);
+  const HWND window = dialog->Handle();
+  const DWORD ui = GetCurrentThreadId();
+  std::atomic<bool> forced{false}, openAfterAccel{false}, openAfterPanel{false}, focusBack{false};
+  int result = 0;
+  {
+    InputScript script([&] {
+      auto closed = [&](DWORD ms) { return WaitFor([&] { return !IsWindowVisible(window); }, ms); };
+      if (!WaitFor([&] { return IsWindowVisible(window) && GetForegroundWindow() == window; }, 5000)) {
+        forced = true;
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        return;
+      }
+      const HWND edit = dialog->Edit1->Handle();
+      RECT r{};
+      GetWindowRect(go->Handle(), &r);
+      const POINT goAt{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+      GetWindowRect(edit, &r);
+      ClickAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+      WaitFor([&] { return FocusOf(ui) == edit; });
+      Press(VK_END);
+      Press('X');
+      Sleep(200);
+      PressWith(VK_MENU, 'G');
+      openAfterAccel = !closed(1000);
+      focusBack = FocusOf(ui) == edit;
+      ClickAt(goAt);
+      openAfterPanel = !closed(1000);
+      // Valid again: the accelerator now closes the dialog.
+      ClickAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+      Press(VK_END);
+      Press(VK_BACK);
+      Sleep(200);
+      PressWith(VK_MENU, 'G');
+      if (!closed(3000)) {
+        forced = true;
+        PostMessageA(window, WM_CLOSE, 0, 0);
+      }
+    });
+    SetForegroundWindow(window);
+    result = dialog->ShowModalEx();
+  }
+  EXPECT_FALSE(forced.load()) << "the dialog did not close by its accelerator once valid";
+  EXPECT_TRUE(openAfterAccel.load()) << "Alt+G closed the dialog over an invalid edit";
+  EXPECT_TRUE(focusBack.load());
+  EXPECT_TRUE(openAfterPanel.load()) << "the panel's OK closed the dialog over an invalid edit";
+  EXPECT_EQ(mrOk, result);
+  ASSERT_FALSE(dialog->changes.empty());
+  EXPECT_EQ("12", dialog->changes.back());
+  for (const std::string& change : dialog->changes) EXPECT_EQ("12", change) << "only valid texts are reported";
+  dialog->Free();
+}
+
+// A list bound to a list of strings: each change of its items reaches the
+// setting as the items are after it, the last one included.
+TEST_F(SettingControls, StringsListHandsTheSettingTheItemsAfterEachChange) {
+  auto* form = CreateNew<TForm>(nullptr);
+  form->SetBounds(150, 150, 300, 200);
+  auto* strings = CreateNew<TScrVStringList>(form);
+  strings->SetName("Names");
+  strings->SetRegistryPath("Software\\Vantrel\\ControlsTest\\<name>");
+  auto* list = CreateNew<TScrListBox>(form);
+  list->SetParent(form);
+  auto* controller = CreateNew<TScrListBoxStringsController>(form);
+  controller->SetValue(strings);
+  list->SetController(controller);
+  Activate(form);
+  const struct {
+    const char* what;
+    std::function<void()> change;
+    const char* items;
+  } steps[] = {
+      {"add", [&] { list->Items()->Add("alpha"); }, "alpha"},
+      {"add again", [&] { list->Items()->Add("beta"); }, "alpha,beta"},
+      {"insert", [&] { list->Items()->Insert(0, "gamma"); }, "gamma,alpha,beta"},
+      {"delete", [&] { list->Items()->Delete(1); }, "gamma,beta"},
+      {"clear", [&] { list->Items()->Clear(); }, ""},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    EXPECT_EQ(step.items, list->Items()->CommaText());
+    EXPECT_EQ(step.items, strings->GetItems()->CommaText());
+  }
+  form->Free();
+}
+
+// A judge that corrects the text: the edit shows the correction, with the
+// caret after it, and only corrected texts reach the setting.
+TEST_F(SettingControls, CorrectedTextIsShownAndWritten) {
+  auto* form = CreateNew<TForm>(nullptr);
+  form->SetBounds(150, 150, 300, 120);
+  auto* edit = CreateNew<TScrEdit>(form);
+  edit->SetParent(form);
+  edit->SetBounds(10, 10, 150, 24);
+  auto* controller = CreateNew<TScrEditStringController>(form);
+  controller->SetValue(settings->Title);
+  edit->SetController(controller);
+  std::vector<std::string> written;
+  settings->Title->SetValue("");
+  edit->OnValidateOrChange = [](TObject*, std::string& text, bool& valid) {
+    for (char& c : text) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    valid = text.find(' ') == std::string::npos;
+  };
+  edit->OnChange = [&](TObject*) { written.push_back(edit->Text()); };
+  Activate(form);
+  ClickAt(CentreOf(edit));
+  PumpUntil([&] { return edit->Focused(); });
+  TypeText("ab");
+  PumpUntil([&] { return edit->Text() == "AB"; });
+  Press(VK_LEFT);  // the caret stays where the keystroke left it: "A|B"
+  TypeText("c");
+  EXPECT_TRUE(PumpUntil([&] { return edit->Text() == "ACB"; })) << edit->Text();
+  EXPECT_EQ("ACB", settings->Title->GetValue());
+  EXPECT_TRUE(edit->Valid());
+  EXPECT_EQ("ACB", edit->LastValidText());
+  for (const std::string& w : written)
+    EXPECT_EQ(std::string::npos, w.find_first_of("abc")) << "an uncorrected text was reported: " << w;
+  EXPECT_FALSE(written.empty());
   form->Free();
 }

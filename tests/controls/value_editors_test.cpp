@@ -117,6 +117,14 @@ TEST_F(ValueEditors, DelayOpensInItsUnitAndEveryInputGoesThroughTheSameCheck) {
       {"typed 60", [&] { Retype(form->DelayEdit, "60"); }, 3600, "60", true},
       {"spun past the end", [&] { ClickAt(Arrow(form->DelayUpDown, true)); }, 3600, "60", true},
       {"unit switched to seconds: 60 s", [&] { ChooseWithMouse(form->DelayUnits, 0); }, 60, "60", true},
+      // The spin button counts in seconds now, from the figure shown.
+      {"spun up in seconds", [&] { ClickAt(Arrow(form->DelayUpDown, true)); }, 61, "61", true},
+      {"typed 90 (seconds), spun up",
+       [&] {
+         Retype(form->DelayEdit, "90");
+         ClickAt(Arrow(form->DelayUpDown, true));
+       },
+       91, "91", true},
       {"typed 61 (seconds)", [&] { Retype(form->DelayEdit, "61"); }, 61, "61", true},
       {"back to minutes: refused", [&] { ChooseWithMouse(form->DelayUnits, 1); }, 61, "61", false},
   };

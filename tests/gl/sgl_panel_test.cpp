@@ -15,9 +15,11 @@
 #include "gl/sgl_components.h"
 #include "gl/sgl_panel.h"
 #include "gl/sgl_trace.h"
+#include "tests/gl/drivers/stub_driver.h"
 #include "tests/gl/gl_support.h"
 #include "tests/support/win32_support.h"
 #include "toolkit/forms.h"
+#include "toolkit/screen.h"
 
 using namespace gl_testing;
 using testing_support::TempDir;
@@ -90,7 +92,12 @@ class SglPanelTest : public ::testing::Test {
     SglRegisterClasses();
     RegisterClass(&TPanelForm::StaticClass());
   }
+  // Whatever a failed assertion left (a form, its context, a changed
+  // display mode, the driver) goes before the next test.
   void TearDown() override {
+    for (int i = Screen->FormCount() - 1; i >= 0; --i)
+      if (auto* form = dynamic_cast<TPanelForm*>(Screen->Forms(i))) form->Free();
+    if (sglDriverHandle()) sglFreeDriver();
     testing_support::PumpMessages(0);
   }
   SglTraceCapture trace_;
@@ -244,6 +251,14 @@ TEST_F(SglPanelTest, FreeingTheFormRestoresTheDisplayModeAndLeaksNothing) {
     return form;
   };
 
+  DEVMODEA mode{};
+  mode.dmSize = sizeof mode;
+  mode.dmPelsWidth = cx;
+  mode.dmPelsHeight = cy;
+  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+  ASSERT_EQ(DISP_CHANGE_SUCCESSFUL, ChangeDisplaySettingsA(&mode, CDS_TEST))
+      << "the display refuses its own size: no mode change can be tested here";
+
   // The form's window destroyed without any close.
   TPanelForm* form = fullScreen();
   ASSERT_TRUE(form->SglPanel->IsOn());
@@ -324,4 +339,52 @@ TEST_F(SglPanelTest, AResizedPanelDrawsOverItsWholeNewSize) {
     EXPECT_EQ(0x996633u, corners[3]) << size.cx;
   }
   form->Free();
+}
+
+// Two panels on two drivers: the second one's driver replaces the first's
+// for the process, and the first panel, painted again, makes itself a new
+// context through the driver of now (its old one went with its library);
+// so does the second when the first has replaced it in turn.
+TEST_F(SglPanelTest, APanelWhoseDriverWasReplacedMakesANewContext) {
+  struct Forms {
+    TPanelForm* first = nullptr;
+    TPanelForm* second = nullptr;
+    ~Forms() {  // on every path: nothing left for the next test
+      if (first) first->Free();
+      if (second) second->Free();
+    }
+  } forms;
+  forms.first = ShowPanelForm();  // the system's opengl32.dll
+  TPanelForm* first = forms.first;
+  ASSERT_TRUE(first->SglPanel->IsOn());
+  ASSERT_EQ(1, first->inits);
+
+  TPanelForm* second = forms.second = CreateComponent<TPanelForm>(nullptr);
+  second->SglPanel->SetglDriver(StubDriver("stub_basic"));
+  second->Show();
+  second->SglPanel->Repaint();
+  ASSERT_TRUE(second->SglPanel->IsOn()) << (second->errors.empty() ? "" : second->errors.back());
+  HMODULE stub = sglDriverHandle();
+  auto calls = reinterpret_cast<TestDriverCallsFn>(GetProcAddress(stub, "TestDriverCalls"));
+  ASSERT_NE(nullptr, calls) << "the stub is the driver now";
+  EXPECT_EQ(1, calls("wglCreateContext"));
+
+  first->SglPanel->Repaint();
+  EXPECT_EQ(2, first->inits) << "a new context, and OnGLInit again";
+  EXPECT_TRUE(first->SglPanel->IsOn());
+  EXPECT_NE(stub, sglDriverHandle()) << "the system's driver is loaded again";
+  EXPECT_EQ(0x996633u, first->right) << "drawn through the system's driver";
+  EXPECT_TRUE(first->errors.empty());
+
+  second->SglPanel->Repaint();
+  EXPECT_EQ(2, second->inits);
+  EXPECT_TRUE(second->SglPanel->IsOn());
+  calls = reinterpret_cast<TestDriverCallsFn>(GetProcAddress(sglDriverHandle(), "TestDriverCalls"));
+  ASSERT_NE(nullptr, calls) << "the stub is the driver again";
+  EXPECT_EQ(1, calls("wglCreateContext")) << "loaded afresh, one context made";
+  forms.first->Free();
+  forms.first = nullptr;
+  forms.second->Free();
+  forms.second = nullptr;
+  EXPECT_EQ(nullptr, sglDriverHandle());
 }

@@ -375,3 +375,201 @@ TEST_F(OptionsDialog, ADriverChosenWithTheFileDialogIsListedSelectedAndSaved) {
   EXPECT_EQ(lstrcmpiA(SaverText("Driver").c_str(), driver.c_str()), 0) << SaverText("Driver");
   EXPECT_EQ(lstrcmpiA(SaverText("DriverPath").c_str(), driver.c_str()), 0) << SaverText("DriverPath");
 }
+
+// ---- The password delay on "General", as a new user meets it -------------------------
+
+namespace {
+
+DWORD StoredDelay() {
+  DWORD v = 0xDEADBEEF;
+  GetRegistryNumber(kScreenSaverKey, "Password Delay", v);
+  return v;
+}
+
+// The window that has the keyboard focus in `dialog`'s thread.
+HWND FocusOf(HWND dialog) {
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &gui);
+  return gui.hwndFocus;
+}
+
+std::string ClassOf(HWND w) {
+  char name[64] = {};
+  GetClassNameA(w, name, sizeof name);
+  return name;
+}
+
+// Replaces the text of the focused edit with `digits`.
+void RetypeFocused(const char* digits) {
+  InputKey(VK_END);
+  KeyWith(VK_SHIFT, VK_HOME);
+  for (const char* d = digits; *d; ++d) InputKey(static_cast<WORD>(*d));
+  PumpMessages(150);
+}
+
+class DelayOptions : public OptionsDialog {
+ protected:
+  void SetUp() override {
+    OptionsDialog::SetUp();
+    had_ = GetRegistryNumber(kScreenSaverKey, "Password Delay", old_);
+    SetRegistryNumber(kScreenSaverKey, "Password Delay", 120);  // shown as 2 minutes
+    HintsShown();
+  }
+  void TearDown() override {
+    if (had_) {
+      SetRegistryNumber(kScreenSaverKey, "Password Delay", old_);
+    } else if (HKEY key; RegOpenKeyExA(HKEY_CURRENT_USER, kScreenSaverKey, 0, KEY_SET_VALUE, &key) == 0) {
+      RegDeleteValueA(key, "Password Delay");
+      RegCloseKey(key);
+    }
+    OptionsDialog::TearDown();
+  }
+  // The dialog of `run` on its "General" page, in front.
+  static HWND OnGeneral(const ProgramRun& run) {
+    HWND dialog = ShownWindowOf(run, "TConfigForm");
+    if (!dialog) return nullptr;
+    SetForegroundWindow(dialog);
+    PumpMessages(200);
+    KeyWith(VK_CONTROL, VK_TAB);  // Presets -> General
+    return ActivePage(dialog) == kGeneral ? dialog : nullptr;
+  }
+
+ private:
+  DWORD old_ = 0;
+  bool had_ = false;
+};
+
+}  // namespace
+
+// Another unit, then a spin: the spin button counts in the unit shown, from
+// the figure shown, over the whole range of that unit.
+TEST_F(DelayOptions, ASpinAfterAChangeOfUnitCountsInTheNewUnit) {
+  ProgramRun run("..\\Spiralis.scr", "/c");
+  HWND dialog = OnGeneral(run);
+  ASSERT_NE(dialog, nullptr) << run.boxes();
+  HWND edit = Child(dialog, "TScrEdit");
+  HWND spin = Child(dialog, "TScrUpDown");
+  HWND units = Child(dialog, "TScrComboBox", [](HWND w) { return SendMessageA(w, CB_GETCOUNT, 0, 0) == 2; });
+  ASSERT_TRUE(edit && spin && units);
+  ASSERT_EQ(WindowText(edit), "2");
+  ASSERT_EQ(SendMessageA(units, CB_GETCURSEL, 0, 0), 1) << "minutes";
+
+  ClickOn(units);  // the list drops down; Up and Enter pick "seconds"
+  InputKey(VK_UP);
+  InputKey(VK_RETURN);
+  PumpMessages(200);
+  ASSERT_EQ(SendMessageA(units, CB_GETCURSEL, 0, 0), 0) << "seconds";
+  EXPECT_EQ(HIWORD(SendMessageA(spin, UDM_GETRANGE, 0, 0)), 0);
+  EXPECT_EQ(LOWORD(SendMessageA(spin, UDM_GETRANGE, 0, 0)), 3600) << "the whole range, in seconds";
+
+  ClickOn(edit);
+  RetypeFocused("90");
+  ASSERT_EQ(WindowText(edit), "90");
+  RECT r{};
+  GetWindowRect(spin, &r);
+  ClickAt(POINT{(r.left + r.right) / 2, r.top + (r.bottom - r.top) / 4});  // the up arrow
+  EXPECT_EQ(WindowText(edit), "91");
+  InputKey(VK_RETURN);
+  ASSERT_TRUE(run.Ended());
+  EXPECT_EQ(StoredDelay(), 91u);
+}
+
+// OK with an invalid figure on a page the user has left brings that page
+// forward with the focus in the edit; a valid figure then closes and stores.
+TEST_F(DelayOptions, OkWithAnInvalidDelayOnAnotherPageShowsItAndThenStoresTheFix) {
+  ProgramRun run("..\\Spiralis.scr", "/c");
+  HWND dialog = OnGeneral(run);
+  ASSERT_NE(dialog, nullptr) << run.boxes();
+  HWND edit = Child(dialog, "TScrEdit");
+  ASSERT_NE(edit, nullptr);
+  ClickOn(edit);
+  InputKey(VK_END);
+  InputKey('X');
+  PumpMessages(150);
+  ASSERT_EQ(WindowText(edit), "2x");
+  KeyWith(VK_CONTROL, VK_TAB, 4);  // General -> OpenGL -> Science -> Visuals -> Presets
+  ASSERT_EQ(ActivePage(dialog), kPresets);
+
+  InputKey(VK_RETURN);
+  PumpMessages(300);
+  EXPECT_TRUE(run.Running()) << "an invalid delay is not stored";
+  EXPECT_EQ(ActivePage(dialog), kGeneral) << "its page comes forward";
+  EXPECT_EQ(FocusOf(dialog), edit) << ClassOf(FocusOf(dialog)) << " has the focus";
+
+  RetypeFocused("7");
+  InputKey(VK_RETURN);
+  ASSERT_TRUE(run.Ended()) << "a valid delay and Enter close the dialog";
+  EXPECT_EQ(StoredDelay(), 420u) << "7 minutes";
+}
+
+// ---- One hint per opening; sliders that tell their figure -----------------------------
+
+namespace {
+
+BOOL CALLBACK CollectTrackBars(HWND w, LPARAM p) {
+  char name[64] = {};
+  GetClassNameA(w, name, sizeof name);
+  if (lstrcmpiA(name, "TScrTrackBar") == 0) reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+  return TRUE;
+}
+
+}  // namespace
+
+// The first opening, left for another window and activated again (as after
+// a link opened a browser), shows its one hint only, on its page.
+TEST_F(OptionsDialog, AnOpeningActivatedAgainShowsNoSecondHint) {
+  ProgramRun run("..\\Spiralis.scr", "/c");
+  HWND dialog = ShownWindowOf(run, "TConfigForm");
+  ASSERT_NE(dialog, nullptr) << run.boxes();
+  ASSERT_TRUE(PumpUntil([&] { return !run.boxes().empty(); }, 5000));
+  ASSERT_EQ(ActivePage(dialog), kOpenGL);
+  HWND other = CreateWindowExA(0, "STATIC", "elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 200, 100,
+                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(other, nullptr);
+  for (int i = 0; i < 2; ++i) {
+    SetForegroundWindow(other);
+    PumpMessages(200);
+    SetForegroundWindow(dialog);
+    PumpMessages(300);
+  }
+  DestroyWindow(other);
+  const std::string boxes = run.boxes();
+  EXPECT_EQ(boxes.find(kHintActive), std::string::npos) << boxes;
+  EXPECT_EQ(ActivePage(dialog), kOpenGL) << "the page stays";
+  EXPECT_EQ(SaverNumber("ToldActive"), 0xDEADBEEFu) << "the second hint is still to come";
+  InputKey(VK_ESCAPE);
+  ASSERT_TRUE(run.Ended());
+}
+
+// Every slider of the dialog has the track bar's own tooltip, which shows
+// its figure while it is dragged.
+TEST_F(OptionsDialog, EverySliderTellsItsFigureWhileDragged) {
+  HintsShown();
+  ProgramRun run("..\\Spiralis.scr", "/c");
+  HWND dialog = ShownWindowOf(run, "TConfigForm");
+  ASSERT_NE(dialog, nullptr) << run.boxes();
+  SetForegroundWindow(dialog);
+  PumpMessages(200);
+  // Presets -> General -> OpenGL -> Science -> Visuals: every slider is made.
+  // (The preview being built on "Science" may take a turn's key: the pages
+  // are turned until "Visuals" shows.)
+  for (int turns = 0; turns < 12 && ActivePage(dialog) != kVisuals; ++turns) {
+    const int before = ActivePage(dialog);
+    KeyWith(VK_CONTROL, VK_TAB);
+    if (ActivePage(dialog) != before) continue;
+    RECT tabs{};  // the focus went elsewhere: a click on the first tab brings it back
+    GetWindowRect(Child(dialog, "TPageControl"), &tabs);
+    ClickAt(POINT{tabs.left + 12, tabs.top + 8});
+  }
+  ASSERT_EQ(ActivePage(dialog), kVisuals);
+  std::vector<HWND> bars;
+  EnumChildWindows(dialog, CollectTrackBars, reinterpret_cast<LPARAM>(&bars));
+  EXPECT_EQ(bars.size(), 9u);
+  for (HWND bar : bars) {
+    EXPECT_NE(GetWindowLongA(bar, GWL_STYLE) & TBS_TOOLTIPS, 0) << bar;
+    EXPECT_NE(SendMessageA(bar, TBM_GETTOOLTIPS, 0, 0), 0) << bar;
+  }
+  InputKey(VK_ESCAPE);
+  ASSERT_TRUE(run.Ended());
+}

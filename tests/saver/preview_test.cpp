@@ -361,3 +361,25 @@ TEST_F(DialogPreview, WhenEverTheHostGoesThePreviewGoesAndNothingStays) {
     }
   }
 }
+
+// Closing the live preview runs nothing else: a message waiting in the
+// queue is still waiting when the dialog (and the preview with it) has gone.
+TEST_F(DialogPreview, ClosingThePreviewHandlesNoOtherMessage) {
+  for (const bool whole : {false, true}) {
+    SCOPED_TRACE(whole ? "the dialog goes" : "the preview is switched off");
+    TPreviewTestForm* dialog = Dialog();
+    ASSERT_NE(LivePreview(dialog->ScrPreview), nullptr);
+    HWND waiting = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(waiting, nullptr);
+    PostMessageA(waiting, WM_USER + 77, 0, 0);
+    if (whole)
+      dialog->Free();
+    else
+      dialog->ScrPreview->SetPreviewPresent(false);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageA(&msg, waiting, WM_USER + 77, WM_USER + 77, PM_REMOVE)) << "the queue was pumped";
+    DestroyWindow(waiting);
+    if (!whole) dialog->Free();
+    EXPECT_EQ(Screen->FormCount(), forms_);
+  }
+}

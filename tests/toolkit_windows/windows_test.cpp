@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/win32_support.h"
+#include "toolkit/comctrls.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/forms.h"
 #include "toolkit/screen.h"
@@ -466,3 +467,51 @@ TEST_F(ToolkitWindows, NoWindowsOrGdiObjectsLeakAcrossHundredsOfForms) {
 }
 
 }  // namespace
+
+// Moved between monitors of 96 and 144 pixels per inch and back, a page
+// control's sheets fill its display area (scaled once, not twice), and
+// what lies on each sheet stays inside it, the bottom row included.
+TEST_F(ToolkitWindows, TabSheetsFollowTheirPageControlAcrossResolutions) {
+  auto* form = CreateNew<TForm>(nullptr);
+  form->SetBounds(100, 100, 420, 320);
+  form->SetPixelsPerInch(96);
+  auto* pages = CreateNew<TPageControl>(form);
+  pages->SetParent(form);
+  pages->SetBounds(8, 8, 380, 260);
+  std::vector<TButton*> buttons;
+  for (int i = 0; i < 3; ++i) {
+    auto* sheet = CreateNew<TTabSheet>(form);
+    sheet->SetPageControl(pages);
+    sheet->SetCaption("Page " + std::to_string(i));
+    const RECT area = pages->DisplayRect();
+    auto* bottom = CreateNew<TButton>(form);
+    bottom->SetParent(sheet);
+    bottom->SetBounds(10, area.bottom - area.top - 30, 80, 25);  // 5 pixels above the sheet's bottom
+    buttons.push_back(bottom);
+  }
+  form->Show();
+  PumpMessages(50);
+  for (const int ppi : {144, 96, 120}) {
+    SCOPED_TRACE(ppi);
+    RECT suggested{100, 100, 100 + MulDiv(form->Width(), ppi, form->PixelsPerInch()),
+                   100 + MulDiv(form->Height(), ppi, form->PixelsPerInch())};
+    SendMessageA(form->Handle(), WM_DPICHANGED, MAKEWPARAM(ppi, ppi), reinterpret_cast<LPARAM>(&suggested));
+    PumpMessages(50);
+    ASSERT_EQ(form->PixelsPerInch(), ppi);
+    const RECT area = pages->DisplayRect();
+    for (int i = 0; i < pages->PageCount(); ++i) {
+      TTabSheet* sheet = pages->Pages(i);
+      const RECT r = sheet->BoundsRect();
+      EXPECT_EQ(r.left, area.left) << i;
+      EXPECT_EQ(r.top, area.top) << i;
+      EXPECT_EQ(r.right, area.right) << i;
+      EXPECT_EQ(r.bottom, area.bottom) << i;
+      RECT client{};
+      GetClientRect(sheet->Handle(), &client);
+      const RECT b = buttons[static_cast<std::size_t>(i)]->BoundsRect();
+      EXPECT_GE(b.top, 0) << i;
+      EXPECT_LE(b.bottom, client.bottom) << "the bottom row is cut off on page " << i;
+    }
+  }
+  form->Free();
+}
