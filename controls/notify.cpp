@@ -1,24 +1,13 @@
 #include "controls/notify.h"
 
 #include "toolkit/forms.h"
+#include "toolkit/sysutils.h"
 
 // ---- TNotifyEdit ---------------------------------------------------------------------
 
 namespace {
 const std::vector<std::string> kInvalidityNames{"iaNever", "iaInsideOnly", "iaInsideMainly", "iaAlways"};
 const std::vector<std::string> kImmediacyNames{"niImmediate", "niOnKillFocus"};
-
-class TFlagScope {
- public:
-  TFlagScope(bool& flag, bool value) : flag_(flag), old_(flag) { flag_ = value; }
-  ~TFlagScope() { flag_ = old_; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
- private:
-  bool& flag_;
-  bool old_;
-};
 }  // namespace
 
 const TMetaClass& TNotifyEdit::StaticClass() {

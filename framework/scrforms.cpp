@@ -9,23 +9,11 @@
 #include "framework/msgname.h"
 #include "framework/trace.h"
 #include "toolkit/screen.h"
+#include "toolkit/sysutils.h"
 
 namespace {
 
 TScrControlOptions ControlOptions() { return gScrControl ? gScrControl->Options() : TScrControlOptions{}; }
-
-// Sets a flag for the life of a scope and puts the old value back.
-class TFlagScope {
- public:
-  TFlagScope(bool& flag, bool value) : flag_(flag), old_(flag) { flag_ = value; }
-  ~TFlagScope() { flag_ = old_; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
- private:
-  bool& flag_;
-  bool old_;
-};
 
 bool IsNTPlatform() {
   OSVERSIONINFOA info{};

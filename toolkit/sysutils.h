@@ -16,6 +16,19 @@ class Exception : public std::exception {
   std::string message_;
 };
 
+// Sets a flag for the life of a scope and puts the old value back.
+class TFlagScope {
+ public:
+  TFlagScope(bool& flag, bool value) : flag_(flag), old_(flag) { flag_ = value; }
+  ~TFlagScope() { flag_ = old_; }
+  TFlagScope(const TFlagScope&) = delete;
+  TFlagScope& operator=(const TFlagScope&) = delete;
+
+ private:
+  bool& flag_;
+  bool old_;
+};
+
 // Text that is not a number, and assignment between unrelated types.
 class EConvertError : public Exception {
   using Exception::Exception;
