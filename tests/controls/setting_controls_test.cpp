@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "controls_support.h"
+#include "tests/support/program_run.h"
 
 using namespace controls_testing;
 
@@ -118,13 +119,14 @@ TEST_F(SettingControls, InvalidEditKeepsOkFromClosingTheDialogWhileCancelCloses)
     bool typedStays;     // the invalid keystroke stays in the edit (shown in ColorInvalid)
     bool tabKeepsFocus;  // Tab out of the invalid edit is refused
     bool okCloses;       // a click on OK closes the dialog
+    bool cancelTakesFocus;  // the pressed Cancel button gets the focus (while the dialog is open)
     int result;
   };
   const Row rows[] = {
-      {iaInsideMainly, true, true, false, mrCancel},
-      {iaInsideOnly, true, true, false, mrCancel},
-      {iaAlways, true, false, false, mrCancel},
-      {iaNever, false, false, true, mrOk},
+      {iaInsideMainly, true, true, false, true, mrCancel},
+      {iaInsideOnly, true, true, false, false, mrCancel},
+      {iaAlways, true, false, false, true, mrCancel},
+      {iaNever, false, false, true, false, mrOk},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(static_cast<int>(row.mode));
@@ -139,7 +141,8 @@ TEST_F(SettingControls, InvalidEditKeepsOkFromClosingTheDialogWhileCancelCloses)
       GetWindowRect(w, &r);
       return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     };
-    std::atomic<bool> typed{false}, keptAfterTab{false}, openAfterOk{false}, focusBack{false}, forced{false};
+    std::atomic<bool> typed{false}, keptAfterTab{false}, openAfterOk{false}, focusBack{false}, forced{false},
+        cancelFocused{false};
     int result = 0;
     bool redWhileInvalid = false;
     dialog->Edit1->OnExit = [&](TObject*) { redWhileInvalid = dialog->Edit1->Valid() || dialog->Edit1->TControl::Color() == 255; };
@@ -159,8 +162,8 @@ TEST_F(SettingControls, InvalidEditKeepsOkFromClosingTheDialogWhileCancelCloses)
           return;
         }
         editWindow = dialog->Edit1->Handle();
-        const POINT edit = centre(editWindow), ok = centre(dialog->OkButton->Handle()),
-                    cancel = centre(dialog->CancelButton->Handle());
+        const HWND cancelWindow = dialog->CancelButton->Handle();
+        const POINT edit = centre(editWindow), ok = centre(dialog->OkButton->Handle()), cancel = centre(cancelWindow);
         ClickAt(edit);
         WaitFor([&] { return FocusOf(ui) == editWindow; });
         Sleep(100);
@@ -174,7 +177,12 @@ TEST_F(SettingControls, InvalidEditKeepsOkFromClosingTheDialogWhileCancelCloses)
         openAfterOk = !closed(1500);
         focusBack = FocusOf(ui) == editWindow;
         if (!openAfterOk) return;
-        ClickAt(cancel);
+        // Cancel pressed: the focus goes there, or the edit keeps it.
+        MoveTo(cancel);
+        testing_support::InputClick(MOUSEEVENTF_LEFTDOWN, 0);
+        Sleep(300);
+        cancelFocused = FocusOf(ui) == cancelWindow;
+        testing_support::InputClick(MOUSEEVENTF_LEFTUP, 0);
         // The click may land while the edit holds the focus; Esc is the cancel button's too.
         if (!closed(1500)) Press(VK_ESCAPE);
         // Whatever went wrong, the modal run ends.
@@ -193,6 +201,7 @@ TEST_F(SettingControls, InvalidEditKeepsOkFromClosingTheDialogWhileCancelCloses)
     if (!row.okCloses) {
       EXPECT_TRUE(focusBack.load());
     }
+    EXPECT_EQ(row.cancelTakesFocus, cancelFocused.load());
     EXPECT_TRUE(redWhileInvalid);
     EXPECT_EQ(row.result, result);
     // Only valid texts were reported.
@@ -207,13 +216,22 @@ TEST_F(SettingControls, NotifyControlsReportOncePerChange) {
   auto* list = CreateNew<TNotifyListBox>(form);
   auto* bar = CreateNew<TNotifyTrackBar>(form);
   auto* radio = CreateNew<TNotifyRadioButton>(form);
-  int contents = 0, positions = 0;
+  auto* edit = CreateNew<TNotifyEdit>(form);
+  int contents = 0, positions = 0, barChanges = 0, edits = 0;
   list->OnContentsChanged = [&](TObject*) { ++contents; };
   bar->OnPositionChanged = [&](TObject*) { ++positions; };
   radio->SetChecked(true);  // no window yet: silently
-  for (TControl* c : std::initializer_list<TControl*>{list, bar, radio}) c->SetParent(form);
+  // A position given before the window exists, outside a form's reading, is a change.
+  bar->OnChange = [&](TObject*) { ++barChanges; };
+  bar->SetPosition(3);
+  bar->SetPosition(3);
+  EXPECT_EQ(1, barChanges);
+  edit->SetNotifyImmediacy(niOnKillFocus);
+  edit->OnChange = [&](TObject*) { ++edits; };
+  for (TControl* c : std::initializer_list<TControl*>{list, bar, radio, edit}) c->SetParent(form);
   bar->SetTop(110);
   radio->SetTop(170);
+  edit->SetLeft(200);
   Activate(form);
 
   // Ten items while redrawing is off: one report, when it is back on.
@@ -231,5 +249,16 @@ TEST_F(SettingControls, NotifyControlsReportOncePerChange) {
   DragFrom(from, POINT{from.x - 40, from.y});
   EXPECT_TRUE(PumpUntil([&] { return positions >= 2 && GetCapture() == nullptr; }));
   EXPECT_EQ(BST_CHECKED, SendMessageA(radio->Handle(), BM_GETCHECK, 0, 0));
+
+  // A figure typed into an edit that reports on leaving: one report, at the Tab.
+  edit->SetFocus();
+  TypeText("345");
+  PumpUntil([&] { return edit->Text() == "345"; });
+  Pump(50);
+  EXPECT_EQ(0, edits);
+  Press(VK_TAB);
+  EXPECT_TRUE(PumpUntil([&] { return !edit->Focused(); }));
+  Pump(50);
+  EXPECT_EQ(1, edits);
   form->Free();
 }

@@ -5,6 +5,7 @@
 
 #include "controls_support.h"
 #include "tests/support/win32_support.h"
+#include "toolkit/reader.h"
 #include "toolkit/screen.h"
 
 using namespace controls_testing;
@@ -134,6 +135,26 @@ TEST_F(StandardControls, FormResourceBuildsEveryControlAndEveryNewWindowShowsThe
     form->OkButton->RecreateWnd();
     Pump(50);
   }
+
+  // A track bar's position read with its form is no change; one given later,
+  // before its window exists, is (its handler is bound before the position).
+  auto* read = CreateNew<TAllControlsForm>(nullptr);
+  ReadComponentResTexts(read, {{&TAllControlsForm::StaticClass(),
+                                "object Read: TAllControlsForm\n"
+                                "  object Bar: TTrackBar\n"
+                                "    OnChange = ItemClick\n"
+                                "    Max = 50\n"
+                                "    Position = 20\n"
+                                "  end\n"
+                                "end\n"}});
+  auto* bar = dynamic_cast<TTrackBar*>(read->FindComponent("Bar"));
+  ASSERT_NE(nullptr, bar);
+  EXPECT_FALSE(bar->HandleAllocated());
+  EXPECT_EQ(20, bar->Position());
+  EXPECT_TRUE(read->events.empty());
+  bar->SetPosition(30);
+  EXPECT_EQ(std::vector<std::string>{"item Bar"}, read->events);
+  read->Free();
 }
 
 // Edits (read-only ones too) and list boxes paint their background in their

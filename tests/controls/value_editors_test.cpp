@@ -77,7 +77,7 @@ TEST_F(ValueEditors, DelayOpensInItsUnitAndEveryInputGoesThroughTheSameCheck) {
   const struct {
     int stored, unit;
     const char* shown;
-  } opens[] = {{300, 1, "5"}, {45, 0, "45"}, {90, 1, "1"}};
+  } opens[] = {{300, 1, "5"}, {45, 0, "45"}, {90, 1, "1"}, {60, 1, "1"}, {59, 0, "59"}};
   for (const auto& open : opens) {
     SCOPED_TRACE(open.stored);
     settings->Delay->SetValue(open.stored);
@@ -159,7 +159,8 @@ TEST_F(ValueEditors, TypedTextIsJudgedByTheSettingAndLandsInEveryViewer) {
       {form->DensityEdit, "0.0501", false, [&] { return settings->Density->GetValue() == 0.05; }},
       {form->DensityEdit, "0.05", true, [&] { return settings->Density->GetValue() == 0.05; }},
       {form->TitleEdit, "", true, [&] { return settings->Title->GetValue().empty(); }},
-      {form->BlueEdit, "300", false, [&] { return settings->Tint->GetValue() == 0x1E8080; }},
+      {form->BlueEdit, "256", false, [&] { return settings->Tint->GetValue() == 0x198080; }},
+      {form->BlueEdit, "255", true, [&] { return settings->Tint->GetValue() == 0xFF8080; }},
       {form->BlueEdit, "128", true,
        [&] { return settings->Tint->GetValue() == 0x808080 && form->TintCombo->ItemIndex() == 16; }},  // DkGray
   };

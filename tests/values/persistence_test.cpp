@@ -123,7 +123,7 @@ TEST_F(PersistTest, IntegersOutsideEveryBoundOrOfTheWrongShapeGetDef) {
   auto* v = Make<TScrVInteger>("N");
   v->GetRanges()->AddRange("Range0", 2, 150, 41);
   v->SetDef(500);  // Def itself outside the bounds is still taken
-  const DWORD big = 151;
+  const DWORD big = 151, small = 1, negative = 0xFFFFFFFF;
   const char text[] = "60";
   const BYTE three[3] = {60, 0, 0};
   const BYTE eight[8] = {60};
@@ -131,11 +131,17 @@ TEST_F(PersistTest, IntegersOutsideEveryBoundOrOfTheWrongShapeGetDef) {
     DWORD type;
     const void* data;
     DWORD size;
-  } cases[] = {{REG_DWORD, &big, 4}, {REG_SZ, text, 3},   {REG_BINARY, three, 3},
-               {REG_BINARY, eight, 8}, {REG_MULTI_SZ, text, 3}, {REG_DWORD, nullptr, 0}};
+  } cases[] = {{REG_DWORD, &big, 4},     {REG_DWORD, &small, 4},   {REG_DWORD, &negative, 4},
+               {REG_SZ, text, 3},        {REG_BINARY, three, 3},   {REG_BINARY, eight, 8},
+               {REG_MULTI_SZ, text, 3},  {REG_DWORD, nullptr, 0}};
   for (const Case& c : cases) {
     reg.PutRaw("N", c.type, c.data, c.size);
     EXPECT_EQ(500, Fresh(v)->GetValue()) << "type " << c.type << " size " << c.size;
+  }
+  // Both bounds are inside.
+  for (const DWORD edge : {2u, 150u}) {
+    reg.PutRaw("N", REG_DWORD, &edge, 4);
+    EXPECT_EQ(static_cast<int>(edge), Fresh(v)->GetValue());
   }
   const DWORD ok = 60;
   reg.PutRaw("N", REG_BINARY, &ok, 4);  // four bytes are a number whatever they are called
@@ -151,6 +157,14 @@ TEST_F(PersistTest, BadDataOfEveryOtherTypeFallsBackToDefInSilence) {
   EXPECT_FALSE(Fresh(b)->GetValue());
   reg.PutNumber("B", 1);
   EXPECT_TRUE(Fresh(b)->GetValue());
+  // With a default of true, what cannot be used is told apart from false.
+  b->SetDef(true);
+  reg.PutNumber("B", 2);
+  EXPECT_TRUE(Fresh(b)->GetValue());
+  reg.PutText("B", "0");
+  EXPECT_TRUE(Fresh(b)->GetValue());
+  reg.PutNumber("B", 0);
+  EXPECT_FALSE(Fresh(b)->GetValue());
 
   auto* c = Make<TScrVColor>("C");
   c->SetDef(clTeal);
