@@ -10,8 +10,6 @@ using namespace gl_testing;
 
 namespace {
 
-TEST(PresentTest, WineIsRecognised) { EXPECT_TRUE(HostIsWine()); }
-
 TEST(PresentTest, AHiddenWindowDrawsWhatTheChildShowsAtItsSize) {
   ASSERT_NE(nullptr, sglLoadDriver("opengl32.dll"));
   GLWindow top(100, 100, 200, 150);
