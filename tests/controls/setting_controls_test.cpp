@@ -240,6 +240,10 @@ TEST_F(SettingControls, NotifyControlsReportOncePerChange) {
   EXPECT_EQ(0, contents);
   list->Items()->EndUpdate();
   EXPECT_EQ(1, contents);
+  // Each insertion and deletion while drawing, one report.
+  list->Items()->Insert(0, "first");
+  list->Items()->Delete(10);
+  EXPECT_EQ(3, contents);
 
   // A position set twice is reported once; a drag is reported.
   bar->SetPosition(7);

@@ -136,6 +136,18 @@ TEST_F(StandardControls, FormResourceBuildsEveryControlAndEveryNewWindowShowsThe
     Pump(50);
   }
 
+  // A new orientation is a new window of the other shape.
+  form->Track1->SetOrientation(trHorizontal);
+  EXPECT_FALSE(GetWindowLongA(form->Track1->Handle(), GWL_STYLE) & TBS_VERT);
+  EXPECT_EQ(20, SendMessageA(form->Track1->Handle(), TBM_GETPOS, 0, 0));
+
+  // Pages chosen by their index; one past the last chooses none.
+  form->Pages->SetActivePageIndex(0);
+  EXPECT_EQ(form->First, form->Pages->ActivePage());
+  form->Pages->SetActivePageIndex(2);
+  EXPECT_EQ(nullptr, form->Pages->ActivePage());
+  EXPECT_EQ(-1, form->Pages->ActivePageIndex());
+
   // A track bar's position read with its form is no change; one given later,
   // before its window exists, is (its handler is bound before the position).
   auto* read = CreateNew<TAllControlsForm>(nullptr);
@@ -234,6 +246,11 @@ TEST_F(StandardControls, KeyboardMovesLikeAnyDialog) {
   PumpUntil([&] { return form->Pages->ActivePage() == form->Second; });
   EXPECT_EQ(form->Second, form->Pages->ActivePage());
   EXPECT_EQ("Pages", Focused());
+  // Outside the pages it turns none.
+  form->OkButton->SetFocus();
+  PressWith(VK_CONTROL, VK_TAB);
+  Pump(100);
+  EXPECT_EQ(form->Second, form->Pages->ActivePage());
 }
 
 TEST_F(StandardControls, MouseDrivesTabsLinksListsSpinsAndThePopupMenu) {

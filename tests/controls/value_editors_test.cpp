@@ -282,5 +282,24 @@ TEST_F(ValueEditors, ViewersWhoseControllersGoAreEmptyAndWriteNothing) {
   EXPECT_EQ(0, spin->Min());
   EXPECT_EQ(255, spin->Max());
   EXPECT_EQ(128, spin->Position());
+  // A screen-mode slider without a setting shows a range of its own.
+  auto* modes = CreateNew<TScrTrackBar>(form);
+  modes->SetParent(form);
+  modes->SetController(CreateNew<TScrTrackBarScreenModeController>(form));
+  EXPECT_EQ(4, modes->Max());
+  EXPECT_EQ(3, modes->Position());
+  // An integer beyond the spin button's 16 bits: it stops at its ends.
+  auto* wide = CreateNew<TScrVInteger>(form);
+  wide->GetRanges()->AddRange("Range0", -100000, 100000, 0);
+  auto* wideController = CreateNew<TScrEditIntegerController>(form);
+  wideController->SetValue(wide);
+  auto* wideEdit = CreateNew<TScrEdit>(form);
+  wideEdit->SetParent(form);
+  wideEdit->SetController(wideController);
+  auto* wideSpin = CreateNew<TScrUpDown>(form);
+  wideSpin->SetParent(form);
+  wideSpin->MySetAssociate(wideEdit);
+  EXPECT_EQ(-32768, wideSpin->Min());
+  EXPECT_EQ(32767, wideSpin->Max());
   form->Free();
 }

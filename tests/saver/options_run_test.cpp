@@ -249,6 +249,8 @@ TEST_F(OptionsDialog, ShowsEachFirstRunHintOnceOnItsPage) {
     ASSERT_NE(dialog, nullptr) << run.boxes();
     PumpUntil([&] { return !run.boxes().empty() || !o.hint; }, 5000);
     EXPECT_EQ(ActivePage(dialog), o.page);
+    // The live preview shows on the pages that have room for it.
+    EXPECT_EQ(Child(dialog, "TScrPreview") != nullptr, o.page == kPresets);
     const std::string boxes = run.boxes();
     if (o.hint) {
       EXPECT_EQ(boxes.rfind("Information|", 0), 0u) << boxes;
@@ -280,9 +282,11 @@ TEST_F(OptionsDialog, OkSavesExactlyTheChangesAndCancelNothing) {
       ASSERT_TRUE(InFront(dialog));
       KeyWith(VK_CONTROL, VK_TAB, 4);  // Presets -> General -> OpenGL -> Science -> Visuals
       ASSERT_EQ(ActivePage(dialog), kVisuals);
+      EXPECT_NE(Child(dialog, "TScrPreview"), nullptr) << "the preview follows the page";
       EXPECT_EQ(VisibleTexts(dialog, "TScrComboBox"), "Olive Olive Black Maroon ") << "the colour lists follow";
       PressCtrlShiftTab();  // back to Science
       EXPECT_EQ(ActivePage(dialog), kScience);
+      EXPECT_NE(Child(dialog, "TScrPreview"), nullptr);
       rings = DragRings(dialog, run.pid(), 40);
       EXPECT_GT(rings, 19) << "the drag moved the thumb down";
       InputKey(ok ? VK_RETURN : VK_ESCAPE);

@@ -266,6 +266,8 @@ TEST_F(PersistTest, ReloadsOfFontsNotifyOnlyOnChangeAndOfListsAlways) {
   EXPECT_EQ(3, LoadValuesFromRegistry(form));  // first loads: silent
   EXPECT_TRUE(cf.sets.empty() && cl.sets.empty() && cm.sets.empty());
   EXPECT_EQ("*.*", m->GetMasks()->CommaText());
+  m->SaveToRegistry();
+  EXPECT_EQ("*.*", reg.Text("M"));
   LoadValuesFromRegistry(form);
   EXPECT_TRUE(cf.sets.empty());
   EXPECT_EQ(1u, cl.sets.size());
@@ -397,14 +399,17 @@ TEST(ValueStreaming, FormResourcesSetDefsRangesPathsAndLists) {
       "  end\n"
       "  object Names: TScrVStringList\n"
       "    Def.Strings = ('one' 'two words')\n"
+      "    RegistryPath = 'Lists\\<name>'\n"
       "  end\n"
       "  object Drivers: TScrVFileList\n"
       "    DefMasks.Strings = ('*.dll' 'gl\\*.dll')\n"
+      "    RegistryPath = 'Files\\<name>'\n"
       "  end\n"
       "  object Face: TScrVFont\n"
       "    Def.Name = 'Arial'\n"
       "    Def.Size = 12\n"
       "    Def.Style = [fsBold]\n"
+      "    RegistryPath = 'Fonts\\<name>'\n"
       "  end\n"
       "end\n";
   auto* root = new TValuesTestForm(nullptr);
@@ -433,6 +438,9 @@ TEST(ValueStreaming, FormResourcesSetDefsRangesPathsAndLists) {
   EXPECT_EQ("opengl32.dll", dynamic_cast<TScrVString*>(root->FindComponent("Driver"))->Def());
   EXPECT_EQ("one,\"two words\"", dynamic_cast<TScrVStringList*>(root->FindComponent("Names"))->Def()->CommaText());
   EXPECT_EQ("*.dll,gl\\*.dll", dynamic_cast<TScrVFileList*>(root->FindComponent("Drivers"))->DefMasks()->CommaText());
+  EXPECT_EQ("Lists\\Names", dynamic_cast<TScrValue*>(root->FindComponent("Names"))->GetRegistryPath());
+  EXPECT_EQ("Files\\Drivers", dynamic_cast<TScrValue*>(root->FindComponent("Drivers"))->GetRegistryPath());
+  EXPECT_EQ("Fonts\\Face", dynamic_cast<TScrValue*>(root->FindComponent("Face"))->GetRegistryPath());
   TFont* face = dynamic_cast<TScrVFont*>(root->FindComponent("Face"))->Def();
   EXPECT_EQ("Arial", face->Name());
   EXPECT_EQ(12, face->Size());
