@@ -233,8 +233,11 @@ TEST_F(PersistTest, IndexValuesStoreTheRangeDefOrNone) {
 
 TEST_F(PersistTest, FontsNeedAllSixItems) {
   auto* f = Make<TScrVFont>("F");
-  f->Def()->SetName("Arial");
-  f->Def()->SetSize(10);
+  TFont def;
+  def.SetName("Arial");
+  def.SetSize(10);
+  f->SetDef(&def);
+  EXPECT_EQ("Arial", f->Def()->Name());
   const char* bad[] = {"0,255,13,Courier,2",           // five items
                        "0,255,13,Courier,x,\"style \"",  // pitch does not convert
                        "0,255,13,Courier,7,\"style \"",  // no such pitch
