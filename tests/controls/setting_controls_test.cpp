@@ -110,6 +110,13 @@ TEST_F(SettingControls, TrackBarControllersMapEachKindOfSetting) {
   green->SetBitShift(16);
   EXPECT_EQ(0x33, form->GreenBar->Position());
   EXPECT_EQ("ControlsSettings->Tint->Green", green->GetTitle());
+  // A controller without an owner is taken as a copy, with its setting and channel.
+  TScrTrackBarColorController loose(nullptr);
+  loose.SetValue(settings->Tint);
+  loose.SetBitShift(8);
+  form->SpeedBar->SetController(&loose);
+  EXPECT_EQ(0xFF, form->SpeedBar->Position());
+  EXPECT_EQ(255, form->SpeedBar->Max());
   form->Free();
 }
 
@@ -242,8 +249,9 @@ TEST_F(SettingControls, NotifyControlsReportOncePerChange) {
   EXPECT_EQ(1, contents);
   // Each insertion and deletion while drawing, one report.
   list->Items()->Insert(0, "first");
-  list->Items()->Delete(10);
+  list->Items()->Delete(0);
   EXPECT_EQ(3, contents);
+  EXPECT_EQ("item 0", list->Items()->Get(0));
 
   // A position set twice is reported once; a drag is reported.
   bar->SetPosition(7);

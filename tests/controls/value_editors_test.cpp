@@ -250,6 +250,9 @@ TEST_F(ValueEditors, ListChoicesWriteTheSettingAndLoadBackExactly) {
     EXPECT_EQ(row.shownAfter, indexOf(row.list));
   }
   for (int i = 0; i < modes; ++i) EXPECT_EQ(settings->Mode->StringFromIndex(i), form->ModeCombo->Items()->Strings(i));
+  // No choice writes nothing.
+  form->ModeCombo->Controller()->SetItemIndex(-1);
+  EXPECT_EQ(modes - 1, settings->Mode->GetIndex());
   form->Free();
   SaveSpoilAndLoad();
   EXPECT_EQ(3, settings->Sensitivity->GetIndex());
