@@ -253,6 +253,8 @@ TEST_F(ValueEditors, ListChoicesWriteTheSettingAndLoadBackExactly) {
   // No choice writes nothing.
   form->ModeCombo->Controller()->SetItemIndex(-1);
   EXPECT_EQ(modes - 1, settings->Mode->GetIndex());
+  TScrListBoxScreenModeController unbound(nullptr);  // nor a choice without a setting
+  EXPECT_NO_THROW(unbound.SetItemIndex(0));
   form->Free();
   SaveSpoilAndLoad();
   EXPECT_EQ(3, settings->Sensitivity->GetIndex());
