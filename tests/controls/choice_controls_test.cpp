@@ -325,6 +325,26 @@ TEST_F(ChoiceControls, MonitorPlacesItsScreenAreaByItsSizeAndTheCornersScaleWith
   }
   EXPECT_EQ(230, monitor->Width());
   EXPECT_EQ(212, monitor->Height());
+
+  // A picture of its own (image left, mask right) is drawn instead of the built-in one.
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 100);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(mem, bitmap);
+  const RECT image{0, 0, 100, 100}, mask{100, 0, 200, 100};
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  FillRect(mem, &image, red);
+  FillRect(mem, &mask, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  SelectObject(mem, old);
+  DeleteObject(red);
+  DeleteDC(mem);
+  TPicture picture;
+  picture.SetBitmap(bitmap);
+  DeleteObject(bitmap);
+  monitor->RestoreMonitor(&picture);
+  Pump(100);
+  EXPECT_EQ(0xFF0000u, testing_support::ScreenPixel(monitor->Handle(), 3, 3));
 }
 
 TEST_F(ChoiceControls, RadioControllersOfferOneButtonPerChoiceOfTheirValue) {

@@ -7,6 +7,7 @@
 #include "values/lists.h"
 
 #include "controls_support.h"
+#include "tests/support/program_run.h"
 
 using namespace controls_testing;
 
@@ -111,6 +112,13 @@ TEST_F(SettingControls, TrackBarControllersMapEachKindOfSetting) {
   green->SetBitShift(16);
   EXPECT_EQ(0x33, form->GreenBar->Position());
   EXPECT_EQ("ControlsSettings->Tint->Green", green->GetTitle());
+  // A controller without an owner is taken as a copy, with its setting and channel.
+  TScrTrackBarColorController loose(nullptr);
+  loose.SetValue(settings->Tint);
+  loose.SetBitShift(8);
+  form->SpeedBar->SetController(&loose);
+  EXPECT_EQ(0xFF, form->SpeedBar->Position());
+  EXPECT_EQ(255, form->SpeedBar->Max());
   form->Free();
 }
 
@@ -120,13 +128,14 @@ TEST_F(SettingControls, InvalidEditKeepsOkFromClosingTheDialogWhileCancelCloses)
     bool typedStays;     // the invalid keystroke stays in the edit (shown in ColorInvalid)
     bool tabKeepsFocus;  // Tab out of the invalid edit is refused
     bool okCloses;       // a click on OK closes the dialog
+    bool cancelTakesFocus;  // the pressed Cancel button gets the focus (while the dialog is open)
     int result;
   };
   const Row rows[] = {
-      {iaInsideMainly, true, true, false, mrCancel},
-      {iaInsideOnly, true, true, false, mrCancel},
-      {iaAlways, true, false, false, mrCancel},
-      {iaNever, false, false, true, mrOk},
+      {iaInsideMainly, true, true, false, true, mrCancel},
+      {iaInsideOnly, true, true, false, false, mrCancel},
+      {iaAlways, true, false, false, true, mrCancel},
+      {iaNever, false, false, true, false, mrOk},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(static_cast<int>(row.mode));
@@ -141,7 +150,8 @@ TEST_F(SettingControls, InvalidEditKeepsOkFromClosingTheDialogWhileCancelCloses)
       GetWindowRect(w, &r);
       return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     };
-    std::atomic<bool> typed{false}, keptAfterTab{false}, openAfterOk{false}, focusBack{false}, forced{false};
+    std::atomic<bool> typed{false}, keptAfterTab{false}, openAfterOk{false}, focusBack{false}, forced{false},
+        cancelFocused{false};
     int result = 0;
     bool redWhileInvalid = false;
     dialog->Edit1->OnExit = [&](TObject*) { redWhileInvalid = dialog->Edit1->Valid() || dialog->Edit1->TControl::Color() == 255; };
@@ -161,8 +171,8 @@ TEST_F(SettingControls, InvalidEditKeepsOkFromClosingTheDialogWhileCancelCloses)
           return;
         }
         editWindow = dialog->Edit1->Handle();
-        const POINT edit = centre(editWindow), ok = centre(dialog->OkButton->Handle()),
-                    cancel = centre(dialog->CancelButton->Handle());
+        const HWND cancelWindow = dialog->CancelButton->Handle();
+        const POINT edit = centre(editWindow), ok = centre(dialog->OkButton->Handle()), cancel = centre(cancelWindow);
         ClickAt(edit);
         WaitFor([&] { return FocusOf(ui) == editWindow; });
         Sleep(100);
@@ -176,7 +186,12 @@ TEST_F(SettingControls, InvalidEditKeepsOkFromClosingTheDialogWhileCancelCloses)
         openAfterOk = !closed(1500);
         focusBack = FocusOf(ui) == editWindow;
         if (!openAfterOk) return;
-        ClickAt(cancel);
+        // Cancel pressed: the focus goes there, or the edit keeps it.
+        MoveTo(cancel);
+        testing_support::InputClick(MOUSEEVENTF_LEFTDOWN, 0);
+        Sleep(300);
+        cancelFocused = FocusOf(ui) == cancelWindow;
+        testing_support::InputClick(MOUSEEVENTF_LEFTUP, 0);
         // The click may land while the edit holds the focus; Esc is the cancel button's too.
         if (!closed(1500)) Press(VK_ESCAPE);
         // Whatever went wrong, the modal run ends.
@@ -195,6 +210,7 @@ TEST_F(SettingControls, InvalidEditKeepsOkFromClosingTheDialogWhileCancelCloses)
     if (!row.okCloses) {
       EXPECT_TRUE(focusBack.load());
     }
+    EXPECT_EQ(row.cancelTakesFocus, cancelFocused.load());
     EXPECT_TRUE(redWhileInvalid);
     EXPECT_EQ(row.result, result);
     // Only valid texts were reported.
@@ -209,16 +225,25 @@ TEST_F(SettingControls, NotifyControlsReportOncePerChange) {
   auto* list = CreateNew<TNotifyListBox>(form);
   auto* bar = CreateNew<TNotifyTrackBar>(form);
   auto* radio = CreateNew<TNotifyRadioButton>(form);
-  int contents = 0, positions = 0, itemsSeen = -1;
+  auto* edit = CreateNew<TNotifyEdit>(form);
+  int contents = 0, positions = 0, barChanges = 0, edits = 0, itemsSeen = -1;
   list->OnContentsChanged = [&](TObject*) {
     ++contents;
     itemsSeen = list->Items()->Count();
   };
   bar->OnPositionChanged = [&](TObject*) { ++positions; };
   radio->SetChecked(true);  // no window yet: silently
-  for (TControl* c : std::initializer_list<TControl*>{list, bar, radio}) c->SetParent(form);
+  // A position given before the window exists, outside a form's reading, is a change.
+  bar->OnChange = [&](TObject*) { ++barChanges; };
+  bar->SetPosition(3);
+  bar->SetPosition(3);
+  EXPECT_EQ(1, barChanges);
+  edit->SetNotifyImmediacy(niOnKillFocus);
+  edit->OnChange = [&](TObject*) { ++edits; };
+  for (TControl* c : std::initializer_list<TControl*>{list, bar, radio, edit}) c->SetParent(form);
   bar->SetTop(110);
   radio->SetTop(170);
+  edit->SetLeft(200);
   Activate(form);
 
   // Ten items while redrawing is off: one report, when it is back on.
@@ -228,10 +253,14 @@ TEST_F(SettingControls, NotifyControlsReportOncePerChange) {
   list->Items()->EndUpdate();
   EXPECT_EQ(1, contents);
   EXPECT_EQ(10, itemsSeen);
-  // A single change is reported once it is made.
-  list->Items()->Delete(0);
+  // Each insertion and deletion while drawing: one report, once it is made.
+  list->Items()->Insert(0, "first");
   EXPECT_EQ(2, contents);
-  EXPECT_EQ(9, itemsSeen);
+  EXPECT_EQ(11, itemsSeen);
+  list->Items()->Delete(0);
+  EXPECT_EQ(3, contents);
+  EXPECT_EQ(10, itemsSeen);
+  EXPECT_EQ("item 0", list->Items()->Get(0));
 
   // A position set twice is reported once; a drag is reported.
   bar->SetPosition(7);
@@ -241,6 +270,17 @@ TEST_F(SettingControls, NotifyControlsReportOncePerChange) {
   DragFrom(from, POINT{from.x - 40, from.y});
   EXPECT_TRUE(PumpUntil([&] { return positions >= 2 && GetCapture() == nullptr; }));
   EXPECT_EQ(BST_CHECKED, SendMessageA(radio->Handle(), BM_GETCHECK, 0, 0));
+
+  // A figure typed into an edit that reports on leaving: one report, at the Tab.
+  edit->SetFocus();
+  TypeText("345");
+  PumpUntil([&] { return edit->Text() == "345"; });
+  Pump(50);
+  EXPECT_EQ(0, edits);
+  Press(VK_TAB);
+  EXPECT_TRUE(PumpUntil([&] { return !edit->Focused(); }));
+  Pump(50);
+  EXPECT_EQ(1, edits);
   form->Free();
 }
 

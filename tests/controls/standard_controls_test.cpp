@@ -5,6 +5,7 @@
 
 #include "controls_support.h"
 #include "tests/support/win32_support.h"
+#include "toolkit/reader.h"
 #include "toolkit/screen.h"
 
 using namespace controls_testing;
@@ -134,6 +135,38 @@ TEST_F(StandardControls, FormResourceBuildsEveryControlAndEveryNewWindowShowsThe
     form->OkButton->RecreateWnd();
     Pump(50);
   }
+
+  // A new orientation is a new window of the other shape.
+  form->Track1->SetOrientation(trHorizontal);
+  EXPECT_FALSE(GetWindowLongA(form->Track1->Handle(), GWL_STYLE) & TBS_VERT);
+  EXPECT_EQ(20, SendMessageA(form->Track1->Handle(), TBM_GETPOS, 0, 0));
+
+  // Pages chosen by their index; one past the last chooses none.
+  form->Pages->SetActivePageIndex(0);
+  EXPECT_EQ(form->First, form->Pages->ActivePage());
+  form->Pages->SetActivePageIndex(2);
+  EXPECT_EQ(nullptr, form->Pages->ActivePage());
+  EXPECT_EQ(-1, form->Pages->ActivePageIndex());
+
+  // A track bar's position read with its form is no change; one given later,
+  // before its window exists, is (its handler is bound before the position).
+  auto* read = CreateNew<TAllControlsForm>(nullptr);
+  ReadComponentResTexts(read, {{&TAllControlsForm::StaticClass(),
+                                "object Read: TAllControlsForm\n"
+                                "  object Bar: TTrackBar\n"
+                                "    OnChange = ItemClick\n"
+                                "    Max = 50\n"
+                                "    Position = 20\n"
+                                "  end\n"
+                                "end\n"}});
+  auto* bar = dynamic_cast<TTrackBar*>(read->FindComponent("Bar"));
+  ASSERT_NE(nullptr, bar);
+  EXPECT_FALSE(bar->HandleAllocated());
+  EXPECT_EQ(20, bar->Position());
+  EXPECT_TRUE(read->events.empty());
+  bar->SetPosition(30);
+  EXPECT_EQ(std::vector<std::string>{"item Bar"}, read->events);
+  read->Free();
 }
 
 // Edits (read-only ones too) and list boxes paint their background in their
@@ -213,6 +246,11 @@ TEST_F(StandardControls, KeyboardMovesLikeAnyDialog) {
   PumpUntil([&] { return form->Pages->ActivePage() == form->Second; });
   EXPECT_EQ(form->Second, form->Pages->ActivePage());
   EXPECT_EQ("Pages", Focused());
+  // Outside the pages it turns none.
+  form->OkButton->SetFocus();
+  PressWith(VK_CONTROL, VK_TAB);
+  Pump(100);
+  EXPECT_EQ(form->Second, form->Pages->ActivePage());
 }
 
 TEST_F(StandardControls, MouseDrivesTabsLinksListsSpinsAndThePopupMenu) {

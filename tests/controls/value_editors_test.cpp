@@ -77,7 +77,7 @@ TEST_F(ValueEditors, DelayOpensInItsUnitAndEveryInputGoesThroughTheSameCheck) {
   const struct {
     int stored, unit;
     const char* shown;
-  } opens[] = {{300, 1, "5"}, {45, 0, "45"}, {90, 1, "1"}};
+  } opens[] = {{300, 1, "5"}, {45, 0, "45"}, {90, 1, "1"}, {60, 1, "1"}, {59, 0, "59"}};
   for (const auto& open : opens) {
     SCOPED_TRACE(open.stored);
     settings->Delay->SetValue(open.stored);
@@ -167,7 +167,8 @@ TEST_F(ValueEditors, TypedTextIsJudgedByTheSettingAndLandsInEveryViewer) {
       {form->DensityEdit, "0.0501", false, [&] { return settings->Density->GetValue() == 0.05; }},
       {form->DensityEdit, "0.05", true, [&] { return settings->Density->GetValue() == 0.05; }},
       {form->TitleEdit, "", true, [&] { return settings->Title->GetValue().empty(); }},
-      {form->BlueEdit, "300", false, [&] { return settings->Tint->GetValue() == 0x1E8080; }},
+      {form->BlueEdit, "256", false, [&] { return settings->Tint->GetValue() == 0x198080; }},
+      {form->BlueEdit, "255", true, [&] { return settings->Tint->GetValue() == 0xFF8080; }},
       {form->BlueEdit, "128", true,
        [&] { return settings->Tint->GetValue() == 0x808080 && form->TintCombo->ItemIndex() == 16; }},  // DkGray
   };
@@ -257,6 +258,11 @@ TEST_F(ValueEditors, ListChoicesWriteTheSettingAndLoadBackExactly) {
     EXPECT_EQ(row.shownAfter, indexOf(row.list));
   }
   for (int i = 0; i < modes; ++i) EXPECT_EQ(settings->Mode->StringFromIndex(i), form->ModeCombo->Items()->Strings(i));
+  // No choice writes nothing.
+  form->ModeCombo->Controller()->SetItemIndex(-1);
+  EXPECT_EQ(modes - 1, settings->Mode->GetIndex());
+  TScrListBoxScreenModeController unbound(nullptr);  // nor a choice without a setting
+  EXPECT_NO_THROW(unbound.SetItemIndex(0));
   form->Free();
   SaveSpoilAndLoad();
   EXPECT_EQ(3, settings->Sensitivity->GetIndex());
@@ -289,5 +295,24 @@ TEST_F(ValueEditors, ViewersWhoseControllersGoAreEmptyAndWriteNothing) {
   EXPECT_EQ(0, spin->Min());
   EXPECT_EQ(255, spin->Max());
   EXPECT_EQ(128, spin->Position());
+  // A screen-mode slider without a setting shows a range of its own.
+  auto* modes = CreateNew<TScrTrackBar>(form);
+  modes->SetParent(form);
+  modes->SetController(CreateNew<TScrTrackBarScreenModeController>(form));
+  EXPECT_EQ(4, modes->Max());
+  EXPECT_EQ(3, modes->Position());
+  // An integer beyond the spin button's 16 bits: it stops at its ends.
+  auto* wide = CreateNew<TScrVInteger>(form);
+  wide->GetRanges()->AddRange("Range0", -100000, 100000, 0);
+  auto* wideController = CreateNew<TScrEditIntegerController>(form);
+  wideController->SetValue(wide);
+  auto* wideEdit = CreateNew<TScrEdit>(form);
+  wideEdit->SetParent(form);
+  wideEdit->SetController(wideController);
+  auto* wideSpin = CreateNew<TScrUpDown>(form);
+  wideSpin->SetParent(form);
+  wideSpin->MySetAssociate(wideEdit);
+  EXPECT_EQ(-32768, wideSpin->Min());
+  EXPECT_EQ(32767, wideSpin->Max());
   form->Free();
 }

@@ -148,9 +148,11 @@ TEST_F(PanelEngineTest, ClearsToItsColourOnFirstPaintAndShowsItOnTheScreen) {
   EXPECT_EQ(1, panel.paints);
   EXPECT_EQ(0x996633u, panel.pixel);
   EXPECT_TRUE(SglTraceCapture::Traced(" - Done init"));
-  // Under Wine a hidden window draws, and the child's frames reach the screen through GDI.
-  EXPECT_EQ(HostIsWine(), panel.engine->Presenting());
-  EXPECT_EQ(HostIsWine(), FindWindowA("SglOffscreenFrames", nullptr) != nullptr);
+  // These tests run under Wine, which shows no OpenGL drawn into a child
+  // window: a hidden window draws, and the child's frames reach the screen
+  // through GDI.
+  EXPECT_TRUE(panel.engine->Presenting());
+  EXPECT_NE(nullptr, FindWindowA("SglOffscreenFrames", nullptr));
   Pump();
   panel.Paint();
   HDC screen = GetDC(nullptr);

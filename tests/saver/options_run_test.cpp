@@ -206,6 +206,13 @@ void PressCtrlShiftTab() {
   PumpMessages(150);
 }
 
+// Keys go to the foreground window: the dialog must have become it (which
+// comes some time after the request on a busy machine).
+bool InFront(HWND dialog) {
+  SetForegroundWindow(dialog);
+  return PumpUntil([&] { return GetForegroundWindow() == dialog; }, 5000);
+}
+
 void ClickOn(HWND w) {
   RECT r{};
   GetWindowRect(w, &r);
@@ -242,6 +249,8 @@ TEST_F(OptionsDialog, ShowsEachFirstRunHintOnceOnItsPage) {
     ASSERT_NE(dialog, nullptr) << run.boxes();
     PumpUntil([&] { return !run.boxes().empty() || !o.hint; }, 5000);
     EXPECT_EQ(ActivePage(dialog), o.page);
+    // The live preview shows on the pages that have room for it.
+    EXPECT_EQ(Child(dialog, "TScrPreview") != nullptr, o.page == kPresets);
     const std::string boxes = run.boxes();
     if (o.hint) {
       EXPECT_EQ(boxes.rfind("Information|", 0), 0u) << boxes;
@@ -250,8 +259,7 @@ TEST_F(OptionsDialog, ShowsEachFirstRunHintOnceOnItsPage) {
     } else {
       EXPECT_EQ(boxes, "");
     }
-    SetForegroundWindow(dialog);
-    PumpMessages(100);
+    EXPECT_TRUE(InFront(dialog));
     InputKey(VK_ESCAPE);
     ASSERT_TRUE(run.Ended()) << "Esc closes the dialog";
   }
@@ -271,11 +279,14 @@ TEST_F(OptionsDialog, OkSavesExactlyTheChangesAndCancelNothing) {
       ASSERT_NE(dialog, nullptr) << run.boxes();
       PumpMessages(300);
       PickPreset(dialog, kGoldOnRed);  // 19 rings, background maroon
+      ASSERT_TRUE(InFront(dialog));
       KeyWith(VK_CONTROL, VK_TAB, 4);  // Presets -> General -> OpenGL -> Science -> Visuals
       ASSERT_EQ(ActivePage(dialog), kVisuals);
+      EXPECT_NE(Child(dialog, "TScrPreview"), nullptr) << "the preview follows the page";
       EXPECT_EQ(VisibleTexts(dialog, "TScrComboBox"), "Olive Olive Black Maroon ") << "the colour lists follow";
       PressCtrlShiftTab();  // back to Science
       EXPECT_EQ(ActivePage(dialog), kScience);
+      EXPECT_NE(Child(dialog, "TScrPreview"), nullptr);
       rings = DragRings(dialog, run.pid(), 40);
       EXPECT_GT(rings, 19) << "the drag moved the thumb down";
       InputKey(ok ? VK_RETURN : VK_ESCAPE);
@@ -340,8 +351,7 @@ TEST_F(OptionsDialog, ADriverChosenWithTheFileDialogIsListedSelectedAndSaved) {
   ProgramRun run("..\\Spiralis.scr", "/c");
   HWND dialog = ShownWindowOf(run, "TConfigForm");
   ASSERT_NE(dialog, nullptr);
-  SetForegroundWindow(dialog);
-  PumpMessages(200);
+  ASSERT_TRUE(InFront(dialog));
   KeyWith(VK_CONTROL, VK_TAB, 2);  // Presets -> General -> OpenGL
   ASSERT_EQ(ActivePage(dialog), kOpenGL);
   HWND button = Child(dialog, "TButton", [](HWND w) { return WindowText(w) == "&Driver..."; });

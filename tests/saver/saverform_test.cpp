@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "saver/configform.h"
 #include "saver/mainform.h"
 #include "saver/saverform.h"
 #include "tests/support/program_run.h"
@@ -158,6 +159,23 @@ TEST_F(SaverForms, EverySettingChangeReachesEveryLiveForm) {
     EXPECT_EQ(g->Rings(), 12);
     EXPECT_GE(ExplodingCells(*g), 1);
   }
+
+  // A preset restarts once (ReStart turns over once), and so does the same
+  // preset picked again, when nothing else changes.
+  for (int pick = 1; pick <= 2; ++pick) {
+    SCOPED_TRACE(pick);
+    for (TSaverForm* f : {a, b})
+      for (int i = 0; i < 3; ++i) f->TimerTimer(f->Timer);
+    const bool restart = MainForm->ReStart->GetValue();
+    ASSERT_TRUE(TConfigForm::ApplyPreset("Gold on Red"));
+    EXPECT_NE(MainForm->ReStart->GetValue(), restart);
+    for (const TGalaxy* g : galaxies) {
+      EXPECT_EQ(g->Rings(), 19);
+      EXPECT_EQ(g->TrailLength(), 4);
+      EXPECT_EQ(g->GrowCounter(), 0);  // counts the steps since the restart
+    }
+  }
+  EXPECT_FALSE(TConfigForm::ApplyPreset("gold on red"));
 }
 
 TEST_F(SaverForms, EverySeedingUsesTheCurrentDensity) {
@@ -347,6 +365,34 @@ TEST_F(SaverForms, AnyDataInAnySettingGivesARunningForm) {
       forms_.clear();
     }
   }
+  // What cannot be used is the default, below the least figure as above the
+  // greatest, and the galaxy is built with the defaults.
+  auto number = [](DWORD n) { return RawData{"number", REG_DWORD, std::string(reinterpret_cast<const char*>(&n), 4)}; };
+  auto text = [](const char* t) { return RawData{"text", REG_SZ, std::string(t) + '\0'}; };
+  const std::pair<TScrValue*, RawData> unusable[] = {
+      {MainForm->nRings, number(1)},      {MainForm->Trails, number(0)},      {MainForm->Velocity, number(41)},
+      {MainForm->Probability, number(0xFFFFFFFF)}, {MainForm->Speed, text("500")}, {MainForm->Density, text("0.0501")},
+      {MainForm->Explosion, text("255")},  {MainForm->ReStart, number(2)}};
+  for (const auto& [value, data] : unusable) PutRaw(value->GetRegistryPath(), data);
+  MainForm->ReStart->SetValue(true);
+  ScrLoadValuesFromRegistry(MainForm);
+  EXPECT_EQ(MainForm->nRings->GetValue(), 60);
+  EXPECT_EQ(MainForm->Trails->GetValue(), 45);
+  EXPECT_EQ(MainForm->Velocity->GetValue(), 23);
+  EXPECT_EQ(MainForm->Probability->GetValue(), 38);
+  EXPECT_EQ(MainForm->Speed->GetIndex(), 2);  // Def names the figure 1: Fast
+  EXPECT_EQ(MainForm->Density->GetValue(), 0.005);
+  EXPECT_EQ(MainForm->Explosion->GetValue(), clAqua);
+  EXPECT_FALSE(MainForm->ReStart->GetValue());
+  {
+    const TGalaxy& g = *QuietForm()->Galaxy();
+    EXPECT_EQ(g.Rings(), 60);
+    EXPECT_EQ(g.TrailTarget(), 45);
+    EXPECT_EQ(g.RotationSpeed(), 23);
+    EXPECT_EQ(g.TimerInterval(), 1);
+  }
+  for (const auto& [value, data] : unusable) DeleteEntry(value->GetRegistryPath());
+
   // "none" keeps its meaning: no current option; the rings turn alike and the
   // steps come at the default pace.
   PutRaw(MainForm->DarkMatter->GetRegistryPath(), {"none", REG_SZ, std::string("none", 5)});

@@ -15,15 +15,19 @@ unsigned ScreenPixel(HWND wnd, int x, int y) {
 }
 
 void PumpMessages(DWORD ms) {
-  DWORD start = GetTickCount();
+  const DWORD start = GetTickCount();
+  auto early = [&] { return GetTickCount() - start < ms; };
   do {
+    // The time is looked at after every message: a window whose timer comes
+    // round faster than its frames are drawn (a full-screen galaxy on a busy
+    // machine) never leaves the queue empty.
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while ((!ms || early()) && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }
-    if (ms) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  } while (GetTickCount() - start < ms);
+    if (ms && early()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  } while (early());
 }
 
 std::string ProgramDir() {

@@ -123,7 +123,7 @@ TEST_F(PersistTest, IntegersOutsideEveryBoundOrOfTheWrongShapeGetDef) {
   auto* v = Make<TScrVInteger>("N");
   v->GetRanges()->AddRange("Range0", 2, 150, 41);
   v->SetDef(500);  // Def itself outside the bounds is still taken
-  const DWORD big = 151;
+  const DWORD big = 151, small = 1, negative = 0xFFFFFFFF;
   const char text[] = "60";
   const BYTE three[3] = {60, 0, 0};
   const BYTE eight[8] = {60};
@@ -131,11 +131,17 @@ TEST_F(PersistTest, IntegersOutsideEveryBoundOrOfTheWrongShapeGetDef) {
     DWORD type;
     const void* data;
     DWORD size;
-  } cases[] = {{REG_DWORD, &big, 4}, {REG_SZ, text, 3},   {REG_BINARY, three, 3},
-               {REG_BINARY, eight, 8}, {REG_MULTI_SZ, text, 3}, {REG_DWORD, nullptr, 0}};
+  } cases[] = {{REG_DWORD, &big, 4},     {REG_DWORD, &small, 4},   {REG_DWORD, &negative, 4},
+               {REG_SZ, text, 3},        {REG_BINARY, three, 3},   {REG_BINARY, eight, 8},
+               {REG_MULTI_SZ, text, 3},  {REG_DWORD, nullptr, 0}};
   for (const Case& c : cases) {
     reg.PutRaw("N", c.type, c.data, c.size);
     EXPECT_EQ(500, Fresh(v)->GetValue()) << "type " << c.type << " size " << c.size;
+  }
+  // Both bounds are inside.
+  for (const DWORD edge : {2u, 150u}) {
+    reg.PutRaw("N", REG_DWORD, &edge, 4);
+    EXPECT_EQ(static_cast<int>(edge), Fresh(v)->GetValue());
   }
   const DWORD ok = 60;
   reg.PutRaw("N", REG_BINARY, &ok, 4);  // four bytes are a number whatever they are called
@@ -151,6 +157,14 @@ TEST_F(PersistTest, BadDataOfEveryOtherTypeFallsBackToDefInSilence) {
   EXPECT_FALSE(Fresh(b)->GetValue());
   reg.PutNumber("B", 1);
   EXPECT_TRUE(Fresh(b)->GetValue());
+  // With a default of true, what cannot be used is told apart from false.
+  b->SetDef(true);
+  reg.PutNumber("B", 2);
+  EXPECT_TRUE(Fresh(b)->GetValue());
+  reg.PutText("B", "0");
+  EXPECT_TRUE(Fresh(b)->GetValue());
+  reg.PutNumber("B", 0);
+  EXPECT_FALSE(Fresh(b)->GetValue());
 
   auto* c = Make<TScrVColor>("C");
   c->SetDef(clTeal);
@@ -219,8 +233,11 @@ TEST_F(PersistTest, IndexValuesStoreTheRangeDefOrNone) {
 
 TEST_F(PersistTest, FontsNeedAllSixItems) {
   auto* f = Make<TScrVFont>("F");
-  f->Def()->SetName("Arial");
-  f->Def()->SetSize(10);
+  TFont def;
+  def.SetName("Arial");
+  def.SetSize(10);
+  f->SetDef(&def);
+  EXPECT_EQ("Arial", f->Def()->Name());
   const char* bad[] = {"0,255,13,Courier,2",           // five items
                        "0,255,13,Courier,x,\"style \"",  // pitch does not convert
                        "0,255,13,Courier,7,\"style \"",  // no such pitch
@@ -252,6 +269,8 @@ TEST_F(PersistTest, ReloadsOfFontsNotifyOnlyOnChangeAndOfListsAlways) {
   EXPECT_EQ(3, LoadValuesFromRegistry(form));  // first loads: silent
   EXPECT_TRUE(cf.sets.empty() && cl.sets.empty() && cm.sets.empty());
   EXPECT_EQ("*.*", m->GetMasks()->CommaText());
+  m->SaveToRegistry();
+  EXPECT_EQ("*.*", reg.Text("M"));
   LoadValuesFromRegistry(form);
   EXPECT_TRUE(cf.sets.empty());
   EXPECT_EQ(1u, cl.sets.size());
@@ -383,14 +402,17 @@ TEST(ValueStreaming, FormResourcesSetDefsRangesPathsAndLists) {
       "  end\n"
       "  object Names: TScrVStringList\n"
       "    Def.Strings = ('one' 'two words')\n"
+      "    RegistryPath = 'Lists\\<name>'\n"
       "  end\n"
       "  object Drivers: TScrVFileList\n"
       "    DefMasks.Strings = ('*.dll' 'gl\\*.dll')\n"
+      "    RegistryPath = 'Files\\<name>'\n"
       "  end\n"
       "  object Face: TScrVFont\n"
       "    Def.Name = 'Arial'\n"
       "    Def.Size = 12\n"
       "    Def.Style = [fsBold]\n"
+      "    RegistryPath = 'Fonts\\<name>'\n"
       "  end\n"
       "end\n";
   auto* root = new TValuesTestForm(nullptr);
@@ -419,6 +441,9 @@ TEST(ValueStreaming, FormResourcesSetDefsRangesPathsAndLists) {
   EXPECT_EQ("opengl32.dll", dynamic_cast<TScrVString*>(root->FindComponent("Driver"))->Def());
   EXPECT_EQ("one,\"two words\"", dynamic_cast<TScrVStringList*>(root->FindComponent("Names"))->Def()->CommaText());
   EXPECT_EQ("*.dll,gl\\*.dll", dynamic_cast<TScrVFileList*>(root->FindComponent("Drivers"))->DefMasks()->CommaText());
+  EXPECT_EQ("Lists\\Names", dynamic_cast<TScrValue*>(root->FindComponent("Names"))->GetRegistryPath());
+  EXPECT_EQ("Files\\Drivers", dynamic_cast<TScrValue*>(root->FindComponent("Drivers"))->GetRegistryPath());
+  EXPECT_EQ("Fonts\\Face", dynamic_cast<TScrValue*>(root->FindComponent("Face"))->GetRegistryPath());
   TFont* face = dynamic_cast<TScrVFont*>(root->FindComponent("Face"))->Def();
   EXPECT_EQ("Arial", face->Name());
   EXPECT_EQ(12, face->Size());

@@ -227,6 +227,15 @@ TEST_F(SharedKeys, MouseThresholdReadsAsTheRangeHoldingItAndIsSavedAsThatRange) 
   Remove(kScreenSaverKey, "Mouse Threshold");
   threshold->LoadFromRegistry();
   EXPECT_EQ(0, threshold->GetIndex());
+  // Changes in a bracket are told once, when it closes.
+  RecordingController told;
+  told.Link(threshold);
+  threshold->SetUpdating(true);
+  threshold->SetIndex(1);
+  threshold->SetIndex(2);
+  EXPECT_TRUE(told.sets.empty());
+  threshold->SetUpdating(false);
+  EXPECT_EQ(1u, told.sets.size());
 
   // An index that names no range writes nothing (and throws nothing).
   PutNumber("Mouse Threshold", 400);
