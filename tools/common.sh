@@ -17,15 +17,22 @@ build_linux() {
 }
 
 xvfb_pid=
-start_xvfb() {
-  # Picks a free display number itself and tells it through a pipe.
-  local fifo; fifo=$(mktemp -u); mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  local n; read -r -t 20 n <"$fifo" || n=
+# Starts an X server (the command after the first argument), which picks a
+# free display number itself and tells it through a pipe; sets DISPLAY to it
+# and the variable named by the first argument to the server's pid.
+start_x_server() {
+  local pid_var=$1; shift
+  local fifo n; fifo=$(mktemp -u); mkfifo "$fifo"
+  "$@" -displayfd 3 3>"$fifo" >/dev/null 2>&1 &
+  printf -v "$pid_var" '%s' "$!"
+  read -r -t 20 n <"$fifo" || n=
   rm -f "$fifo"
-  if [ -z "$n" ]; then echo "Xvfb did not start" >&2; return 1; fi
+  if [ -z "$n" ]; then echo "$1 did not start" >&2; return 1; fi
   export DISPLAY=":$n"
+}
+
+start_xvfb() {
+  start_x_server xvfb_pid Xvfb -screen 0 1024x768x24 -nolisten tcp
 }
 
 stop_all() {
@@ -58,14 +65,8 @@ wine_env() {
 xephyr_pid=
 start_two_monitors() {
   if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then start_xvfb; fi
-  local fifo n; fifo=$(mktemp -u); mkfifo "$fifo"
-  Xephyr -screen 1024x768 -screen 800x600 +xinerama -extension RANDR -nolisten tcp -no-host-grab \
-    -displayfd 3 3>"$fifo" >/dev/null 2>&1 &
-  xephyr_pid=$!
-  read -r -t 20 n <"$fifo" || n=
-  rm -f "$fifo"
-  if [ -z "$n" ]; then echo "Xephyr did not start" >&2; return 1; fi
-  export DISPLAY=":$n"
+  start_x_server xephyr_pid Xephyr -screen 1024x768 -screen 800x600 +xinerama -extension RANDR -nolisten tcp \
+    -no-host-grab
 }
 
 stop_two_monitors() {
