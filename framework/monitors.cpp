@@ -1,5 +1,7 @@
 #include "framework/monitors.h"
 
+#include <algorithm>
+
 namespace {
 
 TScrMonitor Describe(HMONITOR monitor) {
@@ -55,4 +57,19 @@ std::vector<RECT> ScrMonitorAreas(const std::vector<TScrMonitor>& monitors, POIN
     if (IntersectRect(&shown, &area, &client)) out.push_back(shown);
   }
   return out;
+}
+
+int ScrRefreshRate() {
+  int fastest = 0;
+  DISPLAY_DEVICEA device{};
+  device.cb = sizeof device;
+  for (DWORD i = 0; EnumDisplayDevicesA(nullptr, i, &device, 0); ++i, device.cb = sizeof device) {
+    if (!(device.StateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP)) continue;
+    DEVMODEA mode{};
+    mode.dmSize = sizeof mode;
+    // 0 and 1 stand for the hardware's default rate, which is not told.
+    if (EnumDisplaySettingsA(device.DeviceName, ENUM_CURRENT_SETTINGS, &mode) && mode.dmDisplayFrequency > 1)
+      fastest = std::max(fastest, static_cast<int>(mode.dmDisplayFrequency));
+  }
+  return fastest > 0 ? fastest : 60;
 }

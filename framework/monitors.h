@@ -21,6 +21,9 @@ TScrMonitor ScrMonitorAt(POINT p);
 RECT ScrVirtualScreen();
 // (0, 0, SM_CXSCREEN, SM_CYSCREEN).
 RECT ScrPrimaryScreen();
+// The highest refresh rate of the desktop's monitors, in hertz; 60 when no
+// monitor tells its own (the system's "hardware default").
+int ScrRefreshRate();
 
 // The part of each monitor that a window of `width` x `height` whose client
 // area begins at `origin` (screen coordinates) shows, in client coordinates;

@@ -36,41 +36,134 @@ void Identity(double m[16]) {
   for (int i = 0; i < 16; ++i) m[i] = i % 5 == 0 ? 1.0 : 0.0;
 }
 
-// One side of the view volume in clip space, p = a x + b y + c z + d, with
-// the points inside at p >= 0.
-struct TPlane {
-  double a, b, c, d;
-};
+}  // namespace
 
-// The six sides -w <= x, y, z <= w of the clip volume under matrix m.
-void ViewPlanes(const double m[16], TPlane planes[6]) {
+// --- Quads that show nothing ---------------------------------------------------
+
+namespace {
+
+constexpr double kNearestW = 1e-3;          // a corner nearer the eye decides nothing
+constexpr double kPixelMargin = 1.0 / 16;  // pixels; the driver snaps to 1/256
+
+// Whether no i + 1/2 lies in [from, to] widened by the margin.
+bool NoCentreBetween(double from, double to) {
+  if (to - from >= 1.0) return false;
+  return std::floor(to + kPixelMargin - 0.5) < from - kPixelMargin - 0.5;
+}
+
+double LeastSize(double a, double b) {
+  if ((a > 0) != (b > 0)) return 0.0;
+  return std::fabs(a) < std::fabs(b) ? std::fabs(a) : std::fabs(b);
+}
+
+}  // namespace
+
+TGalaxyCull::TGalaxyCull(const double view[16], int width, int height)
+    : width_(width), height_(height) {
+  for (int i = 0; i < 16; ++i) m_[i] = view[i];
+  // The six sides -w <= x, y, z <= w of the clip volume.
   for (int axis = 0; axis < 3; ++axis)
     for (int sign = 0; sign < 2; ++sign) {
       const double s = sign ? -1.0 : 1.0;
-      planes[2 * axis + sign] = {m[3] + s * m[axis], m[7] + s * m[4 + axis], m[11] + s * m[8 + axis],
-                                 m[15] + s * m[12 + axis]};
+      planes_[2 * axis + sign] = {m_[3] + s * m_[axis], m_[7] + s * m_[4 + axis], m_[11] + s * m_[8 + axis],
+                                  m_[15] + s * m_[12 + axis]};
     }
 }
 
-// Whether every point of the rectangle [x0, x1] x [y0, y1] at depth z lies
-// clearly outside one side: by more than a margin far above the rounding of
-// the driver's single-precision transform, so that nothing it would draw of
-// the quad is left out.
-bool WhollyOutside(const TPlane planes[6], const double base[6], const double scale[6], double x0, double y0,
-                   double x1, double y1) {
+void TGalaxyCull::StartRing(int ring, float z, float size) {
+  outside_ = cut_ = tiny_ = false;
+  for (int i = 0; i < 6; ++i) {
+    base_[i] = planes_[i].c * z + planes_[i].d;
+    scale_[i] = std::fabs(planes_[i].c * z) + std::fabs(planes_[i].d);
+  }
+  // Window position times w: (x_clip + w) * width / 2, likewise for y; each
+  // is a x + b y + c on the ring's plane.
+  const double hw = 0.5 * width_, hh = 0.5 * height_;
+  const double cx = m_[8] * z + m_[12], cy = m_[9] * z + m_[13], cw = m_[11] * z + m_[15];
+  sx_[0] = (m_[0] + m_[3]) * hw, sx_[1] = (m_[4] + m_[7]) * hw, sx_[2] = (cx + cw) * hw;
+  sy_[0] = (m_[1] + m_[3]) * hh, sy_[1] = (m_[5] + m_[7]) * hh, sy_[2] = (cy + cw) * hh;
+  w_[0] = m_[3], w_[1] = m_[7], w_[2] = cw;
+
+  // Every quad of ring r lies in [-r - 1, r + size + 1] on both axes.
+  const double lo = -ring - 1.0, hi = ring + size + 1.0;
+  for (int i = 0; i < 6; ++i) {
+    const TPlane& p = planes_[i];
+    const double most = base_[i] + (p.a > 0 ? p.a * hi : p.a * lo) + (p.b > 0 ? p.b * hi : p.b * lo);
+    const double least = base_[i] + (p.a > 0 ? p.a * lo : p.a * hi) + (p.b > 0 ? p.b * lo : p.b * hi);
+    if (most < -Margin(i, hi, hi)) outside_ = true;
+    if (least < 0) cut_ = true;
+  }
+  if (outside_ || width_ <= 0 || height_ <= 0) return;
+
+  // The narrowest a quad of the ring can be on the screen. Along an edge
+  // y = const from x0 to x1 the window x moves by (x1 - x0) L(y) / (w0 w1),
+  // L(y) = a_x (w_y y + w_c) - w_x (a_y y + a_c), and up an edge x = const
+  // the window y by (y1 - y0) M(x) / (w0 w1) likewise. L and M are linear,
+  // so their least size over the box is at its ends, and w's greatest at a
+  // corner.
+  double wLeast = 1e300, wMost = 0;
+  for (double x : {lo, hi})
+    for (double y : {lo, hi}) {
+      const double w = w_[0] * x + w_[1] * y + w_[2];
+      wLeast = w < wLeast ? w : wLeast;
+      wMost = w > wMost ? w : wMost;
+    }
+  if (!(wLeast > kNearestW)) {
+    tiny_ = true;
+    return;
+  }
+  auto l = [&](double y) { return sx_[0] * (w_[1] * y + w_[2]) - w_[0] * (sx_[1] * y + sx_[2]); };
+  auto m = [&](double x) { return sy_[1] * (w_[0] * x + w_[2]) - w_[1] * (sy_[0] * x + sy_[2]); };
+  // A quad is at least floor(size) wide and floor(2 size) / 2 high.
+  const double narrowest = std::floor(size) * LeastSize(l(lo), l(hi)) / (wMost * wMost);
+  const double lowest = std::floor(2.0 * size) / 2.0 * LeastSize(m(lo), m(hi)) / (wMost * wMost);
+  tiny_ = !(narrowest >= 1.0 && lowest >= 1.0);
+}
+
+bool TGalaxyCull::LeftOut(double x0, double y0, double x1, double y1) const {
+  if (outside_) return true;
+  if (cut_ && WhollyOutside(x0, y0, x1, y1)) return true;
+  return tiny_ && CoversNoPixelCentre(x0, y0, x1, y1);
+}
+
+double TGalaxyCull::Margin(int i, double ax, double ay) const {
+  return 1e-4 * (scale_[i] + std::fabs(planes_[i].a) * ax + std::fabs(planes_[i].b) * ay) + 1e-6;
+}
+
+bool TGalaxyCull::WhollyOutside(double x0, double y0, double x1, double y1) const {
   const double ax = std::fabs(x0) > std::fabs(x1) ? std::fabs(x0) : std::fabs(x1);
   const double ay = std::fabs(y0) > std::fabs(y1) ? std::fabs(y0) : std::fabs(y1);
   for (int i = 0; i < 6; ++i) {
-    const TPlane& p = planes[i];
+    const TPlane& p = planes_[i];
     const double px = p.a * x0 > p.a * x1 ? p.a * x0 : p.a * x1;
     const double py = p.b * y0 > p.b * y1 ? p.b * y0 : p.b * y1;
-    const double margin = 1e-4 * (scale[i] + std::fabs(p.a) * ax + std::fabs(p.b) * ay) + 1e-6;
-    if (base[i] + px + py < -margin) return true;
+    if (base_[i] + px + py < -Margin(i, ax, ay)) return true;
   }
   return false;
 }
 
-}  // namespace
+bool TGalaxyCull::CoversNoPixelCentre(double x0, double y0, double x1, double y1) const {
+  const double wx0 = w_[0] * x0, wx1 = w_[0] * x1, wy0 = w_[1] * y0 + w_[2], wy1 = w_[1] * y1 + w_[2];
+  const double w[4] = {wx0 + wy0, wx0 + wy1, wx1 + wy1, wx1 + wy0};
+  for (double c : w)
+    if (!(c > kNearestW)) return false;
+  const double ax0 = sx_[0] * x0, ax1 = sx_[0] * x1, ay0 = sx_[1] * y0 + sx_[2], ay1 = sx_[1] * y1 + sx_[2];
+  const double bx0 = sy_[0] * x0, bx1 = sy_[0] * x1, by0 = sy_[1] * y0 + sy_[2], by1 = sy_[1] * y1 + sy_[2];
+  const double sx[4] = {ax0 + ay0, ax0 + ay1, ax1 + ay1, ax1 + ay0};
+  const double sy[4] = {bx0 + by0, bx0 + by1, bx1 + by1, bx1 + by0};
+  double left = 1e300, right = -1e300, bottom = 1e300, top = -1e300;
+  for (int k = 0; k < 4; ++k) {
+    const double inverse = 1.0 / w[k];
+    const double x = sx[k] * inverse, y = sy[k] * inverse;
+    left = x < left ? x : left;
+    right = x > right ? x : right;
+    bottom = y < bottom ? y : bottom;
+    top = y > top ? y : top;
+  }
+  return NoCentreBetween(left, right) || NoCentreBetween(bottom, top);
+}
+
+// --- The view ----------------------------------------------------------------
 
 void TGalaxyView::Init(const TGalaxyGL& table, int width, int height) {
   ready_ = table.Complete();
@@ -165,7 +258,7 @@ void TGalaxyView::Draw(TGalaxy& galaxy, int width, int height, double eye, float
   gl_.PushMatrix();
   gl_.LoadIdentity();
   if (arrays_) {
-    FillArray(galaxy, depth);
+    FillArray(galaxy, depth, width, height);
     DrawArray();
   } else {
     DrawImmediate(galaxy, depth);
@@ -221,38 +314,30 @@ void TGalaxyView::DrawImmediate(const TGalaxy& galaxy, float depth) {
 }
 
 // The lit cells' quads in drawing order, four vertices each with the cell's
-// colour, leaving out those wholly outside the view.
-void TGalaxyView::FillArray(const TGalaxy& galaxy, float depth) {
+// colour, leaving out those wholly outside the view and those that cover no
+// pixel centre of the width x height viewport (far rings, a small window).
+void TGalaxyView::FillArray(const TGalaxy& galaxy, float depth, int width, int height) {
   const size_t most = 4 * static_cast<size_t>(galaxy.CellCount());
   if (vertices_.size() < most) vertices_.resize(most);
-  TPlane planes[6];
-  ViewPlanes(clip_, planes);
-  double base[6], scale[6];
-  bool haveRing = false;
-  float ringZ = 0.0f;
+  const float size = GalaxyQuadSize(depth, galaxy.Rings());
   const auto& colors = galaxy.ColorTable();
   TVertex* v = vertices_.data();
   int culled = 0;
-  ForEachGalaxyQuad(galaxy, depth, [&](int state, float x0, float y0, float x1, float y1, float z) {
-    if (!haveRing || z != ringZ) {  // a new ring: its depth's share of each side
-      haveRing = true;
-      ringZ = z;
-      for (int i = 0; i < 6; ++i) {
-        base[i] = planes[i].c * z + planes[i].d;
-        scale[i] = std::fabs(planes[i].c * z) + std::fabs(planes[i].d);
-      }
-    }
-    if (WhollyOutside(planes, base, scale, x0, y0, x1, y1)) {
-      ++culled;
-      return;
-    }
-    const TGalaxyRGB& c = colors[state];
-    v[0] = {c.Red, c.Green, c.Blue, x0, y0, z};
-    v[1] = {c.Red, c.Green, c.Blue, x0, y1, z};
-    v[2] = {c.Red, c.Green, c.Blue, x1, y1, z};
-    v[3] = {c.Red, c.Green, c.Blue, x1, y0, z};
-    v += 4;
-  });
+  TGalaxyCull cull(clip_, width, height);
+  ForEachGalaxyQuad(
+      galaxy, depth, [&](int ring, float z) { cull.StartRing(ring, z, size); },
+      [&](int state, float x0, float y0, float x1, float y1, float z) {
+        if (cull.LeftOut(x0, y0, x1, y1)) {
+          ++culled;
+          return;
+        }
+        const TGalaxyRGB& c = colors[state];
+        v[0] = {c.Red, c.Green, c.Blue, x0, y0, z};
+        v[1] = {c.Red, c.Green, c.Blue, x0, y1, z};
+        v[2] = {c.Red, c.Green, c.Blue, x1, y1, z};
+        v[3] = {c.Red, c.Green, c.Blue, x1, y0, z};
+        v += 4;
+      });
   drawn_ = static_cast<int>((v - vertices_.data()) / 4);
   culled_ = culled;
 }

@@ -21,16 +21,18 @@ inline float GalaxyQuadSize(float depth, int rings) {
 }
 
 // Calls draw(state, x0, y0, x1, y1, z) for every cell to be drawn, in drawing
-// order: ring by ring from the centre, the slots of a ring in storage order.
-// The quad's corners are (x0, y0), (x0, y1), (x1, y1), (x1, y0) at depth z,
-// its far edges truncated toward zero.
-template <class Draw>
-void ForEachGalaxyQuad(const TGalaxy& galaxy, float depth, Draw draw) {
+// order: ring by ring from the centre, the slots of a ring in storage order;
+// before each ring's cells, startRing(ring, z). The quad's corners are
+// (x0, y0), (x0, y1), (x1, y1), (x1, y0) at depth z, its far edges truncated
+// toward zero.
+template <class StartRing, class Draw>
+void ForEachGalaxyQuad(const TGalaxy& galaxy, float depth, StartRing startRing, Draw draw) {
   const int rings = galaxy.Rings();
   const float size = GalaxyQuadSize(depth, rings);
   const std::uint8_t* cells = galaxy.Cells();
   for (int ring = 0; ring < rings; ++ring) {
     const float z = (1.0f - static_cast<float>(ring) / static_cast<float>(rings)) * depth;
+    startRing(ring, z);
     const int slots = ring == 0 ? 1 : 6 * ring;
     const std::uint8_t* cell = cells + TGalaxy::CellIndex(ring, 0);
     for (int slot = 0; slot < slots; ++slot) {
@@ -45,9 +47,53 @@ void ForEachGalaxyQuad(const TGalaxy& galaxy, float depth, Draw draw) {
   }
 }
 
+template <class Draw>
+void ForEachGalaxyQuad(const TGalaxy& galaxy, float depth, Draw draw) {
+  ForEachGalaxyQuad(galaxy, depth, [](int, float) {}, draw);
+}
+
 // An OpenGL viewport: x and y from the bottom-left corner of the window.
 struct TGalaxyViewport {
   int x, y, width, height;
+};
+
+// Which quads of a frame show nothing, and so are left out of it: those
+// wholly outside the view, and those that cover no pixel centre (far rings,
+// a small window), for which the driver makes no fragment whatever its rules
+// for edges. Each test keeps a margin far above the driver's rounding (its
+// single-precision transform; it snaps window positions to 1/256 pixel); a
+// quad with a corner at or behind the eye is kept. Each ring is first judged
+// whole, so that most rings need no test a quad.
+class TGalaxyCull {
+ public:
+  // For `view`, the projection times the camera (column-major, as OpenGL
+  // holds it), and a width x height viewport.
+  TGalaxyCull(const double view[16], int width, int height);
+  // Before the quads of ring `ring`, at depth z, of a frame's quad size.
+  void StartRing(int ring, float z, float size);
+  // Whether the quad [x0, x1] x [y0, y1] of the current ring shows nothing.
+  bool LeftOut(double x0, double y0, double x1, double y1) const;
+
+ private:
+  // One side of the view volume in clip space, a x + b y + c z + d >= 0
+  // inside.
+  struct TPlane {
+    double a, b, c, d;
+  };
+  double Margin(int side, double ax, double ay) const;
+  bool WhollyOutside(double x0, double y0, double x1, double y1) const;
+  bool CoversNoPixelCentre(double x0, double y0, double x1, double y1) const;
+
+  double m_[16];
+  int width_, height_;
+  TPlane planes_[6];
+  // The current ring's depth applied to each side, and to the window
+  // position (window x and y times w, and w, each a x + b y + c).
+  double base_[6] = {}, scale_[6] = {};
+  double sx_[3] = {}, sy_[3] = {}, w_[3] = {};
+  bool outside_ = false;  // every quad of the ring lies outside one side
+  bool cut_ = false;      // a side may cut the ring
+  bool tiny_ = false;     // a quad of the ring may cover no pixel centre
 };
 
 // One galaxy's picture on one context. Init() runs on every new context and
@@ -56,8 +102,7 @@ struct TGalaxyViewport {
 //
 // A table with the vertex-array functions gets each frame from one array of
 // the lit cells' quads (positions and colours, in drawing order), drawn in
-// one call; quads wholly outside the view are left out of it, which changes
-// no pixel. Without them every vertex is one call, as old drivers need.
+// one call; quads that show nothing (TGalaxyCull) are left out of it. Without them every vertex is one call, as old drivers need.
 class TGalaxyView {
  public:
   TGalaxyView() = default;
@@ -87,8 +132,10 @@ class TGalaxyView {
   bool Ready() const { return ready_; }
   // Whether frames are drawn from arrays (the table has them).
   bool UsesArrays() const { return arrays_; }
+  // The projection times the camera of the last frame (column-major).
+  const double* ViewMatrix() const { return clip_; }
   // Of the last frame drawn from arrays: the quads drawn, and those left out
-  // as wholly outside the view.
+  // as showing nothing.
   int DrawnQuads() const { return drawn_; }
   int CulledQuads() const { return culled_; }
 
@@ -102,7 +149,7 @@ class TGalaxyView {
   void LookAt(double eyeX, double eyeY, double eyeZ, double centerX, double centerY, double centerZ,
               double upX, double upY, double upZ);
   void DrawImmediate(const TGalaxy& galaxy, float depth);
-  void FillArray(const TGalaxy& galaxy, float depth);
+  void FillArray(const TGalaxy& galaxy, float depth, int width, int height);
   void DrawArray();
 
   TGalaxyGL gl_;

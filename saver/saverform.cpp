@@ -127,11 +127,14 @@ void TSaverForm::ApplySpeed() {
 void TSaverForm::TimerTimer(TObject*) {
   if (!galaxy_) return;
   Model().Step();
-  if (SglPanel) SglPanel->Repaint();  // the picture of the new step, at once
+  // The picture of the new step, at once, unless no monitor could show it
+  // before the next step's.
+  if (SglPanel && pace_.Due(timeGetTime())) SglPanel->Repaint();
 }
 
 void TSaverForm::SglPanelGLInit(TObject*) {
   view_.Init(SglGalaxyTable(), SglPanel->Width(), SglPanel->Height());
+  pace_.SetRate(ScrRefreshRate());
   SglTrace(view_.UsesArrays() ? "Drawing frames from vertex arrays" : "Drawing frames a vertex at a time");
   if (galaxy_) {
     galaxy_->SetCameraDirty(true);

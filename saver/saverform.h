@@ -8,6 +8,7 @@
 #include "framework/scrforms.h"
 #include "gl/sgl_panel.h"
 #include "galaxy/galaxy.h"
+#include "galaxy/pace.h"
 #include "galaxy/view.h"
 #include "saver/galaxy_monitors.h"
 #include "toolkit/extctrls.h"
@@ -54,6 +55,9 @@ class TSaverForm : public TScrForm {
 
   // The form's galaxy; null only while the form is being built.
   const TGalaxy* Galaxy() const { return galaxy_.get(); }
+  // How often a step is drawn: at most the monitors' refresh rate, set
+  // afresh with every new OpenGL context; a rate of 0 draws every step.
+  TFramePace& PicturePace() { return pace_; }
 
  private:
   // The galaxy with the current seed density: the density has no controller
@@ -69,4 +73,5 @@ class TSaverForm : public TScrForm {
 
   std::unique_ptr<TGalaxy> galaxy_;
   TGalaxyView view_;  // the picture on the panel's current context
+  TFramePace pace_;   // steps drawn at most at the monitors' refresh rate
 };

@@ -1,4 +1,5 @@
 #include "galaxy/galaxy.h"
+#include "galaxy/pace.h"
 
 #include <gtest/gtest.h>
 
@@ -492,6 +493,43 @@ TEST(GalaxySettingsChanges, OutOfRangeValuesNeverBreakTheGalaxy) {
     ASSERT_GE(g.SeedDensity(), 0.0);
     ASSERT_LE(g.SeedDensity(), 0.05);
   }
+}
+
+// Pictures keep to the refresh rate on average however the steps fall, every
+// step is drawn when steps come slower than that, and the clock may wrap.
+TEST(FramePace, DrawsAtMostTheRefreshRateAndEveryStepBelowIt) {
+  struct Case {
+    double hz;
+    std::uint32_t start, every, calls;
+    int pictures;
+  };
+  const Case cases[] = {
+      {60, 0, 10, 300, 180},           // Fast's 10 ms steps on a 60 Hz monitor: 3 s
+      {60, 0, 1, 3000, 180},           // a step every millisecond
+      {60, 0xFFFFFF00u, 10, 300, 180},  // across the clock's wrap
+      {60, 5, 40, 75, 75},             // Medium: every step
+      {60, 0, 17, 100, 100},           // just slower than the refresh
+      {144, 0, 10, 300, 300},          // a faster monitor shows every Fast step
+      {0, 0, 1, 100, 100},             // no rate known: every step
+  };
+  for (const Case& c : cases) {
+    TFramePace pace(c.hz);
+    int pictures = 0;
+    for (std::uint32_t i = 0; i < c.calls; ++i) pictures += pace.Due(c.start + i * c.every);
+    EXPECT_NEAR(pictures, c.pictures, 1) << c.hz << " Hz, a call every " << c.every << " ms";
+  }
+  // After a pause the next step is drawn, and the one right after it waits.
+  TFramePace pace(60);
+  EXPECT_TRUE(pace.Due(0));
+  EXPECT_FALSE(pace.Due(10));
+  EXPECT_TRUE(pace.Due(900));
+  EXPECT_FALSE(pace.Due(910));
+  EXPECT_TRUE(pace.Due(920));
+  // A new rate starts afresh.
+  pace.SetRate(30);
+  EXPECT_TRUE(pace.Due(921));
+  EXPECT_FALSE(pace.Due(950));
+  EXPECT_TRUE(pace.Due(955));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <set>
@@ -273,14 +274,17 @@ struct DeepContext {
 
 }  // namespace
 
-// One vertex at a time, and from arrays with the quads outside the view left
+// One vertex at a time, and from arrays with the quads that show nothing left
 // out: the same galaxy state gives the same frame, byte for byte, wherever
 // one vertex at a time repeats its own frame. It does not quite: quads tie
 // in depth (the quads of a ring overlap in one plane, S > 1), and where they
-// tie the driver's rounding decides, which depends on how it batches the
-// vertices, and so on what its vertex buffer held before (docs/performance.md).
-// So the frame one vertex at a time is drawn after seven different histories,
-// and only the pixels where all seven agree are compared: nearly all.
+// tie the driver's rounding decides, which depends on how it splits the
+// stream of vertices, and so on what its vertex buffer held before
+// (docs/performance.md). So the frame one vertex at a time is drawn after
+// seven different histories, and only the pixels where all seven agree are
+// compared: nearly all. Leaving quads out splits the stream elsewhere again,
+// which may turn a few more ties (at most 1 pixel in 2,000); that the quads
+// left out draw nothing is the next test's.
 TEST(GalaxyArrays, DrawTheSameFrameAsOneVertexAtATime) {
   ASSERT_NE(nullptr, sglLoadDriver("opengl32.dll"));
   constexpr int W = DeepContext::W, H = DeepContext::H;
@@ -335,13 +339,83 @@ TEST(GalaxyArrays, DrawTheSameFrameAsOneVertexAtATime) {
       ++compared;
       differing += arrays[i] != reference[i];
     }
-    EXPECT_EQ(differing, 0) << "pixels differ at " << c.rings << " rings, eye " << c.eye << ", depth " << c.depth;
+    EXPECT_LE(differing, W * H / 2000) << "pixels differ at " << c.rings << " rings, eye " << c.eye << ", depth "
+                                       << c.depth;
     EXPECT_GT(compared, W * H * 998 / 1000);
     // The galaxy shows in many colours.
     const std::set<std::uint32_t> colours(reference.begin(), reference.end());
     EXPECT_GT(colours.size(), c.rings > 2 ? 100u : 3u) << c.rings << " rings";
     // Every lit cell is drawn or left out.
     EXPECT_EQ(view.DrawnQuads() + view.CulledQuads(), static_cast<int>(Quads(*g, c.depth).size()));
+  }
+  sglFreeDriver();
+}
+
+// The quads a frame leaves out draw nothing: drawn alone, one vertex at a
+// time, with the frame's own camera, they leave every pixel as cleared. And
+// there are many of them where rings lie far off or the window is small.
+TEST(GalaxyArrays, TheQuadsLeftOutDrawNothing) {
+  ASSERT_NE(nullptr, sglLoadDriver("opengl32.dll"));
+  struct Case {
+    int rings;
+    double eye;
+    float depth;
+    std::uint32_t ms;
+    int width, height;
+    int leftOutPercent;  // of the lit quads, at least
+  };
+  const Case cases[] = {
+      {60, 50.0, 500.0f, 0, 320, 240, 2},        // the defaults
+      {60, 50.0, 500.0f, 7000, 152, 112, 15},    // the control panel's preview
+      {60, 17.0, 60.0f, 9000, 320, 240, 5},      // the view cuts the disc
+      {150, 143.0, 136.0f, 4000, 320, 240, 10},  // the eye near the outer rings
+      {150, 100.0, 500.0f, 20000, 320, 240, 30},
+      {150, 50.0, 600.0f, 3000, 152, 112, 60},
+  };
+  for (const Case& c : cases) {
+    const std::string where = std::to_string(c.rings) + " rings, eye " + std::to_string(c.eye) + ", depth " +
+                              std::to_string(c.depth) + ", " + std::to_string(c.width) + "x" +
+                              std::to_string(c.height);
+    TLcgRandom random;
+    auto g = EveryState(c.rings, random);
+    DeepContext context;
+    ASSERT_NE(nullptr, context.rc);
+    TGalaxyView view;
+    view.Init(SglGalaxyTable(), c.width, c.height);
+    view.Draw(*g, c.width, c.height, c.eye, c.depth, c.ms);
+    ASSERT_TRUE(view.UsesArrays());
+
+    TGalaxyCull cull(view.ViewMatrix(), c.width, c.height);
+    const float size = GalaxyQuadSize(c.depth, c.rings);
+    std::vector<Quad> leftOut;
+    int lit = 0;
+    ForEachGalaxyQuad(
+        *g, c.depth, [&](int ring, float z) { cull.StartRing(ring, z, size); },
+        [&](int state, float x0, float y0, float x1, float y1, float z) {
+          ++lit;
+          if (cull.LeftOut(x0, y0, x1, y1)) leftOut.push_back({state, x0, y0, x1, y1, z});
+        });
+    EXPECT_EQ(static_cast<int>(leftOut.size()), view.CulledQuads()) << where;
+    EXPECT_GE(static_cast<int>(leftOut.size()) * 100, c.leftOutPercent * lit) << where;
+
+    sglClearColor(0, 0, 0, 0);
+    sglClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    sglColor3f(1, 1, 1);
+    sglBegin(GL_QUADS);
+    for (const Quad& q : leftOut) {
+      sglVertex3f(q.x0, q.y0, q.z);
+      sglVertex3f(q.x0, q.y1, q.z);
+      sglVertex3f(q.x1, q.y1, q.z);
+      sglVertex3f(q.x1, q.y0, q.z);
+    }
+    sglEnd();
+    sglFinish();
+    std::vector<std::uint32_t> pixels(c.width * c.height);
+    sglReadPixels(0, 0, c.width, c.height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    const int drawn = static_cast<int>(std::count_if(pixels.begin(), pixels.end(), [](std::uint32_t p) {
+      return (p & 0xFFFFFF) != 0;
+    }));
+    EXPECT_EQ(drawn, 0) << "pixels drawn by " << leftOut.size() << " quads left out at " << where;
   }
   sglFreeDriver();
 }

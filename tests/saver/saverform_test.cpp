@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/monitors.h"
 #include "saver/configform.h"
 #include "saver/mainform.h"
 #include "saver/saverform.h"
@@ -254,6 +255,38 @@ TEST_F(SaverForms, ANewBackgroundShowsInTheNextFrame) {
   f->TimerTimer(nullptr);
   PumpMessages(50);
   EXPECT_EQ(ScreenPixel(f->Handle(), 2, 2), 0x0000FFu);
+}
+
+// Steps that come faster than the monitor can show are drawn at its refresh
+// rate, the latest step each time; one that comes after a pause is drawn at
+// once.
+TEST_F(SaverForms, StepsFasterThanTheMonitorAreDrawnAtItsRate) {
+  TSaverForm* f = QuietForm();
+  f->SetBounds(100, 100, 160, 120);
+  f->Show();
+  PumpMessages(300);
+  EXPECT_NEAR(f->PicturePace().Rate(), ScrRefreshRate(), 1e-9);  // from the new context
+  int paints = 0;
+  const TNotifyEvent draw = f->SglPanel->OnGLPaint;
+  f->SglPanel->OnGLPaint = [&](TObject* sender) {
+    ++paints;
+    draw(sender);
+  };
+  f->PicturePace().SetRate(20);
+  int steps = 0;
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 1000) {
+    f->TimerTimer(nullptr);
+    ++steps;
+    Sleep(5);
+  }
+  EXPECT_GT(steps, 60);
+  EXPECT_NEAR(paints, 20, 2) << "in " << steps << " steps";
+  Sleep(100);
+  paints = 0;
+  f->TimerTimer(nullptr);
+  EXPECT_EQ(paints, 1);
+  f->SglPanel->OnGLPaint = draw;
 }
 
 // --- Hostile settings ---------------------------------------------------------
