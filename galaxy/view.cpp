@@ -36,13 +36,7 @@ void Identity(double m[16]) {
   for (int i = 0; i < 16; ++i) m[i] = i % 5 == 0 ? 1.0 : 0.0;
 }
 
-}  // namespace
-
-// --- Quads that show nothing ---------------------------------------------------
-
-namespace {
-
-constexpr double kNearestW = 1e-3;          // a corner nearer the eye decides nothing
+constexpr double kNearestW = 1e-3;         // a corner nearer the eye decides nothing
 constexpr double kPixelMargin = 1.0 / 16;  // pixels; the driver snaps to 1/256
 
 // Whether no i + 1/2 lies in [from, to] widened by the margin.
@@ -51,12 +45,16 @@ bool NoCentreBetween(double from, double to) {
   return std::floor(to + kPixelMargin - 0.5) < from - kPixelMargin - 0.5;
 }
 
+// The least size of a linear function over an interval, given its values a
+// and b at the ends: 0 if it changes sign in between.
 double LeastSize(double a, double b) {
   if ((a > 0) != (b > 0)) return 0.0;
   return std::fabs(a) < std::fabs(b) ? std::fabs(a) : std::fabs(b);
 }
 
 }  // namespace
+
+// --- Quads that show nothing ---------------------------------------------------
 
 TGalaxyCull::TGalaxyCull(const double view[16], int width, int height)
     : width_(width), height_(height) {
