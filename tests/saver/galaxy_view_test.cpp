@@ -248,7 +248,7 @@ std::unique_ptr<TGalaxy> EveryState(int rings, TLcgRandom& random) {
 
 // A window whose context has a 24-bit depth buffer.
 struct DeepContext {
-  DeepContext() {
+  explicit DeepContext(int width = W, int height = H) : window{20, 20, width, height} {
     int bpp = -1, depthBits = 24, dbl = 1, acc = 1;
     const int format = sglBestPixelFormat(window.dc(), &bpp, &depthBits, &dbl, &acc);
     PIXELFORMATDESCRIPTOR pfd{};
@@ -368,6 +368,7 @@ TEST(GalaxyArrays, TheQuadsLeftOutDrawNothing) {
       {60, 50.0, 500.0f, 0, 320, 240, 2},        // the defaults
       {60, 50.0, 500.0f, 7000, 152, 112, 15},    // the control panel's preview
       {60, 17.0, 60.0f, 9000, 320, 240, 5},      // the view cuts the disc
+      {60, 50.0, 12.0f, 0, 800, 600, 5},         // a flat disc, partly aside, no quad small
       {150, 143.0, 136.0f, 4000, 320, 240, 10},  // the eye near the outer rings
       {150, 100.0, 500.0f, 20000, 320, 240, 30},
       {150, 50.0, 600.0f, 3000, 152, 112, 60},
@@ -378,7 +379,7 @@ TEST(GalaxyArrays, TheQuadsLeftOutDrawNothing) {
                               std::to_string(c.height);
     TLcgRandom random;
     auto g = EveryState(c.rings, random);
-    DeepContext context;
+    DeepContext context(c.width, c.height);
     ASSERT_NE(nullptr, context.rc);
     TGalaxyView view;
     view.Init(SglGalaxyTable(), c.width, c.height);

@@ -138,9 +138,9 @@ int main(int argc, char** argv) {
     for (int c = 0; c < galaxy.CellCount(); ++c) lit += galaxy.Cells()[c] != 0;
   }
   double wall = NowMs() - t0, cpu = CpuMs() - cpu0;
-  std::printf("variant=%s n=%d cells=%d frames=%d lit=%ld ms_per_frame=%.3f fps=%.1f cpu_ms_per_frame=%.3f step_ms=%.3f culled=%ld\n",
+  std::printf("variant=%s n=%d cells=%d frames=%d lit=%ld ms_per_frame=%.3f fps=%.1f cpu_ms_per_frame=%.3f step_ms=%.3f culled=%ld size=%dx%d\n",
               variant, rings, galaxy.CellCount(), frames, lit / frames, wall / frames, 1000.0 * frames / wall,
-              cpu / frames, stepMs / frames, culled / frames);
+              cpu / frames, stepMs / frames, culled / frames, w, h);
   sglMakeCurrent(nullptr, nullptr);
   sglDeleteContext(rc);
   ReleaseDC(wnd, dc);

@@ -22,6 +22,10 @@ wine_env
 cd "$build/tools"
 for n in $ns; do
   for v in empty frame immediate percell monitors; do wine ./frame_bench.exe "$v" "$n" "$frames" 2>/dev/null | tr -d '\r'; done
+  # The same frames at the control panel's preview size.
+  for v in empty frame immediate; do
+    wine ./frame_bench.exe "$v" "$n" "$frames" --size 152x112 2>/dev/null | tr -d '\r'
+  done
   wine ./saver_bench.exe "$n" "$frames" 2>/dev/null | tr -d '\r'
   [ -x "$out/bench.exe" ] && wine "$out/bench.exe" imm "$n" "$frames" 2>/dev/null | tr -d '\r' | grep '^target=' | cut -d' ' -f1-9
 done | tee "$out/results.txt"
@@ -30,10 +34,14 @@ done | tee "$out/results.txt"
 wine ./run_bench.exe "${RUN_SECONDS:-10}" 2>/dev/null | tr -d '\r' | tee "$out/run.txt"
 python3 - "$out/results.txt" <<'PY'
 import re, sys
-rows = {}
+rows, small = {}, {}
 for line in open(sys.argv[1]):
     kv = dict(re.findall(r'(\w+)=([^\s]+)', line))
-    if 'variant' in kv and 'fps' in kv:
+    if 'variant' not in kv or 'fps' not in kv:
+        continue
+    if kv.get('size') == '152x112':
+        small[(kv['variant'], kv['n'])] = (1000.0 / float(kv['fps']), int(kv.get('culled', 0)), int(kv['lit']))
+    else:
         rows[(kv['variant'], kv['n'])] = 1000.0 / float(kv['fps'])
 for n in sorted({k[1] for k in rows}, key=int):
     f, i, e, p, b, s = (rows.get((v, n)) for v in ('frame', 'immediate', 'empty', 'percell', 'imm', 'saver'))
@@ -49,6 +57,11 @@ for n in sorted({k[1] for k in rows}, key=int):
                 f"one vertex at a time {i:.2f} ms ({i / e:.1f}x empty, {i / f:.1f}x arrays)")
         if s and b: line += f"; saver form {s:.2f} ms ({s / b:.2f}x the baseline's {b:.2f} ms)"
         print(line)
+for n in sorted({k[1] for k in small}, key=int):
+    e, f, i = (small.get((v, n)) for v in ('empty', 'frame', 'immediate'))
+    if e and f and i:
+        print(f"n={n} at 152x112: empty {e[0]:.2f} ms; from arrays {f[0]:.2f} ms ({f[0] / e[0]:.1f}x empty, "
+              f"{f[1]} of {f[2]} lit quads left out), one vertex at a time {i[0]:.2f} ms ({i[0] / f[0]:.2f}x arrays)")
 for n in sorted({k[1] for k in rows}, key=int):
     f, m = rows.get(('frame', n)), rows.get(('monitors', n))
     if f and m:
