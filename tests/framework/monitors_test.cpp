@@ -53,15 +53,3 @@ TEST(Monitors, OneMonitorIsTheVirtualScreenAndIsPrimary) {
     EXPECT_TRUE(Same(virt, primary));
   }
 }
-
-// The refresh rate is the primary display's own when it tells one.
-TEST(Monitors, TheRefreshRateIsTheDisplaysOwnOrSixty) {
-  DEVMODEA mode{};
-  mode.dmSize = sizeof mode;
-  ASSERT_TRUE(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode));
-  const int told = static_cast<int>(mode.dmDisplayFrequency);
-  if (told > 1 && ScrMonitors().size() == 1)
-    EXPECT_EQ(ScrRefreshRate(), told);
-  else
-    EXPECT_GE(ScrRefreshRate(), told > 1 ? told : 60);
-}
