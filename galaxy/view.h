@@ -63,7 +63,7 @@ struct TGalaxyViewport {
 // for edges. Each test keeps a margin far above the driver's rounding (its
 // single-precision transform; it snaps window positions to 1/256 pixel); a
 // quad with a corner at or behind the eye is kept. Each ring is first judged
-// whole, so that most rings need no test a quad.
+// whole, so that most rings need no test of each quad.
 class TGalaxyCull {
  public:
   // For `view`, the projection times the camera (column-major, as OpenGL
@@ -102,7 +102,8 @@ class TGalaxyCull {
 //
 // A table with the vertex-array functions gets each frame from one array of
 // the lit cells' quads (positions and colours, in drawing order), drawn in
-// one call; quads that show nothing (TGalaxyCull) are left out of it. Without them every vertex is one call, as old drivers need.
+// one call; quads that show nothing (TGalaxyCull) are left out of it.
+// Without them every vertex is one call, as old drivers need.
 class TGalaxyView {
  public:
   TGalaxyView() = default;
