@@ -4,14 +4,24 @@ build="${SPIRALIS_BUILD:-$root/build}"
 # The native Linux hack (linux/) builds beside it, with the system's compiler.
 linux_build="$build-linux"
 
+# tools/setup.sh once per top-level command: the first call runs it and marks
+# it done for the rest of the command (and for the scripts it starts), so a
+# script that builds twice, or both builds, checks the packages once.
+setup_once() {
+  if [ -z "${SPIRALIS_SETUP_DONE:-}" ]; then
+    "$root/tools/setup.sh"
+    export SPIRALIS_SETUP_DONE=1
+  fi
+}
+
 setup_and_build() {
-  "$root/tools/setup.sh"
+  setup_once
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$build" -j "$(nproc)" "$@"
 }
 
 build_linux() {
-  "$root/tools/setup.sh"
+  setup_once
   cmake -S "$root/linux" -B "$linux_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$linux_build" -j "$(nproc)" "$@"
 }
@@ -40,8 +50,21 @@ stop_all() {
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
 }
 
-# The Wine prefix: the build's, or the one named (then build/wine-run.sh uses
-# it too).
+# The Wine prefixes. Each has one wineserver, and wine_env ends whatever runs
+# in the prefix it is given, so whatever may run at the same time takes a
+# prefix of its own:
+#   build/wineprefix        the tests' (tools/test.sh, build/wine-run.sh)
+#   build/run-prefix        tools/run.sh on a person's display
+#   build/screenshot-prefix tools/run.sh without a display (its screenshots)
+#   build/run-monitors-prefix, build/screenshot-monitors-prefix
+#                           the same for tools/run.sh --monitors 2
+#   build/monitors-prefix   the two-monitor tests (tests/monitors)
+#   build/bench-prefix      the frame benchmarks (tools/frame-bench)
+#   build/shots-prefix      tools/dialog-shots.sh
+#   build/hostile/prefix-*  tools/hostile/run.sh, one per phase
+# So a test run never ends a saver started by hand, nor a benchmark a test run.
+# wine_env sets up the build's (the tests') prefix, or the one named (then
+# build/wine-run.sh uses it too).
 wine_env() {
   export WINEPREFIX="${1:-$build/wineprefix}" WINEARCH=win32
   if [ -n "${1:-}" ]; then export SPIRALIS_WINEPREFIX="$WINEPREFIX"; fi

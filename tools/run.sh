@@ -12,6 +12,11 @@
 #   tools/run.sh --monitors 2 [/s ...]   the same on two monitors side by side
 #                (1024x768 and 800x600, a nested Xephyr window; without a
 #                display the screenshot shows both, build/screenshot-monitors.png)
+# Its Wine prefixes are its own, never the tests' (see wine_env in common.sh):
+# build/run-prefix on a display, build/screenshot-prefix for the screenshots,
+# build/run-monitors-prefix and build/screenshot-monitors-prefix with
+# --monitors 2. A test run's wineserver -k thus never ends a saver started
+# here, nor a screenshot run one that a person watches.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -47,7 +52,7 @@ if [ "$monitors" = 2 ]; then
   trap 'stop_two_monitors; stop_all' EXIT
   start_two_monitors
   xsetroot -solid '#FF00FF'  # whatever stays uncovered shows magenta
-  wine_env "$build/monitors-prefix"
+  if [ -z "$xvfb_pid" ]; then wine_env "$build/run-monitors-prefix"; else wine_env "$build/screenshot-monitors-prefix"; fi
   wine "$scr" "${args[@]}" &
   saver=$!
   sleep "${SPIRALIS_RUN_SECONDS:-8}"
@@ -59,13 +64,13 @@ if [ "$monitors" = 2 ]; then
 fi
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  wine_env
+  wine_env "$build/run-prefix"
   exec wine "$scr" "${args[@]}"
 fi
 
 trap stop_all EXIT
 start_xvfb
-wine_env
+wine_env "$build/screenshot-prefix"
 seconds="${SPIRALIS_RUN_SECONDS:-6}"
 # The options dialog's first-run hints would cover it: their boxes go to a file.
 export SPIRALIS_MSGBOX='C:\spiralis-boxes.txt'

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing Spiralis needs on a Debian machine.
 # Safe to run again: it only installs what is missing. Must run as root
-# (or with sudo available).
+# (or with sudo available). The scripts of tools/ run it once per command
+# (setup_once in common.sh); run alone, it always checks.
 set -euo pipefail
 
 packages=(

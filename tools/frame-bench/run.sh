@@ -1,24 +1,32 @@
 #!/usr/bin/env bash
 # Frame cost of the galaxy's picture against the team's render baseline, in
-# one run on one machine: own Xvfb (1024x768), the build's Wine prefix.
+# one run on one machine: own Xvfb (1024x768), the benchmarks' Wine prefix
+# (build/bench-prefix: a test run or a saver started by hand keeps its own).
 #   tools/frame-bench/run.sh [FRAMES] [N...]      defaults: 200 frames, n = 60 150
 # Prints one line per run and the ratios that matter (figures of one machine
 # are only comparable within one run).
+# The render baseline is optional: it is read from ../shared/bench/render-baseline
+# beside the work tree, or from the folder SPIRALIS_RENDER_BASELINE names;
+# without it the benchmark runs and sums up all the same, minus the baseline's
+# column.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
 frames=${1:-200}; shift || true
 ns=${*:-"60 150"}
 
 setup_and_build --target frame_bench saver_bench run_bench
-baseline_src="$root/../shared/bench/render-baseline"
+baseline_src="${SPIRALIS_RENDER_BASELINE:-$root/../shared/bench/render-baseline}"
 out=$(mktemp -d)
 if [ -f "$baseline_src/bench.cpp" ]; then
   i686-w64-mingw32-g++ -O2 -std=c++11 -static -static-libgcc -static-libstdc++ \
-    -o "$out/bench.exe" "$baseline_src/bench.cpp" -lgdi32 -luser32
+    -o "$out/bench.exe" "$baseline_src/bench.cpp" -lgdi32 -luser32 ||
+    echo "frame-bench: the render baseline in $baseline_src did not build; running without it" >&2
+else
+  echo "frame-bench: no render baseline in $baseline_src (optional); running without it" >&2
 fi
 trap 'stop_all; rm -rf "$out"' EXIT
 start_xvfb
-wine_env
+wine_env "$build/bench-prefix"
 cd "$build/tools"
 for n in $ns; do
   for v in empty frame immediate percell monitors; do wine ./frame_bench.exe "$v" "$n" "$frames" 2>/dev/null | tr -d '\r'; done
@@ -27,32 +35,53 @@ for n in $ns; do
     wine ./frame_bench.exe "$v" "$n" "$frames" --size 152x112 2>/dev/null | tr -d '\r'
   done
   wine ./saver_bench.exe "$n" "$frames" 2>/dev/null | tr -d '\r'
-  [ -x "$out/bench.exe" ] && wine "$out/bench.exe" imm "$n" "$frames" 2>/dev/null | tr -d '\r' | grep '^target=' | cut -d' ' -f1-9
+  # The baseline, when there is one; without it (or when it gives no line)
+  # the loop goes on: under pipefail a false test here would end the script.
+  if [ -x "$out/bench.exe" ]; then
+    wine "$out/bench.exe" imm "$n" "$frames" 2>/dev/null | tr -d '\r' | grep '^target=' | cut -d' ' -f1-9 ||
+      echo "frame-bench: no result from the render baseline at n=$n" >&2
+  fi
 done | tee "$out/results.txt"
 # The saver program at its own pace: the control panel's preview and the
 # full-screen saver, CPU per second of each.
 wine ./run_bench.exe "${RUN_SECONDS:-10}" 2>/dev/null | tr -d '\r' | tee "$out/run.txt"
-python3 - "$out/results.txt" <<'PY'
+python3 - "$out/results.txt" "$([ -x "$out/bench.exe" ] && echo yes || echo no)" <<'PY'
+# Any row may be missing (no baseline, a run that failed): each figure and
+# ratio is printed only when what it needs is there.
 import re, sys
 rows, small = {}, {}
 for line in open(sys.argv[1]):
     kv = dict(re.findall(r'(\w+)=([^\s]+)', line))
-    if 'variant' not in kv or 'fps' not in kv:
+    if 'variant' not in kv or 'fps' not in kv or 'n' not in kv:
+        continue
+    try:
+        fps = float(kv['fps'])
+    except ValueError:
+        continue
+    if fps <= 0:
         continue
     if kv.get('size') == '152x112':
-        small[(kv['variant'], kv['n'])] = (1000.0 / float(kv['fps']), int(kv.get('culled', 0)), int(kv['lit']))
+        small[(kv['variant'], kv['n'])] = (1000.0 / fps, int(kv.get('culled', 0)), int(kv.get('lit', 0)))
     else:
-        rows[(kv['variant'], kv['n'])] = 1000.0 / float(kv['fps'])
+        rows[(kv['variant'], kv['n'])] = 1000.0 / fps
+if not rows and not small:
+    print("frame-bench: no results")
+if sys.argv[2] != 'yes':
+    print("frame-bench: without the render baseline (optional): its ratios are left out")
 for n in sorted({k[1] for k in rows}, key=int):
     f, i, e, p, b, s = (rows.get((v, n)) for v in ('frame', 'immediate', 'empty', 'percell', 'imm', 'saver'))
-    parts = [f"n={n}: frame {f:.2f} ms"]
-    if s: parts.append(f"saver form {s:.2f} ms ({s / f:.2f}x the bare frame, {s / e:.1f}x an empty frame)")
-    if e: parts.append(f"{f / e:.1f}x an empty frame")
-    if p: parts.append(f"{f / p:.2f}x colour per cell")
-    if b: parts.append(f"{f / b:.2f}x the baseline's every-cell frame")
+    parts = [f"n={n}: frame {f:.2f} ms" if f else f"n={n}: no frame"]
+    if s:
+        against = []
+        if f: against.append(f"{s / f:.2f}x the bare frame")
+        if e: against.append(f"{s / e:.1f}x an empty frame")
+        parts.append(f"saver form {s:.2f} ms" + (f" ({', '.join(against)})" if against else ""))
+    if f and e: parts.append(f"{f / e:.1f}x an empty frame")
+    if f and p: parts.append(f"{f / p:.2f}x colour per cell")
+    if f and b: parts.append(f"{f / b:.2f}x the baseline's every-cell frame")
     print(", ".join(parts))
     # Both paths side by side: from arrays (the default) and one vertex at a time.
-    if i and e:
+    if f and i and e:
         line = (f"n={n} paths: empty {e:.2f} ms; bare frame from arrays {f:.2f} ms ({f / e:.1f}x empty), "
                 f"one vertex at a time {i:.2f} ms ({i / e:.1f}x empty, {i / f:.1f}x arrays)")
         if s and b: line += f"; saver form {s:.2f} ms ({s / b:.2f}x the baseline's {b:.2f} ms)"
