@@ -4,6 +4,10 @@
 // XSCREENSAVER_WINDOW, or -window-id), on the root window, or in a window of
 // its own, follows that window's size, and ends cleanly on SIGTERM, SIGINT,
 // the window's destruction or the window manager's close.
+//
+// Shaped as XScreenSaver's own GL hacks are: one state per window
+// (TSpiralisState) and four entry points, InitSpiralis, ReshapeSpiralis,
+// DrawSpiralis and FreeSpiralis, which the main loop calls.
 #include <GL/gl.h>
 #include <GL/glx.h>
 #include <X11/Xatom.h>
@@ -18,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "galaxy/galaxy.h"
@@ -26,6 +31,12 @@
 #include "linux/system_gl.h"
 
 namespace {
+
+// The size of the window of our own (-window, or no switch).
+constexpr int kDefaultWidth = 640, kDefaultHeight = 480;
+// The system's timers tick at most every 10 ms: the Fast setting's 1 ms
+// steps as often as that.
+constexpr int kMinStepMs = 10;
 
 volatile sig_atomic_t gStop = 0;
 void OnStopSignal(int) { gStop = 1; }
@@ -53,18 +64,23 @@ std::uint32_t NowMs() {
   return static_cast<std::uint32_t>(static_cast<unsigned long long>(t.tv_sec) * 1000u + t.tv_nsec / 1000000);
 }
 
+// The connection to the X server, once opened.
 class TDisplay {
  public:
-  explicit TDisplay(const std::string& name) : Handle(XOpenDisplay(name.empty() ? nullptr : name.c_str())) {}
+  TDisplay() = default;
   ~TDisplay() {
     if (Handle) XCloseDisplay(Handle);
   }
   TDisplay(const TDisplay&) = delete;
   TDisplay& operator=(const TDisplay&) = delete;
+  // The display `name`, or $DISPLAY's when it is empty.
+  Display* Open(const std::string& name) {
+    return Handle = XOpenDisplay(name.empty() ? nullptr : name.c_str());
+  }
   Display* Get() const { return Handle; }
 
  private:
-  Display* Handle;
+  Display* Handle = nullptr;
 };
 
 // A window this program made (its own top-level window, or a child that
@@ -149,7 +165,8 @@ Window MakeWindow(Display* display, Window parent, XVisualInfo* v, int x, int y,
                        CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &a);
 }
 
-// The frame rate in the top left corner, in the server's "fixed" font.
+// The frame rate and the quads of the frame in the top left corner, one
+// line each, in the server's "fixed" font.
 class TFpsOverlay {
  public:
   TFpsOverlay(Display* display, bool on) {
@@ -167,15 +184,19 @@ class TFpsOverlay {
   TFpsOverlay(const TFpsOverlay&) = delete;
   TFpsOverlay& operator=(const TFpsOverlay&) = delete;
 
-  void Frame(std::uint32_t now, int width, int height) {
+  // Whether it shows anything (-fps, and the font was found).
+  bool On() const { return Font != nullptr; }
+
+  void Frame(std::uint32_t now, int width, int height, int polygons) {
     if (!Font) return;
     ++Frames;
     if (now - Since >= 1000) {
       Rate = Frames * 1000.0 / (now - Since);
       Frames = 0, Since = now;
     }
-    char text[32];
-    std::snprintf(text, sizeof text, "FPS: %.1f", Rate);
+    char fps[32], polys[32];
+    std::snprintf(fps, sizeof fps, "FPS: %.1f", Rate);
+    std::snprintf(polys, sizeof polys, "Polys: %d", polygons);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -185,9 +206,9 @@ class TFpsOverlay {
     glLoadIdentity();
     glDisable(GL_DEPTH_TEST);
     glColor3f(1, 1, 1);
-    glRasterPos2i(10, height - 10 - Font->ascent);
-    glListBase(Lists - 32);
-    glCallLists(static_cast<GLsizei>(std::strlen(text)), GL_UNSIGNED_BYTE, text);
+    const int top = height - 10 - Font->ascent;
+    Line(fps, top);
+    Line(polys, top - (Font->ascent + Font->descent));
     glEnable(GL_DEPTH_TEST);
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
@@ -195,6 +216,13 @@ class TFpsOverlay {
   }
 
  private:
+  // One line of text, its baseline `y` pixels above the bottom edge.
+  void Line(const char* text, int y) {
+    glRasterPos2i(10, y);
+    glListBase(Lists - 32);
+    glCallLists(static_cast<GLsizei>(std::strlen(text)), GL_UNSIGNED_BYTE, text);
+  }
+
   Display* Dpy = nullptr;
   XFontStruct* Font = nullptr;
   GLuint Lists = 0;
@@ -212,121 +240,213 @@ Window HostWindowFromEnvironment() {
   return *end ? 0 : static_cast<Window>(id);
 }
 
-int Run(const THackSettings& settings) {
-  TDisplay display(settings.Display);
-  Display* dpy = display.Get();
+// One window's galaxy: what InitSpiralis makes, ReshapeSpiralis and
+// DrawSpiralis use, and FreeSpiralis releases. Members are released in the
+// reverse of their order here: the overlay, the galaxy and the context
+// before the windows, the display last.
+struct TSpiralisState {
+  explicit TSpiralisState(const THackSettings& settings) : Settings(settings) {}
+  TSpiralisState(const TSpiralisState&) = delete;
+  TSpiralisState& operator=(const TSpiralisState&) = delete;
+
+  const THackSettings& Settings;
+  TDisplay Connection;
+  Window Host = 0;      // the window followed (XScreenSaver's, the root, -window-id's); 0: our own
+  Window Drawable = 0;  // where OpenGL draws: the host, or Owned
+  TOwnedWindow Owned;   // our own window, or the child that covers the host
+  TVisualInfo Visual;   // the drawable's
+  std::optional<TGlxContext> Context;
+  std::optional<TGalaxy> Galaxy;
+  TGalaxyView View;
+  std::optional<TFpsOverlay> Fps;
+  Atom WmProtocols = 0;
+  int Width = kDefaultWidth, Height = kDefaultHeight;
+  // The clock: when drawing began, the step interval, and when the next step is due.
+  std::uint32_t Start = 0, Interval = 0, Due = 0;
+};
+
+// How InitSpiralis ended: ready to draw, the window gone already (status 0),
+// or an error that was reported (status 1).
+enum class TInit { Ready, WindowGone, Failed };
+
+// Opens the display, which must have GLX, and reports X errors from then on.
+bool OpenDisplay(TSpiralisState& s) {
+  Display* dpy = s.Connection.Open(s.Settings.Display);
   if (!dpy) {
-    std::fprintf(stderr, "spiralis: cannot open display %s\n", XDisplayName(settings.Display.c_str()));
-    return 1;
+    std::fprintf(stderr, "spiralis: cannot open display %s\n", XDisplayName(s.Settings.Display.c_str()));
+    return false;
   }
   int glxEvents = 0;
   if (!glXQueryExtension(dpy, &gGlxErrorBase, &glxEvents)) {
     std::fprintf(stderr, "spiralis: the display has no OpenGL (GLX)\n");
-    return 1;
+    return false;
   }
   XSetErrorHandler(OnXError);
+  return true;
+}
+
+// The window to follow: the host's, or none for our own top-level one.
+Window HostWindow(const THackSettings& settings, Display* dpy) {
+  if (settings.Target == THackTarget::WindowId) return settings.WindowId;
+  if (settings.Target != THackTarget::Root) return 0;
+  const Window host = HostWindowFromEnvironment();
+  return host ? host : RootWindow(dpy, DefaultScreen(dpy));
+}
+
+// The drawable: a window of `s`'s size and of a visual OpenGL can draw on,
+// a child of `parent` on `screen`, owned by `s` and not yet mapped.
+bool MakeOwnWindow(TSpiralisState& s, Window parent, int screen) {
+  Display* dpy = s.Connection.Get();
+  s.Visual = ChooseVisual(dpy, screen);
+  if (!s.Visual) {
+    std::fprintf(stderr, "spiralis: no OpenGL visual with double buffering and depth\n");
+    return false;
+  }
+  Colormap map = 0;
+  s.Drawable = MakeWindow(dpy, parent, s.Visual.get(), 0, 0, s.Width, s.Height, map);
+  s.Owned.Adopt(dpy, s.Drawable, map);
+  return true;
+}
+
+// Draws on the host, or, when OpenGL cannot draw on its visual, on a child
+// of it that covers it; follows the host's size and destruction.
+bool UseHostWindow(TSpiralisState& s) {
+  Display* dpy = s.Connection.Get();
+  XWindowAttributes a;
+  if (!XGetWindowAttributes(dpy, s.Host, &a)) {
+    std::fprintf(stderr, "spiralis: no window 0x%lx\n", s.Host);
+    return false;
+  }
+  s.Width = a.width, s.Height = a.height;
+  XSelectInput(dpy, s.Host, StructureNotifyMask);
+  s.Visual = VisualOf(dpy, a.visual);
+  if (s.Visual && GoodVisual(dpy, s.Visual.get())) {
+    s.Drawable = s.Host;
+    return true;
+  }
+  if (!MakeOwnWindow(s, s.Host, XScreenNumberOfScreen(a.screen))) return false;
+  XMapWindow(dpy, s.Drawable);
+  return true;
+}
+
+// Our own top-level window, named "Spiralis", which the window manager may
+// close.
+bool UseOwnWindow(TSpiralisState& s) {
+  Display* dpy = s.Connection.Get();
   const int screen = DefaultScreen(dpy);
+  if (!MakeOwnWindow(s, RootWindow(dpy, screen), screen)) return false;
+  XStoreName(dpy, s.Drawable, "Spiralis");
+  Atom close = XInternAtom(dpy, "WM_DELETE_WINDOW", False);
+  XSetWMProtocols(dpy, s.Drawable, &close, 1);
+  XMapWindow(dpy, s.Drawable);
+  return true;
+}
 
-  // The window to follow: the host's, or our own top-level one.
-  Window host = 0;
-  if (settings.Target == THackTarget::WindowId) host = settings.WindowId;
-  if (settings.Target == THackTarget::Root) {
-    host = HostWindowFromEnvironment();
-    if (!host) host = RootWindow(dpy, screen);
-  }
+// The viewport and camera for a window of width x height, down to a tiny
+// preview.
+void ReshapeSpiralis(TSpiralisState& s, int width, int height) {
+  s.Width = width, s.Height = height;
+  glViewport(0, 0, width, height);
+  s.Galaxy->SetCameraDirty(true);
+}
 
-  TOwnedWindow owned;
-  Window drawable = 0;
-  TVisualInfo visual;
-  int width = 640, height = 480;
-  if (host) {
-    XWindowAttributes a;
-    if (!XGetWindowAttributes(dpy, host, &a)) {
-      std::fprintf(stderr, "spiralis: no window 0x%lx\n", host);
-      return 1;
-    }
-    width = a.width, height = a.height;
-    XSelectInput(dpy, host, StructureNotifyMask);
-    visual = VisualOf(dpy, a.visual);
-    if (visual && GoodVisual(dpy, visual.get())) {
-      drawable = host;
-    } else {
-      // OpenGL cannot draw on the host's visual: a child of it that covers it.
-      visual = ChooseVisual(dpy, XScreenNumberOfScreen(a.screen));
-      if (!visual) {
-        std::fprintf(stderr, "spiralis: no OpenGL visual with double buffering and depth\n");
-        return 1;
-      }
-      Colormap map = 0;
-      drawable = MakeWindow(dpy, host, visual.get(), 0, 0, width, height, map);
-      owned.Adopt(dpy, drawable, map);
-      XMapWindow(dpy, drawable);
-    }
-  } else {
-    visual = ChooseVisual(dpy, screen);
-    if (!visual) {
-      std::fprintf(stderr, "spiralis: no OpenGL visual with double buffering and depth\n");
-      return 1;
-    }
-    Colormap map = 0;
-    drawable = MakeWindow(dpy, RootWindow(dpy, screen), visual.get(), 0, 0, width, height, map);
-    owned.Adopt(dpy, drawable, map);
-    XStoreName(dpy, drawable, "Spiralis");
-    Atom close = XInternAtom(dpy, "WM_DELETE_WINDOW", False);
-    XSetWMProtocols(dpy, drawable, &close, 1);
-    XMapWindow(dpy, drawable);
-  }
+// The window and the OpenGL context, the galaxy and its view, the overlay
+// and the clock; then the viewport and camera for the window's size.
+TInit InitSpiralis(TSpiralisState& s) {
+  if (!OpenDisplay(s)) return TInit::Failed;
+  Display* dpy = s.Connection.Get();
+  s.Host = HostWindow(s.Settings, dpy);
+  if (!(s.Host ? UseHostWindow(s) : UseOwnWindow(s))) return TInit::Failed;
   XSync(dpy, False);
-  if (gWindowGone) return 0;
+  if (gWindowGone) return TInit::WindowGone;
 
-  TGlxContext context(dpy, visual.get());
-  if (!context.Get() || !glXMakeCurrent(dpy, drawable, context.Get())) {
+  s.Context.emplace(dpy, s.Visual.get());
+  if (!s.Context->Get() || !glXMakeCurrent(dpy, s.Drawable, s.Context->Get())) {
     std::fprintf(stderr, "spiralis: cannot make an OpenGL context\n");
-    return 1;
+    return TInit::Failed;
   }
+  s.Galaxy.emplace(s.Settings.Galaxy);
+  s.View.Init(SystemGalaxyGL(), s.Width, s.Height);
+  s.Fps.emplace(dpy, s.Settings.Fps);
+  s.WmProtocols = XInternAtom(dpy, "WM_PROTOCOLS", False);
+  s.Interval = static_cast<std::uint32_t>(std::max(kMinStepMs, s.Galaxy->TimerInterval()));
+  s.Start = s.Due = NowMs();
+  ReshapeSpiralis(s, s.Width, s.Height);
+  return TInit::Ready;
+}
 
-  TGalaxy galaxy(settings.Galaxy);
-  TGalaxyView view;
-  view.Init(SystemGalaxyGL(), width, height);
-  TFpsOverlay fps(dpy, settings.Fps);
-  const Atom wmProtocols = XInternAtom(dpy, "WM_PROTOCOLS", False);
+// The quads of the frame just drawn: those the view drew from its array, or
+// when it draws one vertex at a time, one for every lit cell.
+int PolygonCount(const TSpiralisState& s) {
+  if (!s.View.Ready()) return 0;
+  if (s.View.UsesArrays()) return s.View.DrawnQuads();
+  int quads = 0;
+  ForEachGalaxyQuad(*s.Galaxy, static_cast<float>(s.Settings.Depth),
+                    [&quads](int, float, float, float, float, float) { ++quads; });
+  return quads;
+}
 
-  // The system's timers tick at most every 10 ms: the Fast setting's 1 ms
-  // steps as often as that.
-  const std::uint32_t interval = static_cast<std::uint32_t>(std::max(10, galaxy.TimerInterval()));
-  const std::uint32_t start = NowMs();
-  std::uint32_t due = start;
-  while (!gStop && !gWindowGone) {
-    while (XPending(dpy) && !gWindowGone) {
-      XEvent e;
-      XNextEvent(dpy, &e);
-      if (e.type == DestroyNotify && (e.xdestroywindow.window == host || e.xdestroywindow.window == drawable)) {
-        gWindowGone = true;
-      } else if (e.type == ConfigureNotify && e.xconfigure.window == (host ? host : drawable)) {
-        width = e.xconfigure.width, height = e.xconfigure.height;
-        if (drawable != host && host) XResizeWindow(dpy, drawable, width, height);
-        glViewport(0, 0, width, height);
-        galaxy.SetCameraDirty(true);
-      } else if (e.type == ClientMessage && e.xclient.message_type == wmProtocols) {
-        gStop = 1;
-      }
+// One step and one frame for the time `now`, with the overlay for -fps.
+void DrawSpiralis(TSpiralisState& s, std::uint32_t now) {
+  Display* dpy = s.Connection.Get();
+  s.Galaxy->Step();
+  s.View.Draw(*s.Galaxy, s.Width, s.Height, s.Settings.Eye, static_cast<float>(s.Settings.Depth),
+              now - s.Start);
+  if (s.Fps->On()) s.Fps->Frame(now, s.Width, s.Height, PolygonCount(s));
+  glXSwapBuffers(dpy, s.Drawable);
+  XSync(dpy, False);
+}
+
+// Releases what InitSpiralis made (the state's members, in the reverse of
+// their order), however far it got.
+void FreeSpiralis(std::unique_ptr<TSpiralisState>& s) { s.reset(); }
+
+// The events waiting: the window's destruction, its new size (the child
+// that covers a host kept the host's size), the window manager's close.
+void HandleEvents(TSpiralisState& s) {
+  Display* dpy = s.Connection.Get();
+  while (XPending(dpy) && !gWindowGone) {
+    XEvent e;
+    XNextEvent(dpy, &e);
+    if (e.type == DestroyNotify && (e.xdestroywindow.window == s.Host || e.xdestroywindow.window == s.Drawable)) {
+      gWindowGone = true;
+    } else if (e.type == ConfigureNotify && e.xconfigure.window == (s.Host ? s.Host : s.Drawable)) {
+      const int width = e.xconfigure.width, height = e.xconfigure.height;
+      if (s.Drawable != s.Host && s.Host) XResizeWindow(dpy, s.Drawable, width, height);
+      ReshapeSpiralis(s, width, height);
+    } else if (e.type == ClientMessage && e.xclient.message_type == s.WmProtocols) {
+      gStop = 1;
     }
+  }
+}
+
+// Until a signal, the window's end or the window manager's close: the
+// events, and one step and frame on every tick of the step interval (a late
+// tick is drawn at once; one late by more than an interval starts the count
+// again).
+void MainLoop(TSpiralisState& s) {
+  while (!gStop && !gWindowGone) {
+    HandleEvents(s);
     if (gStop || gWindowGone) break;
     const std::uint32_t now = NowMs();
-    if (static_cast<std::int32_t>(now - due) < 0) {
-      pollfd fd{ConnectionNumber(dpy), POLLIN, 0};
-      poll(&fd, 1, static_cast<int>(due - now));
+    if (static_cast<std::int32_t>(now - s.Due) < 0) {
+      pollfd fd{ConnectionNumber(s.Connection.Get()), POLLIN, 0};
+      poll(&fd, 1, static_cast<int>(s.Due - now));
       continue;
     }
-    galaxy.Step();
-    view.Draw(galaxy, width, height, settings.Eye, static_cast<float>(settings.Depth), now - start);
-    fps.Frame(now, width, height);
-    glXSwapBuffers(dpy, drawable);
-    XSync(dpy, False);
-    due += interval;
-    if (static_cast<std::int32_t>(NowMs() - due) > static_cast<std::int32_t>(interval)) due = NowMs();
+    DrawSpiralis(s, now);
+    s.Due += s.Interval;
+    if (static_cast<std::int32_t>(NowMs() - s.Due) > static_cast<std::int32_t>(s.Interval)) s.Due = NowMs();
   }
-  return 0;
+}
+
+// The exit status: 1 when InitSpiralis reported an error, else 0.
+int Run(const THackSettings& settings) {
+  auto state = std::make_unique<TSpiralisState>(settings);
+  const TInit init = InitSpiralis(*state);
+  if (init == TInit::Ready) MainLoop(*state);
+  FreeSpiralis(state);
+  return init == TInit::Failed ? 1 : 0;
 }
 
 }  // namespace
