@@ -37,54 +37,58 @@ constexpr unsigned kDepthBufferBit = 0x00000100;
 constexpr unsigned kColorBufferBit = 0x00004000;
 }  // namespace galaxy_gl
 
-// Every entry is required except the five vertex-array ones at the end: a
-// table without them draws one call per vertex.
-struct TGalaxyGL {
-  // The state of a new context.
-  void(GALAXY_GLAPI* ClearDepth)(double depth) = nullptr;
-  void(GALAXY_GLAPI* DepthFunc)(unsigned func) = nullptr;
-  void(GALAXY_GLAPI* ShadeModel)(unsigned mode) = nullptr;
-  void(GALAXY_GLAPI* FrontFace)(unsigned mode) = nullptr;
-  void(GALAXY_GLAPI* PixelStorei)(unsigned pname, int param) = nullptr;
-  void(GALAXY_GLAPI* BlendFunc)(unsigned sfactor, unsigned dfactor) = nullptr;
-  void(GALAXY_GLAPI* AlphaFunc)(unsigned func, float ref) = nullptr;
-  void(GALAXY_GLAPI* Disable)(unsigned cap) = nullptr;
-  void(GALAXY_GLAPI* Enable)(unsigned cap) = nullptr;
-  void(GALAXY_GLAPI* Viewport)(int x, int y, int width, int height) = nullptr;
-  // The camera.
-  void(GALAXY_GLAPI* MatrixMode)(unsigned mode) = nullptr;
-  void(GALAXY_GLAPI* LoadIdentity)() = nullptr;
-  void(GALAXY_GLAPI* Frustum)(double left, double right, double bottom, double top, double zNear,
-                              double zFar) = nullptr;
-  void(GALAXY_GLAPI* MultMatrixd)(const double* m) = nullptr;
-  void(GALAXY_GLAPI* Translated)(double x, double y, double z) = nullptr;
-  // A frame.
-  void(GALAXY_GLAPI* ClearColor)(float red, float green, float blue, float alpha) = nullptr;
-  void(GALAXY_GLAPI* Clear)(unsigned mask) = nullptr;
-  void(GALAXY_GLAPI* PushMatrix)() = nullptr;
-  void(GALAXY_GLAPI* PopMatrix)() = nullptr;
-  void(GALAXY_GLAPI* Begin)(unsigned mode) = nullptr;
-  void(GALAXY_GLAPI* End)() = nullptr;
-  void(GALAXY_GLAPI* Color3f)(float red, float green, float blue) = nullptr;
-  void(GALAXY_GLAPI* Vertex3f)(float x, float y, float z) = nullptr;
-  // Optional: one picture per viewport (without it, one picture over all).
-  void(GALAXY_GLAPI* Scissor)(int x, int y, int width, int height) = nullptr;
-  // Optional: a frame from arrays.
-  void(GALAXY_GLAPI* VertexPointer)(int size, unsigned type, int stride, const void* pointer) = nullptr;
-  void(GALAXY_GLAPI* ColorPointer)(int size, unsigned type, int stride, const void* pointer) = nullptr;
-  void(GALAXY_GLAPI* EnableClientState)(unsigned array) = nullptr;
-  void(GALAXY_GLAPI* DisableClientState)(unsigned array) = nullptr;
-  void(GALAXY_GLAPI* DrawArrays)(unsigned mode, int first, int count) = nullptr;
+// The entries, each X(return type, name, parameter list) for OpenGL's
+// gl<name>, which TGalaxyGL holds as its member `name`. Every entry is
+// required except the optional ones: glScissor (without it, one picture over
+// all viewports) and the five vertex-array entries (without them, a frame
+// draws one call per vertex).
+#define GALAXY_GL_REQUIRED(X)                                                                         \
+  /* The state of a new context. */                                                                   \
+  X(void, ClearDepth, (double depth))                                                                 \
+  X(void, DepthFunc, (unsigned func))                                                                 \
+  X(void, ShadeModel, (unsigned mode))                                                                \
+  X(void, FrontFace, (unsigned mode))                                                                 \
+  X(void, PixelStorei, (unsigned pname, int param))                                                   \
+  X(void, BlendFunc, (unsigned sfactor, unsigned dfactor))                                            \
+  X(void, AlphaFunc, (unsigned func, float ref))                                                      \
+  X(void, Disable, (unsigned cap))                                                                    \
+  X(void, Enable, (unsigned cap))                                                                     \
+  X(void, Viewport, (int x, int y, int width, int height))                                            \
+  /* The camera. */                                                                                   \
+  X(void, MatrixMode, (unsigned mode))                                                                \
+  X(void, LoadIdentity, ())                                                                           \
+  X(void, Frustum, (double left, double right, double bottom, double top, double zNear, double zFar)) \
+  X(void, MultMatrixd, (const double* m))                                                             \
+  X(void, Translated, (double x, double y, double z))                                                 \
+  /* A frame. */                                                                                      \
+  X(void, ClearColor, (float red, float green, float blue, float alpha))                              \
+  X(void, Clear, (unsigned mask))                                                                     \
+  X(void, PushMatrix, ())                                                                             \
+  X(void, PopMatrix, ())                                                                              \
+  X(void, Begin, (unsigned mode))                                                                     \
+  X(void, End, ())                                                                                    \
+  X(void, Color3f, (float red, float green, float blue))                                              \
+  X(void, Vertex3f, (float x, float y, float z))
+#define GALAXY_GL_ARRAYS(X)                                                          \
+  X(void, VertexPointer, (int size, unsigned type, int stride, const void* pointer)) \
+  X(void, ColorPointer, (int size, unsigned type, int stride, const void* pointer))  \
+  X(void, EnableClientState, (unsigned array))                                       \
+  X(void, DisableClientState, (unsigned array))                                      \
+  X(void, DrawArrays, (unsigned mode, int first, int count))
+#define GALAXY_GL_OPTIONAL(X)                             \
+  X(void, Scissor, (int x, int y, int width, int height)) \
+  GALAXY_GL_ARRAYS(X)
+#define GALAXY_GL_ENTRIES(X) GALAXY_GL_REQUIRED(X) GALAXY_GL_OPTIONAL(X)
 
+struct TGalaxyGL {
+#define GALAXY_GL_MEMBER(ret, name, params) ret(GALAXY_GLAPI* name) params = nullptr;
+  GALAXY_GL_ENTRIES(GALAXY_GL_MEMBER)
+#undef GALAXY_GL_MEMBER
+
+#define GALAXY_GL_THERE(ret, name, params) &&name
   // Whether every required entry is there.
-  bool Complete() const {
-    return ClearDepth && DepthFunc && ShadeModel && FrontFace && PixelStorei && BlendFunc && AlphaFunc &&
-           Disable && Enable && Viewport && MatrixMode && LoadIdentity && Frustum && MultMatrixd &&
-           Translated && ClearColor && Clear && PushMatrix && PopMatrix && Begin && End && Color3f &&
-           Vertex3f;
-  }
+  bool Complete() const { return true GALAXY_GL_REQUIRED(GALAXY_GL_THERE); }
   // Whether the vertex-array entries are all there.
-  bool HasArrays() const {
-    return VertexPointer && ColorPointer && EnableClientState && DisableClientState && DrawArrays;
-  }
+  bool HasArrays() const { return true GALAXY_GL_ARRAYS(GALAXY_GL_THERE); }
+#undef GALAXY_GL_THERE
 };

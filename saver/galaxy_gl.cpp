@@ -13,34 +13,8 @@ void Take(Fn& slot, const char* name) {
 
 TGalaxyGL SglGalaxyTable() {
   TGalaxyGL t;
-  Take(t.ClearDepth, "glClearDepth");
-  Take(t.DepthFunc, "glDepthFunc");
-  Take(t.ShadeModel, "glShadeModel");
-  Take(t.FrontFace, "glFrontFace");
-  Take(t.PixelStorei, "glPixelStorei");
-  Take(t.BlendFunc, "glBlendFunc");
-  Take(t.AlphaFunc, "glAlphaFunc");
-  Take(t.Disable, "glDisable");
-  Take(t.Enable, "glEnable");
-  Take(t.Viewport, "glViewport");
-  Take(t.MatrixMode, "glMatrixMode");
-  Take(t.LoadIdentity, "glLoadIdentity");
-  Take(t.Frustum, "glFrustum");
-  Take(t.MultMatrixd, "glMultMatrixd");
-  Take(t.Translated, "glTranslated");
-  Take(t.ClearColor, "glClearColor");
-  Take(t.Clear, "glClear");
-  Take(t.PushMatrix, "glPushMatrix");
-  Take(t.PopMatrix, "glPopMatrix");
-  Take(t.Begin, "glBegin");
-  Take(t.End, "glEnd");
-  Take(t.Color3f, "glColor3f");
-  Take(t.Vertex3f, "glVertex3f");
-  Take(t.Scissor, "glScissor");
-  Take(t.VertexPointer, "glVertexPointer");
-  Take(t.ColorPointer, "glColorPointer");
-  Take(t.EnableClientState, "glEnableClientState");
-  Take(t.DisableClientState, "glDisableClientState");
-  Take(t.DrawArrays, "glDrawArrays");
+#define TAKE(ret, name, params) Take(t.name, "gl" #name);
+  GALAXY_GL_ENTRIES(TAKE)
+#undef TAKE
   return t;
 }
