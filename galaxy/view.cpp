@@ -1,40 +1,13 @@
 #include "galaxy/view.h"
 
+#include "galaxy/matrix.h"
+
 namespace gl = galaxy_gl;
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
-void Normalize(double v[3]) {
-  const double length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-  if (length == 0.0) return;
-  v[0] /= length;
-  v[1] /= length;
-  v[2] /= length;
-}
-
-void Cross(const double a[3], const double b[3], double out[3]) {
-  out[0] = a[1] * b[2] - a[2] * b[1];
-  out[1] = a[2] * b[0] - a[0] * b[2];
-  out[2] = a[0] * b[1] - a[1] * b[0];
-}
-
-// m = m x b, column-major, as OpenGL multiplies onto its current matrix.
-void MultiplyInto(double m[16], const double b[16]) {
-  double out[16];
-  for (int col = 0; col < 4; ++col)
-    for (int row = 0; row < 4; ++row) {
-      double sum = 0;
-      for (int k = 0; k < 4; ++k) sum += m[k * 4 + row] * b[col * 4 + k];
-      out[col * 4 + row] = sum;
-    }
-  for (int i = 0; i < 16; ++i) m[i] = out[i];
-}
-
-void Identity(double m[16]) {
-  for (int i = 0; i < 16; ++i) m[i] = i % 5 == 0 ? 1.0 : 0.0;
-}
+using galaxy_matrix::Identity;
+using galaxy_matrix::Multiply;
 
 constexpr double kNearestW = 1e-3;         // a corner nearer the eye decides nothing
 constexpr double kPixelMargin = 1.0 / 16;  // pixels; the driver snaps to 1/256
@@ -200,44 +173,23 @@ void TGalaxyView::SetupCamera(int width, int height, int rings, double eye, std:
 
 // As GLU's gluPerspective, in double precision.
 void TGalaxyView::Perspective(double fovy, double aspect, double zNear, double zFar) {
-  const double ymax = zNear * std::tan(fovy * kPi / 360.0);
-  gl_.Frustum(-ymax * aspect, ymax * aspect, -ymax, ymax, zNear, zFar);
-  const double left = -ymax * aspect, right = ymax * aspect, bottom = -ymax, top = ymax;
-  double f[16] = {};
-  f[0] = 2 * zNear / (right - left);
-  f[5] = 2 * zNear / (top - bottom);
-  f[8] = (right + left) / (right - left);
-  f[9] = (top + bottom) / (top - bottom);
-  f[10] = -(zFar + zNear) / (zFar - zNear);
-  f[11] = -1;
-  f[14] = -2 * zFar * zNear / (zFar - zNear);
-  MultiplyInto(clip_, f);
+  const galaxy_matrix::TFrustum v = galaxy_matrix::Perspective(fovy, aspect, zNear, zFar);
+  gl_.Frustum(v.left, v.right, v.bottom, v.top, v.zNear, v.zFar);
+  double f[16];
+  galaxy_matrix::Frustum(v, f);
+  Multiply(clip_, f, clip_);
 }
 
 // As GLU's gluLookAt, in double precision.
 void TGalaxyView::LookAt(double eyeX, double eyeY, double eyeZ, double centerX, double centerY,
                          double centerZ, double upX, double upY, double upZ) {
-  double forward[3] = {eyeX - centerX, eyeY - centerY, eyeZ - centerZ};
-  Normalize(forward);
-  const double up[3] = {upX, upY, upZ};
-  double side[3], newUp[3];
-  Cross(up, forward, side);
-  Cross(forward, side, newUp);
-  Normalize(side);
-  Normalize(newUp);
-  const double m[16] = {side[0], newUp[0], forward[0], 0,  //
-                        side[1], newUp[1], forward[1], 0,  //
-                        side[2], newUp[2], forward[2], 0,  //
-                        0,       0,        0,          1};
+  double m[16], t[16];
+  galaxy_matrix::LookAt(eyeX, eyeY, eyeZ, centerX, centerY, centerZ, upX, upY, upZ, m);
   gl_.MultMatrixd(m);
   gl_.Translated(-eyeX, -eyeY, -eyeZ);
-  MultiplyInto(clip_, m);
-  double t[16];
-  Identity(t);
-  t[12] = -eyeX;
-  t[13] = -eyeY;
-  t[14] = -eyeZ;
-  MultiplyInto(clip_, t);
+  Multiply(clip_, m, clip_);
+  galaxy_matrix::Translation(-eyeX, -eyeY, -eyeZ, t);
+  Multiply(clip_, t, clip_);
 }
 
 void TGalaxyView::Draw(TGalaxy& galaxy, int width, int height, double eye, float depth, std::uint32_t ms) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "galaxy/matrix.h"
 #include "gl/sgl_trace.h"
 #include "toolkit/module.h"
 
@@ -298,32 +299,6 @@ int sglBestPixelFormat(HDC dc, int* bpp, int* depth, int* dbl, int* acc) {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
-void Normalize(double v[3]) {
-  const double length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-  if (length == 0.0) return;
-  v[0] /= length;
-  v[1] /= length;
-  v[2] /= length;
-}
-
-void Cross(const double a[3], const double b[3], double out[3]) {
-  out[0] = a[1] * b[2] - a[2] * b[1];
-  out[1] = a[2] * b[0] - a[0] * b[2];
-  out[2] = a[0] * b[1] - a[1] * b[0];
-}
-
-// out = a x b, column-major.
-void Multiply(const double a[16], const double b[16], double out[16]) {
-  for (int col = 0; col < 4; ++col)
-    for (int row = 0; row < 4; ++row) {
-      double sum = 0;
-      for (int k = 0; k < 4; ++k) sum += a[k * 4 + row] * b[col * 4 + k];
-      out[col * 4 + row] = sum;
-    }
-}
-
 // Gauss-Jordan elimination with partial pivoting; false for a singular matrix.
 bool Invert(const double m[16], double out[16]) {
   double work[4][8];
@@ -355,25 +330,14 @@ bool Invert(const double m[16], double out[16]) {
 }  // namespace
 
 void sgluPerspective(double fovy, double aspect, double zNear, double zFar) {
-  const double ymax = zNear * std::tan(fovy * kPi / 360.0);
-  sglFrustum(-ymax * aspect, ymax * aspect, -ymax, ymax, zNear, zFar);
+  const galaxy_matrix::TFrustum v = galaxy_matrix::Perspective(fovy, aspect, zNear, zFar);
+  sglFrustum(v.left, v.right, v.bottom, v.top, v.zNear, v.zFar);
 }
 
 void sgluLookAt(double eyeX, double eyeY, double eyeZ, double centerX, double centerY,
                 double centerZ, double upX, double upY, double upZ) {
-  double forward[3] = {eyeX - centerX, eyeY - centerY, eyeZ - centerZ};
-  Normalize(forward);
-  const double up[3] = {upX, upY, upZ};
-  double side[3], newUp[3];
-  Cross(up, forward, side);
-  Cross(forward, side, newUp);
-  Normalize(side);
-  Normalize(newUp);
-
-  const double m[16] = {side[0], newUp[0], forward[0], 0,  //
-                        side[1], newUp[1], forward[1], 0,  //
-                        side[2], newUp[2], forward[2], 0,  //
-                        0,       0,        0,          1};
+  double m[16];
+  galaxy_matrix::LookAt(eyeX, eyeY, eyeZ, centerX, centerY, centerZ, upX, upY, upZ, m);
   sglMultMatrixd(m);
   sglTranslated(-eyeX, -eyeY, -eyeZ);
 }
@@ -399,7 +363,7 @@ bool sgluUnProject(double winX, double winY, double winZ, const double model[16]
                    double* objZ) {
   if (viewport[2] == 0 || viewport[3] == 0) return false;  // no window to map from
   double final[16], inverse[16];
-  Multiply(proj, model, final);
+  galaxy_matrix::Multiply(proj, model, final);
   if (!Invert(final, inverse)) return false;
   const double in[4] = {(winX - viewport[0]) * 2.0 / viewport[2] - 1.0,
                         (winY - viewport[1]) * 2.0 / viewport[3] - 1.0, 2.0 * winZ - 1.0, 1.0};
