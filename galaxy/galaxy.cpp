@@ -30,9 +30,7 @@ constexpr int StepD[6] = {0, -1, 0, 0, 1, 0};
 
 // Ring angles are brought back by whole turns once they pass this, so that
 // their integer parts stay exact and in range however long the saver runs.
-constexpr double AngleWrap = 1048576.0;
-
-int Clamp(int v, int lo, int hi) { return std::min(std::max(v, lo), hi); }
+constexpr double kAngleWrap = 1048576.0;
 
 // One channel (0 = red, 1 = green, 2 = blue) of a colour, 0.0 .. 1.0.
 float Channel(TGalaxyColor c, int channel) {
@@ -53,17 +51,8 @@ std::uint32_t CalendarSeconds() { return static_cast<std::uint32_t>(std::time(nu
 constexpr TGalaxyPoint TGalaxy::Corner[6];
 
 TGalaxy::TGalaxy(const TGalaxySettings& settings, TLcgRandom& random, TClock clock)
-    : Random(random), Clock(std::move(clock)) {
-  if (!Clock) Clock = CalendarSeconds;
-  Setting = settings;
-  Setting.Rings = Clamp(Setting.Rings, MinRings, MaxRings);
-  Setting.Velocity = Clamp(Setting.Velocity, 0, 40);
-  Setting.Probability = Clamp(Setting.Probability, 0, 100);
-  Setting.Trails = Clamp(Setting.Trails, 1, MaxTrails);
-  SetDensity(Setting.Density);
-  Setting.Speed = Clamp(Setting.Speed, 1, 120);
-  Next = 254;
-  Now = 255;
+    : settings_(ClampGalaxySettings(settings)), random_(random), clock_(std::move(clock)) {
+  if (!clock_) clock_ = CalendarSeconds;
   AllocateRings();
   ResetTrails();
   UpdateTrails();
@@ -75,10 +64,10 @@ TGalaxy::TGalaxy(const TGalaxySettings& settings, TLcgRandom& random, TClock clo
 // ---- Settings ----
 
 void TGalaxy::SetRings(int rings) {
-  Setting.Rings = Clamp(rings, MinRings, MaxRings);
+  settings_.Rings = rings;
+  settings_ = ClampGalaxySettings(settings_);
   AllocateRings();
   SeedGalaxy();
-  CameraDirty_ = true;
 }
 
 void TGalaxy::Restart() {
@@ -87,135 +76,103 @@ void TGalaxy::Restart() {
   SeedGalaxy();
 }
 
-void TGalaxy::SetProbability(int percent) {
-  Setting.Probability = Clamp(percent, 0, 100);
-  ReadDynamics();
-}
-
-void TGalaxy::SetVelocity(int velocity) {
-  Setting.Velocity = Clamp(velocity, 0, 40);
-  ReadDynamics();
-}
-
-void TGalaxy::SetDarkMatter(int law) {
-  Setting.DarkMatter = law;
-  ReadDynamics();
-}
-
 void TGalaxy::SetDynamics(int percent, int velocity, int law) {
-  Setting.Probability = Clamp(percent, 0, 100);
-  Setting.Velocity = Clamp(velocity, 0, 40);
-  Setting.DarkMatter = law;
+  settings_.Probability = percent;
+  settings_.Velocity = velocity;
+  settings_.DarkMatter = law;
+  settings_ = ClampGalaxySettings(settings_);
   ReadDynamics();
 }
 
 void TGalaxy::SetColors(TGalaxyColor explosion, TGalaxyColor exhausted, TGalaxyColor background,
                         TGalaxyColor replenished) {
-  Setting.Explosion = explosion;
-  Setting.Exhausted = exhausted;
-  Setting.Background = background;
-  Setting.Replenished = replenished;
+  settings_.Explosion = explosion;
+  settings_.Exhausted = exhausted;
+  settings_.Background = background;
+  settings_.Replenished = replenished;
+  settings_ = ClampGalaxySettings(settings_);
   UpdateTrails();
 }
 
 void TGalaxy::SetSpeed(int intervalMs) {
   // A speed with no option (the form passes 0 or -1) runs at Fast's 1 ms.
-  Setting.Speed = Clamp(intervalMs, 1, 120);
+  settings_.Speed = intervalMs;
+  settings_ = ClampGalaxySettings(settings_);
   ApplySpeed();
 }
 
 void TGalaxy::SetTrails(int trails) {
-  Setting.Trails = Clamp(trails, 1, MaxTrails);
-  UpdateTrails();
-}
-
-void TGalaxy::SetExplosion(TGalaxyColor c) {
-  Setting.Explosion = c;
-  UpdateTrails();
-}
-
-void TGalaxy::SetExhausted(TGalaxyColor c) {
-  Setting.Exhausted = c;
-  UpdateTrails();
-}
-
-void TGalaxy::SetBackground(TGalaxyColor c) {
-  Setting.Background = c;
-  UpdateTrails();
-}
-
-void TGalaxy::SetReplenished(TGalaxyColor c) {
-  Setting.Replenished = c;
+  settings_.Trails = trails;
+  settings_ = ClampGalaxySettings(settings_);
   UpdateTrails();
 }
 
 void TGalaxy::SetDensity(double density) {
-  if (std::isnan(density)) density = TGalaxySettings().Density;
-  Setting.Density = std::min(std::max(density, 0.0), 0.05);
+  settings_.Density = density;
+  settings_ = ClampGalaxySettings(settings_);
 }
 
 void TGalaxy::SetCell(int index, std::uint8_t state) {
-  if (index >= 0 && index < CellCount()) Cells_[index] = state;
+  if (index >= 0 && index < CellCount()) cells_[index] = state;
 }
 
 // ---- Set-up ----
 
 void TGalaxy::AllocateRings() {
-  RingCount = Setting.Rings;
-  const int n = RingCount;
-  Cells_.assign(static_cast<size_t>(3 * n * (n + 1) + 1), 0);
-  Offsets.assign(n, 0);
-  Angles.assign(n, 0.0);
+  rings_ = settings_.Rings;
+  const int n = rings_;
+  cells_.assign(static_cast<size_t>(3 * n * (n + 1) + 1), 0);
+  offsets_.assign(n, 0);
+  angles_.assign(n, 0.0);
 }
 
 void TGalaxy::ResetTrails() {
-  Trail = 4;
-  Grow = 1;
-  Quiet = 0;
+  trail_ = 4;
+  grow_ = 1;
+  quiet_ = 0;
 }
 
 void TGalaxy::UpdateTrails() {
-  Target = Setting.Trails;
-  if (Target <= Trail) {
-    Trail = Target;
-    Grow = -1;
+  target_ = settings_.Trails;
+  if (target_ <= trail_) {
+    trail_ = target_;
+    grow_ = -1;
   } else {
-    Grow = 0;
+    grow_ = 0;
   }
-  QuietMax = Trail + 5;
+  quietLimit_ = trail_ + 5;
 
-  const TGalaxyRGB replenished = ToRGB(Setting.Replenished);
-  const TGalaxyRGB exhausted = ToRGB(Setting.Exhausted);
-  for (int i = 0; i <= Trail; ++i) {
-    const float f = static_cast<float>(i) / static_cast<float>(Trail);
+  const TGalaxyRGB replenished = ToRGB(settings_.Replenished);
+  const TGalaxyRGB exhausted = ToRGB(settings_.Exhausted);
+  for (int i = 0; i <= trail_; ++i) {
+    const float f = static_cast<float>(i) / static_cast<float>(trail_);
     const float g = 1.0f - f;
-    Colors[i] = {g * replenished.Red + f * exhausted.Red, g * replenished.Green + f * exhausted.Green,
+    colors_[i] = {g * replenished.Red + f * exhausted.Red, g * replenished.Green + f * exhausted.Green,
                  g * replenished.Blue + f * exhausted.Blue};
   }
-  Colors[Now] = Colors[Next] = ToRGB(Setting.Explosion);
-  Colors[BackgroundSlot] = ToRGB(Setting.Background);
-  ClearColorDirty_ = true;
+  colors_[now_] = colors_[next_] = ToRGB(settings_.Explosion);
+  colors_[BackgroundSlot] = ToRGB(settings_.Background);
 }
 
 void TGalaxy::SeedGalaxy() {
-  std::fill(Cells_.begin(), Cells_.end(), std::uint8_t{0});
-  Random.Seed(Clock());
-  Density = Setting.Density;
+  std::fill(cells_.begin(), cells_.end(), std::uint8_t{0});
+  random_.Seed(clock_());
+  density_ = settings_.Density;
   const int count = CellCount();
-  int seeds = static_cast<int>(count * Density);
+  int seeds = static_cast<int>(count * density_);
   if (seeds == 0) seeds = 1;
-  for (int i = 0; i < seeds; ++i) Cells_[Random.Next() % count] = Now;
-  Cells_[1] = Now;
+  for (int i = 0; i < seeds; ++i) cells_[random_.Next() % count] = now_;
+  cells_[1] = now_;
 }
 
 void TGalaxy::ReadDynamics() {
-  Probability = Setting.Probability * 0.01;
-  Threshold = static_cast<int>(Probability * 32767);
-  Speed = Setting.Velocity;
-  Law = Setting.DarkMatter;
+  probability_ = settings_.Probability * 0.01;
+  threshold_ = static_cast<int>(probability_ * 32767);
+  velocity_ = settings_.Velocity;
+  law_ = static_cast<TRotationLaw>(settings_.DarkMatter);
 }
 
-void TGalaxy::ApplySpeed() { Interval = Setting.Speed; }
+void TGalaxy::ApplySpeed() { interval_ = settings_.Speed; }
 
 // ---- Geometry ----
 
@@ -228,7 +185,7 @@ TGalaxyPoint TGalaxy::RingPosition(int ring, int p) {
 
 TGalaxyPoint TGalaxy::CellPosition(int ring, int slot) const {
   if (ring == 0) return {0, 0};
-  return RingPosition(ring, (slot + Offsets[ring]) % (6 * ring));
+  return RingPosition(ring, (slot + offsets_[ring]) % (6 * ring));
 }
 
 int TGalaxy::Sextant(int x, int y) {
@@ -242,12 +199,12 @@ int TGalaxy::CellAt(int x, int y) const {
   const int s = Sextant(x, y);
   const int ax = x < 0 ? -x : x, ay = y < 0 ? -y : y;
   const int r = (RingA[s] * ax + RingB[s] * ay) / 2;
-  if (r >= RingCount) return -1;
+  if (r >= rings_) return -1;
   if (r == 0) return 0;
   const int dx = x - r * Corner[s].x, dy = y - r * Corner[s].y;
   const int c = (StepC[s] * dx + StepD[s] * dy) / 2;
   const int p = s * r + c;
-  const int k = (p + 6 * r - Offsets[r]) % (6 * r);
+  const int k = (p + 6 * r - offsets_[r]) % (6 * r);
   return 1 + 3 * r * (r - 1) + k;
 }
 
@@ -257,15 +214,15 @@ int TGalaxy::CellAt(int x, int y) const {
 // six neighbours that is replenished is triggered by chance. Returns the
 // number of cells triggered.
 int TGalaxy::ExplodeCell(int ring, int slot) {
-  Cells_[CellIndex(ring, slot)] = static_cast<std::uint8_t>(Trail);
+  cells_[CellIndex(ring, slot)] = static_cast<std::uint8_t>(trail_);
   const TGalaxyPoint at = CellPosition(ring, slot);
   int triggered = 0;
   for (const TGalaxyPoint& d : Corner) {
     // One draw per direction, whatever lies there.
-    if (Random.Next() >= Threshold) continue;
+    if (random_.Next() >= threshold_) continue;
     const int index = CellAt(at.x + d.x, at.y + d.y);
-    if (index >= 0 && Cells_[index] == 0) {
-      Cells_[index] = Next;
+    if (index >= 0 && cells_[index] == 0) {
+      cells_[index] = next_;
       ++triggered;
     }
   }
@@ -273,22 +230,21 @@ int TGalaxy::ExplodeCell(int ring, int slot) {
 }
 
 void TGalaxy::Rotate() {
-  const int n = RingCount;
-  const double v = Speed;
+  const int n = rings_;
+  const double v = velocity_;
   for (int j = 0; j < n; ++j) {
     double delta;
-    if (Law == 2)
-      delta = j * (0.2 * v / n);
-    else if (Law == 3)
-      delta = (j * j) * (0.4 * v / (n * n));
-    else
-      delta = 0.1 * v;
-    double angle = Angles[j] + delta;
+    switch (law_) {
+      case TRotationLaw::Partial: delta = j * (0.2 * v / n); break;
+      case TRotationLaw::Absent: delta = (j * j) * (0.4 * v / (n * n)); break;
+      default: delta = 0.1 * v; break;
+    }
+    double angle = angles_[j] + delta;
     const int turn = j == 0 ? 6 : 6 * j;
-    if (angle >= AngleWrap) angle = std::fmod(angle, turn);
-    Angles[j] = angle;
+    if (angle >= kAngleWrap) angle = std::fmod(angle, turn);
+    angles_[j] = angle;
     const int whole = static_cast<int>(angle);
-    Offsets[j] = j == 0 ? whole : whole % turn;
+    offsets_[j] = j == 0 ? whole : whole % turn;
   }
 }
 
@@ -297,10 +253,10 @@ void TGalaxy::Step() {
   // their neighbours. Cells above the trail length (explosion states, or
   // counters left above a trail that was cut) stay as they are.
   int newCount = 0;
-  const unsigned trail = static_cast<unsigned>(Trail);
-  const std::uint8_t now = Now;
-  std::uint8_t* cells = Cells_.data();
-  for (int ring = 0; ring < RingCount; ++ring) {
+  const unsigned trail = static_cast<unsigned>(trail_);
+  const std::uint8_t now = now_;
+  std::uint8_t* cells = cells_.data();
+  for (int ring = 0; ring < rings_; ++ring) {
     std::uint8_t* row = cells + CellIndex(ring, 0);
     const int slots = ring == 0 ? 1 : 6 * ring;
     for (int slot = 0; slot < slots; ++slot) {
@@ -317,19 +273,19 @@ void TGalaxy::Step() {
   // 2. Rotation (the pass above used the offsets of the previous step).
   Rotate();
   // 3. This step's triggers explode in the next.
-  std::swap(Now, Next);
+  std::swap(now_, next_);
   // 4. Trail growth.
-  if (Grow != -1) {
-    ++Grow;
-    if (Grow % GrowPeriod == 0) {
-      Trail += GrowStep;
+  if (grow_ != -1) {
+    ++grow_;
+    if (grow_ % GrowPeriod == 0) {
+      trail_ += GrowStep;
       UpdateTrails();
     }
   }
   // 5. Die-out.
   if (newCount == 0) {
-    ++Quiet;
-    if (Quiet > QuietMax) Restart();
+    ++quiet_;
+    if (quiet_ > quietLimit_) Restart();
   }
-  CameraDirty_ = true;
+  ++steps_;
 }

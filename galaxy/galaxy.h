@@ -4,33 +4,30 @@
 // recover over a trail of steps, and a galaxy whose chain reaction has died
 // out is seeded afresh.
 //
-// The model knows nothing of windows, timers or OpenGL. The saver form owns
-// one, forwards every setting change to it, runs Step() on each timer tick
-// and draws from Cells(), CellPosition() and ColorTable(). What the form must
-// act on afterwards is exposed as state: TimerInterval() after SetSpeed(),
-// and the CameraDirty / ClearColorDirty flags (set by the model, cleared by
-// the form once it has reloaded the camera or the clear colour).
+// The model knows nothing of windows, timers or OpenGL. A front end owns
+// one, hands it every setting change, runs Step() on each tick of its timer
+// and draws from Cells(), CellPosition() and ColorTable(); after SetSpeed()
+// it applies TimerInterval() to its timer.
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <vector>
 
-// A colour as the toolkit's TColor: red in the low byte, then green, then blue.
-using TGalaxyColor = std::uint32_t;
+#include "galaxy/settings.h"
 
 // The runtime's linear congruential generator: seed * 22695477 + 1 modulo
 // 2^32, and 15 bits of it (0 .. 32767) per draw.
 class TLcgRandom {
  public:
-  void Seed(std::uint32_t seed) { State = seed; }
+  void Seed(std::uint32_t seed) { state_ = seed; }
   int Next() {
-    State = State * 22695477u + 1u;
-    return static_cast<int>((State >> 16) & 0x7FFFu);
+    state_ = state_ * 22695477u + 1u;
+    return static_cast<int>((state_ >> 16) & 0x7FFFu);
   }
-  std::uint32_t Current() const { return State; }
+  std::uint32_t Current() const { return state_; }
 
  private:
-  std::uint32_t State = 1;
+  std::uint32_t state_ = 1;
 };
 
 // The process-wide generator, shared by every galaxy like the runtime's rand().
@@ -38,22 +35,6 @@ TLcgRandom& SharedRandom();
 
 // Calendar time in whole seconds (the seed of every seeding).
 std::uint32_t CalendarSeconds();
-
-// The galaxy's settings, in the units the saver acts on. The defaults are
-// those of a fresh installation.
-struct TGalaxySettings {
-  int Rings = 60;                       // nRings: 2 .. 150
-  int Velocity = 23;                    // 0 .. 40
-  int Probability = 38;                 // percent, 0 .. 100
-  int Trails = 45;                      // full trail length, 1 .. 150
-  double Density = 0.005;               // fraction of cells seeded, 0 .. 0.05
-  int DarkMatter = 2;                   // rotation law: 1 Present, 2 Partial, 3 Absent
-  int Speed = 1;                        // step interval in ms: 1, 40 or 100
-  TGalaxyColor Explosion = 0xFFFF00;    // clAqua
-  TGalaxyColor Exhausted = 0x808000;    // clTeal
-  TGalaxyColor Background = 0x000000;   // clBlack
-  TGalaxyColor Replenished = 0x000000;  // clBlack
-};
 
 struct TGalaxyPoint {
   int x;
@@ -78,8 +59,6 @@ class TGalaxy {
   static constexpr int BackgroundSlot = 253;
   static constexpr int GrowPeriod = 20;  // steps between growths of the trail length
   static constexpr int GrowStep = 4;     // growth of the trail length per period
-  static constexpr int MinRings = 2, MaxRings = 150;
-  static constexpr int MaxTrails = 150;  // keeps counters below the explosion states
 
   // Builds and seeds a galaxy. Out-of-range settings are clamped to their
   // ranges. `random` is shared with other galaxies unless a test gives its
@@ -90,45 +69,38 @@ class TGalaxy {
   TGalaxy& operator=(const TGalaxy&) = delete;
 
   // One simulation step: cell pass, rotation, swap of the explosion states,
-  // trail growth, die-out and restart. Marks the camera dirty.
+  // trail growth, die-out and restart.
   void Step();
 
-  // Setting changes, one per controller of the saver form.
-  void SetRings(int rings);          // reallocates and reseeds; marks the camera dirty
-  void Restart();                    // a change of ReStart: new trails, new seeds
-  void SetProbability(int percent);  // these three re-read the dynamics
-  void SetVelocity(int velocity);
-  void SetDarkMatter(int law);       // any law other than 2 or 3 rotates as Present
-  void SetSpeed(int intervalMs);     // then apply TimerInterval() to the timer
-  void SetTrails(int trails);        // these five rebuild the trails and colours
-  void SetExplosion(TGalaxyColor c);
-  void SetExhausted(TGalaxyColor c);
-  void SetBackground(TGalaxyColor c);
-  void SetReplenished(TGalaxyColor c);
-  // The same for the form's shared handlers: MiscChange (the three dynamics
-  // settings) and ColorChange (the four colours).
+  // Setting changes, one per controller of the saver form; each value is
+  // clamped as the constructor clamps it.
+  void SetRings(int rings);  // reallocates and reseeds
+  void Restart();            // a change of ReStart: new trails, new seeds
+  // The three settings of the dynamics; a law that is none of the three
+  // rotates as Present.
   void SetDynamics(int percent, int velocity, int law);
+  void SetSpeed(int intervalMs);  // then apply TimerInterval() to the timer
+  // These rebuild the trails and colours.
+  void SetTrails(int trails);
   void SetColors(TGalaxyColor explosion, TGalaxyColor exhausted, TGalaxyColor background,
                  TGalaxyColor replenished);
   // Taken at the next seeding (restart, die-out or change of rings).
   void SetDensity(double density);
 
-  const TGalaxySettings& Settings() const { return Setting; }
+  const TGalaxySettings& Settings() const { return settings_; }
 
   // For drawing.
-  int Rings() const { return RingCount; }
-  int CellCount() const { return static_cast<int>(Cells_.size()); }
-  const std::uint8_t* Cells() const { return Cells_.data(); }
+  int Rings() const { return rings_; }
+  int CellCount() const { return static_cast<int>(cells_.size()); }
+  const std::uint8_t* Cells() const { return cells_.data(); }
   static int CellIndex(int ring, int slot) { return ring == 0 ? 0 : 1 + 3 * ring * (ring - 1) + slot; }
   // Where the cell stored in `slot` of `ring` stands now.
   TGalaxyPoint CellPosition(int ring, int slot) const;
-  const std::array<TGalaxyRGB, 256>& ColorTable() const { return Colors; }
-  int TimerInterval() const { return Interval; }
-
-  bool CameraDirty() const { return CameraDirty_; }
-  void SetCameraDirty(bool dirty) { CameraDirty_ = dirty; }
-  bool ClearColorDirty() const { return ClearColorDirty_; }
-  void SetClearColorDirty(bool dirty) { ClearColorDirty_ = dirty; }
+  const std::array<TGalaxyRGB, 256>& ColorTable() const { return colors_; }
+  int TimerInterval() const { return interval_; }
+  // Steps taken since the galaxy was built: a picture drawn after a step
+  // follows the clock to the step's time.
+  std::uint32_t StepCount() const { return steps_; }
 
   // Geometry: the coordinates of position p (0 .. 6r - 1) along ring r, the
   // sextant of a position, and the index of the cell at a position (-1 when
@@ -138,20 +110,20 @@ class TGalaxy {
   int CellAt(int x, int y) const;
 
   // State, for inspection.
-  int RingOffset(int ring) const { return Offsets[ring]; }
-  double RingAngle(int ring) const { return Angles[ring]; }
-  int TrailLength() const { return Trail; }
-  int TrailTarget() const { return Target; }
-  int GrowCounter() const { return Grow; }
-  int QuietCount() const { return Quiet; }
-  int QuietLimit() const { return QuietMax; }
-  std::uint8_t ExplodeNow() const { return Now; }
-  std::uint8_t ExplodeNext() const { return Next; }
-  double TriggerProbability() const { return Probability; }
-  int TriggerThreshold() const { return Threshold; }
-  int RotationSpeed() const { return Speed; }
-  int RotationLaw() const { return Law; }
-  double SeedDensity() const { return Density; }
+  int RingOffset(int ring) const { return offsets_[ring]; }
+  double RingAngle(int ring) const { return angles_[ring]; }
+  int TrailLength() const { return trail_; }
+  int TrailTarget() const { return target_; }
+  int GrowCounter() const { return grow_; }
+  int QuietCount() const { return quiet_; }
+  int QuietLimit() const { return quietLimit_; }
+  std::uint8_t ExplodeNow() const { return now_; }
+  std::uint8_t ExplodeNext() const { return next_; }
+  double TriggerProbability() const { return probability_; }
+  int TriggerThreshold() const { return threshold_; }
+  int Velocity() const { return velocity_; }
+  TRotationLaw RotationLaw() const { return law_; }
+  double SeedDensity() const { return density_; }
   // Sets one cell's state (out-of-range indexes are ignored).
   void SetCell(int index, std::uint8_t state);
 
@@ -165,28 +137,27 @@ class TGalaxy {
   int ExplodeCell(int ring, int slot);
   void Rotate();
 
-  TGalaxySettings Setting;
-  TLcgRandom& Random;
-  TClock Clock;
+  TGalaxySettings settings_;
+  TLcgRandom& random_;
+  TClock clock_;
 
-  int RingCount = 0;
-  std::vector<std::uint8_t> Cells_;
-  std::vector<int> Offsets;
-  std::vector<double> Angles;
-  int Trail = 4;
-  int Target = 0;
-  int Grow = -1;
-  int Quiet = 0;
-  int QuietMax = 0;
-  std::uint8_t Now = 255;
-  std::uint8_t Next = 254;
-  double Probability = 0;
-  int Threshold = 0;
-  int Speed = 0;
-  int Law = 0;
-  double Density = 0;
-  int Interval = 1;
-  std::array<TGalaxyRGB, 256> Colors{};
-  bool CameraDirty_ = false;
-  bool ClearColorDirty_ = false;
+  int rings_ = 0;
+  std::vector<std::uint8_t> cells_;
+  std::vector<int> offsets_;
+  std::vector<double> angles_;
+  int trail_ = 4;
+  int target_ = 0;
+  int grow_ = -1;
+  int quiet_ = 0;
+  int quietLimit_ = 0;
+  std::uint8_t now_ = 255;
+  std::uint8_t next_ = 254;
+  double probability_ = 0;
+  int threshold_ = 0;
+  int velocity_ = 0;
+  TRotationLaw law_ = TRotationLaw::Present;
+  double density_ = 0;
+  int interval_ = 1;
+  std::uint32_t steps_ = 0;
+  std::array<TGalaxyRGB, 256> colors_{};
 };

@@ -1,18 +1,13 @@
 #pragma once
 // The ten named presets of the galaxy's settings, in the order the options
-// dialog lists them. Colours are TGalaxyColor values (red in the low byte);
-// DarkMatter is the rotation law (1 Present, 2 Partial, 3 Absent) and Speed
-// the step interval in milliseconds, as the settings' options hold them.
+// dialog lists them, and the one way every front end applies one.
 #include <string>
 
-#include "galaxy/galaxy.h"
+#include "galaxy/settings.h"
 
 struct TGalaxyPreset {
   const char* Name;
-  int Rings, Velocity, Probability, Trails;
-  TGalaxyColor Explosion, Exhausted, Background, Replenished;
-  double Density;
-  int DarkMatter, Depth, Speed, Eye;
+  TGalaxySettings Settings;
 };
 
 constexpr int kGalaxyPresetCount = 10;
@@ -20,3 +15,10 @@ extern const TGalaxyPreset kGalaxyPresets[kGalaxyPresetCount];
 
 // The preset of that name (case counts), or null.
 const TGalaxyPreset* FindGalaxyPreset(const std::string& name);
+
+// Applies a preset: set(info, value) for every setting of the table, in its
+// order, with the preset's value.
+template <class Set>
+void ApplyGalaxyPreset(const TGalaxyPreset& preset, Set set) {
+  for (const TGalaxySettingInfo& info : kGalaxySettings) set(info, GetGalaxySetting(preset.Settings, info));
+}

@@ -142,6 +142,7 @@ void TGalaxyView::Init(const TGalaxyGL& table, int width, int height) {
   gl_ = table;
   arrays_ = table.HasArrays();
   drawn_ = culled_ = 0;
+  Invalidate();
   // Until this view sets the camera, nothing is known to be outside it.
   for (double& m : clip_) m = 0.0;
   gl_.ClearDepth(1.0);
@@ -158,6 +159,15 @@ void TGalaxyView::Init(const TGalaxyGL& table, int width, int height) {
   gl_.Viewport(0, 0, width, height);
 }
 
+namespace {
+// The camera: a square window sees 90 degrees up and down, a wider one
+// less; the galaxy lies between the near and far planes; the eye wanders
+// at this many radians a millisecond (a sweep in about 31 s).
+constexpr double kFieldOfView = 90.0;
+constexpr double kNearPlane = 5.0, kFarPlane = 500.0;
+constexpr double kWanderPerMs = 0.0002;
+}  // namespace
+
 void TGalaxyView::SetupCamera(int width, int height, int rings, double eye, std::uint32_t ms) {
   if (!ready_) return;
   // A window that has no height yet (a preview being laid out) is drawn as
@@ -166,8 +176,8 @@ void TGalaxyView::SetupCamera(int width, int height, int rings, double eye, std:
   gl_.MatrixMode(gl::kProjection);
   gl_.LoadIdentity();
   Identity(clip_);
-  Perspective(90.0 / aspect, aspect, 5.0, 500.0);
-  const double t = static_cast<double>(ms) * 0.0002;
+  Perspective(kFieldOfView / aspect, aspect, kNearPlane, kFarPlane);
+  const double t = static_cast<double>(ms) * kWanderPerMs;
   LookAt(eye * std::cos(2 * t), eye * std::sin(t), -rings, 0.0, 0.0, 2 * eye, 0.0, 1.0, 0.0);
 }
 
@@ -192,16 +202,32 @@ void TGalaxyView::LookAt(double eyeX, double eyeY, double eyeZ, double centerX, 
   Multiply(clip_, t, clip_);
 }
 
-void TGalaxyView::Draw(TGalaxy& galaxy, int width, int height, double eye, float depth, std::uint32_t ms) {
+bool TGalaxyView::CameraDirty(const TGalaxy& galaxy, int width, int height) const {
+  return !cameraSet_ || cameraStep_ != galaxy.StepCount() || cameraRings_ != galaxy.Rings() ||
+         cameraWidth_ != width || cameraHeight_ != height;
+}
+
+bool TGalaxyView::ClearColorDirty(const TGalaxy& galaxy) const {
+  const TGalaxyRGB& back = galaxy.ColorTable()[TGalaxy::BackgroundSlot];
+  return !clearColorSet_ || back.Red != clearColor_.Red || back.Green != clearColor_.Green ||
+         back.Blue != clearColor_.Blue;
+}
+
+void TGalaxyView::Draw(const TGalaxy& galaxy, int width, int height, double eye, float depth,
+                       std::uint32_t ms) {
   if (!ready_) return;
-  if (galaxy.CameraDirty()) {
+  if (CameraDirty(galaxy, width, height)) {
     SetupCamera(width, height, galaxy.Rings(), eye, ms);
-    galaxy.SetCameraDirty(false);
+    cameraSet_ = true;
+    cameraStep_ = galaxy.StepCount();
+    cameraRings_ = galaxy.Rings();
+    cameraWidth_ = width;
+    cameraHeight_ = height;
   }
-  if (galaxy.ClearColorDirty()) {
-    const TGalaxyRGB& back = galaxy.ColorTable()[TGalaxy::BackgroundSlot];
-    gl_.ClearColor(back.Red, back.Green, back.Blue, 0.0f);
-    galaxy.SetClearColorDirty(false);
+  if (ClearColorDirty(galaxy)) {
+    clearColor_ = galaxy.ColorTable()[TGalaxy::BackgroundSlot];
+    gl_.ClearColor(clearColor_.Red, clearColor_.Green, clearColor_.Blue, 0.0f);
+    clearColorSet_ = true;
   }
   gl_.Clear(gl::kColorBufferBit | gl::kDepthBufferBit);
   gl_.MatrixMode(gl::kModelView);
@@ -216,11 +242,13 @@ void TGalaxyView::Draw(TGalaxy& galaxy, int width, int height, double eye, float
   gl_.PopMatrix();
 }
 
-void TGalaxyView::DrawViewports(TGalaxy& galaxy, const std::vector<TGalaxyViewport>& views, int width,
+void TGalaxyView::DrawViewports(const TGalaxy& galaxy, const std::vector<TGalaxyViewport>& views, int width,
                                 int height, double eye, float depth, std::uint32_t ms) {
   if (!ready_) return;
+  // Each picture sets its own camera (its monitor's aspect), and whatever
+  // draws next sets its own again.
+  cameraSet_ = false;
   if (!gl_.Scissor) {
-    galaxy.SetCameraDirty(true);
     Draw(galaxy, width, height, eye, depth, ms);
     return;
   }
@@ -234,13 +262,12 @@ void TGalaxyView::DrawViewports(TGalaxy& galaxy, const std::vector<TGalaxyViewpo
   for (const TGalaxyViewport& v : views) {
     gl_.Viewport(v.x, v.y, v.width, v.height);
     gl_.Scissor(v.x, v.y, v.width, v.height);
-    galaxy.SetCameraDirty(true);  // each monitor's own aspect
+    cameraSet_ = false;
     Draw(galaxy, v.width, v.height, eye, depth, ms);
   }
   gl_.Disable(gl::kScissorTest);
   gl_.Viewport(0, 0, width, height);
-  // The projection is the last monitor's: whatever draws next sets its own.
-  galaxy.SetCameraDirty(true);
+  cameraSet_ = false;
 }
 
 void TGalaxyView::DrawImmediate(const TGalaxy& galaxy, float depth) {

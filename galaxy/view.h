@@ -100,6 +100,11 @@ class TGalaxyCull {
 // takes the context's OpenGL functions; Draw() then draws frames with them.
 // Nothing is drawn before the first Init().
 //
+// The view keeps what it has set on the context: the camera is set up again
+// after the galaxy has stepped (the camera follows the clock) and for a new
+// number of rings or a new size; the clear colour when the background
+// changes. A new context (Init) needs both.
+//
 // A table with the vertex-array functions gets each frame from one array of
 // the lit cells' quads (positions and colours, in drawing order), drawn in
 // one call; quads that show nothing (TGalaxyCull) are left out of it.
@@ -118,16 +123,24 @@ class TGalaxyView {
   // vertical view divided by the aspect, eye sweeping in the plane z = -rings
   // and aiming at (0, 0, 2 * eye).
   void SetupCamera(int width, int height, int rings, double eye, std::uint32_t ms);
-  // One frame up to the swap: camera and clear colour when the galaxy marks
-  // them dirty (clearing the marks), the clear, and every lit cell's quad.
-  void Draw(TGalaxy& galaxy, int width, int height, double eye, float depth, std::uint32_t ms);
+  // One frame up to the swap: camera and clear colour where they are due
+  // (see above), the clear, and every lit cell's quad.
+  void Draw(const TGalaxy& galaxy, int width, int height, double eye, float depth, std::uint32_t ms);
   // One frame up to the swap with a whole picture in each of `views` (one a
   // monitor), each with its own aspect and camera and cleared alone; parts
   // of the `width` x `height` window in no view are cleared. The viewport is
   // the whole window again afterwards. A table without glScissor draws one
   // picture over the whole window instead.
-  void DrawViewports(TGalaxy& galaxy, const std::vector<TGalaxyViewport>& views, int width, int height,
+  void DrawViewports(const TGalaxy& galaxy, const std::vector<TGalaxyViewport>& views, int width, int height,
                      double eye, float depth, std::uint32_t ms);
+
+  // The next frame sets up the camera and loads the clear colour whatever
+  // has changed, as on a new context.
+  void Invalidate() { cameraSet_ = clearColorSet_ = false; }
+  // Whether the next frame of `galaxy` on a width x height window sets up
+  // the camera, and loads the clear colour.
+  bool CameraDirty(const TGalaxy& galaxy, int width, int height) const;
+  bool ClearColorDirty(const TGalaxy& galaxy) const;
 
   // Whether Init() has been given a usable table.
   bool Ready() const { return ready_; }
@@ -155,6 +168,13 @@ class TGalaxyView {
 
   TGalaxyGL gl_;
   bool ready_ = false;
+  // What the context's camera and clear colour were set up for; a new
+  // context has neither.
+  bool cameraSet_ = false;
+  std::uint32_t cameraStep_ = 0;
+  int cameraRings_ = 0, cameraWidth_ = 0, cameraHeight_ = 0;
+  bool clearColorSet_ = false;
+  TGalaxyRGB clearColor_ = {};
   bool arrays_ = false;
   // The projection and camera as OpenGL holds them (column-major), for
   // telling what lies outside the view.

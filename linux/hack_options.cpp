@@ -5,28 +5,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
+#include "galaxy/colors.h"
 #include "galaxy/presets.h"
 
 namespace {
 
-struct TNamedColor {
-  const char* Name;
-  TGalaxyColor Color;
-};
-// The colour list of the options dialog, in its order.
-constexpr TNamedColor Colors[] = {
-    {"Black", 0x000000},  {"Maroon", 0x000080}, {"Green", 0x008000}, {"Olive", 0x008080},
-    {"Navy", 0x800000},   {"Purple", 0x800080}, {"Teal", 0x808000},  {"Gray", 0x808080},
-    {"Silver", 0xC0C0C0}, {"Red", 0x0000FF},    {"Lime", 0x00FF00},  {"Yellow", 0x00FFFF},
-    {"Blue", 0xFF0000},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0xFFFF00}, {"LtGray", 0xC0C0C0},
-    {"DkGray", 0x808080}, {"White", 0xFFFFFF},
-};
-
 // Words compare without case, and a space, '-' or '_' are the same: a
 // preset is "Warp Speed", "warp-speed" or warp_speed.
-char Fold(char c) { return c == ' ' || c == '_' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+char Fold(char c) {
+  return c == ' ' || c == '_' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
 bool SameWord(const std::string& a, const char* b) {
   const std::size_t n = std::strlen(b);
   if (a.size() != n) return false;
@@ -40,85 +31,40 @@ std::string Slug(const char* name) {
   return s;
 }
 
-enum class TKind { Flag, Integer, Choice, Color, Preset, Window, Text };
+enum class TKind { Flag, Setting, Preset, Window, Text };
 
-struct TChoice {
-  const char* Word;
-  int Value;
-};
-
-// One option. A setter receives the parsed figure, choice or colour.
+// One option: XScreenSaver's own, or one of the galaxy's settings.
 struct TOption {
   const char* Name;
   const char* Caption;
   TKind Kind;
-  double Min, Max;
-  std::vector<TChoice> Choices;
-  void (*Set)(THackSettings&, double);
-  double (*Get)(const THackSettings&);
+  const TGalaxySettingInfo* Setting;  // a Setting's
 };
 
-const std::vector<TOption>& Table() {
-  using S = THackSettings;
-  static const std::vector<TOption> table = {
-      {"root", "Draw on the root window (or XSCREENSAVER_WINDOW)", TKind::Flag, 0, 0, {},
-       [](S& s, double) { s.Target = THackTarget::Root; }, nullptr},
-      {"window", "Draw in a window of its own", TKind::Flag, 0, 0, {},
-       [](S& s, double) { s.Target = THackTarget::OwnWindow; }, nullptr},
-      {"window-id", "Draw in the window of this id", TKind::Window, 0, 0, {}, nullptr, nullptr},
-      {"display", "X display", TKind::Text, 0, 0, {}, nullptr, nullptr},
-      {"fps", "Show the frame rate", TKind::Flag, 0, 0, {}, [](S& s, double) { s.Fps = true; }, nullptr},
-      {"preset", "Presets", TKind::Preset, 0, 0, {}, nullptr, nullptr},
-      {"speed", "Speed of sim.", TKind::Choice, 0, 0, {{"fast", 1}, {"medium", 40}, {"slow", 100}},
-       [](S& s, double v) { s.Galaxy.Speed = static_cast<int>(v); },
-       [](const S& s) { return static_cast<double>(s.Galaxy.Speed); }},
-      {"velocity", "Galactic rotation", TKind::Integer, 0, 40, {},
-       [](S& s, double v) { s.Galaxy.Velocity = static_cast<int>(v); },
-       [](const S& s) { return static_cast<double>(s.Galaxy.Velocity); }},
-      {"probability", "Triggering probability", TKind::Integer, 0, 100, {},
-       [](S& s, double v) { s.Galaxy.Probability = static_cast<int>(v); },
-       [](const S& s) { return static_cast<double>(s.Galaxy.Probability); }},
-      {"rings", "Number of rings", TKind::Integer, TGalaxy::MinRings, TGalaxy::MaxRings, {},
-       [](S& s, double v) { s.Galaxy.Rings = static_cast<int>(v); },
-       [](const S& s) { return static_cast<double>(s.Galaxy.Rings); }},
-      // The dialog's slider: 0 .. 100 hundredths of the largest density, 0.05.
-      {"density", "Initial star density", TKind::Integer, 0, 100, {},
-       [](S& s, double v) { s.Galaxy.Density = v / 2000.0; },
-       [](const S& s) { return s.Galaxy.Density * 2000.0; }},
-      {"dark-matter", "Dark Matter", TKind::Choice, 0, 0, {{"present", 1}, {"partial", 2}, {"absent", 3}},
-       [](S& s, double v) { s.Galaxy.DarkMatter = static_cast<int>(v); },
-       [](const S& s) { return static_cast<double>(s.Galaxy.DarkMatter); }},
-      {"trails", "Time to replenish gases", TKind::Integer, 1, TGalaxy::MaxTrails, {},
-       [](S& s, double v) { s.Galaxy.Trails = static_cast<int>(v); },
-       [](const S& s) { return static_cast<double>(s.Galaxy.Trails); }},
-      {"eye", "Camera wander", TKind::Integer, 0, 150, {}, [](S& s, double v) { s.Eye = static_cast<int>(v); },
-       [](const S& s) { return static_cast<double>(s.Eye); }},
-      {"depth", "Depth of field", TKind::Integer, 0, 600, {}, [](S& s, double v) { s.Depth = static_cast<int>(v); },
-       [](const S& s) { return static_cast<double>(s.Depth); }},
-      {"explosion", "Explosion", TKind::Color, 0, 0, {},
-       [](S& s, double v) { s.Galaxy.Explosion = static_cast<TGalaxyColor>(v); },
-       [](const S& s) { return static_cast<double>(s.Galaxy.Explosion); }},
-      {"exhausted", "Exhausted", TKind::Color, 0, 0, {},
-       [](S& s, double v) { s.Galaxy.Exhausted = static_cast<TGalaxyColor>(v); },
-       [](const S& s) { return static_cast<double>(s.Galaxy.Exhausted); }},
-      {"plenished", "Plenished", TKind::Color, 0, 0, {},
-       [](S& s, double v) { s.Galaxy.Replenished = static_cast<TGalaxyColor>(v); },
-       [](const S& s) { return static_cast<double>(s.Galaxy.Replenished); }},
-      {"background", "Background", TKind::Color, 0, 0, {},
-       [](S& s, double v) { s.Galaxy.Background = static_cast<TGalaxyColor>(v); },
-       [](const S& s) { return static_cast<double>(s.Galaxy.Background); }},
-  };
-  return table;
+const std::vector<TOption>& Options() {
+  static const std::vector<TOption> options = [] {
+    std::vector<TOption> o = {
+        {"root", "Draw on the root window (or XSCREENSAVER_WINDOW)", TKind::Flag, nullptr},
+        {"window", "Draw in a window of its own", TKind::Flag, nullptr},
+        {"window-id", "Draw in the window of this id", TKind::Window, nullptr},
+        {"display", "X display", TKind::Text, nullptr},
+        {"fps", "Show the frame rate", TKind::Flag, nullptr},
+        {"preset", "Presets", TKind::Preset, nullptr},
+    };
+    for (const TGalaxySettingInfo& s : kGalaxySettings) o.push_back({s.Option, s.Caption, TKind::Setting, &s});
+    return o;
+  }();
+  return options;
 }
 
-std::string Figure(double v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%g", v);
-  return buf;
+void SetFlag(THackSettings& s, const std::string& name) {
+  if (name == "root") s.Target = THackTarget::Root;
+  if (name == "window") s.Target = THackTarget::OwnWindow;
+  if (name == "fps") s.Fps = true;
 }
 
 std::string ColorWord(TGalaxyColor c) {
-  for (const TNamedColor& n : Colors)
+  for (const TNamedColor& n : kGalaxyColors)
     if (n.Color == c) return n.Name;
   char buf[8];
   std::snprintf(buf, sizeof buf, "#%02x%02x%02x", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
@@ -129,11 +75,17 @@ std::string ColorWord(TGalaxyColor c) {
 std::string Takes(const TOption& o) {
   std::string s;
   switch (o.Kind) {
-    case TKind::Integer: return Figure(o.Min) + " to " + Figure(o.Max);
-    case TKind::Choice:
-      for (const TChoice& c : o.Choices) s += (s.empty() ? "" : ", ") + std::string(c.Word);
-      return "one of " + s;
-    case TKind::Color: return "a colour name (Black, Maroon, ... White) or #rrggbb";
+    case TKind::Setting:
+      switch (o.Setting->Kind) {
+        case TSettingKind::Number:
+          return std::to_string(SliderMin(*o.Setting)) + " to " + std::to_string(SliderMax(*o.Setting));
+        case TSettingKind::Choice:
+          for (int i = 0; i < o.Setting->ChoiceCount; ++i)
+            s += (i ? ", " : "") + std::string(o.Setting->Choices[i].Word);
+          return "one of " + s;
+        case TSettingKind::Color: return "a colour name (Black, Maroon, ... White) or #rrggbb";
+      }
+      break;
     case TKind::Preset:
       for (const TGalaxyPreset& p : kGalaxyPresets) s += (s.empty() ? "" : ", ") + Slug(p.Name);
       return "one of " + s;
@@ -144,20 +96,93 @@ std::string Takes(const TOption& o) {
   return "no value";
 }
 
-bool ParseInteger(const std::string& text, double& value) {
+// A setting's value as the usage shows it: a slider position, a word or a colour.
+std::string Word(const TGalaxySettingInfo& s, double value) {
+  switch (s.Kind) {
+    case TSettingKind::Number: return std::to_string(SliderPosition(s, value));
+    case TSettingKind::Choice:
+      for (int i = 0; i < s.ChoiceCount; ++i)
+        if (s.Choices[i].Value == value) return s.Choices[i].Word;
+      break;
+    case TSettingKind::Color: return ColorWord(static_cast<TGalaxyColor>(value));
+  }
+  return std::string();
+}
+
+bool ParseInteger(const std::string& text, long& value) {
   if (text.empty()) return false;
   char* end = nullptr;
   errno = 0;
-  const long v = std::strtol(text.c_str(), &end, 10);
-  if (*end || errno) return false;
-  value = static_cast<double>(v);
-  return true;
+  value = std::strtol(text.c_str(), &end, 10);
+  return !*end && !errno;
+}
+
+// A setting's value from its text, in the galaxy's units.
+bool ParseSetting(const TGalaxySettingInfo& s, const std::string& text, double& value) {
+  switch (s.Kind) {
+    case TSettingKind::Number: {
+      long position = 0;
+      if (!ParseInteger(text, position) || position < SliderMin(s) || position > SliderMax(s)) return false;
+      value = static_cast<double>(position) / s.Steps;
+      return true;
+    }
+    case TSettingKind::Choice:
+      for (int i = 0; i < s.ChoiceCount; ++i)
+        if (SameWord(text, s.Choices[i].Word)) return value = s.Choices[i].Value, true;
+      return false;
+    case TSettingKind::Color: {
+      TGalaxyColor c = 0;
+      if (!ParseHackColor(text, c)) return false;
+      value = c;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ParseWindowId(const std::string& text, unsigned long& id) {
+  char* end = nullptr;
+  errno = 0;
+  id = std::strtoul(text.c_str(), &end, 0);
+  return !text.empty() && text[0] != '-' && !*end && !errno && id != 0;
+}
+
+const TOption* FindOption(const std::string& arg) {
+  const std::string name = arg.size() > 2 && arg.compare(0, 2, "--") == 0 ? arg.substr(2)
+                           : arg.size() > 1 && arg[0] == '-'               ? arg.substr(1)
+                                                                           : std::string();
+  for (const TOption& o : Options())
+    if (!name.empty() && name == o.Name) return &o;
+  return nullptr;
+}
+
+// Takes one option's value into `result` (a setting's into `values`).
+bool TakeValue(const TOption& option, const std::string& text, THackSettings& result,
+               std::vector<std::pair<const TGalaxySettingInfo*, double>>& values, const TGalaxyPreset*& preset) {
+  switch (option.Kind) {
+    case TKind::Setting: {
+      double value = 0;
+      if (!ParseSetting(*option.Setting, text, value)) return false;
+      values.push_back({option.Setting, value});
+      return true;
+    }
+    case TKind::Preset:
+      for (const TGalaxyPreset& p : kGalaxyPresets)
+        if (SameWord(text, p.Name)) return preset = &p, true;
+      return false;
+    case TKind::Window:
+      result.Target = THackTarget::WindowId;
+      return ParseWindowId(text, result.WindowId);
+    case TKind::Text: result.Display = text; return true;
+    case TKind::Flag: break;
+  }
+  return false;
 }
 
 }  // namespace
 
 bool ParseHackColor(const std::string& text, TGalaxyColor& color) {
-  for (const TNamedColor& n : Colors)
+  for (const TNamedColor& n : kGalaxyColors)
     if (SameWord(text, n.Name)) return color = n.Color, true;
   if (text.size() != 7 || text[0] != '#') return false;
   for (std::size_t i = 1; i < 7; ++i)
@@ -170,23 +195,18 @@ bool ParseHackColor(const std::string& text, TGalaxyColor& color) {
 THackParse ParseHackOptions(int argc, const char* const* argv, THackSettings& settings,
                             std::string& message) {
   THackSettings result;
-  std::vector<std::pair<const TOption*, double>> values;
+  std::vector<std::pair<const TGalaxySettingInfo*, double>> values;
   const TGalaxyPreset* preset = nullptr;
   for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
+    const std::string arg = argv[i];
     if (arg == "-h" || arg == "-help" || arg == "--help") return THackParse::Help;
-    std::string name = arg.size() > 2 && arg.compare(0, 2, "--") == 0 ? arg.substr(2)
-                       : arg.size() > 1 && arg[0] == '-'               ? arg.substr(1)
-                                                                       : std::string();
-    const TOption* option = nullptr;
-    for (const TOption& o : Table())
-      if (!name.empty() && name == o.Name) option = &o;
+    const TOption* option = FindOption(arg);
     if (!option) {
       message = "unknown option " + arg;
       return THackParse::Error;
     }
     if (option->Kind == TKind::Flag) {
-      values.push_back({option, 0});
+      SetFlag(result, option->Name);
       continue;
     }
     if (i + 1 >= argc) {
@@ -194,86 +214,28 @@ THackParse ParseHackOptions(int argc, const char* const* argv, THackSettings& se
       return THackParse::Error;
     }
     const std::string text = argv[++i];
-    const std::string wrong = arg + " " + text + ": " + option->Caption + " takes " + Takes(*option);
-    double value = 0;
-    bool ok = false;
-    switch (option->Kind) {
-      case TKind::Integer:
-        ok = ParseInteger(text, value) && value >= option->Min && value <= option->Max;
-        break;
-      case TKind::Choice:
-        for (const TChoice& c : option->Choices)
-          if (SameWord(text, c.Word)) ok = true, value = c.Value;
-        break;
-      case TKind::Color: {
-        TGalaxyColor c = 0;
-        ok = ParseHackColor(text, c);
-        value = c;
-        break;
-      }
-      case TKind::Preset:
-        for (const TGalaxyPreset& p : kGalaxyPresets)
-          if (SameWord(text, p.Name)) preset = &p, ok = true;
-        break;
-      case TKind::Window: {
-        char* end = nullptr;
-        errno = 0;
-        const unsigned long id = std::strtoul(text.c_str(), &end, 0);
-        ok = !text.empty() && text[0] != '-' && !*end && !errno && id != 0;
-        result.Target = THackTarget::WindowId;
-        result.WindowId = id;
-        break;
-      }
-      case TKind::Text:
-        ok = true;
-        result.Display = text;
-        break;
-      case TKind::Flag: break;
-    }
-    if (!ok) {
-      message = wrong;
+    if (!TakeValue(*option, text, result, values, preset)) {
+      message = arg + " " + text + ": " + option->Caption + " takes " + Takes(*option);
       return THackParse::Error;
     }
-    if (option->Set) values.push_back({option, value});
   }
-  if (preset) {
-    TGalaxySettings& g = result.Galaxy;
-    g.Rings = preset->Rings;
-    g.Velocity = preset->Velocity;
-    g.Probability = preset->Probability;
-    g.Trails = preset->Trails;
-    g.Explosion = preset->Explosion;
-    g.Exhausted = preset->Exhausted;
-    g.Background = preset->Background;
-    g.Replenished = preset->Replenished;
-    g.Density = preset->Density;
-    g.DarkMatter = preset->DarkMatter;
-    g.Speed = preset->Speed;
-    result.Depth = preset->Depth;
-    result.Eye = preset->Eye;
-  }
-  for (const auto& v : values) v.first->Set(result, v.second);
+  if (preset)
+    ApplyGalaxyPreset(*preset, [&](const TGalaxySettingInfo& s, double v) { SetGalaxySetting(result.Galaxy, s, v); });
+  for (const auto& v : values) SetGalaxySetting(result.Galaxy, *v.first, v.second);
   settings = result;
   return THackParse::Run;
 }
 
 std::string HackUsage() {
-  const THackSettings defaults;
+  const TGalaxySettings defaults;
   std::string s = "usage: spiralis [options]\n";
-  for (const TOption& o : Table()) {
+  for (const TOption& o : Options()) {
     std::string line = "  -" + std::string(o.Name);
     if (o.Kind != TKind::Flag) line += o.Kind == TKind::Window ? " ID" : " VALUE";
     line.resize(line.size() < 24 ? 24 : line.size() + 1, ' ');
     line += o.Caption;
     if (o.Kind != TKind::Flag) line += ": " + Takes(o);
-    if (o.Get) {
-      const double d = o.Get(defaults);
-      std::string word = Figure(d);
-      if (o.Kind == TKind::Color) word = ColorWord(static_cast<TGalaxyColor>(d));
-      for (const TChoice& c : o.Choices)
-        if (c.Value == d) word = c.Word;
-      line += " (default " + word + ")";
-    }
+    if (o.Setting) line += " (default " + Word(*o.Setting, GetGalaxySetting(defaults, *o.Setting)) + ")";
     s += line + "\n";
   }
   s += "Every option may also begin with two dashes.\n";

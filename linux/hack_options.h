@@ -1,12 +1,12 @@
 #pragma once
 // The hack's command line: XScreenSaver's window switches, -fps, and one
-// option for every setting of the options dialog, with the dialog's ranges.
+// option for every setting of the galaxy's table, with the dialog's ranges.
 // The grammar is data (a table of options), platform-free, so that it is
 // tested without a display.
 #include <cstdint>
 #include <string>
 
-#include "galaxy/galaxy.h"
+#include "galaxy/settings.h"
 
 // Where the hack draws.
 enum class THackTarget {
@@ -16,9 +16,7 @@ enum class THackTarget {
 };
 
 struct THackSettings {
-  TGalaxySettings Galaxy;   // rings .. colours, the saver's own defaults
-  int Depth = 500;          // depth of the cone: 0 .. 600
-  int Eye = 50;             // camera wander: 0 .. 150
+  TGalaxySettings Galaxy;   // every setting, the saver's own defaults
   bool Fps = false;
   THackTarget Target = THackTarget::OwnWindow;
   unsigned long WindowId = 0;

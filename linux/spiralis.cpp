@@ -69,18 +69,18 @@ class TDisplay {
  public:
   TDisplay() = default;
   ~TDisplay() {
-    if (Handle) XCloseDisplay(Handle);
+    if (handle_) XCloseDisplay(handle_);
   }
   TDisplay(const TDisplay&) = delete;
   TDisplay& operator=(const TDisplay&) = delete;
   // The display `name`, or $DISPLAY's when it is empty.
   Display* Open(const std::string& name) {
-    return Handle = XOpenDisplay(name.empty() ? nullptr : name.c_str());
+    return handle_ = XOpenDisplay(name.empty() ? nullptr : name.c_str());
   }
-  Display* Get() const { return Handle; }
+  Display* Get() const { return handle_; }
 
  private:
-  Display* Handle = nullptr;
+  Display* handle_ = nullptr;
 };
 
 // A window this program made (its own top-level window, or a child that
@@ -93,35 +93,36 @@ class TOwnedWindow {
   TOwnedWindow& operator=(const TOwnedWindow&) = delete;
   void Adopt(Display* display, Window window, Colormap colormap) {
     Reset();
-    Dpy = display, Win = window, Map = colormap;
+    display_ = display, window_ = window, colormap_ = colormap;
   }
   void Reset() {
-    if (Dpy && Win && !gWindowGone) XDestroyWindow(Dpy, Win);
-    if (Dpy && Map) XFreeColormap(Dpy, Map);
-    Dpy = nullptr, Win = 0, Map = 0;
+    if (display_ && window_ && !gWindowGone) XDestroyWindow(display_, window_);
+    if (display_ && colormap_) XFreeColormap(display_, colormap_);
+    display_ = nullptr, window_ = 0, colormap_ = 0;
   }
 
  private:
-  Display* Dpy = nullptr;
-  Window Win = 0;
-  Colormap Map = 0;
+  Display* display_ = nullptr;
+  Window window_ = 0;
+  Colormap colormap_ = 0;
 };
 
 class TGlxContext {
  public:
-  TGlxContext(Display* display, XVisualInfo* visual) : Dpy(display), Ctx(glXCreateContext(display, visual, nullptr, True)) {}
+  TGlxContext(Display* display, XVisualInfo* visual)
+      : display_(display), context_(glXCreateContext(display, visual, nullptr, True)) {}
   ~TGlxContext() {
-    if (!Ctx) return;
-    glXMakeCurrent(Dpy, None, nullptr);
-    glXDestroyContext(Dpy, Ctx);
+    if (!context_) return;
+    glXMakeCurrent(display_, None, nullptr);
+    glXDestroyContext(display_, context_);
   }
   TGlxContext(const TGlxContext&) = delete;
   TGlxContext& operator=(const TGlxContext&) = delete;
-  GLXContext Get() const { return Ctx; }
+  GLXContext Get() const { return context_; }
 
  private:
-  Display* Dpy;
-  GLXContext Ctx;
+  Display* display_;
+  GLXContext context_;
 };
 
 struct TVisualInfoFree {
@@ -171,31 +172,31 @@ class TFpsOverlay {
  public:
   TFpsOverlay(Display* display, bool on) {
     if (!on) return;
-    Font = XLoadQueryFont(display, "fixed");
-    if (!Font) return;
-    Dpy = display;
-    Lists = glGenLists(96);
-    glXUseXFont(Font->fid, 32, 96, Lists);
+    font_ = XLoadQueryFont(display, "fixed");
+    if (!font_) return;
+    display_ = display;
+    lists_ = glGenLists(96);
+    glXUseXFont(font_->fid, 32, 96, lists_);
   }
   ~TFpsOverlay() {
-    if (Lists) glDeleteLists(Lists, 96);
-    if (Font) XFreeFont(Dpy, Font);
+    if (lists_) glDeleteLists(lists_, 96);
+    if (font_) XFreeFont(display_, font_);
   }
   TFpsOverlay(const TFpsOverlay&) = delete;
   TFpsOverlay& operator=(const TFpsOverlay&) = delete;
 
   // Whether it shows anything (-fps, and the font was found).
-  bool On() const { return Font != nullptr; }
+  bool On() const { return font_ != nullptr; }
 
   void Frame(std::uint32_t now, int width, int height, int polygons) {
-    if (!Font) return;
-    ++Frames;
-    if (now - Since >= 1000) {
-      Rate = Frames * 1000.0 / (now - Since);
-      Frames = 0, Since = now;
+    if (!font_) return;
+    ++frames_;
+    if (now - since_ >= 1000) {
+      rate_ = frames_ * 1000.0 / (now - since_);
+      frames_ = 0, since_ = now;
     }
     char fps[32], polys[32];
-    std::snprintf(fps, sizeof fps, "FPS: %.1f", Rate);
+    std::snprintf(fps, sizeof fps, "FPS: %.1f", rate_);
     std::snprintf(polys, sizeof polys, "Polys: %d", polygons);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
@@ -206,9 +207,9 @@ class TFpsOverlay {
     glLoadIdentity();
     glDisable(GL_DEPTH_TEST);
     glColor3f(1, 1, 1);
-    const int top = height - 10 - Font->ascent;
+    const int top = height - 10 - font_->ascent;
     Line(fps, top);
-    Line(polys, top - (Font->ascent + Font->descent));
+    Line(polys, top - (font_->ascent + font_->descent));
     glEnable(GL_DEPTH_TEST);
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
@@ -219,16 +220,16 @@ class TFpsOverlay {
   // One line of text, its baseline `y` pixels above the bottom edge.
   void Line(const char* text, int y) {
     glRasterPos2i(10, y);
-    glListBase(Lists - 32);
+    glListBase(lists_ - 32);
     glCallLists(static_cast<GLsizei>(std::strlen(text)), GL_UNSIGNED_BYTE, text);
   }
 
-  Display* Dpy = nullptr;
-  XFontStruct* Font = nullptr;
-  GLuint Lists = 0;
-  unsigned Frames = 0;
-  std::uint32_t Since = NowMs();
-  double Rate = 0;
+  Display* display_ = nullptr;
+  XFontStruct* font_ = nullptr;
+  GLuint lists_ = 0;
+  unsigned frames_ = 0;
+  std::uint32_t since_ = NowMs();
+  double rate_ = 0;
 };
 
 // The window given by XSCREENSAVER_WINDOW, if it names one.
@@ -347,7 +348,7 @@ bool UseOwnWindow(TSpiralisState& s) {
 void ReshapeSpiralis(TSpiralisState& s, int width, int height) {
   s.Width = width, s.Height = height;
   glViewport(0, 0, width, height);
-  s.Galaxy->SetCameraDirty(true);
+  s.View.Invalidate();
 }
 
 // The window and the OpenGL context, the galaxy and its view, the overlay
@@ -381,7 +382,7 @@ int PolygonCount(const TSpiralisState& s) {
   if (!s.View.Ready()) return 0;
   if (s.View.UsesArrays()) return s.View.DrawnQuads();
   int quads = 0;
-  ForEachGalaxyQuad(*s.Galaxy, static_cast<float>(s.Settings.Depth),
+  ForEachGalaxyQuad(*s.Galaxy, static_cast<float>(s.Settings.Galaxy.Depth),
                     [&quads](int, float, float, float, float, float) { ++quads; });
   return quads;
 }
@@ -390,7 +391,7 @@ int PolygonCount(const TSpiralisState& s) {
 void DrawSpiralis(TSpiralisState& s, std::uint32_t now) {
   Display* dpy = s.Connection.Get();
   s.Galaxy->Step();
-  s.View.Draw(*s.Galaxy, s.Width, s.Height, s.Settings.Eye, static_cast<float>(s.Settings.Depth),
+  s.View.Draw(*s.Galaxy, s.Width, s.Height, s.Settings.Galaxy.Eye, static_cast<float>(s.Settings.Galaxy.Depth),
               now - s.Start);
   if (s.Fps->On()) s.Fps->Frame(now, s.Width, s.Height, PolygonCount(s));
   glXSwapBuffers(dpy, s.Drawable);

@@ -13,9 +13,6 @@ namespace {
 
 void InvertReStart() { MainForm->ReStart->SetValue(!MainForm->ReStart->GetValue()); }
 
-// An index setting takes the option whose range holds `integer`.
-void SetOption(TScrVIndex* value, int integer) { value->SetIndex(value->IndexFromInteger(integer)); }
-
 const char* const kHint3dfx = "If you have a 3dfx card, you should locate an OpenGL driver for it";
 const char* const kHintActive =
     "You can pop up this configuration dialog while the saver is actually running:\r\n"
@@ -109,19 +106,7 @@ void TConfigForm::PageControlChange(TObject*) {
 bool TConfigForm::ApplyPreset(const std::string& name) {
   const TGalaxyPreset* p = FindGalaxyPreset(name);
   if (!p) return false;
-  MainForm->nRings->SetValue(p->Rings);
-  MainForm->Velocity->SetValue(p->Velocity);
-  MainForm->Probability->SetValue(p->Probability);
-  MainForm->Trails->SetValue(p->Trails);
-  MainForm->Explosion->SetValue(p->Explosion);
-  MainForm->Exhausted->SetValue(p->Exhausted);
-  MainForm->Background->SetValue(p->Background);
-  MainForm->Replenished->SetValue(p->Replenished);
-  MainForm->Density->SetValue(p->Density);
-  SetOption(MainForm->DarkMatter, p->DarkMatter);
-  MainForm->Depth->SetValue(p->Depth);
-  SetOption(MainForm->Speed, p->Speed);
-  MainForm->Eye->SetValue(p->Eye);
+  ApplyGalaxyPreset(*p, [](const TGalaxySettingInfo& info, double value) { MainForm->SetGalaxySetting(info, value); });
   InvertReStart();
   return true;
 }

@@ -56,6 +56,42 @@ void TMainForm::AfterConstruction() {
   }
 }
 
+TScrValue* TMainForm::GalaxyValue(const TGalaxySettingInfo& info) const {
+  return dynamic_cast<TScrValue*>(FindComponent(info.ValueName));
+}
+
+TGalaxySettings TMainForm::GalaxySettings() const {
+  TGalaxySettings settings;
+  for (const TGalaxySettingInfo& info : kGalaxySettings) {
+    TScrValue* value = GalaxyValue(info);
+    double figure = 0;
+    if (auto* v = dynamic_cast<TScrVCustomInteger*>(value))
+      figure = v->GetValue();
+    else if (auto* v = dynamic_cast<TScrVCustomDouble*>(value))
+      figure = v->GetValue();
+    else if (auto* v = dynamic_cast<TScrVColor*>(value))
+      figure = v->GetValue();
+    else if (auto* v = dynamic_cast<TScrVCustomIndex*>(value))
+      figure = v->GetIndex() >= 0 ? v->IntegerFromCurrentIndex() : -1;
+    else
+      figure = GalaxySettingDefault(info);
+    ::SetGalaxySetting(settings, info, figure);
+  }
+  return settings;
+}
+
+void TMainForm::SetGalaxySetting(const TGalaxySettingInfo& info, double figure) const {
+  TScrValue* value = GalaxyValue(info);
+  if (auto* v = dynamic_cast<TScrVCustomInteger*>(value))
+    v->SetValue(static_cast<std::int32_t>(figure));
+  else if (auto* v = dynamic_cast<TScrVCustomDouble*>(value))
+    v->SetValue(figure);
+  else if (auto* v = dynamic_cast<TScrVColor*>(value))
+    v->SetValue(static_cast<TColor>(figure));
+  else if (auto* v = dynamic_cast<TScrVCustomIndex*>(value))
+    v->SetIndex(v->IndexFromInteger(static_cast<std::int32_t>(figure)));
+}
+
 void RegisterSaverClasses() {
   ScrRegisterFrameworkClasses();
   ScrInstallValues();

@@ -3,6 +3,7 @@
 // mode, and every setting of the saver. Everything else reads and writes
 // settings through `MainForm`, never through the registry.
 #include "framework/scrcontrol.h"
+#include "galaxy/settings.h"
 #include "toolkit/datamodule.h"
 #include "values/screenmode.h"
 #include "values/sysvalues.h"
@@ -39,6 +40,15 @@ class TMainForm : public TDataModule {
   TScrVBoolean* Told3dfx = nullptr;
   TScrVBoolean* ToldActive = nullptr;
   TScrVScreenMode* Mode = nullptr;
+
+  // The galaxy's settings as the values hold them now. An index value with
+  // no option gives a figure that the galaxy takes as its first option.
+  TGalaxySettings GalaxySettings() const;
+  // The value of a setting of the galaxy's table, by its value name.
+  TScrValue* GalaxyValue(const TGalaxySettingInfo& info) const;
+  // Sets that value to a figure in the galaxy's units; an index value takes
+  // the option whose range holds it.
+  void SetGalaxySetting(const TGalaxySettingInfo& info, double value) const;
 };
 
 // The one main module, for the whole run.

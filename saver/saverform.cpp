@@ -12,39 +12,10 @@
 
 namespace {
 
+// The system's OpenGL, which previews and dialogs over the saver draw with.
+constexpr const char* kSystemDriver = "OPENGL32.DLL";
+
 TGalaxyColor GalaxyColor(TScrVColor* value) { return static_cast<TGalaxyColor>(value->GetValue()); }
-
-// The integer of an index setting's current option. A setting stored as
-// "none" has no option: the rotation law then turns every ring alike
-// (Present), and the step timer keeps the setting's default interval.
-int DarkMatterLaw() {
-  TScrVIndex* v = MainForm->DarkMatter;
-  return v->GetIndex() >= 0 ? v->IntegerFromCurrentIndex() : 1;
-}
-
-int SpeedInterval() {
-  TScrVIndex* v = MainForm->Speed;
-  if (v->GetIndex() >= 0) return v->IntegerFromCurrentIndex();
-  const int fallback = v->IndexFromInteger(v->Def());
-  return fallback >= 0 ? v->IntegerFromIndex(fallback) : TGalaxySettings().Speed;
-}
-
-// The galaxy's settings as the main module holds them now.
-TGalaxySettings CurrentSettings() {
-  TGalaxySettings s;
-  s.Rings = MainForm->nRings->GetValue();
-  s.Velocity = MainForm->Velocity->GetValue();
-  s.Probability = MainForm->Probability->GetValue();
-  s.Trails = MainForm->Trails->GetValue();
-  s.Density = MainForm->Density->GetValue();
-  s.DarkMatter = DarkMatterLaw();
-  s.Speed = SpeedInterval();
-  s.Explosion = GalaxyColor(MainForm->Explosion);
-  s.Exhausted = GalaxyColor(MainForm->Exhausted);
-  s.Background = GalaxyColor(MainForm->Background);
-  s.Replenished = GalaxyColor(MainForm->Replenished);
-  return s;
-}
 
 // The driver the full-screen run draws with: the Driver setting, unless it
 // names no library that can be found (a stale or damaged setting); then the
@@ -54,8 +25,8 @@ std::string SaverDriver() {
   char found[MAX_PATH];
   if (!name.empty() && name.size() < MAX_PATH && SearchPathA(nullptr, name.c_str(), nullptr, MAX_PATH, found, nullptr))
     return name;
-  ScrDebugMsg("Driver \"" + name.substr(0, 200) + "\" not found: drawing with OPENGL32.DLL");
-  return "OPENGL32.DLL";
+  ScrDebugMsg("Driver \"" + name.substr(0, 200) + "\" not found: drawing with " + kSystemDriver);
+  return kSystemDriver;
 }
 
 }  // namespace
@@ -105,9 +76,9 @@ void TSaverForm::AfterConstruction() {
     if (FScrMode == smSFull)
       UseSaverDisplay();
     else
-      SglPanel->SetglDriver("OPENGL32.DLL");  // previews draw in a window
+      SglPanel->SetglDriver(kSystemDriver);  // previews draw in a window
   }
-  galaxy_ = std::make_unique<TGalaxy>(CurrentSettings());
+  galaxy_ = std::make_unique<TGalaxy>(MainForm->GalaxySettings());
   ApplySpeed();
 }
 
@@ -117,7 +88,7 @@ TGalaxy& TSaverForm::Model() {
 }
 
 void TSaverForm::ApplySpeed() {
-  galaxy_->SetSpeed(SpeedInterval());
+  galaxy_->SetSpeed(MainForm->GalaxySettings().Speed);
   if (Timer) Timer->SetInterval(galaxy_->TimerInterval());
 }
 
@@ -136,10 +107,6 @@ void TSaverForm::SglPanelGLInit(TObject*) {
   view_.Init(SglGalaxyTable(), SglPanel->Width(), SglPanel->Height());
   pace_.SetRate(ScrRefreshRate());
   SglTrace(view_.UsesArrays() ? "Drawing frames from vertex arrays" : "Drawing frames a vertex at a time");
-  if (galaxy_) {
-    galaxy_->SetCameraDirty(true);
-    galaxy_->SetClearColorDirty(true);
-  }
 }
 
 void TSaverForm::SglPanelGLPaint(TObject*) {
@@ -168,7 +135,7 @@ void TSaverForm::UseSaverDisplay() {
 
 void TSaverForm::ScrBeginDialog() {
   TScrForm::ScrBeginDialog();
-  if (SglPanel) SglPanel->SetglDriver("OPENGL32.DLL");
+  if (SglPanel) SglPanel->SetglDriver(kSystemDriver);
 }
 
 void TSaverForm::ScrEndDialog(bool ok) {
@@ -188,8 +155,9 @@ void TSaverForm::ReStartControllerChange(TObject*) {
 }
 
 void TSaverForm::MiscChange(TObject*) {
-  if (galaxy_)
-    galaxy_->SetDynamics(MainForm->Probability->GetValue(), MainForm->Velocity->GetValue(), DarkMatterLaw());
+  if (!galaxy_) return;
+  const TGalaxySettings s = MainForm->GalaxySettings();
+  galaxy_->SetDynamics(s.Probability, s.Velocity, s.DarkMatter);
 }
 
 void TSaverForm::SpeedControllerChange(TObject*) {

@@ -55,6 +55,8 @@ class TSaverForm : public TScrForm {
 
   // The form's galaxy; null only while the form is being built.
   const TGalaxy* Galaxy() const { return galaxy_.get(); }
+  // Its picture on the panel's current context.
+  const TGalaxyView& View() const { return view_; }
   // How often a step is drawn: at most the monitors' refresh rate, set
   // afresh with every new OpenGL context; a rate of 0 draws every step.
   TFramePace& PicturePace() { return pace_; }

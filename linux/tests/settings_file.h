@@ -26,12 +26,13 @@ inline std::vector<TSettingsItem> ReadSettingsFile(const std::string& path) {
   std::stringstream buffer;
   buffer << std::ifstream(path).rdbuf();
   const std::string text = buffer.str();
-  static const std::regex element(R"re(<(number|boolean)\b([^>]*)/>|<select\b[^>]*>([\s\S]*?)</select>)re");
+  static const std::regex element(R"re(<(number|boolean)\b([^>]*)/>|<select\b([^>]*)>([\s\S]*?)</select>)re");
   static const std::regex option(R"re(<option\b([^>]*)/>)re");
   std::vector<TSettingsItem> items;
   for (std::sregex_iterator i(text.begin(), text.end(), element), end; i != end; ++i) {
-    TSettingsItem item{(*i)[1].matched ? (*i)[1].str() : "select", SettingsAttributes((*i)[2]), {}};
-    const std::string body = (*i)[3];
+    const bool select = !(*i)[1].matched;
+    TSettingsItem item{select ? "select" : (*i)[1].str(), SettingsAttributes((*i)[select ? 3 : 2]), {}};
+    const std::string body = (*i)[4];
     for (std::sregex_iterator o(body.begin(), body.end(), option); o != end; ++o)
       item.Choices.push_back(SettingsAttributes((*o)[1])["arg-set"]);
     items.push_back(item);

@@ -69,14 +69,11 @@ TEST(GalaxyMonitors, EachMonitorShowsTheWholeGalaxyUndistortedAtItsCentre) {
   for (int i = 0; i < g.CellCount(); ++i) g.SetCell(i, g.ExplodeNow());
   TGalaxyView view;
   view.Init(SglGalaxyTable(), W, H);
-  g.SetClearColorDirty(true);
   // First one picture over the whole window, as on a single monitor: it
   // reaches the strip below the wide monitor.
-  g.SetCameraDirty(true);
   view.Draw(g, W, H, 0.0, 500.0f, 0);
   const Box strip = LitBox({100, 0, 100, 40}, 0xFF0000);
   ASSERT_GE(strip.right, 0);
-  g.SetCameraDirty(false);  // each monitor sets its own camera
   view.DrawViewports(g, views, W, H, 0.0, 500.0f, 0);
   sglFinish();
   EXPECT_EQ(GLenum(GL_NO_ERROR), sglGetError());

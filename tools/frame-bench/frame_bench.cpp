@@ -38,11 +38,9 @@ double NowMs() {
   return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
-void DrawPerCell(TGalaxyView& view, TGalaxy& g, int w, int h, float depth, std::uint32_t ms) {
-  if (g.CameraDirty()) {
-    view.SetupCamera(w, h, g.Rings(), 50.0, ms);
-    g.SetCameraDirty(false);
-  }
+// Every frame follows a step, and so sets the camera up again.
+void DrawPerCell(TGalaxyView& view, const TGalaxy& g, int w, int h, float depth, std::uint32_t ms) {
+  view.SetupCamera(w, h, g.Rings(), 50.0, ms);
   sglClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   sglMatrixMode(GL_MODELVIEW);
   sglPushMatrix();
@@ -105,8 +103,6 @@ int main(int argc, char** argv) {
   TGalaxyGL table = SglGalaxyTable();
   if (!std::strcmp(variant, "immediate")) table.DrawArrays = nullptr;
   view.Init(table, w, h);
-  galaxy.SetCameraDirty(true);
-  galaxy.SetClearColorDirty(true);
   for (int i = 0; i < 300; ++i) galaxy.Step();  // a busy galaxy, not a fresh seed
 
   auto frame = [&](bool timed, double& stepMs) {
@@ -123,7 +119,6 @@ int main(int argc, char** argv) {
     } else {
       view.Draw(galaxy, w, h, 50.0, 500.0f, ms);
     }
-    galaxy.SetCameraDirty(true);
     sglSwapBuffers(dc);
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);

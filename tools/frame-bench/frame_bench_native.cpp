@@ -61,8 +61,6 @@ int main(int argc, char** argv) {
   TGalaxyGL table = SystemGalaxyGL();
   if (!std::strcmp(variant, "immediate")) table.DrawArrays = nullptr;
   view.Init(table, w, h);
-  galaxy.SetCameraDirty(true);
-  galaxy.SetClearColorDirty(true);
   for (int i = 0; i < 300; ++i) galaxy.Step();
 
   const bool empty = !std::strcmp(variant, "empty");
@@ -75,7 +73,6 @@ int main(int argc, char** argv) {
       glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     else
       view.Draw(galaxy, w, h, 50.0, 500.0f, ms);
-    galaxy.SetCameraDirty(true);
     glXSwapBuffers(dpy, win);
   };
   double stepMs = 0;

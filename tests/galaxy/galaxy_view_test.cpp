@@ -19,6 +19,9 @@ using namespace gl_testing;
 
 namespace {
 
+// The longest trail, where every state a cell can take is in use.
+const int kMaxTrails = static_cast<int>(FindGalaxySetting("trails")->Max);
+
 struct Quad {
   int state;
   float x0, y0, x1, y1, z;
@@ -160,13 +163,19 @@ TEST_F(GalaxyFrame, BackgroundFillsTheFrameAndLitCellsShowInTheirColours) {
   TGalaxy g(s, random, [] { return 1u; });
   Dark(g);
   view.Init(SglGalaxyTable(), W, H);
-  g.SetCameraDirty(true);
-  g.SetClearColorDirty(true);
+  EXPECT_TRUE(view.CameraDirty(g, W, H));
+  EXPECT_TRUE(view.ClearColorDirty(g));
   view.Draw(g, W, H, 0.0, 100.0f, 0);
   sglFinish();
   EXPECT_EQ(GLenum(GL_NO_ERROR), sglGetError());
-  EXPECT_FALSE(g.CameraDirty());
-  EXPECT_FALSE(g.ClearColorDirty());
+  EXPECT_FALSE(view.CameraDirty(g, W, H));
+  EXPECT_FALSE(view.ClearColorDirty(g));
+  // A step, another number of rings or another size needs the camera again.
+  g.Step();
+  EXPECT_TRUE(view.CameraDirty(g, W, H));
+  view.Draw(g, W, H, 0.0, 100.0f, 0);
+  EXPECT_FALSE(view.CameraDirty(g, W, H));
+  EXPECT_TRUE(view.CameraDirty(g, W, H - 1));
   EXPECT_EQ(CountPixels(0xFF0000), (W / 2) * (H / 2));
 
   // Light every cell: the explosion colour now covers a good part of the view.
@@ -177,9 +186,9 @@ TEST_F(GalaxyFrame, BackgroundFillsTheFrameAndLitCellsShowInTheirColours) {
   EXPECT_GT(lit, (W / 2) * (H / 2) / 10);
   EXPECT_LT(lit, (W / 2) * (H / 2));
 
-  // A new background shows in the next frame, through the dirty mark only.
-  g.SetBackground(0xFF0000);  // blue
-  EXPECT_TRUE(g.ClearColorDirty());
+  // A new background shows in the next frame.
+  g.SetColors(s.Explosion, s.Exhausted, 0xFF0000, s.Replenished);  // blue
+  EXPECT_TRUE(view.ClearColorDirty(g));
   view.Draw(g, W, H, 0.0, 100.0f, 0);
   sglFinish();
   EXPECT_GT(CountPixels(0x0000FF), 0);
@@ -209,8 +218,7 @@ TEST_F(GalaxyFrame, TheCameraWandersWithTime) {
   for (int i = 0; i < g.CellCount(); ++i) g.SetCell(i, g.ExplodeNow());
   view.Init(SglGalaxyTable(), W, H);
   auto frame = [&](std::uint32_t ms) {
-    g.SetCameraDirty(true);
-    g.SetClearColorDirty(true);
+    view.Invalidate();
     view.Draw(g, W, H, 40.0, 200.0f, ms);
     sglFinish();
     std::vector<unsigned> pixels;
@@ -228,7 +236,7 @@ namespace {
 // full trail, so that every colour entry shows somewhere.
 std::unique_ptr<TGalaxy> EveryState(int rings, TLcgRandom& random) {
   TGalaxySettings s = Empty(rings);
-  s.Trails = TGalaxy::MaxTrails;
+  s.Trails = kMaxTrails;
   s.Probability = 100;
   s.Explosion = 0x40C0F0;
   s.Exhausted = 0x20FF10;
@@ -237,7 +245,7 @@ std::unique_ptr<TGalaxy> EveryState(int rings, TLcgRandom& random) {
   auto g = std::make_unique<TGalaxy>(s, random, [] { return 3u; });
   // The trail grows while the galaxy stays busy: an explosion at the centre
   // of replenished neighbours every step keeps it from dying out.
-  for (int i = 0; i < 1000 && g->TrailLength() < TGalaxy::MaxTrails; ++i) {
+  for (int i = 0; i < 1000 && g->TrailLength() < kMaxTrails; ++i) {
     for (int k = 1; k <= 6; ++k) g->SetCell(k, 0);
     g->SetCell(0, g->ExplodeNow());
     g->Step();
@@ -310,14 +318,13 @@ TEST(GalaxyArrays, DrawTheSameFrameAsOneVertexAtATime) {
   for (const Case& c : cases) {
     TLcgRandom random;
     auto g = EveryState(c.rings, random);
-    ASSERT_EQ(g->TrailLength(), TGalaxy::MaxTrails);
+    ASSERT_EQ(g->TrailLength(), kMaxTrails);
     DeepContext context;  // each case from the driver's first state
     ASSERT_NE(nullptr, context.rc);
     auto frame = [&](const TGalaxyGL& table, int history) {
       view.Init(table, W, H);
       for (int i = 0; i < history; ++i) view.Draw(other, W, H, 0.0, 100.0f, 0);  // other vertices first
-      g->SetCameraDirty(true);
-      g->SetClearColorDirty(true);
+      view.Invalidate();
       view.Draw(*g, W, H, c.eye, c.depth, c.ms);
       sglFinish();
       std::vector<std::uint32_t> pixels(W * H);

@@ -260,9 +260,7 @@ TEST(GalaxyReferenceChanges, SettingChangesMatchAPlainImplementation) {
         break;
       case 200:
         r.probability = 70, r.law = 3, r.velocity = 40, r.Dynamics();
-        g.SetProbability(70);
-        g.SetDarkMatter(3);
-        g.SetVelocity(40);
+        g.SetDynamics(70, 40, 3);
         break;
       case 300:  // more rings: keeps the trails, new seeds
         clock = 77;
