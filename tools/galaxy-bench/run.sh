@@ -8,7 +8,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 out="${SPIRALIS_BUILD:-$root/build}/galaxy-bench"
 steps="${1:-2000}"
 mkdir -p "$out"
-src=("$root/galaxy/galaxy.cpp" "$root/tools/galaxy-bench/bench.cpp")
+src=("$root/galaxy/settings.cpp" "$root/galaxy/galaxy.cpp" "$root/tools/galaxy-bench/bench.cpp")
 flags=(-std=c++17 -O2 -g -Wall -Wextra -I"$root")
 
 g++ "${flags[@]}" "${src[@]}" -o "$out/bench"
@@ -19,7 +19,8 @@ echo "== native (g++ $(g++ -dumpversion), x86-64)"
 
 echo "== Wine (i686 MinGW)"
 if command -v wine >/dev/null; then
-  export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}" WINEARCH=win32 WINEDEBUG=-all
+  # The benchmarks' own prefix: a test run ends whatever runs in the tests'.
+  export WINEPREFIX="${WINEPREFIX:-${SPIRALIS_BUILD:-$root/build}/bench-prefix}" WINEARCH=win32 WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
   "$root/tools/prefix.sh" "$WINEPREFIX"
   timeout 300 wine "$out/bench.exe" --steps "$steps" </dev/null
