@@ -47,7 +47,8 @@ TEST(HackOptions, FiguresTakeTheDialogsRangesAndAMistakeNamesTheRange) {
       EXPECT_EQ(Row(Parse({dash, std::to_string(v)}).s)[c.column], v) << dash;
       EXPECT_EQ(Row(Parse({"-" + dash, std::to_string(v)}).s)[c.column], v) << dash;
     }
-    for (const std::string& bad : {std::to_string(c.min - 1), std::to_string(c.max + 1), std::string("7x")}) {
+    const std::string bads[] = {std::to_string(c.min - 1), std::to_string(c.max + 1), "7x", ""};
+    for (const std::string& bad : bads) {
       const Parsed p = Parse({dash, bad});
       EXPECT_EQ(p.result, THackParse::Error);
       EXPECT_EQ(p.message, dash + " " + bad + ": " + c.caption + " takes " + std::to_string(c.min) + " to " +
@@ -79,6 +80,7 @@ TEST(HackOptions, WordsColoursPresetsAndWindows) {
 
   EXPECT_EQ(Parse({"--root"}).s.Target, THackTarget::Root);
   EXPECT_EQ(Parse({"-root", "-window"}).s.Target, THackTarget::OwnWindow);
+  EXPECT_EQ(Parse({"-display", ":5"}).s.Display, ":5");
   const Parsed id = Parse({"--window-id", "0x2a", "-fps"});
   EXPECT_EQ(id.s.Target, THackTarget::WindowId);
   EXPECT_EQ(id.s.WindowId, 42u);
