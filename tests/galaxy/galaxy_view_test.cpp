@@ -176,6 +176,12 @@ TEST_F(GalaxyFrame, BackgroundFillsTheFrameAndLitCellsShowInTheirColours) {
   view.Draw(g, W, H, 0.0, 100.0f, 0);
   EXPECT_FALSE(view.CameraDirty(g, W, H));
   EXPECT_TRUE(view.CameraDirty(g, W, H - 1));
+  EXPECT_TRUE(view.CameraDirty(g, W - 1, H));
+  g.SetRings(21);
+  EXPECT_TRUE(view.CameraDirty(g, W, H));
+  Dark(g);
+  view.Draw(g, W, H, 0.0, 100.0f, 0);
+  sglFinish();
   EXPECT_EQ(CountPixels(0xFF0000), (W / 2) * (H / 2));
 
   // Light every cell: the explosion colour now covers a good part of the view.
