@@ -59,17 +59,22 @@ std::vector<RECT> ScrMonitorAreas(const std::vector<TScrMonitor>& monitors, POIN
   return out;
 }
 
-int ScrRefreshRate() {
+int ScrFastestRate(const std::vector<int>& rates) {
   int fastest = 0;
+  for (int rate : rates) fastest = std::max(fastest, rate > 1 ? rate : 0);
+  return fastest > 0 ? fastest : 60;
+}
+
+int ScrRefreshRate() {
+  std::vector<int> rates;
   DISPLAY_DEVICEA device{};
   device.cb = sizeof device;
   for (DWORD i = 0; EnumDisplayDevicesA(nullptr, i, &device, 0); ++i, device.cb = sizeof device) {
     if (!(device.StateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP)) continue;
     DEVMODEA mode{};
     mode.dmSize = sizeof mode;
-    // 0 and 1 stand for the hardware's default rate, which is not told.
-    if (EnumDisplaySettingsA(device.DeviceName, ENUM_CURRENT_SETTINGS, &mode) && mode.dmDisplayFrequency > 1)
-      fastest = std::max(fastest, static_cast<int>(mode.dmDisplayFrequency));
+    if (EnumDisplaySettingsA(device.DeviceName, ENUM_CURRENT_SETTINGS, &mode))
+      rates.push_back(static_cast<int>(mode.dmDisplayFrequency));
   }
-  return fastest > 0 ? fastest : 60;
+  return ScrFastestRate(rates);
 }

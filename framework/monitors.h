@@ -24,6 +24,9 @@ RECT ScrPrimaryScreen();
 // The highest refresh rate of the desktop's monitors, in hertz; 60 when no
 // monitor tells its own (the system's "hardware default").
 int ScrRefreshRate();
+// The same choice from the rates the monitors tell: the highest, where 0 and
+// 1 (the hardware's default, untold) count for nothing; 60 when none is told.
+int ScrFastestRate(const std::vector<int>& rates);
 
 // The part of each monitor that a window of `width` x `height` whose client
 // area begins at `origin` (screen coordinates) shows, in client coordinates;

@@ -100,7 +100,7 @@ void TSaverForm::TimerTimer(TObject*) {
   Model().Step();
   // The picture of the new step, at once, unless no monitor could show it
   // before the next step's.
-  if (SglPanel && pace_.Due(timeGetTime())) SglPanel->Repaint();
+  if (SglPanel && pace_.Due(clock_())) SglPanel->Repaint();
 }
 
 void TSaverForm::SglPanelGLInit(TObject*) {
@@ -115,9 +115,9 @@ void TSaverForm::SglPanelGLPaint(TObject*) {
   const float depth = static_cast<float>(MainForm->Depth->GetValue());
   const std::vector<TGalaxyViewport> views = MonitorViewports();
   if (views.size() > 1)
-    view_.DrawViewports(*galaxy_, views, SglPanel->Width(), SglPanel->Height(), eye, depth, timeGetTime());
+    view_.DrawViewports(*galaxy_, views, SglPanel->Width(), SglPanel->Height(), eye, depth, clock_());
   else
-    view_.Draw(*galaxy_, SglPanel->Width(), SglPanel->Height(), eye, depth, timeGetTime());
+    view_.Draw(*galaxy_, SglPanel->Width(), SglPanel->Height(), eye, depth, clock_());
   SglPanel->SwapBuffers();
 }
 

@@ -3,6 +3,11 @@
 // and the preview. It owns one galaxy, steps it on every tick of its timer,
 // and follows every setting change of the main module through its eleven
 // value controllers, so that all live saver forms react to the same change.
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "framework/scrforms.h"
@@ -60,6 +65,10 @@ class TSaverForm : public TScrForm {
   // How often a step is drawn: at most the monitors' refresh rate, set
   // afresh with every new OpenGL context; a rate of 0 draws every step.
   TFramePace& PicturePace() { return pace_; }
+  // The millisecond clock that paces the pictures and moves the camera: the
+  // multimedia timer, unless a test drives its own.
+  using TClock = std::function<std::uint32_t()>;
+  void SetClock(TClock clock) { clock_ = clock ? std::move(clock) : TClock(timeGetTime); }
 
  private:
   // The galaxy with the current seed density: the density has no controller
@@ -76,4 +85,5 @@ class TSaverForm : public TScrForm {
   std::unique_ptr<TGalaxy> galaxy_;
   TGalaxyView view_;  // the picture on the panel's current context
   TFramePace pace_;   // steps drawn at most at the monitors' refresh rate
+  TClock clock_ = timeGetTime;
 };

@@ -43,6 +43,21 @@ TEST(Monitors, EachMonitorsPartOfAWindowInItsClientCoordinates) {
   }
 }
 
+// Pictures are paced to the fastest monitor; a monitor that tells no rate of
+// its own (0 or 1) counts for nothing, and with none told the rate is 60.
+TEST(Monitors, TheRefreshRateIsTheFastestMonitorsTold) {
+  const struct {
+    std::vector<int> rates;
+    int expected;
+  } cases[] = {{{}, 60}, {{0}, 60}, {{1, 0}, 60}, {{75}, 75}, {{60, 144}, 144},
+               {{144, 60}, 144}, {{1, 50}, 50}, {{0, 30, 1}, 30}, {{-5, 2}, 2}};
+  for (const auto& c : cases) {
+    std::string rates;
+    for (int r : c.rates) rates += std::to_string(r) + " ";
+    EXPECT_EQ(ScrFastestRate(c.rates), c.expected) << "rates " << rates;
+  }
+}
+
 TEST(Monitors, OneMonitorIsTheVirtualScreenAndIsPrimary) {
   const std::vector<TScrMonitor> all = ScrMonitors();
   ASSERT_FALSE(all.empty());

@@ -260,31 +260,35 @@ TEST_F(SaverForms, ANewBackgroundShowsInTheNextFrame) {
 // once.
 TEST_F(SaverForms, StepsFasterThanTheMonitorAreDrawnAtItsRate) {
   TSaverForm* f = QuietForm();
+  std::uint32_t now = 1000;
+  f->SetClock([&] { return now; });
   f->SetBounds(100, 100, 160, 120);
   f->Show();
-  PumpMessages(300);
-  EXPECT_NEAR(f->PicturePace().Rate(), ScrRefreshRate(), 1e-9);  // from the new context
+  // The first picture makes the context, which sets the pace.
+  ASSERT_TRUE(PumpUntil([&] { return f->PicturePace().Rate() > 0; }, 10000));
   int paints = 0;
   const TNotifyEvent draw = f->SglPanel->OnGLPaint;
   f->SglPanel->OnGLPaint = [&](TObject* sender) {
     ++paints;
     draw(sender);
   };
+  // A second of steps every 5 ms at 20 pictures a second, then a pause.
   f->PicturePace().SetRate(20);
-  int steps = 0;
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < 1000) {
-    f->TimerTimer(nullptr);
-    ++steps;
-    Sleep(5);
-  }
-  EXPECT_GT(steps, 40);  // several steps a picture, even on a busy machine
-  EXPECT_NEAR(paints, 20, 3) << "in " << steps << " steps";
-  Sleep(100);
+  for (int step = 0; step < 200; ++step, now += 5) f->TimerTimer(nullptr);
+  EXPECT_EQ(paints, 20);
+  now += 100;
   paints = 0;
   f->TimerTimer(nullptr);
   EXPECT_EQ(paints, 1);
+  // Slower steps than the rate are each drawn.
+  paints = 0;
+  for (int step = 0; step < 10; ++step) {
+    now += 80;
+    f->TimerTimer(nullptr);
+  }
+  EXPECT_EQ(paints, 10);
   f->SglPanel->OnGLPaint = draw;
+  f->SetClock(nullptr);
 }
 
 // --- Hostile settings ---------------------------------------------------------
