@@ -1,26 +1,9 @@
 # Adds spiralis to XScreenSaver's program list (its application defaults),
-# once; a list that has it already is left alone.
-set(file "$ENV{DESTDIR}${SPIRALIS_APP_DEFAULTS}")
-if(NOT EXISTS "${file}")
-  message(STATUS "No XScreenSaver program list at ${file}: spiralis is not added to it")
-  return()
+# once, with the script the Debian package's maintainer scripts carry; under
+# DESTDIR when that is set.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env "DPKG_ROOT=$ENV{DESTDIR}"
+                        sh "${CMAKE_CURRENT_LIST_DIR}/package/program_list.sh" add "${SPIRALIS_APP_DEFAULTS}"
+                RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "spiralis could not be added to XScreenSaver's program list")
 endif()
-get_filename_component(file "${file}" REALPATH)
-file(READ "${file}" text)
-if(text MATCHES "[ \t:]spiralis --root")
-  message(STATUS "Up-to-date: spiralis in ${file}")
-  return()
-endif()
-string(FIND "${text}" "*programs:" at)
-if(at LESS 0)
-  message(STATUS "No program list in ${file}: spiralis is not added to it")
-  return()
-endif()
-# The entry goes first in the list, right after the line that opens it.
-string(SUBSTRING "${text}" ${at} -1 rest)
-string(FIND "${rest}" "\n" eol)
-math(EXPR cut "${at} + ${eol} + 1")
-string(SUBSTRING "${text}" 0 ${cut} head)
-string(SUBSTRING "${text}" ${cut} -1 tail)
-file(WRITE "${file}" "${head}  GL: \t\t\t\tspiralis --root\t\t\t    \\n\\\n${tail}")
-message(STATUS "Added spiralis to ${file}")

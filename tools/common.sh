@@ -20,10 +20,13 @@ setup_and_build() {
   cmake --build "$build" -j "$(nproc)" "$@"
 }
 
+# The Linux build also makes the Debian package, whatever target was asked
+# for: build-linux/spiralis_<version>_<arch>.deb (linux/package).
 build_linux() {
   setup_once
   cmake -S "$root/linux" -B "$linux_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$linux_build" -j "$(nproc)" "$@"
+  cmake --build "$linux_build" --target deb
 }
 
 xvfb_pid=

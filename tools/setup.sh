@@ -12,6 +12,7 @@ packages=(
   nsis
   g++ libx11-dev libgl-dev libglx-dev libgtest-dev xscreensaver xscreensaver-gl
   xserver-xephyr libxinerama1:i386 x11-xserver-utils
+  dpkg-dev lintian
 )
 
 missing=()

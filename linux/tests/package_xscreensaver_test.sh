@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# The packaged hack in XScreenSaver's list, as an unprivileged user finds it.
+# The daemon runs as `nobody` on an Xvfb of its own, with the program list
+# and the hacks folder of a private root (package_root.sh) in place of this
+# machine's (XFILESEARCHPATH, PATH), and no ~/.xscreensaver; it is already
+# running when the package is installed. Spiralis must then be the list's
+# first entry: `xscreensaver-command -select 1` runs it, from where the
+# package put it. Then a ~/.xscreensaver that an older XScreenSaver wrote,
+# its list without spiralis: the daemon merges the system's list into it,
+# new entries after the user's, so -select (user's entries + 1) runs it.
+#   Usage: package_xscreensaver_test.sh spiralis_VERSION_ARCH.deb
+set -uo pipefail
+deb=$(readlink -f "$1") user=nobody
+[ "$(id -u)" -eq 0 ] && command -v xscreensaver >/dev/null || { echo "skipped: needs root and xscreensaver"; exit 77; }
+work=$(mktemp -d /tmp/spiralis-listed.XXXXXX) xvfb= daemon=
+trap '[ -n "$daemon" ] && kill $daemon; [ -n "$xvfb" ] && kill $xvfb; wait; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; cat "$work/log" "$work/daemon.log" 2>/dev/null; exit 1; }
+source "$(dirname "$0")/package_root.sh"
+package_root "$work/root" "$deb" || fail "no private root"
+hack="$root/usr/libexec/xscreensaver/spiralis"
+chmod 755 "$work" && mkdir -m 755 "$work/home" && chown "$user" "$work/home"
+
+mkfifo "$work/fifo"
+Xvfb -displayfd 3 -screen 0 320x240x24 -nolisten tcp 3>"$work/fifo" >/dev/null 2>&1 &
+xvfb=$!
+read -r -t 20 n <"$work/fifo" || fail "Xvfb did not start"
+export DISPLAY=":$n"
+HOME="$work/home" XFILESEARCHPATH="$root/etc/X11/%T/%N%S" PATH="$root/usr/libexec/xscreensaver:$PATH" \
+  setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups xscreensaver -no-splash -verbose \
+  >"$work/daemon.log" 2>&1 &
+daemon=$!
+waitfor 20 xscreensaver-command -version >/dev/null 2>&1 || fail "the daemon did not answer"
+
+in_root -i "$deb" >"$work/log" 2>&1 || fail "installation"
+# The owners of the packaged hack's processes.
+hacks() { for p in /proc/[0-9]*; do [ "$(readlink "$p/exe")" = "$hack" ] && stat -c %U "$p"; done 2>/dev/null; }
+runs_as_user() { [ "$(hacks)" = "$user" ]; }
+# The hack ended and the daemon's helper that ran it too: a -select while the
+# helper still fades the screen back ends it, and its stand-in runs any hack.
+gone() { [ -z "$(hacks)" ] && ! pgrep -P "$daemon" -f xscreensaver-gfx >/dev/null; }
+# Runs entry N of the daemon's list; it must be the packaged spiralis.
+select_spiralis() {
+  xscreensaver-command -select "$1" >/dev/null 2>&1 || fail "-select $1 was refused ($2)"
+  waitfor 30 runs_as_user || fail "-select $1 started no packaged spiralis as $user ($2): $(hacks)"
+  xscreensaver-command -deactivate >/dev/null 2>&1 || fail "-deactivate was refused ($2)"
+  waitfor 20 gone || fail "the hack still runs after -deactivate ($2)"
+}
+select_spiralis 1 "no ~/.xscreensaver"
+
+# As XScreenSaver 5 wrote it: its settings and the list of that time.
+list=$(sed -n '/^\*programs:/,/[^\\]$/p' "$root/etc/X11/app-defaults/XScreenSaver-gl" | grep -v spiralis)
+printf '%s\n' '# XScreenSaver Preferences File' '# Written by xscreensaver-demo 5.45 for nobody.' '' \
+  'mode: random' 'fade: False' "${list#\*}" >"$work/home/.xscreensaver"
+chown "$user" "$work/home/.xscreensaver"
+own=$(($(grep -c '\\n' <<<"$list")))
+select_spiralis $((own + 1)) "a ~/.xscreensaver of $own entries without spiralis"
+echo "ok: listed first for a user without ~/.xscreensaver, merged after the $own entries of an older one"
