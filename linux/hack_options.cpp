@@ -31,7 +31,7 @@ std::string Slug(const char* name) {
   return s;
 }
 
-enum class TKind { Flag, Setting, Preset, Window, Text };
+enum class TKind { Flag, Setting, Preset, Window, Text, Delay };
 
 // One option: XScreenSaver's own, or one of the galaxy's settings.
 struct TOption {
@@ -49,6 +49,7 @@ const std::vector<TOption>& Options() {
         {"window-id", "Draw in the window of this id", TKind::Window, nullptr},
         {"display", "X display", TKind::Text, nullptr},
         {"fps", "Show the frame rate", TKind::Flag, nullptr},
+        {"delay", "Frame rate", TKind::Delay, nullptr},
         {"preset", "Presets", TKind::Preset, nullptr},
     };
     for (const TGalaxySettingInfo& s : kGalaxySettings) o.push_back({s.Option, s.Caption, TKind::Setting, &s});
@@ -91,6 +92,7 @@ std::string Takes(const TOption& o) {
       return "one of " + s;
     case TKind::Window: return "a window id (decimal or 0x hex)";
     case TKind::Text: return "a name";
+    case TKind::Delay: return "0 to " + std::to_string(kHackDelayMax);
     case TKind::Flag: break;
   }
   return "no value";
@@ -174,12 +176,24 @@ bool TakeValue(const TOption& option, const std::string& text, THackSettings& re
       result.Target = THackTarget::WindowId;
       return ParseWindowId(text, result.WindowId);
     case TKind::Text: result.Display = text; return true;
+    case TKind::Delay: {
+      long delay = 0;
+      if (!ParseInteger(text, delay) || delay < 0 || delay > kHackDelayMax) return false;
+      result.Delay = static_cast<int>(delay);
+      return true;
+    }
     case TKind::Flag: break;
   }
   return false;
 }
 
 }  // namespace
+
+double HackPictureRate(int delayUs, double refreshHz) {
+  const double rate = delayUs > 0 ? 1e6 / delayUs : 0;
+  if (refreshHz > 0 && (rate <= 0 || refreshHz < rate)) return refreshHz;
+  return rate;
+}
 
 bool ParseHackColor(const std::string& text, TGalaxyColor& color) {
   for (const TNamedColor& n : kGalaxyColors)
@@ -235,6 +249,8 @@ std::string HackUsage() {
     line.resize(line.size() < 24 ? 24 : line.size() + 1, ' ');
     line += o.Caption;
     if (o.Kind != TKind::Flag) line += ": " + Takes(o);
+    if (o.Kind == TKind::Delay)
+      line += " microseconds at least between pictures (default " + std::to_string(kHackDelayDefault) + ")";
     if (o.Setting) line += " (default " + Word(*o.Setting, GetGalaxySetting(defaults, *o.Setting)) + ")";
     s += line + "\n";
   }

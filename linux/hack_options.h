@@ -1,6 +1,7 @@
 #pragma once
-// The hack's command line: XScreenSaver's window switches, -fps, and one
-// option for every setting of the galaxy's table, with the dialog's ranges.
+// The hack's command line: XScreenSaver's window switches, -delay and -fps,
+// and one option for every setting of the galaxy's table, with the dialog's
+// ranges.
 // The grammar is data (a table of options), platform-free, so that it is
 // tested without a display.
 #include <cstdint>
@@ -15,8 +16,14 @@ enum class THackTarget {
   WindowId,   // the window given by -window-id
 };
 
+// -delay, as XScreenSaver's hacks take it: the least time between two
+// pictures, in microseconds (its settings program's "Frame rate" slider).
+constexpr int kHackDelayMax = 100000;
+constexpr int kHackDelayDefault = 30000;
+
 struct THackSettings {
   TGalaxySettings Galaxy;   // every setting, the saver's own defaults
+  int Delay = kHackDelayDefault;  // microseconds; 0: no least time
   bool Fps = false;
   THackTarget Target = THackTarget::OwnWindow;
   unsigned long WindowId = 0;
@@ -33,6 +40,11 @@ THackParse ParseHackOptions(int argc, const char* const* argv, THackSettings& se
 
 // The usage text: one line per option with its range and default.
 std::string HackUsage();
+
+// Pictures a second at most: one every `delayUs` microseconds, and no more
+// than the monitor's `refreshHz` where it is known (above 0); 0 when
+// neither limits them.
+double HackPictureRate(int delayUs, double refreshHz);
 
 // One colour by the dialog's name (any case) or as #rrggbb; false if neither.
 bool ParseHackColor(const std::string& text, TGalaxyColor& color);

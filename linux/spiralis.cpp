@@ -8,11 +8,17 @@
 // Shaped as XScreenSaver's own GL hacks are: one state per window
 // (TSpiralisState) and four entry points, InitSpiralis, ReshapeSpiralis,
 // DrawSpiralis and FreeSpiralis, which the main loop calls.
+//
+// The galaxy steps at its Speed setting's pace; a step is drawn only when a
+// picture is due: at most one every -delay microseconds, as XScreenSaver's
+// hacks draw, and no more often than the monitor shows them where RandR
+// tells its refresh rate.
 #include <GL/gl.h>
 #include <GL/glx.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <poll.h>
 #include <signal.h>
 #include <time.h>
@@ -26,6 +32,7 @@
 #include <string>
 
 #include "galaxy/galaxy.h"
+#include "galaxy/pace.h"
 #include "galaxy/view.h"
 #include "linux/hack_options.h"
 #include "linux/system_gl.h"
@@ -62,6 +69,37 @@ std::uint32_t NowMs() {
   timespec t;
   clock_gettime(CLOCK_MONOTONIC, &t);
   return static_cast<std::uint32_t>(static_cast<unsigned long long>(t.tv_sec) * 1000u + t.tv_nsec / 1000000);
+}
+
+// A mode's refresh rate: its pixel clock over the pixels of a whole frame.
+double ModeRate(const XRRModeInfo& mode) {
+  double lines = mode.vTotal;
+  if (mode.modeFlags & RR_DoubleScan) lines *= 2;
+  if (mode.modeFlags & RR_Interlace) lines /= 2;
+  return mode.hTotal && lines > 0 ? static_cast<double>(mode.dotClock) / (mode.hTotal * lines) : 0;
+}
+
+// The refresh rate of the screen's fastest monitor, as RandR (1.3 or later,
+// which reads the current modes without probing the monitors) tells it from
+// their modes; 0 when it tells none (Xvfb's modes have no timings).
+double RefreshRate(Display* display, Window root) {
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (!XRRQueryExtension(display, &event, &error) || !XRRQueryVersion(display, &major, &minor) ||
+      (major == 1 && minor < 3))
+    return 0;
+  XRRScreenResources* screen = XRRGetScreenResourcesCurrent(display, root);
+  if (!screen) return 0;
+  double fastest = 0;
+  for (int c = 0; c < screen->ncrtc; ++c) {
+    XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, screen, screen->crtcs[c]);
+    if (!crtc) continue;
+    for (int m = 0; m < screen->nmode; ++m)
+      if (crtc->mode != None && screen->modes[m].id == crtc->mode)
+        fastest = std::max(fastest, ModeRate(screen->modes[m]));
+    XRRFreeCrtcInfo(crtc);
+  }
+  XRRFreeScreenResources(screen);
+  return fastest;
 }
 
 // The connection to the X server, once opened.
@@ -264,6 +302,7 @@ struct TSpiralisState {
   int Width = kDefaultWidth, Height = kDefaultHeight;
   // The clock: when drawing began, the step interval, and when the next step is due.
   std::uint32_t Start = 0, Interval = 0, Due = 0;
+  TFramePace Pictures;  // whether a step is drawn: -delay and the refresh rate
 };
 
 // How InitSpiralis ended: ready to draw, the window gone already (status 0),
@@ -371,6 +410,7 @@ TInit InitSpiralis(TSpiralisState& s) {
   s.Fps.emplace(dpy, s.Settings.Fps);
   s.WmProtocols = XInternAtom(dpy, "WM_PROTOCOLS", False);
   s.Interval = static_cast<std::uint32_t>(std::max(kMinStepMs, s.Galaxy->TimerInterval()));
+  s.Pictures.SetRate(HackPictureRate(s.Settings.Delay, RefreshRate(dpy, RootWindow(dpy, s.Visual->screen))));
   s.Start = s.Due = NowMs();
   ReshapeSpiralis(s, s.Width, s.Height);
   return TInit::Ready;
@@ -387,10 +427,12 @@ int PolygonCount(const TSpiralisState& s) {
   return quads;
 }
 
-// One step and one frame for the time `now`, with the overlay for -fps.
+// One step for the time `now`, and its picture with the overlay for -fps
+// when one is due.
 void DrawSpiralis(TSpiralisState& s, std::uint32_t now) {
   Display* dpy = s.Connection.Get();
   s.Galaxy->Step();
+  if (!s.Pictures.Due(now)) return;
   s.View.Draw(*s.Galaxy, s.Width, s.Height, s.Settings.Galaxy.Eye, static_cast<float>(s.Settings.Galaxy.Depth),
               now - s.Start);
   if (s.Fps->On()) s.Fps->Frame(now, s.Width, s.Height, PolygonCount(s));
@@ -422,9 +464,9 @@ void HandleEvents(TSpiralisState& s) {
 }
 
 // Until a signal, the window's end or the window manager's close: the
-// events, and one step and frame on every tick of the step interval (a late
-// tick is drawn at once; one late by more than an interval starts the count
-// again).
+// events, and one step (and its picture when one is due) on every tick of
+// the step interval (a late tick is taken at once; one late by more than an
+// interval starts the count again).
 void MainLoop(TSpiralisState& s) {
   while (!gStop && !gWindowGone) {
     HandleEvents(s);

@@ -10,7 +10,7 @@ packages=(
   wine wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
   libxcomposite1:i386 xvfb xauth imagemagick x11-utils
   nsis
-  g++ libx11-dev libgl-dev libglx-dev libgtest-dev xscreensaver xscreensaver-gl
+  g++ libx11-dev libxrandr-dev libxdamage-dev libgl-dev libglx-dev libgtest-dev xscreensaver xscreensaver-gl
   xserver-xephyr libxinerama1:i386 x11-xserver-utils
   dpkg-dev lintian
 )

@@ -6,6 +6,7 @@
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xdamage.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -15,6 +16,7 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -89,11 +91,11 @@ class HackOnX : public testing::Test {
   }
   void SetUp() override { ASSERT_NE(dpy_, nullptr) << "no X display"; }
 
-  Window MakeWindow(int w, int h) {
+  Window MakeWindow(int w, int h, int x = 0, int y = 0) {
     XSetWindowAttributes a{};
     a.override_redirect = True;
     a.background_pixel = 0x777777;
-    Window win = XCreateWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, w, h, 0, CopyFromParent, InputOutput,
+    Window win = XCreateWindow(dpy_, DefaultRootWindow(dpy_), x, y, w, h, 0, CopyFromParent, InputOutput,
                                CopyFromParent, CWOverrideRedirect | CWBackPixel, &a);
     XMapRaised(dpy_, win);
     XSync(dpy_, False);
@@ -259,6 +261,74 @@ TEST_F(HackOnX, AMistakeNamesTheRangeAndTheUsageAndExitsOne) {
   THack nowhere({"-window-id", "0x7ffffff0"});
   nowhere.ExpectEnd(5000, 1);
   EXPECT_EQ(nowhere.Errors(), "spiralis: no window 0x7ffffff0\n");
+}
+
+// Pictures as the X server sees them arrive: a swap puts the whole picture
+// on the window, which the DAMAGE extension reports as one rectangle of an
+// unobscured window.
+class TPictureCount {
+ public:
+  TPictureCount(Display* dpy, std::vector<Window> windows) : dpy_(dpy) {
+    int error = 0;
+    if (!XDamageQueryExtension(dpy, &event_, &error)) return;
+    for (Window w : windows) damages_.push_back(XDamageCreate(dpy, w, XDamageReportRawRectangles));
+    XSync(dpy, False);
+  }
+  ~TPictureCount() {
+    for (Damage d : damages_) XDamageDestroy(dpy_, d);
+    XSync(dpy_, False);
+  }
+  TPictureCount(const TPictureCount&) = delete;
+  TPictureCount& operator=(const TPictureCount&) = delete;
+
+  bool Ready() const { return !damages_.empty(); }
+  // The pictures each window has shown since the last Reset, the reports
+  // waiting counted.
+  std::map<Window, int>& Take() {
+    while (XPending(dpy_)) {
+      XEvent e;
+      XNextEvent(dpy_, &e);
+      if (e.type == event_ + XDamageNotify) ++counts_[reinterpret_cast<XDamageNotifyEvent&>(e).drawable];
+    }
+    return counts_;
+  }
+  void Reset() { Take().clear(); }
+
+ private:
+  Display* dpy_;
+  int event_ = 0;
+  std::vector<Damage> damages_;
+  std::map<Window, int> counts_;
+};
+
+TEST_F(HackOnX, PicturesFollowTheDelay) {
+  // Side by side, clear of the other tests' windows: one hack at most ten
+  // pictures a second, one with no least time (on Xvfb, whose RandR tells
+  // no refresh rate, it draws every step: a hundred a second at the default
+  // speed). Over the same stretch the first draws far fewer.
+  const Window slow = MakeWindow(160, 120, 600, 500), fast = MakeWindow(160, 120, 800, 500);
+  TPictureCount pictures(dpy_, {slow, fast});
+  ASSERT_TRUE(pictures.Ready()) << "the X server has no DAMAGE extension";
+  THack slowHack({"-rings", "20", "-delay", "100000", "-window-id", Id(slow)});
+  THack fastHack({"-rings", "20", "-delay", "0", "-window-id", Id(fast)});
+  auto& count = pictures.Take();
+  ASSERT_TRUE(WaitFor(10000, [&] { return pictures.Take()[slow] > 0 && count[fast] > 0; }))
+      << "no picture within 10 s: " << count[slow] << " and " << count[fast] << "\n"
+      << slowHack.Errors() << fastHack.Errors();
+  pictures.Reset();
+  constexpr int kFastPictures = 90;
+  ASSERT_TRUE(WaitFor(20000, [&] { return pictures.Take()[fast] >= kFastPictures; }))
+      << "-delay 0 drew " << count[fast] << " pictures in 20 s";
+  EXPECT_LE(count[slow], kFastPictures / 3) << "-delay 100000 drew " << count[slow] << " while -delay 0 drew "
+                                            << count[fast];
+  EXPECT_GE(count[slow], 1) << "-delay 100000 stopped drawing";
+  slowHack.Signal(SIGTERM);
+  fastHack.Signal(SIGTERM);
+  slowHack.ExpectEnd(1000);
+  fastHack.ExpectEnd(1000);
+  EXPECT_EQ(slowHack.Errors() + fastHack.Errors(), "");
+  XDestroyWindow(dpy_, slow);
+  XDestroyWindow(dpy_, fast);
 }
 
 }  // namespace

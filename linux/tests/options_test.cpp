@@ -31,7 +31,8 @@ std::vector<double> Row(const THackSettings& s) {
   const TGalaxySettings& g = s.Galaxy;
   return {double(g.Rings), double(g.Velocity), double(g.Probability), double(g.Trails), g.Density * 2000,
           double(g.DarkMatter), double(g.Speed), double(g.Explosion), double(g.Exhausted), double(g.Background),
-          double(g.Replenished), double(g.Depth), double(g.Eye), double(s.Fps), double(int(s.Target)), double(s.WindowId)};
+          double(g.Replenished), double(g.Depth), double(g.Eye), double(s.Fps), double(int(s.Target)), double(s.WindowId),
+          double(s.Delay)};
 }
 
 TEST(HackOptions, FiguresTakeTheDialogsRangesAndAMistakeNamesTheRange) {
@@ -40,7 +41,7 @@ TEST(HackOptions, FiguresTakeTheDialogsRangesAndAMistakeNamesTheRange) {
       {"rings", "Number of rings", 2, 150, 0},    {"velocity", "Galactic rotation", 0, 40, 1},
       {"probability", "Triggering probability", 0, 100, 2}, {"trails", "Time to replenish gases", 1, 150, 3},
       {"density", "Initial star density", 0, 100, 4}, {"depth", "Depth of field", 0, 600, 11},
-      {"eye", "Camera wander", 0, 150, 12}};
+      {"eye", "Camera wander", 0, 150, 12},       {"delay", "Frame rate", 0, 100000, 16}};
   for (const auto& c : cases) {
     const std::string dash = std::string("-") + c.option;
     for (int v : {c.min, c.max}) {
@@ -94,7 +95,9 @@ TEST(HackOptions, WordsColoursPresetsAndWindows) {
   const std::string usage = HackUsage();
   for (const char* line : {"\n  -root                 Draw on the root window (or XSCREENSAVER_WINDOW)\n",
                            "\n  -rings VALUE          Number of rings: 2 to 150 (default 60)\n",
-                           "\n  -dark-matter VALUE    Dark Matter: one of present, partial, absent (default partial)\n"})
+                           "\n  -dark-matter VALUE    Dark Matter: one of present, partial, absent (default partial)\n",
+                           "\n  -delay VALUE          Frame rate: 0 to 100000 microseconds at least between pictures "
+                           "(default 30000)\n"})
     EXPECT_NE(usage.find(line), std::string::npos) << line << usage;
 }
 
@@ -127,7 +130,17 @@ TEST(HackSettingsFile, EveryControlPassesWhatTheHackTakesAndItsDefaultIsTheHacks
       EXPECT_EQ(silent, 1);
     }
   }
-  EXPECT_EQ(controls, 15);  // seven sliders, seven menus (with the presets), the frame rate
+  EXPECT_EQ(controls, 16);  // eight sliders (with -delay's), seven menus (with the presets), -fps's box
+}
+
+// Pictures a second: one per -delay, never beyond a refresh rate that is
+// known; 0 paces nothing.
+TEST(HackPictureRate, TheDelayAndTheRefreshRateWhicheverIsSlower) {
+  const struct { int delay; double refresh, rate; } cases[] = {
+      {30000, 0, 1e6 / 30000}, {100000, 0, 10}, {0, 0, 0},    {0, 60, 60},
+      {30000, 60, 1e6 / 30000}, {10000, 60, 60}, {1, 144, 144}, {100000, -1, 10}};
+  for (const auto& c : cases) EXPECT_DOUBLE_EQ(HackPictureRate(c.delay, c.refresh), c.rate) << c.delay << " " << c.refresh;
+  EXPECT_EQ(THackSettings().Delay, 30000);  // XScreenSaver's default
 }
 
 // The hack draws through the system's OpenGL from arrays: a table missing an
