@@ -5,6 +5,7 @@
 // speed steps up to a hundred times a second) is drawn at the refresh rate,
 // the latest step each time; stepping, and so the galaxy's pace, is
 // unchanged.
+#include <cmath>
 #include <cstdint>
 
 class TFramePace {
@@ -15,6 +16,22 @@ class TFramePace {
   void SetRate(double hz) {
     period_ = hz > 0 ? 1000.0 / hz : 0.0;
     started_ = false;
+  }
+
+  // Milliseconds from `nowMs` until a picture is due; 0 when one is.
+  std::uint32_t Until(std::uint32_t nowMs) const {
+    if (!started_ || period_ <= 0) return 0;
+    const double since = static_cast<double>(static_cast<std::uint32_t>(nowMs - last_)) + late_;
+    return since >= period_ ? 0 : static_cast<std::uint32_t>(std::ceil(period_ - since));
+  }
+
+  // The picture that was due has been drawn, until `nowMs`: the next one is
+  // due a period after that, the way XScreenSaver's hacks wait their delay
+  // after each picture rather than between the starts of two.
+  void Drawn(std::uint32_t nowMs) {
+    if (!started_) return;
+    last_ = nowMs;
+    late_ = 0;
   }
 
   // Pictures a second at most; 0 when every call is due.

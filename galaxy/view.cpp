@@ -155,7 +155,12 @@ void TGalaxyView::Init(const TGalaxyGL& table, int width, int height) {
   gl_.Disable(gl::kAlphaTest);
   gl_.Disable(gl::kBlend);
   gl_.Disable(gl::kCullFace);
-  gl_.Enable(gl::kDepthTest);
+  // The cone is drawn from its centre outwards and the eye is always in
+  // front of it: the drawing order alone puts every quad where it shows, as
+  // the depth test would, without the test's ties between the overlapping
+  // quads of a ring, which its rounding breaks differently from frame to
+  // frame (a shimmer). The context keeps its depth buffer, unused.
+  gl_.Disable(gl::kDepthTest);
   gl_.Viewport(0, 0, width, height);
 }
 
@@ -229,7 +234,7 @@ void TGalaxyView::Draw(const TGalaxy& galaxy, int width, int height, double eye,
     gl_.ClearColor(clearColor_.Red, clearColor_.Green, clearColor_.Blue, 0.0f);
     clearColorSet_ = true;
   }
-  gl_.Clear(gl::kColorBufferBit | gl::kDepthBufferBit);
+  gl_.Clear(gl::kColorBufferBit);
   gl_.MatrixMode(gl::kModelView);
   gl_.PushMatrix();
   gl_.LoadIdentity();

@@ -10,9 +10,9 @@
 // DrawSpiralis and FreeSpiralis, which the main loop calls.
 //
 // The galaxy steps at its Speed setting's pace; a step is drawn only when a
-// picture is due: at most one every -delay microseconds, as XScreenSaver's
-// hacks draw, and no more often than the monitor shows them where RandR
-// tells its refresh rate.
+// picture is due: -delay microseconds after the end of the last one, as
+// XScreenSaver's hacks draw, and no more often than the monitor shows them
+// where RandR tells its refresh rate.
 #include <GL/gl.h>
 #include <GL/glx.h>
 #include <X11/Xatom.h>
@@ -44,6 +44,8 @@ constexpr int kDefaultWidth = 640, kDefaultHeight = 480;
 // The system's timers tick at most every 10 ms: the Fast setting's 1 ms
 // steps as often as that.
 constexpr int kMinStepMs = 10;
+// Steps missed by more than this are dropped, not caught up.
+constexpr int kMaxCatchUpMs = 1000;
 
 volatile sig_atomic_t gStop = 0;
 void OnStopSignal(int) { gStop = 1; }
@@ -243,12 +245,13 @@ class TFpsOverlay {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
+    glPushAttrib(GL_ENABLE_BIT);  // the galaxy's own state comes back after the text
     glDisable(GL_DEPTH_TEST);
     glColor3f(1, 1, 1);
     const int top = height - 10 - font_->ascent;
     Line(fps, top);
     Line(polys, top - (font_->ascent + font_->descent));
-    glEnable(GL_DEPTH_TEST);
+    glPopAttrib();
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
@@ -427,17 +430,25 @@ int PolygonCount(const TSpiralisState& s) {
   return quads;
 }
 
-// One step for the time `now`, and its picture with the overlay for -fps
-// when one is due.
+// The steps due by `now`, at their interval. After a pause of more than a
+// second (the process stopped, a slow server) the count starts again rather
+// than catching up in a burst.
+void StepSpiralis(TSpiralisState& s, std::uint32_t now) {
+  if (static_cast<std::int32_t>(now - s.Due) > kMaxCatchUpMs) s.Due = now;
+  for (; static_cast<std::int32_t>(now - s.Due) >= 0; s.Due += s.Interval) s.Galaxy->Step();
+}
+
+// The picture of the latest step for the time `now`, with the overlay for
+// -fps, when one is due.
 void DrawSpiralis(TSpiralisState& s, std::uint32_t now) {
   Display* dpy = s.Connection.Get();
-  s.Galaxy->Step();
   if (!s.Pictures.Due(now)) return;
   s.View.Draw(*s.Galaxy, s.Width, s.Height, s.Settings.Galaxy.Eye, static_cast<float>(s.Settings.Galaxy.Depth),
               now - s.Start);
   if (s.Fps->On()) s.Fps->Frame(now, s.Width, s.Height, PolygonCount(s));
   glXSwapBuffers(dpy, s.Drawable);
   XSync(dpy, False);
+  s.Pictures.Drawn(NowMs());
 }
 
 // Releases what InitSpiralis made (the state's members, in the reverse of
@@ -464,22 +475,23 @@ void HandleEvents(TSpiralisState& s) {
 }
 
 // Until a signal, the window's end or the window manager's close: the
-// events, and one step (and its picture when one is due) on every tick of
-// the step interval (a late tick is taken at once; one late by more than an
-// interval starts the count again).
+// events, the steps at their interval, and a picture when one is due. Steps
+// that no picture shows wait for the next picture and are taken together
+// then: one wake-up a picture, not one a step.
 void MainLoop(TSpiralisState& s) {
   while (!gStop && !gWindowGone) {
     HandleEvents(s);
     if (gStop || gWindowGone) break;
     const std::uint32_t now = NowMs();
-    if (static_cast<std::int32_t>(now - s.Due) < 0) {
+    const std::int32_t wait =
+        std::max(static_cast<std::int32_t>(s.Due - now), static_cast<std::int32_t>(s.Pictures.Until(now)));
+    if (wait > 0) {
       pollfd fd{ConnectionNumber(s.Connection.Get()), POLLIN, 0};
-      poll(&fd, 1, static_cast<int>(s.Due - now));
+      poll(&fd, 1, wait);
       continue;
     }
+    StepSpiralis(s, now);
     DrawSpiralis(s, now);
-    s.Due += s.Interval;
-    if (static_cast<std::int32_t>(NowMs() - s.Due) > static_cast<std::int32_t>(s.Interval)) s.Due = NowMs();
   }
 }
 

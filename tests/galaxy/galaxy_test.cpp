@@ -520,6 +520,10 @@ TEST(FramePace, DrawsAtMostTheRefreshRateAndEveryStepBelowIt) {
   EXPECT_TRUE(pace.Due(921));
   EXPECT_FALSE(pace.Due(950));
   EXPECT_TRUE(pace.Due(955));
+  // A picture that took until 975 counts its period from there.
+  pace.Drawn(975);
+  EXPECT_FALSE(pace.Due(1000));
+  EXPECT_TRUE(pace.Due(1009));
 }
 
 }  // namespace
