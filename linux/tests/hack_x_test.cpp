@@ -18,6 +18,7 @@
 #include <functional>
 #include <map>
 #include <sstream>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -210,7 +211,12 @@ TEST_F(HackOnX, AWindowOpenGLCannotDrawOnGetsAChildThatFollowsItsSize) {
     if ((!dbl || !z) && visuals[i].c_class == TrueColor) plain = visuals[i].visual, depth = visuals[i].depth;
   }
   XFree(visuals);
-  if (!plain) GTEST_SKIP() << "every visual has double buffering and depth";
+  if (!plain) {
+    // Xvfb, as the test scripts start it, always has such a visual.
+    const char* ci = std::getenv("CI");
+    ASSERT_FALSE(ci && std::string(ci) == "true") << "no TrueColor visual without double buffering or depth";
+    GTEST_SKIP() << "every visual has double buffering and depth";
+  }
   XSetWindowAttributes a{};
   a.override_redirect = True;
   a.colormap = XCreateColormap(dpy_, DefaultRootWindow(dpy_), plain, AllocNone);
