@@ -15,8 +15,6 @@ namespace {
 // The system's OpenGL, which previews and dialogs over the saver draw with.
 constexpr const char* kSystemDriver = "OPENGL32.DLL";
 
-TGalaxyColor GalaxyColor(TScrVColor* value) { return static_cast<TGalaxyColor>(value->GetValue()); }
-
 // The driver the full-screen run draws with: the Driver setting, unless it
 // names no library that can be found (a stale or damaged setting); then the
 // system's, as for a fresh installation.
@@ -169,7 +167,7 @@ void TSaverForm::TrailsControllerChange(TObject*) {
 }
 
 void TSaverForm::ColorChange(TObject*) {
-  if (galaxy_)
-    galaxy_->SetColors(GalaxyColor(MainForm->Explosion), GalaxyColor(MainForm->Exhausted),
-                       GalaxyColor(MainForm->Background), GalaxyColor(MainForm->Replenished));
+  if (!galaxy_) return;
+  const TGalaxySettings s = MainForm->GalaxySettings();
+  galaxy_->SetColors(s.Explosion, s.Exhausted, s.Background, s.Replenished);
 }

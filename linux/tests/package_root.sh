@@ -8,7 +8,6 @@
 #                         to XScreenSaver-gl), without spiralis
 #   in_root ARGS...       dpkg in that root (its log there too), the maintainer
 #                         scripts run outside a chroot with DPKG_ROOT set
-#   waitfor SECONDS COMMAND...   until COMMAND succeeds, at most SECONDS
 package_root() {
   root=$1
   local db=$1/var/lib/dpkg lists=$1/etc/X11/app-defaults arch p
@@ -22,4 +21,3 @@ package_root() {
   ln -s XScreenSaver-gl "$lists/XScreenSaver"
 }
 in_root() { dpkg --root="$root" --log="$root/dpkg.log" --force-script-chrootless "$@"; }
-waitfor() { local end=$((SECONDS + $1)); shift; until "$@"; do [ $SECONDS -ge $end ] && return 1; sleep 0.2; done; }

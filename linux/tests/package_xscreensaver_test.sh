@@ -10,9 +10,10 @@
 # new entries after the user's, so -select (user's entries + 1) runs it.
 #   Usage: package_xscreensaver_test.sh spiralis_VERSION_ARCH.deb
 set -uo pipefail
-deb=$(readlink -f "$1") user=nobody
-[ "$(id -u)" -eq 0 ] && command -v xscreensaver >/dev/null || { echo "skipped: needs root and xscreensaver"; exit 77; }
-work=$(mktemp -d /tmp/spiralis-listed.XXXXXX) xvfb= daemon=
+source "$(dirname "$0")/daemon.sh"
+deb=$(readlink -f "$1")
+needs_daemon
+work=$(mktemp -d /tmp/spiralis-listed.XXXXXX)
 trap '[ -n "$daemon" ] && kill $daemon; [ -n "$xvfb" ] && kill $xvfb; wait; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; cat "$work/log" "$work/daemon.log" 2>/dev/null; exit 1; }
 source "$(dirname "$0")/package_root.sh"
@@ -20,21 +21,12 @@ package_root "$work/root" "$deb" || fail "no private root"
 hack="$root/usr/libexec/xscreensaver/spiralis"
 chmod 755 "$work" && mkdir -m 755 "$work/home" && chown "$user" "$work/home"
 
-mkfifo "$work/fifo"
-Xvfb -displayfd 3 -screen 0 320x240x24 -nolisten tcp 3>"$work/fifo" >/dev/null 2>&1 &
-xvfb=$!
-read -r -t 20 n <"$work/fifo" || fail "Xvfb did not start"
-export DISPLAY=":$n"
-HOME="$work/home" XFILESEARCHPATH="$root/etc/X11/%T/%N%S" PATH="$root/usr/libexec/xscreensaver:$PATH" \
-  setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups xscreensaver -no-splash -verbose \
-  >"$work/daemon.log" 2>&1 &
-daemon=$!
+start_display "$work/fifo" || fail "Xvfb did not start"
+start_daemon "$work/home" "$work/daemon.log" XFILESEARCHPATH="$root/etc/X11/%T/%N%S" \
+  PATH="$root/usr/libexec/xscreensaver:$PATH"
 waitfor 20 xscreensaver-command -version >/dev/null 2>&1 || fail "the daemon did not answer"
 
 in_root -i "$deb" >"$work/log" 2>&1 || fail "installation"
-# The owners of the packaged hack's processes.
-hacks() { for p in /proc/[0-9]*; do [ "$(readlink "$p/exe")" = "$hack" ] && stat -c %U "$p"; done 2>/dev/null; }
-runs_as_user() { [ "$(hacks)" = "$user" ]; }
 # The hack ended and the daemon's helper that ran it too: a -select while the
 # helper still fades the screen back ends it, and its stand-in runs any hack.
 gone() { [ -z "$(hacks)" ] && ! pgrep -P "$daemon" -f xscreensaver-gfx >/dev/null; }

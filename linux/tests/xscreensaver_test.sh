@@ -5,14 +5,10 @@
 # -activate` must show the galaxy, `-deactivate` end the hack.
 #   Usage: xscreensaver_test.sh /path/to/spiralis
 set -uo pipefail
-hack=$(readlink -f "$1") user=nobody
-# Skipped (77) without root or XScreenSaver, except under CI, which has both.
-if ! { [ "$(id -u)" -eq 0 ] && command -v xscreensaver >/dev/null; }; then
-  echo "needs root and xscreensaver"
-  [ "${CI:-}" = true ] && exit 1
-  exit 77
-fi
-work=$(mktemp -d /tmp/spiralis-xss.XXXXXX) xvfb= daemon=
+source "$(dirname "$0")/daemon.sh"
+hack=$(readlink -f "$1")
+needs_daemon
+work=$(mktemp -d /tmp/spiralis-xss.XXXXXX)
 trap '[ -n "$daemon" ] && kill $daemon; [ -n "$xvfb" ] && kill $xvfb; wait; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; cat "$work/daemon.log"; exit 1; }
 
@@ -21,25 +17,16 @@ fail() { echo "FAIL: $*"; cat "$work/daemon.log"; exit 1; }
 install -m 755 "$hack" "$work/spiralis"
 hack="$work/spiralis"
 
-mkfifo "$work/fifo"
-Xvfb -displayfd 3 -screen 0 320x240x24 -nolisten tcp 3>"$work/fifo" >/dev/null 2>&1 &
-xvfb=$!
-read -r -t 20 n <"$work/fifo" || fail "Xvfb did not start"
-export DISPLAY=":$n"
+start_display "$work/fifo" || fail "Xvfb did not start"
 # '#' would begin a shell comment: the colours by name (navy is #000080).
 mkdir -m 755 "$work/home"
 printf '%s\n' 'timeout: 0:30:00' 'lock: False' 'fade: False' 'unfade: False' 'splash: False' 'mode: one' \
   'selected: 0' "programs: GL: $hack --root --background navy --explosion yellow --density 100 --probability 60 \\n" \
   >"$work/home/.xscreensaver"
 chmod 755 "$work" && chown -R "$user" "$work/home"
-HOME="$work/home" setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups \
-  xscreensaver -no-splash -verbose >"$work/daemon.log" 2>&1 &
-daemon=$!
+start_daemon "$work/home" "$work/daemon.log"
 
-hacks() { for p in /proc/[0-9]*; do [ "$(readlink "$p/exe")" = "$hack" ] && stat -c %U "$p"; done 2>/dev/null; }
-waitfor() { local end=$((SECONDS + $1)); shift; until "$@"; do [ $SECONDS -ge $end ] && return 1; sleep 0.2; done; }
 shows() { local px; px=$(import -window root -depth 8 txt:- 2>/dev/null); grep -qi '#FFFF00' <<<"$px" && grep -qi '#000080' <<<"$px"; }
-runs_as_user() { [ "$(hacks)" = "$user" ]; }
 gone() { [ -z "$(hacks)" ]; }
 
 waitfor 20 xscreensaver-command -version >/dev/null 2>&1 || fail "the daemon did not answer"
