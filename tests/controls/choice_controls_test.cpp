@@ -132,10 +132,10 @@ bool ChooseForCorner(TScrCorners* corners, int i, int item) {
       }
     });
     ClickAt(InCorner(corners, i));
-    Pump(300);
+    PumpMessages(300);
     PumpUntil([&] { return ShownMenu() == nullptr; }, 5000);
   }
-  Pump(50);
+  PumpMessages(50);
   return shown;
 }
 
@@ -271,7 +271,7 @@ TEST_F(ChoiceControls, WithoutTheServiceTheCornersAreDimmedAndOpenNoMenu) {
     std::unique_ptr<testing_support::InstalledLibrary> service;
     if (running) service = std::make_unique<testing_support::InstalledLibrary>("Cornsvc.dll");
     Open();
-    Pump(200);
+    PumpMessages(200);
     TScrCorners* corners = form->ScrCorners1;
     for (int i = 0; i < 4; ++i) EXPECT_EQ(!running, CheckerboardIn(corners, i, RGB(0, 128, 128))) << "corner " << i;
     EXPECT_EQ(running, ChooseForCorner(corners, 2, 1));
@@ -279,7 +279,7 @@ TEST_F(ChoiceControls, WithoutTheServiceTheCornersAreDimmedAndOpenNoMenu) {
     if (!running) {  // a service that starts later shows once asked again
       testing_support::InstalledLibrary late("Cornsvc.dll");
       corners->Controller()->Recheck();
-      Pump(200);
+      PumpMessages(200);
       for (int i = 0; i < 4; ++i) EXPECT_FALSE(CheckerboardIn(corners, i, RGB(0, 128, 128))) << "corner " << i;
     }
     form->Free();
@@ -309,7 +309,7 @@ TEST_F(ChoiceControls, MonitorPlacesItsScreenAreaByItsSizeAndTheCornersScaleWith
   };
   for (const Row& row : rows) {
     row.change();
-    Pump(50);
+    PumpMessages(50);
     const TPanel* in = monitor->Inside();
     EXPECT_EQ(row.inside.left, in->Left());
     EXPECT_EQ(row.inside.top, in->Top());
@@ -343,7 +343,7 @@ TEST_F(ChoiceControls, MonitorPlacesItsScreenAreaByItsSizeAndTheCornersScaleWith
   picture.SetBitmap(bitmap);
   DeleteObject(bitmap);
   monitor->RestoreMonitor(&picture);
-  Pump(100);
+  PumpMessages(100);
   EXPECT_EQ(0xFF0000u, testing_support::ScreenPixel(monitor->Handle(), 3, 3));
 }
 
@@ -391,20 +391,20 @@ TEST_F(ChoiceControls, CornersWorkFromTheKeyboard) {
   form->DisableBox->SetFocus();
   for (int i = 0; i < 20 && !corners->Focused(); ++i) {
     Press(VK_TAB);
-    Pump(50);
+    PumpMessages(50);
   }
   ASSERT_TRUE(corners->Focused()) << "Tab reaches the corners";
-  Pump(100);
+  PumpMessages(100);
   EXPECT_NE(unfocused, edgePixels()) << "the focused corner is marked";
 
   Press(VK_RIGHT);
   Press(VK_DOWN);
-  Pump(50);
+  PumpMessages(50);
   EXPECT_EQ(2, corners->FocusedCorner());
   Press(VK_LEFT);
   Press(VK_UP);
   Press(VK_RIGHT);
-  Pump(50);
+  PumpMessages(50);
   EXPECT_EQ(1, corners->FocusedCorner());
 
   struct Row {
@@ -425,10 +425,10 @@ TEST_F(ChoiceControls, CornersWorkFromTheKeyboard) {
         if (!WaitFor([] { return ShownMenu() == nullptr; }, 2000)) Press(VK_ESCAPE);
       });
       Press(row.key);
-      Pump(300);
+      PumpMessages(300);
       PumpUntil([&] { return ShownMenu() == nullptr; }, 5000);
     }
-    Pump(50);
+    PumpMessages(50);
     EXPECT_TRUE(shown.load()) << "the key opened the menu";
     EXPECT_EQ(row.expected, corners->GetStringFromCorners());
     EXPECT_EQ(row.expected, form->Corners->GetValue());

@@ -95,10 +95,20 @@ class TwoMonitors : public ::testing::Test {
 // lit cells, and the second monitor's picture is the first one's, smaller:
 // one galaxy per monitor, each whole, with the same camera.
 void ExpectAGalaxyOnEachMonitor(const SpiralisRun& run) {
-  PumpMessages(2500);
-  // Both monitors at one moment: the picture moves on.
-  const Picture all{1824, 768, ScreenPixels(RECT{0, 0, 1824, 768})};
-  const Picture one = Part(all, kPrimary), two = Part(all, kSecond);
+  // Both monitors at one moment (the picture moves on), once each shows one.
+  Picture all, one, two;
+  auto shows = [](const Picture& p) {
+    const int total = p.width * p.height;
+    return Count(p, Root) == 0 && Count(p, Background) > total / 10 && Count(p, Lit) > total / 200;
+  };
+  PumpUntil(
+      [&] {
+        all = Picture{1824, 768, ScreenPixels(RECT{0, 0, 1824, 768})};
+        one = Part(all, kPrimary);
+        two = Part(all, kSecond);
+        return shows(one) && shows(two);
+      },
+      15000);
   for (const Picture* p : {&one, &two}) {
     const int total = p->width * p->height;
     EXPECT_EQ(Count(*p, Root), 0) << p->width << " wide\n" << run.trace();
