@@ -326,25 +326,41 @@ TEST_F(ChoiceControls, MonitorPlacesItsScreenAreaByItsSizeAndTheCornersScaleWith
   EXPECT_EQ(230, monitor->Width());
   EXPECT_EQ(212, monitor->Height());
 
-  // A picture of its own (image left, mask right) is drawn instead of the built-in one.
+  // A picture of its own (image left, mask right) is drawn instead of the
+  // built-in one: the image's top half red, where the mask is black; its
+  // bottom half black, where the mask is white and the monitor's own colour
+  // shows through.
   HDC screen = GetDC(nullptr);
   HDC mem = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 100);
   ReleaseDC(nullptr, screen);
   HGDIOBJ old = SelectObject(mem, bitmap);
-  const RECT image{0, 0, 100, 100}, mask{100, 0, 200, 100};
+  const RECT imageTop{0, 0, 100, 50}, imageBottom{0, 50, 100, 100}, maskTop{100, 0, 200, 50}, maskBottom{100, 50, 200, 100};
   HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-  FillRect(mem, &image, red);
-  FillRect(mem, &mask, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  FillRect(mem, &imageTop, red);
+  FillRect(mem, &imageBottom, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  FillRect(mem, &maskTop, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  FillRect(mem, &maskBottom, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   SelectObject(mem, old);
   DeleteObject(red);
   DeleteDC(mem);
   TPicture picture;
   picture.SetBitmap(bitmap);
   DeleteObject(bitmap);
+  monitor->SetColor(0x00FF00);  // green
   monitor->RestoreMonitor(&picture);
-  PumpMessages(100);
-  EXPECT_EQ(0xFF0000u, testing_support::ScreenPixel(monitor->Handle(), 3, 3));
+  EXPECT_EQ(100, monitor->Width()) << "the size of the image";
+  EXPECT_EQ(100, monitor->Height());
+  auto pixel = [&](int x, int y) { return testing_support::ScreenPixel(monitor->Handle(), x, y); };
+  EXPECT_TRUE(PumpUntil([&] { return pixel(3, 3) == 0xFF0000u; })) << std::hex << pixel(3, 3);
+  EXPECT_EQ(0xFF0000u, pixel(96, 46));
+  EXPECT_EQ(0x00FF00u, pixel(3, 54)) << "through the mask";
+  EXPECT_EQ(0x00FF00u, pixel(96, 96));
+  // Made larger, the picture is stretched over the whole control.
+  monitor->SetBounds(monitor->Left(), monitor->Top(), 200, 160);
+  EXPECT_TRUE(PumpUntil([&] { return pixel(196, 76) == 0xFF0000u; })) << std::hex << pixel(196, 76);
+  EXPECT_EQ(0x00FF00u, pixel(196, 84));
+  EXPECT_EQ(0x00FF00u, pixel(4, 156));
 }
 
 TEST_F(ChoiceControls, RadioControllersOfferOneButtonPerChoiceOfTheirValue) {

@@ -261,8 +261,13 @@ TEST_F(ValueEditors, ListChoicesWriteTheSettingAndLoadBackExactly) {
   // No choice writes nothing.
   form->ModeCombo->Controller()->SetItemIndex(-1);
   EXPECT_EQ(modes - 1, settings->Mode->GetIndex());
+  form->ModeCombo->Controller()->SetItemIndex(modes);  // nor one past the list
+  EXPECT_EQ(modes - 1, settings->Mode->GetIndex());
   TScrListBoxScreenModeController unbound(nullptr);  // nor a choice without a setting
-  EXPECT_NO_THROW(unbound.SetItemIndex(0));
+  unbound.SetItemIndex(0);
+  EXPECT_EQ(-1, unbound.GetItemIndex()) << "no setting, no choice";
+  EXPECT_EQ(0, unbound.GetNumRanges());
+  EXPECT_EQ(modes - 1, settings->Mode->GetIndex());
   form->Free();
   SaveSpoilAndLoad();
   EXPECT_EQ(3, settings->Sensitivity->GetIndex());

@@ -159,6 +159,9 @@ TEST_F(Setup, InstallsActivatesUpgradesAndUninstallsPuttingTheEarlierSaverBack) 
   // The saver named there shows the galaxy, in the colours it is given.
   UseTellableColours();
   SetCursorPos(500, 400);
+  // Marked as installed before (bytes past the program's end change nothing
+  // of it): a replacement shows.
+  WriteFile(InstalledSaver(), shipped + "installed before");
   {
     ProgramRun saver(active, "/s");
     ASSERT_NE(ProgramRun::ShownWindow("TSaverForm"), nullptr);

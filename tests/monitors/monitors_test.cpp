@@ -145,7 +145,7 @@ TEST_F(TwoMonitors, TheSaverCoversBothWithAGalaxyEachAndEndsOnAMoveOnTheSecond) 
 
   // Monitors came or went: the form covers the virtual screen again.
   SetWindowPos(saver, nullptr, 0, 0, 1024, 768, SWP_NOZORDER | SWP_NOACTIVATE);
-  PumpMessages(300);
+  ASSERT_TRUE(PumpUntil([&] { return GetWindowRect(saver, &r) && r.right == 1024; }, 5000));
   DWORD_PTR ignored;
   SendMessageTimeoutA(saver, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768), SMTO_ABORTIFHUNG, 5000, &ignored);
   GetWindowRect(saver, &r);
@@ -199,10 +199,14 @@ TEST_F(TwoMonitors, ARightClickOnTheSecondOpensTheOptionsThereAndCtrlOnThePrimar
   EXPECT_LE(d.right, kPrimary.right);
   EXPECT_GT(d.right, kPrimary.right - 100);
   EXPECT_LE(d.bottom, kPrimary.bottom);
+  EXPECT_GT(d.bottom, kPrimary.bottom - 100);
   InputKey(VK_ESCAPE);
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
 
-  // A key ends it with the pointer on the second monitor.
+  // A key ends it with the pointer on the second monitor (where the first
+  // dialog put it).
+  GetCursorPos(&cursor);
+  ASSERT_GE(cursor.x, kSecond.left);
   InputKey('A');
   EXPECT_TRUE(run.Ended()) << run.trace();
 }
