@@ -4,6 +4,7 @@
 // registry and the screen.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -232,4 +233,130 @@ TEST_F(Setup, StopsWithNothingChangedWhileTheSaverKeepsRunning) {
   EXPECT_EQ(ReadFile(InstalledSaver()) == marked, true);
   EXPECT_FALSE(FileExists(InstalledSaver() + ".new"));
   EXPECT_EQ(Read(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE").text, kEarlierSaver);
+}
+
+// ---- The uninstaller ------------------------------------------------------------
+
+namespace {
+
+const char* const kEarlierKey = "Software\\Vantrel\\Spiralis Setup";
+const char* const kPendingKey = "System\\CurrentControlSet\\Control\\Session Manager";
+
+std::string UninstallerPath() {
+  const std::string line = Read(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").text;
+  return line.size() > 2 ? line.substr(1, line.find('"', 1) - 1) : "";
+}
+
+bool KeyExists(HKEY root, const char* key) {
+  HKEY k;
+  if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+  RegCloseKey(k);
+  return true;
+}
+
+// What the desktop's saver entries hold: "name|active" ("-" for an entry not there).
+std::string DesktopSaver() {
+  const Entry name = Read(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE");
+  const Entry active = Read(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveActive");
+  return (name.present ? name.text : "-") + "|" + (active.present ? active.text : "-");
+}
+
+// Everything the installation made is gone: the saver, the uninstall entry
+// and the record of the earlier saver; and the uninstaller and its folder,
+// unless it ran in place (_?=), where a program cannot remove itself.
+void ExpectAllGone(const std::string& uninstaller = "") {
+  EXPECT_FALSE(FileExists(InstalledSaver()));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kEarlierKey));
+  if (uninstaller.empty()) return;
+  EXPECT_FALSE(FileExists(uninstaller)) << uninstaller;
+  EXPECT_FALSE(FileExists(uninstaller.substr(0, uninstaller.rfind('\\')))) << "its folder";
+}
+
+}  // namespace
+
+// What the uninstall leaves of the desktop's saver: whatever the user made
+// active since the install stays; Spiralis still active gives way to the
+// saver before it, with ScreenSaveActive as it was, removed if it was not there.
+TEST_F(Setup, UninstallLeavesTheDesktopsSaverAsTheUserLastHadIt) {
+  const struct {
+    const char* what;
+    bool activeBefore;  // ScreenSaveActive there before the install ("1")
+    const char* chosenSince;  // another saver made active after the install, or null
+    std::string after;
+  } cases[] = {
+      {"another saver chosen since", true, "C:\\windows\\system32\\chosen.scr", "C:\\windows\\system32\\chosen.scr|1"},
+      {"ScreenSaveActive absent before", false, nullptr, std::string(kEarlierSaver) + "|-"},
+      {"ScreenSaveActive on before", true, nullptr, std::string(kEarlierSaver) + "|1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteText(kDesktopKey, "SCRNSAVE.EXE", kEarlierSaver);
+    if (c.activeBefore) {
+      WriteText(kDesktopKey, "ScreenSaveActive", "1");
+    } else {
+      Remove(kDesktopKey, "ScreenSaveActive");
+    }
+    ASSERT_EQ(RunToEnd(SetupProgram(), "/S /ACTIVE"), 0u);
+    ASSERT_TRUE(SamePath(Read(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE").text, InstalledSaver()));
+    if (c.chosenSince) WriteText(kDesktopKey, "SCRNSAVE.EXE", c.chosenSince);
+    ASSERT_EQ(Uninstall(), 0u);
+    EXPECT_EQ(DesktopSaver(), c.after);
+    ExpectAllGone();
+  }
+}
+
+// As Windows runs it from the list of programs: the uninstall string with
+// /S, and no _?= (the uninstaller hands over to a copy of itself and ends at
+// once); a saver running meanwhile is closed.
+TEST_F(Setup, UninstallAsWindowsRunsItClosesTheRunningSaverAndRemovesEverything) {
+  WriteText(kDesktopKey, "SCRNSAVE.EXE", kEarlierSaver);
+  ASSERT_EQ(RunToEnd(SetupProgram(), "/S /ACTIVE"), 0u);
+  const std::string uninstaller = UninstallerPath();
+  ASSERT_TRUE(FileExists(uninstaller)) << uninstaller;
+  SetCursorPos(500, 400);
+  ProgramRun saver(InstalledSaver(), "/s");
+  ASSERT_NE(ProgramRun::ShownWindow("TSaverForm"), nullptr);
+
+  EXPECT_EQ(RunToEnd(uninstaller, "/S"), 0u);
+  EXPECT_TRUE(saver.Ended(30000)) << "the running saver is closed";
+  EXPECT_TRUE(PumpUntil([&] { return !FileExists(uninstaller) && !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey); },
+                        60000))
+      << "the copy the uninstaller started finishes the work";
+  ExpectAllGone(uninstaller);
+  EXPECT_EQ(Read(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE").text, kEarlierSaver);
+}
+
+// A saver file that cannot be removed now goes at the next restart.
+TEST_F(Setup, UninstallLeavesAFileItCannotRemoveToTheNextRestart) {
+  ASSERT_EQ(RunToEnd(SetupProgram(), "/S"), 0u);
+  // Held open without leave to delete, as Windows holds a running program.
+  HANDLE held = CreateFileA(InstalledSaver().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ASSERT_FALSE(DeleteFileA(InstalledSaver().c_str()));
+  Uninstall();
+  CloseHandle(held);
+  EXPECT_TRUE(FileExists(InstalledSaver()));
+  // A list of pairs of names (REG_MULTI_SZ): the saver, and none to move it to.
+  std::string pending(4096, '\0');
+  HKEY pendingKey;
+  DWORD size = static_cast<DWORD>(pending.size());
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPendingKey, 0, KEY_READ, &pendingKey) == ERROR_SUCCESS) {
+    if (RegQueryValueExA(pendingKey, "PendingFileRenameOperations", nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(&pending[0]), &size) != ERROR_SUCCESS)
+      size = 0;
+    RegCloseKey(pendingKey);
+  }
+  pending.resize(size);
+  for (char& c : pending) c = c ? static_cast<char>(std::tolower(static_cast<unsigned char>(c))) : '|';
+  std::string saver = InstalledSaver();
+  CharLowerA(&saver[0]);
+  EXPECT_NE(pending.find(saver.substr(saver.find(':') + 1) + "||"), std::string::npos) << pending;
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  DeleteFileA(InstalledSaver().c_str());
+  HKEY k;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPendingKey, 0, KEY_SET_VALUE, &k) == ERROR_SUCCESS) {
+    RegDeleteValueA(k, "PendingFileRenameOperations");
+    RegCloseKey(k);
+  }
 }
