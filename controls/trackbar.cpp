@@ -1,6 +1,9 @@
 #include "controls/trackbar.h"
 
+#include <commctrl.h>
+
 #include <cmath>
+#include <cstdio>
 
 #include "values/ranges.h"
 
@@ -41,6 +44,29 @@ void TScrTrackBar::ValueChanged(TValueNotifications ns) {
     SetMax(c->GetMax());
   }
   if (ns.Contains(vnChange)) SetPosition(c->GetPosition());
+}
+
+void TScrTrackBar::WndProc(TMessage& m) {
+  TNotifyTrackBar::WndProc(m);
+  // The track bar writes its bare position into the tooltip as the thumb is
+  // pressed and dragged; the figure goes over it.
+  if ((m.Msg == WM_LBUTTONDOWN || m.Msg == WM_MOUSEMOVE) && GetCapture() == Handle()) ShowFigure();
+}
+
+void TScrTrackBar::ShowFigure() {
+  TScrTrackBarController* c = Controller();
+  HWND tip = reinterpret_cast<HWND>(SendMessageA(Handle(), TBM_GETTOOLTIPS, 0, 0));
+  if (!c || !tip) return;
+  TOOLINFOA tool{};
+  tool.cbSize = sizeof tool;
+  if (!SendMessageA(tip, TTM_ENUMTOOLSA, 0, reinterpret_cast<LPARAM>(&tool))) return;
+  std::string figure = c->Figure(Position());
+  tool.lpszText = figure.data();
+  SendMessageA(tip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+  // A tracking tooltip may show a new text only when placed again: where it is.
+  RECT at{};
+  GetWindowRect(tip, &at);
+  SendMessageA(tip, TTM_TRACKPOSITION, 0, MAKELPARAM(at.left, at.top));
 }
 
 void TScrTrackBar::PositionChanged() {
@@ -95,6 +121,12 @@ void TScrTrackBarDoubleController::SetPosition(std::int32_t position) {
   if (typed_) typed_->SetValue(ItoD(position));
 }
 
+std::string TScrTrackBarDoubleController::Figure(std::int32_t position) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", ItoD(position));
+  return text;
+}
+
 // ---- Index -----------------------------------------------------------------------------------
 
 const TMetaClass& TScrTrackBarIndexController::StaticClass() {
@@ -115,6 +147,12 @@ void TScrTrackBarIndexController::SetPosition(std::int32_t position) {
   if (typed_) typed_->SetIndex(position);
 }
 
+std::string TScrTrackBarIndexController::Figure(std::int32_t position) {
+  TScrVIndexRanges* ranges = typed_ ? typed_->GetRanges() : nullptr;
+  if (!ranges || position < 0 || position >= ranges->Count()) return TScrTrackBarController::Figure(position);
+  return ranges->GetItem(position)->Caption();
+}
+
 // ---- Screen mode ---------------------------------------------------------------------------------
 
 const TMetaClass& TScrTrackBarScreenModeController::StaticClass() {
@@ -128,6 +166,11 @@ std::int32_t TScrTrackBarScreenModeController::GetPosition() { return typed_ ? t
 
 void TScrTrackBarScreenModeController::SetPosition(std::int32_t position) {
   if (typed_) typed_->SetIndex(position);
+}
+
+std::string TScrTrackBarScreenModeController::Figure(std::int32_t position) {
+  if (!typed_ || position < 0 || position >= typed_->GetCount()) return TScrTrackBarController::Figure(position);
+  return typed_->StringFromIndex(position);
 }
 
 // ---- Colour channel ---------------------------------------------------------------------------------

@@ -2,6 +2,8 @@
 // The track-bar viewer and its controllers: integers map one to one, reals
 // onto 0..100, index values to the index of their range, screen modes to
 // the index in the mode list, a colour to one 8-bit channel.
+#include <string>
+
 #include "controls/colorchannel.h"
 #include "controls/notify.h"
 #include "controls/viewer.h"
@@ -20,6 +22,9 @@ class TScrTrackBarController : public TScrSingleViewerController<TScrTrackBar> {
   virtual std::int32_t GetPosition() = 0;
   // The user moved the slider to `position`.
   virtual void SetPosition(std::int32_t position) = 0;
+  // What the slider at `position` stands for, as the user reads it: shown
+  // beside the thumb while it is dragged.
+  virtual std::string Figure(std::int32_t position) { return std::to_string(position); }
 };
 
 class TScrTrackBar : public TScrViewer<TNotifyTrackBar, TScrTrackBarController, TScrTrackBar> {
@@ -31,6 +36,11 @@ class TScrTrackBar : public TScrViewer<TNotifyTrackBar, TScrTrackBarController, 
   // Refresh from the controller: minimum, then maximum, then position.
   void ValueChanged(TValueNotifications ns);
   void PositionChanged() override;
+  void WndProc(TMessage& message) override;
+
+ private:
+  // The tooltip shows the controller's figure, not the bare position.
+  void ShowFigure();
 };
 
 // A typed leaf: the value as class V, refreshed on every link.
@@ -53,6 +63,7 @@ class TScrTrackBarDoubleController : public TScrTypedTrackBarController<TScrVCus
   std::int32_t GetMax() override { return 100; }
   std::int32_t GetPosition() override;
   void SetPosition(std::int32_t position) override;
+  std::string Figure(std::int32_t position) override;
   // Position of a real within the value's bounds, and back.
   std::int32_t DtoI(double x);
   double ItoD(std::int32_t i);
@@ -65,6 +76,7 @@ class TScrTrackBarIndexController : public TScrTypedTrackBarController<TScrVCust
   std::int32_t GetMax() override;
   std::int32_t GetPosition() override;
   void SetPosition(std::int32_t position) override;
+  std::string Figure(std::int32_t position) override;
 };
 
 class TScrTrackBarScreenModeController : public TScrTypedTrackBarController<TScrVScreenMode> {
@@ -74,6 +86,7 @@ class TScrTrackBarScreenModeController : public TScrTypedTrackBarController<TScr
   std::int32_t GetMax() override;
   std::int32_t GetPosition() override;
   void SetPosition(std::int32_t position) override;
+  std::string Figure(std::int32_t position) override;
 };
 
 // One 8-bit channel of a colour: BitShift 0 red, 8 green, 16 blue.

@@ -69,7 +69,7 @@ stop_all() {
 #   build/screenshot-prefix tools/run.sh without a display (its screenshots)
 #   build/run-monitors-prefix, build/screenshot-monitors-prefix
 #                           the same for tools/run.sh --monitors 2
-#   build/monitors-prefix   the two-monitor tests (tests/monitors)
+#   build/monitors-prefix, build/monitors-prefix-up-left   the two-monitor tests (tests/monitors)
 #   build/bench-prefix      the frame benchmarks (tools/frame-bench)
 #   build/shots-prefix      tools/dialog-shots.sh
 #   build/hostile/prefix-*  tools/hostile/run.sh, one per phase
@@ -92,15 +92,21 @@ wine_env() {
   WINEDEBUG=-all wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
-# A display with two monitors side by side (1024x768 primary, 800x600 to its
-# right): a nested Xephyr with two screens, Xinerama on and RandR off, so that
-# Wine sees two monitors. It opens inside the current display, or inside a
-# private Xvfb when there is none. Sets DISPLAY to it; stop_two_monitors ends it.
+# A display with two monitors, a 1024x768 primary and an 800x600 one: a
+# nested Xephyr with two screens, Xinerama on and RandR off, so that Wine
+# sees two monitors. The second is right of the primary, or with
+# SPIRALIS_MONITORS=up-left above and left of it (Wine puts the primary, the
+# first screen, at 0,0: the other starts at -800,-600). It opens inside the
+# current display, or inside a private Xvfb when there is none. Sets DISPLAY
+# to it; stop_two_monitors ends it.
 xephyr_pid=
 start_two_monitors() {
   if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then start_xvfb; fi
-  start_x_server xephyr_pid Xephyr -screen 1024x768 -screen 800x600 +xinerama -extension RANDR -nolisten tcp \
-    -no-host-grab
+  local screens=(-screen 1024x768 -screen 800x600)
+  if [ "${SPIRALIS_MONITORS:-}" = up-left ]; then
+    screens=(-origin 800,600 -screen 1024x768 -origin 0,0 -screen 800x600)
+  fi
+  start_x_server xephyr_pid Xephyr "${screens[@]}" +xinerama -extension RANDR -nolisten tcp -no-host-grab
 }
 
 stop_two_monitors() {

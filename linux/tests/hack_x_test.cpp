@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <fstream>
 #include <functional>
@@ -115,6 +116,30 @@ class HackOnX : public testing::Test {
     if (image) XDestroyImage(image);
     return n;
   }
+  // The bounds of the pixels that are neither `background` nor the -fps
+  // overlay's white.
+  struct Box {
+    int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
+    int Width() const { return right - left + 1; }
+    int Height() const { return bottom - top + 1; }
+    double CentreX() const { return (left + right + 1) / 2.0; }
+    double CentreY() const { return (top + bottom + 1) / 2.0; }
+  };
+  Box LitBox(Window win, unsigned long background) {
+    Box b;
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(dpy_, win, &a) || a.map_state != IsViewable) return b;
+    XImage* image = XGetImage(dpy_, win, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
+    for (int y = 0; image && y < a.height; ++y)
+      for (int x = 0; x < a.width; ++x) {
+        const unsigned long p = XGetPixel(image, x, y) & 0xFFFFFF;
+        if (p == background || p == 0xFFFFFF) continue;
+        b.left = std::min(b.left, x), b.right = std::max(b.right, x);
+        b.top = std::min(b.top, y), b.bottom = std::max(b.bottom, y);
+      }
+    if (image) XDestroyImage(image);
+    return b;
+  }
   // Whether the window comes to show at least `n` pixels of each colour.
   bool Shows(Window win, std::vector<unsigned long> colors, int n = 1) {
     return WaitFor(10000, [&] {
@@ -149,10 +174,18 @@ TEST_F(HackOnX, DrawsInTheGivenWindowFollowsItsSizeAndEndsOnSigterm) {
   XResizeWindow(dpy_, win, 500, 400);
   XSync(dpy_, False);
   EXPECT_TRUE(WaitFor(5000, [&] { return Count(win, kExplosion, 300, 0) > 0 && Count(win, kExplosion, 0, 0, 300, 200) > 0; }));
-  // A tiny preview still shows both colours.
+  // A tiny preview still shows both colours, and the whole galaxy round and
+  // centred in it: a viewport or a camera left from the larger window
+  // shows a corner of it, or an oval.
   XResizeWindow(dpy_, win, 40, 30);
   XSync(dpy_, False);
   EXPECT_TRUE(Shows(win, {kBackground, kExplosion}));
+  Box lit;
+  EXPECT_TRUE(WaitFor(5000, [&] {
+    lit = LitBox(win, kBackground);
+    return lit.Width() > 0 && std::abs(lit.CentreX() - 20) <= 2 && std::abs(lit.CentreY() - 15) <= 2 &&
+           lit.Height() >= 20 && std::abs(lit.Width() - lit.Height()) <= 3;
+  })) << "lit " << lit.left << "," << lit.top << " to " << lit.right << "," << lit.bottom;
 
   hack.Signal(SIGTERM);
   hack.ExpectEnd(1000);
@@ -307,34 +340,51 @@ class TPictureCount {
   std::map<Window, int> counts_;
 };
 
-TEST_F(HackOnX, PicturesFollowTheDelay) {
-  // Side by side, clear of the other tests' windows: one hack at most ten
-  // pictures a second, one with no least time (on Xvfb, whose RandR tells
-  // no refresh rate, it draws every step: a hundred a second at the default
-  // speed). Over the same stretch the first draws far fewer.
-  const Window slow = MakeWindow(160, 120, 600, 500), fast = MakeWindow(160, 120, 800, 500);
-  TPictureCount pictures(dpy_, {slow, fast});
-  ASSERT_TRUE(pictures.Ready()) << "the X server has no DAMAGE extension";
-  THack slowHack({"-rings", "20", "-delay", "100000", "-window-id", Id(slow)});
-  THack fastHack({"-rings", "20", "-delay", "0", "-window-id", Id(fast)});
-  auto& count = pictures.Take();
-  ASSERT_TRUE(WaitFor(10000, [&] { return pictures.Take()[slow] > 0 && count[fast] > 0; }))
-      << "no picture within 10 s: " << count[slow] << " and " << count[fast] << "\n"
-      << slowHack.Errors() << fastHack.Errors();
-  pictures.Reset();
-  constexpr int kFastPictures = 90;
-  ASSERT_TRUE(WaitFor(20000, [&] { return pictures.Take()[fast] >= kFastPictures; }))
-      << "-delay 0 drew " << count[fast] << " pictures in 20 s";
-  EXPECT_LE(count[slow], kFastPictures / 3) << "-delay 100000 drew " << count[slow] << " while -delay 0 drew "
-                                            << count[fast];
-  EXPECT_GE(count[slow], 1) << "-delay 100000 stopped drawing";
-  slowHack.Signal(SIGTERM);
-  fastHack.Signal(SIGTERM);
-  slowHack.ExpectEnd(1000);
-  fastHack.ExpectEnd(1000);
-  EXPECT_EQ(slowHack.Errors() + fastHack.Errors(), "");
-  XDestroyWindow(dpy_, slow);
-  XDestroyWindow(dpy_, fast);
+// Side by side, clear of the other tests' windows, two hacks over the same
+// stretch: the one held back draws far fewer pictures.
+// - -delay: one at most ten pictures a second, one with no least time (on
+//   Xvfb, whose RandR tells no refresh rate, it draws every step);
+// - -speed: with no least time, a picture follows each step: ten steps a
+//   second at "slow", one a millisecond at "fast", as fast as it can draw.
+TEST_F(HackOnX, PicturesFollowTheDelayAndStepsTheSpeed) {
+  const struct {
+    const char* what;
+    std::vector<std::string> slow, fast;
+  } cases[] = {
+      {"-delay", {"-delay", "100000"}, {"-delay", "0"}},
+      {"-speed", {"-speed", "slow", "-delay", "0"}, {"-speed", "fast", "-delay", "0"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Window slow = MakeWindow(160, 120, 600, 500), fast = MakeWindow(160, 120, 800, 500);
+    TPictureCount pictures(dpy_, {slow, fast});
+    ASSERT_TRUE(pictures.Ready()) << "the X server has no DAMAGE extension";
+    auto args = [](std::vector<std::string> a, Window w) {
+      a.insert(a.end(), {"-rings", "20", "-window-id", Id(w)});
+      return a;
+    };
+    THack slowHack(args(c.slow, slow));
+    THack fastHack(args(c.fast, fast));
+    auto& count = pictures.Take();
+    ASSERT_TRUE(WaitFor(10000, [&] { return pictures.Take()[slow] > 0 && count[fast] > 0; }))
+        << "no picture within 10 s: " << count[slow] << " and " << count[fast] << "\n"
+        << slowHack.Errors() << fastHack.Errors();
+    pictures.Reset();
+    constexpr int kFastPictures = 90;
+    ASSERT_TRUE(WaitFor(20000, [&] { return pictures.Take()[fast] >= kFastPictures; }))
+        << "drew " << count[fast] << " pictures in 20 s";
+    EXPECT_LE(count[slow], kFastPictures / 3) << "held back, it drew " << count[slow] << " while the other drew "
+                                              << count[fast];
+    EXPECT_GE(count[slow], 1) << "held back, it stopped drawing";
+    slowHack.Signal(SIGTERM);
+    fastHack.Signal(SIGTERM);
+    slowHack.ExpectEnd(1000);
+    fastHack.ExpectEnd(1000);
+    EXPECT_EQ(slowHack.Errors() + fastHack.Errors(), "");
+    XDestroyWindow(dpy_, slow);
+    XDestroyWindow(dpy_, fast);
+    XSync(dpy_, False);
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "linux/hack_options.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -162,11 +163,17 @@ TEST(HackPictureRate, TheDelayAndTheRefreshRateWhicheverIsSlower) {
 }
 
 // The hack draws through the system's OpenGL from arrays: a table missing an
-// entry would draw nothing, or one call per vertex, without a word.
-TEST(SystemGalaxyGL, HasEveryEntryAndTheArrays) {
+// entry would draw nothing, or one call per vertex, without a word; an entry
+// in the wrong slot would draw nonsense. Each slot holds the function that
+// the system's libGL gives for its name.
+TEST(SystemGalaxyGL, HasEveryEntryEachTheSystemsFunctionOfItsName) {
   const TGalaxyGL gl = SystemGalaxyGL();
   EXPECT_TRUE(gl.Complete());
   EXPECT_TRUE(gl.HasArrays());
+#define BY_NAME(ret, name, params) \
+  EXPECT_EQ(reinterpret_cast<void*>(gl.name), dlsym(RTLD_DEFAULT, "gl" #name)) << "gl" #name;
+  GALAXY_GL_ENTRIES(BY_NAME)
+#undef BY_NAME
 }
 
 }  // namespace

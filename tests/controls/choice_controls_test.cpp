@@ -132,10 +132,10 @@ bool ChooseForCorner(TScrCorners* corners, int i, int item) {
       }
     });
     ClickAt(InCorner(corners, i));
-    Pump(300);
+    PumpMessages(300);
     PumpUntil([&] { return ShownMenu() == nullptr; }, 5000);
   }
-  Pump(50);
+  PumpMessages(50);
   return shown;
 }
 
@@ -271,7 +271,7 @@ TEST_F(ChoiceControls, WithoutTheServiceTheCornersAreDimmedAndOpenNoMenu) {
     std::unique_ptr<testing_support::InstalledLibrary> service;
     if (running) service = std::make_unique<testing_support::InstalledLibrary>("Cornsvc.dll");
     Open();
-    Pump(200);
+    PumpMessages(200);
     TScrCorners* corners = form->ScrCorners1;
     for (int i = 0; i < 4; ++i) EXPECT_EQ(!running, CheckerboardIn(corners, i, RGB(0, 128, 128))) << "corner " << i;
     EXPECT_EQ(running, ChooseForCorner(corners, 2, 1));
@@ -279,7 +279,7 @@ TEST_F(ChoiceControls, WithoutTheServiceTheCornersAreDimmedAndOpenNoMenu) {
     if (!running) {  // a service that starts later shows once asked again
       testing_support::InstalledLibrary late("Cornsvc.dll");
       corners->Controller()->Recheck();
-      Pump(200);
+      PumpMessages(200);
       for (int i = 0; i < 4; ++i) EXPECT_FALSE(CheckerboardIn(corners, i, RGB(0, 128, 128))) << "corner " << i;
     }
     form->Free();
@@ -309,7 +309,7 @@ TEST_F(ChoiceControls, MonitorPlacesItsScreenAreaByItsSizeAndTheCornersScaleWith
   };
   for (const Row& row : rows) {
     row.change();
-    Pump(50);
+    PumpMessages(50);
     const TPanel* in = monitor->Inside();
     EXPECT_EQ(row.inside.left, in->Left());
     EXPECT_EQ(row.inside.top, in->Top());
@@ -326,25 +326,41 @@ TEST_F(ChoiceControls, MonitorPlacesItsScreenAreaByItsSizeAndTheCornersScaleWith
   EXPECT_EQ(230, monitor->Width());
   EXPECT_EQ(212, monitor->Height());
 
-  // A picture of its own (image left, mask right) is drawn instead of the built-in one.
+  // A picture of its own (image left, mask right) is drawn instead of the
+  // built-in one: the image's top half red, where the mask is black; its
+  // bottom half black, where the mask is white and the monitor's own colour
+  // shows through.
   HDC screen = GetDC(nullptr);
   HDC mem = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 100);
   ReleaseDC(nullptr, screen);
   HGDIOBJ old = SelectObject(mem, bitmap);
-  const RECT image{0, 0, 100, 100}, mask{100, 0, 200, 100};
+  const RECT imageTop{0, 0, 100, 50}, imageBottom{0, 50, 100, 100}, maskTop{100, 0, 200, 50}, maskBottom{100, 50, 200, 100};
   HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-  FillRect(mem, &image, red);
-  FillRect(mem, &mask, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  FillRect(mem, &imageTop, red);
+  FillRect(mem, &imageBottom, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  FillRect(mem, &maskTop, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  FillRect(mem, &maskBottom, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   SelectObject(mem, old);
   DeleteObject(red);
   DeleteDC(mem);
   TPicture picture;
   picture.SetBitmap(bitmap);
   DeleteObject(bitmap);
+  monitor->SetColor(0x00FF00);  // green
   monitor->RestoreMonitor(&picture);
-  Pump(100);
-  EXPECT_EQ(0xFF0000u, testing_support::ScreenPixel(monitor->Handle(), 3, 3));
+  EXPECT_EQ(100, monitor->Width()) << "the size of the image";
+  EXPECT_EQ(100, monitor->Height());
+  auto pixel = [&](int x, int y) { return testing_support::ScreenPixel(monitor->Handle(), x, y); };
+  EXPECT_TRUE(PumpUntil([&] { return pixel(3, 3) == 0xFF0000u; })) << std::hex << pixel(3, 3);
+  EXPECT_EQ(0xFF0000u, pixel(96, 46));
+  EXPECT_EQ(0x00FF00u, pixel(3, 54)) << "through the mask";
+  EXPECT_EQ(0x00FF00u, pixel(96, 96));
+  // Made larger, the picture is stretched over the whole control.
+  monitor->SetBounds(monitor->Left(), monitor->Top(), 200, 160);
+  EXPECT_TRUE(PumpUntil([&] { return pixel(196, 76) == 0xFF0000u; })) << std::hex << pixel(196, 76);
+  EXPECT_EQ(0x00FF00u, pixel(196, 84));
+  EXPECT_EQ(0x00FF00u, pixel(4, 156));
 }
 
 TEST_F(ChoiceControls, RadioControllersOfferOneButtonPerChoiceOfTheirValue) {
@@ -391,20 +407,20 @@ TEST_F(ChoiceControls, CornersWorkFromTheKeyboard) {
   form->DisableBox->SetFocus();
   for (int i = 0; i < 20 && !corners->Focused(); ++i) {
     Press(VK_TAB);
-    Pump(50);
+    PumpMessages(50);
   }
   ASSERT_TRUE(corners->Focused()) << "Tab reaches the corners";
-  Pump(100);
+  PumpMessages(100);
   EXPECT_NE(unfocused, edgePixels()) << "the focused corner is marked";
 
   Press(VK_RIGHT);
   Press(VK_DOWN);
-  Pump(50);
+  PumpMessages(50);
   EXPECT_EQ(2, corners->FocusedCorner());
   Press(VK_LEFT);
   Press(VK_UP);
   Press(VK_RIGHT);
-  Pump(50);
+  PumpMessages(50);
   EXPECT_EQ(1, corners->FocusedCorner());
 
   struct Row {
@@ -425,10 +441,10 @@ TEST_F(ChoiceControls, CornersWorkFromTheKeyboard) {
         if (!WaitFor([] { return ShownMenu() == nullptr; }, 2000)) Press(VK_ESCAPE);
       });
       Press(row.key);
-      Pump(300);
+      PumpMessages(300);
       PumpUntil([&] { return ShownMenu() == nullptr; }, 5000);
     }
-    Pump(50);
+    PumpMessages(50);
     EXPECT_TRUE(shown.load()) << "the key opened the menu";
     EXPECT_EQ(row.expected, corners->GetStringFromCorners());
     EXPECT_EQ(row.expected, form->Corners->GetValue());

@@ -5,23 +5,16 @@
 
 namespace controls_testing {
 
-void Pump(DWORD ms) {
-  const DWORD start = GetTickCount();
-  do {
-    Application->ProcessMessages();
-    Sleep(5);
-  } while (GetTickCount() - start < ms);
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > ms) return false;
-    Application->ProcessMessages();
-    Sleep(5);
-  }
+namespace {
+// Dialog keys reach the controls here as they do in the saver.
+bool ThroughApplication() {
+  MSG msg;
+  if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) return false;
+  Application->ProcessMessages();
   return true;
 }
+[[maybe_unused]] const bool kThroughApplication = (testing_support::HandleMessagesWith(ThroughApplication), true);
+}  // namespace
 
 bool WaitFor(const std::function<bool()>& done, DWORD ms) {
   const DWORD start = GetTickCount();
@@ -51,15 +44,15 @@ void ClickAt(POINT p, bool right) {
 
 void DragFrom(POINT from, POINT to) {
   MoveTo(from);
-  Pump(50);
+  PumpMessages(50);
   INPUT in{};
   in.type = INPUT_MOUSE;
   in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   SendInput(1, &in, sizeof in);
-  Pump(50);
+  PumpMessages(50);
   for (int i = 1; i <= 8; ++i) {
     MoveTo(POINT{from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8});
-    Pump(20);
+    PumpMessages(20);
   }
   in.mi.dwFlags = MOUSEEVENTF_LEFTUP;
   SendInput(1, &in, sizeof in);
@@ -102,7 +95,7 @@ void Activate(TCustomForm* form) {
   form->Show();
   SetForegroundWindow(form->Handle());
   PumpUntil([&] { return GetForegroundWindow() == form->Handle(); });
-  Pump(50);
+  PumpMessages(50);
 }
 
 HWND FocusOf(DWORD thread) {

@@ -18,12 +18,13 @@
 #include "toolkit/extctrls.h"
 #include "toolkit/forms.h"
 #include "toolkit/menus.h"
+#include "tests/support/pump.h"
 
 namespace controls_testing {
 
-// Handles the application's messages for `ms` milliseconds, or until `done`.
-void Pump(DWORD ms);
-bool PumpUntil(const std::function<bool()>& done, DWORD ms = 3000);
+// The tests' pump; here every message goes through the application.
+using testing_support::PumpMessages;
+using testing_support::PumpUntil;
 
 // Real input (absolute positions, keys to the focused window).
 void MoveTo(POINT p);

@@ -127,13 +127,13 @@ std::vector<WindowCheck> WindowChecks() {
 
 TEST_F(StandardControls, FormResourceBuildsEveryControlAndEveryNewWindowShowsTheSame) {
   form->Show();
-  Pump(100);
+  PumpMessages(100);
   for (const char* phase : {"as read", "after new windows"}) {
     for (const WindowCheck& check : WindowChecks()) EXPECT_TRUE(check.holds(form)) << check.what << ", " << phase;
     // Windows made again take what the old ones showed.
     form->Pages->RecreateWnd();
     form->OkButton->RecreateWnd();
-    Pump(50);
+    PumpMessages(50);
   }
 
   // A new orientation is a new window of the other shape.
@@ -188,7 +188,7 @@ TEST_F(StandardControls, EditsAndListsPaintTheirColor) {
   for (const Case& c : cases) {
     if (c.readOnly) form->Edit1->SetReadOnly(true);
     c.control->SetColor(c.color);
-    Pump(150);
+    PumpMessages(150);
     RECT r;
     GetClientRect(c.control->Handle(), &r);
     const COLORREF rgb = ColorToRGB(c.color);
@@ -202,13 +202,13 @@ TEST_F(StandardControls, KeyboardMovesLikeAnyDialog) {
   form->Pages->SetActivePage(form->First);
   Activate(form);
   form->Edit1->SetFocus();
-  Pump(50);
+  PumpMessages(50);
   ASSERT_EQ("Edit1", Focused());
 
   std::vector<std::string> order;
   for (int i = 0; i < 8; ++i) {
     Press(VK_TAB);
-    Pump(60);
+    PumpMessages(60);
     order.push_back(Focused());
   }
   EXPECT_EQ((std::vector<std::string>{"List1", "Combo1", "Check1", "Radio2", "OkButton", "CancelButton", "Pages",
@@ -222,7 +222,7 @@ TEST_F(StandardControls, KeyboardMovesLikeAnyDialog) {
   EXPECT_EQ("Radio3", Focused());
   EXPECT_FALSE(form->Radio2->Checked());
   Press(VK_UP);
-  Pump(60);
+  PumpMessages(60);
   Press(VK_UP);
   PumpUntil([&] { return form->Radio1->Checked(); });
   EXPECT_TRUE(form->Radio1->Checked() && !form->Radio3->Checked());
@@ -249,7 +249,7 @@ TEST_F(StandardControls, KeyboardMovesLikeAnyDialog) {
   // Outside the pages it turns none.
   form->OkButton->SetFocus();
   PressWith(VK_CONTROL, VK_TAB);
-  Pump(100);
+  PumpMessages(100);
   EXPECT_EQ(form->Second, form->Pages->ActivePage());
 }
 
@@ -275,7 +275,7 @@ TEST_F(StandardControls, MouseDrivesTabsLinksListsSpinsAndThePopupMenu) {
   // Choosing the same item again is a click again, reported once.
   ClickAt(q);
   EXPECT_TRUE(PumpUntil([&] { return form->events.size() >= 2; }));
-  Pump(100);
+  PumpMessages(100);
   EXPECT_EQ((std::vector<std::string>{"list 0", "list 0"}), form->events);
   form->List1->RecreateWnd();
   EXPECT_EQ(0, form->List1->ItemIndex());
@@ -290,7 +290,7 @@ TEST_F(StandardControls, MouseDrivesTabsLinksListsSpinsAndThePopupMenu) {
 
   // The link label: the hand over it, its click event when clicked.
   form->Pages->SetActivePage(form->Second);
-  Pump(50);
+  PumpMessages(50);
   MoveTo(CentreOf(form->Link1));
   EXPECT_TRUE(PumpUntil([&] { return GetCursor() == Screen->Cursors(crHandPoint); }));
   ClickAt(CentreOf(form->Link1));

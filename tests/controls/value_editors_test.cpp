@@ -41,7 +41,7 @@ void Retype(TScrEdit* edit, const std::string& text) {
   if (text.empty()) Press(VK_DELETE);
   TypeText(text);
   PumpUntil([&] { return edit->Text() == text; });
-  Pump(30);
+  PumpMessages(30);
 }
 
 // Drops the list down and clicks item `index`.
@@ -57,7 +57,7 @@ void ChooseWithMouse(TCustomComboBox* combo, int index) {
   ClientToScreen(info.hwndList, &p);
   ClickAt(p);
   PumpUntil([&] { return SendMessageA(combo->Handle(), CB_GETDROPPEDSTATE, 0, 0) == 0; });
-  Pump(30);
+  PumpMessages(30);
 }
 
 // The upper (up) or lower (down) arrow of a vertical up-down.
@@ -89,7 +89,7 @@ TEST_F(ValueEditors, DelayOpensInItsUnitAndEveryInputGoesThroughTheSameCheck) {
     EXPECT_EQ(open.shown, form->DelayEdit->Text());
     ClickAt(CentreOf(form->DelayEdit));
     Press(VK_TAB);
-    Pump(100);
+    PumpMessages(100);
     EXPECT_EQ(open.stored, settings->Delay->GetValue());
     form->Free();
   }
@@ -261,8 +261,13 @@ TEST_F(ValueEditors, ListChoicesWriteTheSettingAndLoadBackExactly) {
   // No choice writes nothing.
   form->ModeCombo->Controller()->SetItemIndex(-1);
   EXPECT_EQ(modes - 1, settings->Mode->GetIndex());
+  form->ModeCombo->Controller()->SetItemIndex(modes);  // nor one past the list
+  EXPECT_EQ(modes - 1, settings->Mode->GetIndex());
   TScrListBoxScreenModeController unbound(nullptr);  // nor a choice without a setting
-  EXPECT_NO_THROW(unbound.SetItemIndex(0));
+  unbound.SetItemIndex(0);
+  EXPECT_EQ(-1, unbound.GetItemIndex()) << "no setting, no choice";
+  EXPECT_EQ(0, unbound.GetNumRanges());
+  EXPECT_EQ(modes - 1, settings->Mode->GetIndex());
   form->Free();
   SaveSpoilAndLoad();
   EXPECT_EQ(3, settings->Sensitivity->GetIndex());

@@ -121,11 +121,6 @@ LRESULT CALLBACK PanelProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(w, m, wp, lp);
 }
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-}
-
 class PanelEngineTest : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -153,7 +148,7 @@ TEST_F(PanelEngineTest, ClearsToItsColourOnFirstPaintAndShowsItOnTheScreen) {
   // through GDI.
   EXPECT_TRUE(panel.engine->Presenting());
   EXPECT_NE(nullptr, FindWindowA("SglOffscreenFrames", nullptr));
-  Pump();
+  testing_support::PumpMessages(0);
   panel.Paint();
   HDC screen = GetDC(nullptr);
   const COLORREF seen = GetPixel(screen, 40 + 60 + 80, 40 + 60 + 60);
@@ -360,8 +355,9 @@ TEST_F(PanelEngineTest, A3dfxDriverShrinksThePanelToASizeTheCardShows) {
     POINT cursor;
     EXPECT_TRUE(panel.engine->MouseConfined());
     GetClipCursor(&clip);
-    if (SystemClipsTheCursor())
+    if (SystemClipsTheCursor()) {
       EXPECT_TRUE(EqualRect(&clip, &area)) << clip.left << "," << clip.top << "," << clip.right << "," << clip.bottom;
+    }
     GetCursorPos(&cursor);
     EXPECT_TRUE(PtInRect(&area, cursor)) << cursor.x << "," << cursor.y;
 

@@ -29,9 +29,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/pump.h"
 #include "tests/support/screen_pixels.h"
 
 namespace {
+
+using testing_support::PumpMessages;
+using testing_support::PumpUntil;
 
 std::string gReport;
 bool gFailed = false;
@@ -40,28 +44,6 @@ void Note(const std::string& line) { gReport += line + "\n"; }
 void Fail(const std::string& line) {
   gFailed = true;
   Note("FAIL " + line);
-}
-
-void Pump(DWORD ms) {
-  const DWORD start = GetTickCount();
-  do {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    Sleep(1);
-  } while (GetTickCount() - start < ms);
-}
-
-template <class Pred>
-bool PumpUntil(Pred done, DWORD ms) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > ms) return false;
-    Pump(1);
-  }
-  return true;
 }
 
 std::string ReadText(const char* path) {
@@ -301,7 +283,7 @@ int main(int argc, char** argv) {
   bool waitForEnd = true;
   if (when == "shown" || when == "thread") {
     GalaxyShows(host.picture);
-    if (argc > 2) Pump(static_cast<DWORD>(std::atoi(argv[2])));  // time to look at it
+    if (argc > 2) PumpMessages(static_cast<DWORD>(std::atoi(argv[2])));  // time to look at it
     hostGoes();
   } else if (when == "icon") {
     IconShows(host.picture);
@@ -314,7 +296,7 @@ int main(int argc, char** argv) {
     hostGoes();
   } else if (when == "framing") {
     PumpUntil([&] { return Traced("Done init"); }, 10000);
-    Pump(150);
+    PumpMessages(150);
     hostGoes();
   } else if (when == "zero" || when == "nowindow") {
     // Nothing to show in: the saver ends by itself, and shows nothing.

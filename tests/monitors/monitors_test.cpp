@@ -1,9 +1,12 @@
-// Spiralis.scr on two monitors side by side (1024x768 primary, 800x600 to its
-// right), run by tests/monitors/two-monitors.sh on a display of its own whose
-// root window is magenta: a colour nothing of ours draws.
+// Spiralis.scr on two monitors (a 1024x768 primary and an 800x600 one), run
+// by tests/monitors/two-monitors.sh on a display of its own whose root window
+// is magenta: a colour nothing of ours draws. The script runs them twice: the
+// second monitor right of the primary, and above and left of it, where the
+// virtual screen starts at negative coordinates (SPIRALIS_MONITORS=up-left).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "tests/saver/tellable_colours.h"
@@ -16,8 +19,19 @@ namespace {
 
 const char* const kScreenSaverKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
 const char* const kDesktopKey = "Control Panel\\Desktop";
-const RECT kPrimary{0, 0, 1024, 768};
-const RECT kSecond{1024, 0, 1824, 600};
+struct Layout {
+  RECT virt, primary, second;
+  int Width() const { return virt.right - virt.left; }
+  int Height() const { return virt.bottom - virt.top; }
+};
+const Layout& Monitors() {
+  static const Layout right{{0, 0, 1824, 768}, {0, 0, 1024, 768}, {1024, 0, 1824, 600}};
+  static const Layout upLeft{{-800, -600, 1024, 768}, {0, 0, 1024, 768}, {-800, -600, 0, 0}};
+  const char* layout = std::getenv("SPIRALIS_MONITORS");
+  return layout && std::string(layout) == "up-left" ? upLeft : right;
+}
+const RECT& kPrimary = Monitors().primary;
+const RECT& kSecond = Monitors().second;
 
 class SpiralisRun : public ProgramRun {
  public:
@@ -43,11 +57,12 @@ struct Picture {
   unsigned at(int x, int y) const { return pixels[y * width + x]; }
 };
 
-// The part `r` of a picture of the whole virtual screen.
+// The part `r` (in screen coordinates) of a picture of the whole virtual screen.
 Picture Part(const Picture& all, const RECT& r) {
+  const RECT& v = Monitors().virt;
   Picture out{r.right - r.left, r.bottom - r.top, {}};
   for (int y = r.top; y < r.bottom; ++y)
-    for (int x = r.left; x < r.right; ++x) out.pixels.push_back(all.at(x, y));
+    for (int x = r.left; x < r.right; ++x) out.pixels.push_back(all.at(x - v.left, y - v.top));
   return out;
 }
 
@@ -61,8 +76,9 @@ bool Lit(unsigned p) { return !Background(p) && !Root(p); }
 POINT MoveOnDesk(int x, int y) {
   INPUT in{};
   in.type = INPUT_MOUSE;
-  in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1);
-  in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1);
+  const RECT& v = Monitors().virt;
+  in.mi.dx = (x - v.left) * 65535 / (Monitors().Width() - 1);
+  in.mi.dy = (y - v.top) * 65535 / (Monitors().Height() - 1);
   in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
   SendInput(1, &in, sizeof in);
   POINT p{};
@@ -80,7 +96,10 @@ class TwoMonitors : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2) << "run through tests/monitors/two-monitors.sh";
-    ASSERT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), 1824);
+    ASSERT_EQ(GetSystemMetrics(SM_XVIRTUALSCREEN), Monitors().virt.left);
+    ASSERT_EQ(GetSystemMetrics(SM_YVIRTUALSCREEN), Monitors().virt.top);
+    ASSERT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), Monitors().Width());
+    ASSERT_EQ(GetSystemMetrics(SM_CYVIRTUALSCREEN), Monitors().Height());
     SetRegistryNumber(kScreenSaverKey, "Mouse Threshold", 50);
     SetRegistryNumber(kScreenSaverKey, "Active Config", 0);
     SetRegistryNumber(kDesktopKey, "ScreenSaveUsePassword", 0);
@@ -95,10 +114,20 @@ class TwoMonitors : public ::testing::Test {
 // lit cells, and the second monitor's picture is the first one's, smaller:
 // one galaxy per monitor, each whole, with the same camera.
 void ExpectAGalaxyOnEachMonitor(const SpiralisRun& run) {
-  PumpMessages(2500);
-  // Both monitors at one moment: the picture moves on.
-  const Picture all{1824, 768, ScreenPixels(RECT{0, 0, 1824, 768})};
-  const Picture one = Part(all, kPrimary), two = Part(all, kSecond);
+  // Both monitors at one moment (the picture moves on), once each shows one.
+  Picture all, one, two;
+  auto shows = [](const Picture& p) {
+    const int total = p.width * p.height;
+    return Count(p, Root) == 0 && Count(p, Background) > total / 10 && Count(p, Lit) > total / 200;
+  };
+  PumpUntil(
+      [&] {
+        all = Picture{Monitors().Width(), Monitors().Height(), ScreenPixels(Monitors().virt)};
+        one = Part(all, kPrimary);
+        two = Part(all, kSecond);
+        return shows(one) && shows(two);
+      },
+      15000);
   for (const Picture* p : {&one, &two}) {
     const int total = p->width * p->height;
     EXPECT_EQ(Count(*p, Root), 0) << p->width << " wide\n" << run.trace();
@@ -121,34 +150,37 @@ void ExpectAGalaxyOnEachMonitor(const SpiralisRun& run) {
 }  // namespace
 
 TEST_F(TwoMonitors, TheSaverCoversBothWithAGalaxyEachAndEndsOnAMoveOnTheSecond) {
-  SetCursorPos(1400, 300);
+  SetCursorPos((kSecond.left + kSecond.right) / 2, kSecond.top + 300);
   SpiralisRun run("/s");
   HWND saver = run.Shown("TSaverForm");
   ASSERT_NE(saver, nullptr) << run.trace();
   RECT r{};
   GetWindowRect(saver, &r);
-  EXPECT_EQ(r.left, 0);
-  EXPECT_EQ(r.top, 0);
-  EXPECT_EQ(r.right, 1824);
-  EXPECT_EQ(r.bottom, 768);
+  const RECT& v = Monitors().virt;
+  EXPECT_EQ(r.left, v.left);
+  EXPECT_EQ(r.top, v.top);
+  EXPECT_EQ(r.right, v.right);
+  EXPECT_EQ(r.bottom, v.bottom);
   ExpectAGalaxyOnEachMonitor(run);
 
   // Monitors came or went: the form covers the virtual screen again.
   SetWindowPos(saver, nullptr, 0, 0, 1024, 768, SWP_NOZORDER | SWP_NOACTIVATE);
-  PumpMessages(300);
+  ASSERT_TRUE(PumpUntil([&] { return GetWindowRect(saver, &r) && r.right == 1024; }, 5000));
   DWORD_PTR ignored;
   SendMessageTimeoutA(saver, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768), SMTO_ABORTIFHUNG, 5000, &ignored);
   GetWindowRect(saver, &r);
-  EXPECT_EQ(r.right, 1824);
-  EXPECT_EQ(r.bottom, 768);
+  EXPECT_EQ(r.left, v.left);
+  EXPECT_EQ(r.top, v.top);
+  EXPECT_EQ(r.right, v.right);
+  EXPECT_EQ(r.bottom, v.bottom);
   ExpectAGalaxyOnEachMonitor(run);
   ASSERT_TRUE(run.Running()) << run.trace();
 
   // Moves on the second monitor only (after the display change's quiet time).
   PumpMessages(3000);
   for (int i = 0; i < 10 && run.Running(); ++i) {
-    const POINT p = MoveOnDesk(i % 2 ? 1200 : 1700, 300);
-    EXPECT_GE(p.x, 1024);
+    const POINT p = MoveOnDesk(i % 2 ? kSecond.left + 176 : kSecond.right - 124, kSecond.top + 300);
+    EXPECT_TRUE(PtInRect(&kSecond, p)) << p.x << "," << p.y;
     run.Ended(1000);
   }
   ASSERT_TRUE(run.Ended()) << run.trace();
@@ -157,7 +189,7 @@ TEST_F(TwoMonitors, TheSaverCoversBothWithAGalaxyEachAndEndsOnAMoveOnTheSecond) 
 
 TEST_F(TwoMonitors, ARightClickOnTheSecondOpensTheOptionsThereAndCtrlOnThePrimary) {
   SetRegistryNumber(kScreenSaverKey, "Active Config", 1);
-  SetCursorPos(1300, 200);
+  SetCursorPos(kSecond.left + 276, kSecond.top + 200);
   SpiralisRun run("/s");
   HWND saver = run.Shown("TSaverForm");
   ASSERT_NE(saver, nullptr) << run.trace();
@@ -189,10 +221,14 @@ TEST_F(TwoMonitors, ARightClickOnTheSecondOpensTheOptionsThereAndCtrlOnThePrimar
   EXPECT_LE(d.right, kPrimary.right);
   EXPECT_GT(d.right, kPrimary.right - 100);
   EXPECT_LE(d.bottom, kPrimary.bottom);
+  EXPECT_GT(d.bottom, kPrimary.bottom - 100);
   InputKey(VK_ESCAPE);
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
 
-  // A key ends it with the pointer on the second monitor.
+  // A key ends it with the pointer on the second monitor (where the first
+  // dialog put it).
+  GetCursorPos(&cursor);
+  ASSERT_TRUE(PtInRect(&kSecond, cursor)) << cursor.x << "," << cursor.y;
   InputKey('A');
   EXPECT_TRUE(run.Ended()) << run.trace();
 }
@@ -216,7 +252,8 @@ TEST_F(TwoMonitors, ThePasswordDialogAndTheTraceWindowGoOnThePrimary) {
     ASSERT_NE(saver, nullptr);
     RECT r{};
     GetWindowRect(saver, &r);
-    EXPECT_EQ(r.right - r.left, 1824);
+    EXPECT_EQ(r.right - r.left, Monitors().Width());
+    EXPECT_EQ(r.bottom - r.top, Monitors().Height());
     PumpMessages(300);
     InputKey('A');
     HWND dialog = ProgramRun::ShownWindow("TTestConfigDialog");

@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdio>
+#include <functional>
+#include <set>
 #include <map>
 #include <string>
 #include <vector>
@@ -125,22 +128,24 @@ void KeyWith(WORD modifier, WORD vk, int times = 1) {
   }
 }
 
-// Clicks item `index` of the presets list.
+bool InFront(HWND dialog);
+
+// Clicks item `index` of the presets list, in front, and sees it picked.
 void PickPreset(HWND dialog, int index) {
   HWND list = Child(dialog, "TListBox", [](HWND w) { return SendMessageA(w, LB_GETCOUNT, 0, 0) == 10; });
   ASSERT_NE(list, nullptr);
+  ASSERT_TRUE(InFront(dialog));
   const int h = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
   POINT p{20, index * h + h / 2};
   ClientToScreen(list, &p);
   ClickAt(p);
+  ASSERT_TRUE(PumpUntil([&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) == index; }))
+      << "the click picks the preset";
 }
 
-// Drags the thumb of the "Number of rings" track bar down by `dy` pixels;
-// returns the position it shows then.
-int DragRings(HWND dialog, DWORD pid, int dy) {
-  HWND bar = Child(dialog, "TScrTrackBar", [](HWND w) {
-    return SendMessageA(w, TBM_GETRANGEMIN, 0, 0) == 2 && SendMessageA(w, TBM_GETRANGEMAX, 0, 0) == 150;
-  });
+// Presses the thumb of `bar`, drags it down by `dy` pixels and, still holding
+// it, calls `held`; returns the position it shows then.
+int DragThumb(HWND bar, DWORD pid, int dy, const std::function<void()>& held = {}) {
   if (!bar) return -1;
   const RECT thumb = RemoteRect(bar, TBM_GETTHUMBRECT, pid);
   POINT p{(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2};
@@ -152,10 +157,29 @@ int DragRings(HWND dialog, DWORD pid, int dy) {
     InputMoveTo(p.x, p.y + dy * i / 4);
     PumpMessages(50);
   }
+  const int position = static_cast<int>(SendMessageA(bar, TBM_GETPOS, 0, 0));
+  if (held) held();
   InputClick(MOUSEEVENTF_LEFTUP, 0);
-  PumpMessages(200);
-  return static_cast<int>(SendMessageA(bar, TBM_GETPOS, 0, 0));
+  PumpUntil([&] { return GetCapture() == nullptr; }, 2000);
+  return position;
 }
+
+// The track bar with that range (and position, if given).
+HWND TrackBar(HWND dialog, int min, int max, int position = -1) {
+  struct Wanted {
+    int min, max, position;
+  };
+  static Wanted wanted;
+  wanted = {min, max, position};
+  return Child(dialog, "TScrTrackBar", [](HWND w) {
+    return SendMessageA(w, TBM_GETRANGEMIN, 0, 0) == wanted.min && SendMessageA(w, TBM_GETRANGEMAX, 0, 0) == wanted.max &&
+           (wanted.position < 0 || SendMessageA(w, TBM_GETPOS, 0, 0) == wanted.position);
+  });
+}
+
+// Drags the thumb of the "Number of rings" track bar down by `dy` pixels;
+// returns the position it shows then.
+int DragRings(HWND dialog, DWORD pid, int dy) { return DragThumb(TrackBar(dialog, 2, 150), pid, dy); }
 
 std::string SaverText(const char* entry) {
   char text[MAX_PATH] = {};
@@ -206,6 +230,17 @@ void PressCtrlShiftTab() {
   PumpMessages(150);
 }
 
+// A galaxy shows in the window: among a grid of its pixels on the screen,
+// the background and at least two colours of cells.
+bool Drawing(HWND wnd) {
+  RECT r{};
+  GetClientRect(wnd, &r);
+  std::set<unsigned> colours;
+  for (int y = 1; y < 16; ++y)
+    for (int x = 1; x < 16; ++x) colours.insert(ScreenPixel(wnd, r.right * x / 16, r.bottom * y / 16));
+  return IsWindowVisible(wnd) && colours.size() >= 3;
+}
+
 // Keys go to the foreground window: the dialog must have become it (which
 // comes some time after the request on a busy machine).
 bool InFront(HWND dialog) {
@@ -249,8 +284,12 @@ TEST_F(OptionsDialog, ShowsEachFirstRunHintOnceOnItsPage) {
     ASSERT_NE(dialog, nullptr) << run.boxes();
     PumpUntil([&] { return !run.boxes().empty() || !o.hint; }, 5000);
     EXPECT_EQ(ActivePage(dialog), o.page);
-    // The live preview shows on the pages that have room for it.
-    EXPECT_EQ(Child(dialog, "TScrPreview") != nullptr, o.page == kPresets);
+    // The live preview shows, drawing, on the pages that have room for it.
+    HWND preview = Child(dialog, "TScrPreview");
+    EXPECT_EQ(preview != nullptr, o.page == kPresets);
+    if (preview) {
+      EXPECT_TRUE(PumpUntil([&] { return Drawing(preview); }, 10000)) << "the preview draws the galaxy";
+    }
     const std::string boxes = run.boxes();
     if (o.hint) {
       EXPECT_EQ(boxes.rfind("Information|", 0), 0u) << boxes;
@@ -277,7 +316,6 @@ TEST_F(OptionsDialog, OkSavesExactlyTheChangesAndCancelNothing) {
       ProgramRun run("..\\Spiralis.scr", "/c");
       HWND dialog = ShownWindowOf(run, "TConfigForm");
       ASSERT_NE(dialog, nullptr) << run.boxes();
-      PumpMessages(300);
       PickPreset(dialog, kGoldOnRed);  // 19 rings, background maroon
       ASSERT_TRUE(InFront(dialog));
       KeyWith(VK_CONTROL, VK_TAB, 4);  // Presets -> General -> OpenGL -> Science -> Visuals
@@ -438,9 +476,7 @@ class DelayOptions : public OptionsDialog {
   // The dialog of `run` on its "General" page, in front.
   static HWND OnGeneral(const ProgramRun& run) {
     HWND dialog = ShownWindowOf(run, "TConfigForm");
-    if (!dialog) return nullptr;
-    SetForegroundWindow(dialog);
-    PumpMessages(200);
+    if (!dialog || !InFront(dialog)) return nullptr;
     KeyWith(VK_CONTROL, VK_TAB);  // Presets -> General
     return ActivePage(dialog) == kGeneral ? dialog : nullptr;
   }
@@ -468,8 +504,7 @@ TEST_F(DelayOptions, ASpinAfterAChangeOfUnitCountsInTheNewUnit) {
   ClickOn(units);  // the list drops down; Up and Enter pick "seconds"
   InputKey(VK_UP);
   InputKey(VK_RETURN);
-  PumpMessages(200);
-  ASSERT_EQ(SendMessageA(units, CB_GETCURSEL, 0, 0), 0) << "seconds";
+  ASSERT_TRUE(PumpUntil([&] { return SendMessageA(units, CB_GETCURSEL, 0, 0) == 0; })) << "seconds";
   EXPECT_EQ(HIWORD(SendMessageA(spin, UDM_GETRANGE, 0, 0)), 0);
   EXPECT_EQ(LOWORD(SendMessageA(spin, UDM_GETRANGE, 0, 0)), 3600) << "the whole range, in seconds";
 
@@ -502,7 +537,7 @@ TEST_F(DelayOptions, OkWithAnInvalidDelayOnAnotherPageShowsItAndThenStoresTheFix
   ASSERT_EQ(ActivePage(dialog), kPresets);
 
   InputKey(VK_RETURN);
-  PumpMessages(300);
+  EXPECT_TRUE(PumpUntil([&] { return ActivePage(dialog) == kGeneral && FocusOf(dialog) == edit; }));
   EXPECT_TRUE(run.Running()) << "an invalid delay is not stored";
   EXPECT_EQ(ActivePage(dialog), kGeneral) << "its page comes forward";
   EXPECT_EQ(FocusOf(dialog), edit) << ClassOf(FocusOf(dialog)) << " has the focus";
@@ -539,28 +574,26 @@ TEST_F(OptionsDialog, AnOpeningActivatedAgainShowsNoSecondHint) {
   ASSERT_NE(other, nullptr);
   for (int i = 0; i < 2; ++i) {
     SetForegroundWindow(other);
-    PumpMessages(200);
-    SetForegroundWindow(dialog);
-    PumpMessages(300);
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == other; }, 5000));
+    ASSERT_TRUE(InFront(dialog));
+    // A second hint would come now, as the dialog is activated again.
+    EXPECT_FALSE(PumpUntil([&] { return run.boxes().find(kHintActive) != std::string::npos; }, 500)) << run.boxes();
   }
   DestroyWindow(other);
-  const std::string boxes = run.boxes();
-  EXPECT_EQ(boxes.find(kHintActive), std::string::npos) << boxes;
   EXPECT_EQ(ActivePage(dialog), kOpenGL) << "the page stays";
   EXPECT_EQ(SaverNumber("ToldActive"), 0xDEADBEEFu) << "the second hint is still to come";
   InputKey(VK_ESCAPE);
   ASSERT_TRUE(run.Ended());
 }
 
-// Every slider of the dialog has the track bar's own tooltip, which shows
-// its figure while it is dragged.
+// Every slider of the dialog tells its figure while it is dragged: the
+// setting as the user knows it, not the slider's position.
 TEST_F(OptionsDialog, EverySliderTellsItsFigureWhileDragged) {
   HintsShown();
   ProgramRun run("..\\Spiralis.scr", "/c");
   HWND dialog = ShownWindowOf(run, "TConfigForm");
   ASSERT_NE(dialog, nullptr) << run.boxes();
-  SetForegroundWindow(dialog);
-  PumpMessages(200);
+  ASSERT_TRUE(InFront(dialog));
   // Presets -> General -> OpenGL -> Science -> Visuals: every slider is made.
   // (The preview being built on "Science" may take a turn's key: the pages
   // are turned until "Visuals" shows.)
@@ -576,9 +609,33 @@ TEST_F(OptionsDialog, EverySliderTellsItsFigureWhileDragged) {
   std::vector<HWND> bars;
   EnumChildWindows(dialog, CollectTrackBars, reinterpret_cast<LPARAM>(&bars));
   EXPECT_EQ(bars.size(), 9u);
-  for (HWND bar : bars) {
-    EXPECT_NE(GetWindowLongA(bar, GWL_STYLE) & TBS_TOOLTIPS, 0) << bar;
-    EXPECT_NE(SendMessageA(bar, TBM_GETTOOLTIPS, 0, 0), 0) << bar;
+  for (HWND bar : bars) EXPECT_NE(SendMessageA(bar, TBM_GETTOOLTIPS, 0, 0), 0) << bar;
+
+  PressCtrlShiftTab();  // back to Science, where a real, an index and a count are
+  ASSERT_EQ(ActivePage(dialog), kScience);
+  struct Slider {
+    const char* what;
+    HWND bar;
+    std::string (*figure)(int position);
+  };
+  const Slider sliders[] = {
+      {"density", TrackBar(dialog, 0, 100, 10),
+       [](int p) {
+         char text[32];
+         std::snprintf(text, sizeof text, "%g", p * 0.0005);  // 0..0.05 over 100 steps
+         return std::string(text);
+       }},
+      {"speed", TrackBar(dialog, 0, 2), [](int p) { return std::string(p == 0 ? "Slow" : p == 1 ? "Medium" : "Fast"); }},
+      {"rings", TrackBar(dialog, 2, 150), [](int p) { return std::to_string(p); }},
+  };
+  for (const Slider& s : sliders) {
+    ASSERT_NE(s.bar, nullptr) << s.what;
+    HWND tip = reinterpret_cast<HWND>(SendMessageA(s.bar, TBM_GETTOOLTIPS, 0, 0));
+    std::string shown;
+    const int position = DragThumb(s.bar, run.pid(), 30, [&] {
+      PumpUntil([&] { return IsWindowVisible(tip) && !(shown = WindowText(tip)).empty(); }, 3000);
+    });
+    EXPECT_EQ(shown, s.figure(position)) << s.what << " at " << position;
   }
   InputKey(VK_ESCAPE);
   ASSERT_TRUE(run.Ended());

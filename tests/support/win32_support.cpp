@@ -14,22 +14,6 @@ unsigned ScreenPixel(HWND wnd, int x, int y) {
   return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
 }
 
-void PumpMessages(DWORD ms) {
-  const DWORD start = GetTickCount();
-  auto early = [&] { return GetTickCount() - start < ms; };
-  do {
-    // The time is looked at after every message: a window whose timer comes
-    // round faster than its frames are drawn (a full-screen galaxy on a busy
-    // machine) never leaves the queue empty.
-    MSG msg;
-    while ((!ms || early()) && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    if (ms && early()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  } while (early());
-}
-
 std::string ProgramDir() {
   char path[MAX_PATH];
   GetModuleFileNameA(nullptr, path, MAX_PATH);

@@ -5,22 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/pump.h"
 #include "toolkit/msgbox.h"
 
 namespace testing_support {
-
-// Dispatches whatever arrives for `ms` milliseconds.
-void PumpMessages(DWORD ms);
-// Dispatches messages until `done()` holds or `ms` milliseconds pass.
-template <class Pred>
-bool PumpUntil(Pred done, DWORD ms) {
-  DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > ms) return false;
-    PumpMessages(10);
-  }
-  return true;
-}
 
 // The colour the screen shows at a point of a window's client area, as 0xRRGGBB.
 unsigned ScreenPixel(HWND wnd, int x, int y);
