@@ -8,7 +8,7 @@
 
 #include "galaxy/galaxy.h"
 #include "galaxy/view.h"
-#include "tools/fuzz/recording_gl.h"
+#include "tools/fuzz/checking_gl.h"
 
 struct TGalaxyTrial {
   TGalaxySettings Settings;
@@ -37,15 +37,15 @@ inline std::string RunGalaxyTrial(const TGalaxyTrial& trial) {
     }
   }
   TGalaxyView view;
-  view.Init(recording_gl::Table(trial.Arrays, trial.Scissor), trial.Width, trial.Height);
-  if (!view.Ready()) return "the recording table was refused";
+  view.Init(checking_gl::Table(trial.Arrays, trial.Scissor), trial.Width, trial.Height);
+  if (!view.Ready()) return "the checking table was refused";
   const double eye = s.Eye;
   const float depth = static_cast<float>(s.Depth);
   if (trial.Views.empty())
     view.Draw(galaxy, trial.Width, trial.Height, eye, depth, trial.Clock);
   else
     view.DrawViewports(galaxy, trial.Views, trial.Width, trial.Height, eye, depth, trial.Clock);
-  const recording_gl::TRecord& r = recording_gl::Record();
+  const checking_gl::TRecord& r = checking_gl::Record();
   if (!r.Fault.empty()) return r.Fault;
   if (r.Open != 0) return "glBegin without glEnd";
   // Arrays hold four vertices a quad drawn; one at a time, four a lit cell

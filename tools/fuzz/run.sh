@@ -42,7 +42,10 @@ for target in "${targets[@]}"; do
     fi
     [ "$left" -gt 0 ] || break
     status=0 pass="$log.pass"
-    "$fuzz_build/fuzz_$target" "${limit[@]}" -print_final_stats=1 -artifact_prefix="$crashes_dir/" \
+    # An input that runs two minutes is a hang, and a crash (the slowest
+    # galaxy, every cell of 150 rings exploding at every step, takes seconds).
+    "$fuzz_build/fuzz_$target" "${limit[@]}" -timeout=120 -report_slow_units=120 -print_final_stats=1 \
+      -artifact_prefix="$crashes_dir/" \
       "$work" "$here/corpus/$target" >"$pass" 2>&1 || status=$?
     executed=$(sed -n 's/^stat::number_of_executed_units: *//p' "$pass" | tail -1)
     done_runs=$((done_runs + ${executed:-0}))

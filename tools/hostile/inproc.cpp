@@ -2,7 +2,7 @@
 // hostile.exe, given straight to the real code, thousands a minute.
 //   hostile_inproc.exe registry-inproc <count> [seed]  registry states read
 //       through the saver's own main module and value layer; the galaxy
-//       built from them steps and draws into a recording OpenGL table
+//       built from them steps and draws into a checking OpenGL table
 //   hostile_inproc.exe cmdlines-inproc <count> [seed]  command lines through
 //       the real command-line parser
 // A line per failed case ("FAIL", the input, what failed), then the summary

@@ -1,16 +1,19 @@
 #pragma once
-// An OpenGL table with no context behind it: every entry counts its calls
-// and checks what it is given as a driver would need it (finite figures,
-// colours in 0 .. 1, Begin and End in pairs, arrays read to their last
-// vertex), and remembers the first thing no driver would take. The galaxy's
-// picture draws into it where no OpenGL exists: the fuzz targets (where the
-// sanitizers watch the reads) and the in-process hostile runs under Wine.
+// An OpenGL table with no context behind it that checks as it goes: every
+// entry counts its calls and checks what it is given as a driver would need
+// it (finite figures, colours in 0 .. 1, Begin and End in pairs, arrays read
+// to their last vertex), and remembers the first thing no driver would take.
+// Unlike the tests' recording table (tests/galaxy/recording_gl.h), which
+// writes every call down to be looked at, it keeps nothing but counts: fast
+// enough for the millions of frames of the fuzz targets (where the
+// sanitizers watch its reads of the arrays) and the in-process hostile runs
+// under Wine.
 #include <cmath>
 #include <string>
 
 #include "galaxy/gl_table.h"
 
-namespace recording_gl {
+namespace checking_gl {
 
 struct TRecord {
   long Calls = 0;
@@ -40,10 +43,10 @@ inline bool Finite(double v) { return std::isfinite(v); }
 inline bool Unit(float v) { return v >= 0.0f && v <= 1.0f; }
 
 // Every entry counts its call; those below check their arguments too.
-#define RECORDING_GL_COUNT(ret, name, params) \
+#define CHECKING_GL_COUNT(ret, name, params) \
   inline ret GALAXY_GLAPI Count##name params { ++Record().Calls; }
-GALAXY_GL_ENTRIES(RECORDING_GL_COUNT)
-#undef RECORDING_GL_COUNT
+GALAXY_GL_ENTRIES(CHECKING_GL_COUNT)
+#undef CHECKING_GL_COUNT
 
 inline void GALAXY_GLAPI Begin(unsigned) {
   ++Record().Calls;
@@ -126,9 +129,9 @@ inline void GALAXY_GLAPI DrawArrays(unsigned mode, int first, int count) {
 inline TGalaxyGL Table(bool arrays = true, bool scissor = true) {
   Record() = TRecord();
   TGalaxyGL gl;
-#define RECORDING_GL_TAKE(ret, name, params) gl.name = Count##name;
-  GALAXY_GL_ENTRIES(RECORDING_GL_TAKE)
-#undef RECORDING_GL_TAKE
+#define CHECKING_GL_TAKE(ret, name, params) gl.name = Count##name;
+  GALAXY_GL_ENTRIES(CHECKING_GL_TAKE)
+#undef CHECKING_GL_TAKE
   gl.Begin = Begin, gl.End = End, gl.Color3f = Color3f, gl.ClearColor = ClearColor, gl.Vertex3f = Vertex3f;
   gl.Viewport = Viewport, gl.Frustum = Frustum, gl.MultMatrixd = MultMatrixd, gl.Translated = Translated;
   gl.VertexPointer = VertexPointer, gl.ColorPointer = ColorPointer, gl.EnableClientState = EnableClientState;
@@ -138,4 +141,4 @@ inline TGalaxyGL Table(bool arrays = true, bool scissor = true) {
   return gl;
 }
 
-}  // namespace recording_gl
+}  // namespace checking_gl
