@@ -1,19 +1,15 @@
 // The hack's command line: any bytes become an argv (split at each zero
 // byte), which becomes settings the galaxy can act on, the usage, or one
 // line naming what was wrong.
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "linux/hack_options.h"
+#include "tools/fuzz/fail.h"
 
 namespace {
 
-void Fail(const char* what) {
-  std::fprintf(stderr, "cmdline: %s\n", what);
-  std::abort();
-}
+void Fail(const char* what) { FuzzFail("cmdline", what); }
 
 }  // namespace
 

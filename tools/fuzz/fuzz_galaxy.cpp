@@ -4,10 +4,9 @@
 // context behind it (RunGalaxyTrial checks each).
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
+#include "tools/fuzz/fail.h"
 #include "tools/fuzz/galaxy_check.h"
 
 namespace {
@@ -48,9 +47,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     trial.Views.push_back({in.ConsumeIntegralInRange<int>(-5000, 5000), in.ConsumeIntegralInRange<int>(-5000, 5000),
                            in.ConsumeIntegralInRange<int>(0, 5000), in.ConsumeIntegralInRange<int>(0, 5000)});
   const std::string fault = RunGalaxyTrial(trial);
-  if (!fault.empty()) {
-    std::fprintf(stderr, "galaxy: %s\n", fault.c_str());
-    std::abort();
-  }
+  if (!fault.empty()) FuzzFail("galaxy", fault.c_str());
   return 0;
 }

@@ -1,20 +1,16 @@
 // The names a user types: presets, colours by name and #rrggbb, the words
 // of the choices, taken alone and as the options' values.
 #include <cctype>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "galaxy/colors.h"
 #include "galaxy/presets.h"
 #include "linux/hack_options.h"
+#include "tools/fuzz/fail.h"
 
 namespace {
 
-void Fail(const char* what) {
-  std::fprintf(stderr, "names: %s\n", what);
-  std::abort();
-}
+void Fail(const char* what) { FuzzFail("names", what); }
 
 int Hex(char c) { return std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::tolower(c) - 'a' + 10; }
 

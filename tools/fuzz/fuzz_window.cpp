@@ -2,18 +2,14 @@
 // XSCREENSAVER_WINDOW. What is taken must be an X window's id, and only a
 // number written whole.
 #include <cctype>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "linux/hack_options.h"
+#include "tools/fuzz/fail.h"
 
 namespace {
 
-void Fail(const char* what) {
-  std::fprintf(stderr, "window: %s\n", what);
-  std::abort();
-}
+void Fail(const char* what) { FuzzFail("window", what); }
 
 }  // namespace
 
