@@ -66,12 +66,16 @@ double GetGalaxySetting(const TGalaxySettings& settings, const TGalaxySettingInf
 }
 
 void SetGalaxySetting(TGalaxySettings& settings, const TGalaxySettingInfo& info, double value) {
+  // A figure the field cannot hold (NaN, beyond its type: a colour below 0)
+  // is no figure at all, and the default takes its place.
   if (info.Integer)
-    settings.*info.Integer = static_cast<int>(value);
+    settings.*info.Integer = static_cast<int>(value > -2147483649.0 && value < 2147483648.0 ? value
+                                                                                           : GalaxySettingDefault(info));
   else if (info.Real)
     settings.*info.Real = value;
   else
-    settings.*info.Color = static_cast<TGalaxyColor>(value);
+    settings.*info.Color =
+        static_cast<TGalaxyColor>(value > -1.0 && value < 4294967296.0 ? value : GalaxySettingDefault(info));
 }
 
 double GalaxySettingDefault(const TGalaxySettingInfo& info) { return GetGalaxySetting(TGalaxySettings(), info); }

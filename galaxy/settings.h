@@ -81,7 +81,8 @@ extern const TGalaxySettingInfo kGalaxySettings[kGalaxySettingCount];
 const TGalaxySettingInfo* FindGalaxySetting(const std::string& option);
 
 double GetGalaxySetting(const TGalaxySettings& settings, const TGalaxySettingInfo& info);
-// Stores `value` as it is: see ClampGalaxySetting.
+// Stores `value` as it is (see ClampGalaxySetting), but for one its field
+// cannot hold (NaN or beyond the field's type), which stores the default.
 void SetGalaxySetting(TGalaxySettings& settings, const TGalaxySettingInfo& info, double value);
 // A fresh installation's value of the setting.
 double GalaxySettingDefault(const TGalaxySettingInfo& info);

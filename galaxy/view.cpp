@@ -175,9 +175,10 @@ constexpr double kWanderPerMs = 0.0002;
 
 void TGalaxyView::SetupCamera(int width, int height, int rings, double eye, std::uint32_t ms) {
   if (!ready_) return;
-  // A window that has no height yet (a preview being laid out) is drawn as
-  // if it were one pixel high rather than with an infinite aspect.
-  const double aspect = static_cast<double>(width) / static_cast<double>(height > 0 ? height : 1);
+  // A window that has no width or height yet (a preview being laid out, a
+  // minimised window) is drawn as if it were one pixel wide or high, rather
+  // than with an aspect of 0 or infinity and a frustum of no size.
+  const double aspect = static_cast<double>(width > 0 ? width : 1) / static_cast<double>(height > 0 ? height : 1);
   gl_.MatrixMode(gl::kProjection);
   gl_.LoadIdentity();
   Identity(clip_);

@@ -142,11 +142,20 @@ bool ParseSetting(const TGalaxySettingInfo& s, const std::string& text, double& 
   return false;
 }
 
-bool ParseWindowId(const std::string& text, unsigned long& id) {
-  char* end = nullptr;
-  errno = 0;
-  id = std::strtoul(text.c_str(), &end, 0);
-  return !text.empty() && text[0] != '-' && !*end && !errno && id != 0;
+// An argument as the error line shows it: control characters (a newline
+// would break the line, an escape would reach the terminal) as \xNN.
+std::string Shown(const std::string& arg) {
+  std::string s;
+  for (const char c : arg) {
+    if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) {
+      s += c;
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(c));
+      s += escaped;
+    }
+  }
+  return s;
 }
 
 const TOption* FindOption(const std::string& arg) {
@@ -174,7 +183,7 @@ bool TakeValue(const TOption& option, const std::string& text, THackSettings& re
       return false;
     case TKind::Window:
       result.Target = THackTarget::WindowId;
-      return ParseWindowId(text, result.WindowId);
+      return ParseHackWindowId(text, result.WindowId);
     case TKind::Text: result.Display = text; return true;
     case TKind::Delay: {
       long delay = 0;
@@ -188,6 +197,22 @@ bool TakeValue(const TOption& option, const std::string& text, THackSettings& re
 }
 
 }  // namespace
+
+bool ParseHackWindowId(const std::string& text, unsigned long& id) {
+  // strtoul would take blanks and a sign ("-1" as the largest id) first.
+  if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return false;
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long value = std::strtoul(text.c_str(), &end, 0);
+  if (end != text.c_str() + text.size() || errno || value == 0 || value > kHackWindowIdMax) return false;
+  id = value;
+  return true;
+}
+
+unsigned long HackEnvironmentWindow(const char* text) {
+  unsigned long id = 0;
+  return text && ParseHackWindowId(text, id) ? id : 0;
+}
 
 double HackPictureRate(int delayUs, double refreshHz) {
   const double rate = delayUs > 0 ? 1e6 / delayUs : 0;
@@ -216,7 +241,7 @@ THackParse ParseHackOptions(int argc, const char* const* argv, THackSettings& se
     if (arg == "-h" || arg == "-help" || arg == "--help") return THackParse::Help;
     const TOption* option = FindOption(arg);
     if (!option) {
-      message = "unknown option " + arg;
+      message = "unknown option " + Shown(arg);
       return THackParse::Error;
     }
     if (option->Kind == TKind::Flag) {
@@ -229,7 +254,7 @@ THackParse ParseHackOptions(int argc, const char* const* argv, THackSettings& se
     }
     const std::string text = argv[++i];
     if (!TakeValue(*option, text, result, values, preset)) {
-      message = arg + " " + text + ": " + option->Caption + " takes " + Takes(*option);
+      message = arg + " " + Shown(text) + ": " + option->Caption + " takes " + Takes(*option);
       return THackParse::Error;
     }
   }

@@ -46,5 +46,15 @@ std::string HackUsage();
 // neither limits them.
 double HackPictureRate(int delayUs, double refreshHz);
 
+// A window id as XScreenSaver passes one: decimal, 0x hex or 0 octal, with
+// nothing before or after it, above 0 and within the 29 bits an X resource
+// id has (a larger number would name another window once the protocol cut
+// it to 32 bits). `id` is untouched when the text is none.
+constexpr unsigned long kHackWindowIdMax = 0x1FFFFFFF;
+bool ParseHackWindowId(const std::string& text, unsigned long& id);
+// The window XSCREENSAVER_WINDOW names, given its text (null when it is
+// not set); 0 when it names none.
+unsigned long HackEnvironmentWindow(const char* text);
+
 // One colour by the dialog's name (any case) or as #rrggbb; false if neither.
 bool ParseHackColor(const std::string& text, TGalaxyColor& color);

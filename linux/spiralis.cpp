@@ -273,15 +273,6 @@ class TFpsOverlay {
   double rate_ = 0;
 };
 
-// The window given by XSCREENSAVER_WINDOW, if it names one.
-Window HostWindowFromEnvironment() {
-  const char* text = std::getenv("XSCREENSAVER_WINDOW");
-  if (!text || !*text) return 0;
-  char* end = nullptr;
-  const unsigned long id = std::strtoul(text, &end, 0);
-  return *end ? 0 : static_cast<Window>(id);
-}
-
 // One window's galaxy: what InitSpiralis makes, ReshapeSpiralis and
 // DrawSpiralis use, and FreeSpiralis releases. Members are released in the
 // reverse of their order here: the overlay, the galaxy and the context
@@ -332,7 +323,7 @@ bool OpenDisplay(TSpiralisState& s) {
 Window HostWindow(const THackSettings& settings, Display* dpy) {
   if (settings.Target == THackTarget::WindowId) return settings.WindowId;
   if (settings.Target != THackTarget::Root) return 0;
-  const Window host = HostWindowFromEnvironment();
+  const Window host = HackEnvironmentWindow(std::getenv("XSCREENSAVER_WINDOW"));
   return host ? host : RootWindow(dpy, DefaultScreen(dpy));
 }
 

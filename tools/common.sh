@@ -29,6 +29,14 @@ build_linux() {
   cmake --build "$linux_build" --target deb
 }
 
+# The fuzz targets (tools/fuzz) build beside it too, with clang and libFuzzer.
+fuzz_build="$build-fuzz"
+build_fuzz() {
+  setup_once
+  cmake -S "$root/tools/fuzz" -B "$fuzz_build" -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  cmake --build "$fuzz_build" -j "$(nproc)"
+}
+
 xvfb_pid=
 # Starts an X server (the command after the first argument), which picks a
 # free display number itself and tells it through a pipe; sets DISPLAY to it

@@ -134,6 +134,24 @@ TEST(HackSettingsFile, EveryControlPassesWhatTheHackTakesAndItsDefaultIsTheHacks
   EXPECT_EQ(controls, 16);  // eight sliders (with -delay's), seven menus (with the presets), -fps's box
 }
 
+// The window XScreenSaver names, by -window-id or XSCREENSAVER_WINDOW: only a
+// number that can be an X window's id is taken; the environment's others
+// leave the root window.
+TEST(HackWindowId, OnlyAnXResourceIdIsTaken) {
+  const struct { const char* text; unsigned long id; } cases[] = {
+      {"0x2a", 42}, {"42", 42}, {"052", 42}, {"0X1FFFFFFF", 0x1FFFFFFF}, {"0x20000000", 0}, {"4294967338", 0},
+      {"18446744073709551658", 0}, {"-1", 0}, {" 42", 0}, {"+42", 0}, {"42 ", 0}, {"0", 0}, {"0x", 0}, {"", 0}};
+  for (const auto& c : cases) {
+    unsigned long id = 7;
+    EXPECT_EQ(ParseHackWindowId(c.text, id), c.id != 0) << c.text;
+    EXPECT_EQ(id, c.id ? c.id : 7) << c.text;
+    EXPECT_EQ(HackEnvironmentWindow(c.text), c.id) << c.text;
+    const Parsed p = Parse({"-window-id", c.text});
+    EXPECT_EQ(p.result, c.id ? THackParse::Run : THackParse::Error) << c.text;
+  }
+  EXPECT_EQ(HackEnvironmentWindow(nullptr), 0u);
+}
+
 // Pictures a second: one per -delay, never beyond a refresh rate that is
 // known; 0 paces nothing.
 TEST(HackPictureRate, TheDelayAndTheRefreshRateWhicheverIsSlower) {

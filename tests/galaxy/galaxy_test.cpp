@@ -485,6 +485,28 @@ TEST(GalaxySettingsChanges, OutOfRangeValuesNeverBreakTheGalaxy) {
   }
 }
 
+// A figure no field can hold (NaN, beyond an int, a colour below 0 or past 32
+// bits) is stored as the setting's default; one it can hold is stored as it is.
+TEST(GalaxySettingsTable, AFigureTheFieldCannotHoldStoresTheDefault) {
+  const double inf = std::numeric_limits<double>::infinity();
+  for (const TGalaxySettingInfo& info : kGalaxySettings) {
+    if (info.Real) continue;  // a real holds any figure
+    const bool color = info.Color != nullptr;
+    const double lowest = color ? 0.0 : INT_MIN, highest = color ? 4294967295.0 : INT_MAX;
+    for (double bad : {std::nan(""), inf, -inf, 1e300, -1e300, lowest - 1, highest + 1}) {
+      TGalaxySettings s;
+      SetGalaxySetting(s, info, 7);
+      SetGalaxySetting(s, info, bad);
+      EXPECT_EQ(GetGalaxySetting(s, info), GalaxySettingDefault(info)) << info.Option << " " << bad;
+    }
+    for (double good : {lowest, highest, lowest + 0.5, 7.9}) {
+      TGalaxySettings s;
+      SetGalaxySetting(s, info, good);
+      EXPECT_EQ(GetGalaxySetting(s, info), std::trunc(good)) << info.Option << " " << good;
+    }
+  }
+}
+
 // Pictures keep to the refresh rate on average however the steps fall, every
 // step is drawn when steps come slower than that, and the clock may wrap.
 TEST(FramePace, DrawsAtMostTheRefreshRateAndEveryStepBelowIt) {
