@@ -13,6 +13,7 @@ packages=(
   g++ libx11-dev libxrandr-dev libxdamage-dev libgl-dev libglx-dev libgtest-dev xscreensaver xscreensaver-gl
   xserver-xephyr libxinerama1:i386 x11-xserver-utils
   dpkg-dev lintian
+  emscripten chromium nodejs
 )
 
 missing=()

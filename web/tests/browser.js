@@ -1,0 +1,137 @@
+'use strict';
+// Headless Chromium for the page's tests, driven through its DevTools
+// protocol over a pipe (--remote-debugging-pipe: no port, no client
+// library), and a static server for the page's folder on 127.0.0.1.
+const {spawn} = require('node:child_process');
+const fs = require('node:fs');
+const http = require('node:http');
+const os = require('node:os');
+const path = require('node:path');
+
+const kTypes = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm'};
+
+// Serves `folder` on 127.0.0.1 at a free port; resolves to the server.
+function serve(folder) {
+  if (!folder || !fs.existsSync(path.join(folder, 'index.html'))) throw new Error(`no page in ${folder}`);
+  const server = http.createServer((request, response) => {
+    const name = path.join(folder, path.normalize(new URL(request.url, 'http://x').pathname));
+    const file = name.endsWith(path.sep) ? path.join(name, 'index.html') : name;
+    fs.readFile(file, (error, data) => {
+      if (error || !file.startsWith(folder)) {
+        response.writeHead(404).end();
+        return;
+      }
+      response.writeHead(200, {'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream'}).end(data);
+    });
+  });
+  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+// WebGL on the processor (SwiftShader), as a machine without a GPU has it.
+const kChromiumFlags = ['--headless', '--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader',
+                        '--enable-unsafe-swiftshader', '--no-first-run', '--no-default-browser-check',
+                        '--hide-scrollbars', '--mute-audio', '--remote-debugging-pipe'];
+
+class Browser {
+  // A browser with a page (tab) of width x height; `flags` are added to
+  // Chromium's.
+  static async launch({width = 800, height = 600, flags = []} = {}) {
+    const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'spiralis-chromium-'));
+    const child = spawn(process.env.CHROMIUM || 'chromium',
+                        [...kChromiumFlags, `--window-size=${width},${height}`, `--user-data-dir=${profile}`,
+                         ...flags, 'about:blank'],
+                        {stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe']});
+    const browser = new Browser(child, profile);
+    const {targetInfos} = await browser.send('Target.getTargets');
+    const tab = targetInfos.find(t => t.type === 'page');
+    browser.session = (await browser.send('Target.attachToTarget', {targetId: tab.targetId, flatten: true})).sessionId;
+    await browser.send('Runtime.enable');
+    await browser.send('Log.enable');
+    await browser.send('Page.enable');
+    return browser;
+  }
+
+  constructor(child, profile) {
+    this.child = child;
+    this.profile = profile;
+    this.next = 1;
+    this.waiting = new Map();
+    this.session = undefined;
+    // What the page said: {level: 'error' | 'warning' | ..., text}.
+    this.messages = [];
+    let buffered = '';
+    child.stdio[4].on('data', chunk => {
+      buffered += chunk.toString();
+      let end;
+      while ((end = buffered.indexOf('\0')) >= 0) {
+        this.receive(JSON.parse(buffered.slice(0, end)));
+        buffered = buffered.slice(end + 1);
+      }
+    });
+    this.exited = new Promise(resolve => child.on('exit', resolve));
+  }
+
+  receive(message) {
+    if (message.id && this.waiting.has(message.id)) {
+      const {resolve, reject} = this.waiting.get(message.id);
+      this.waiting.delete(message.id);
+      if (message.error) reject(new Error(message.error.message));
+      else resolve(message.result);
+      return;
+    }
+    const p = message.params;
+    if (message.method === 'Runtime.consoleAPICalled')
+      this.messages.push({level: p.type === 'warning' ? 'warning' : p.type,
+                          text: p.args.map(a => a.value !== undefined ? String(a.value) : a.description).join(' ')});
+    else if (message.method === 'Runtime.exceptionThrown')
+      this.messages.push({level: 'error', text: p.exceptionDetails.exception?.description || p.exceptionDetails.text});
+    else if (message.method === 'Log.entryAdded')
+      this.messages.push({level: p.entry.level, text: p.entry.text});
+  }
+
+  send(method, params = {}) {
+    const id = this.next++;
+    const message = {id, method, params};
+    if (this.session && !/^(Target|Browser)\./.test(method)) message.sessionId = this.session;
+    this.child.stdio[3].write(JSON.stringify(message) + '\0');
+    return new Promise((resolve, reject) => this.waiting.set(id, {resolve, reject}));
+  }
+
+  // The value of a script run in the page (a promise's once it settles).
+  async evaluate(expression) {
+    const result = await this.send('Runtime.evaluate', {expression, awaitPromise: true, returnByValue: true});
+    if (result.exceptionDetails)
+      throw new Error(result.exceptionDetails.exception?.description || result.exceptionDetails.text);
+    return result.result.value;
+  }
+
+  // Opens `url` and waits until the page has started its galaxy or shown
+  // its message instead.
+  async open(url) {
+    this.messages = [];
+    await this.send('Page.navigate', {url});
+    return this.evaluate(`new Promise(resolve => {
+      const ready = () => {
+        const message = document.getElementById('message');
+        if (window.spiralis || (message && !message.hidden)) resolve(!!window.spiralis);
+        else setTimeout(ready, 10);
+      };
+      ready();
+    })`);
+  }
+
+  // A key pressed and released on the focused element.
+  async press(key, code, keyCode) {
+    const text = key.length === 1 ? key : undefined;
+    await this.send('Input.dispatchKeyEvent', {type: 'keyDown', key, code, windowsVirtualKeyCode: keyCode, text});
+    await this.send('Input.dispatchKeyEvent', {type: 'keyUp', key, code, windowsVirtualKeyCode: keyCode});
+  }
+
+  async close() {
+    this.send('Browser.close').catch(() => {});
+    await this.exited;
+    fs.rmSync(this.profile, {recursive: true, force: true});
+  }
+}
+
+module.exports = {Browser, serve};
