@@ -32,6 +32,7 @@ function moduleApi(m) {
     set: wrap('set', 'number', ['string', 'string']),
     pickPreset: wrap('pick_preset', 'number', ['string']),
     hold: m._spiralis_hold,
+    step: m._spiralis_step,
     drawnQuads: m._spiralis_drawn_quads,
   };
 }

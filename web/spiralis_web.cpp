@@ -231,6 +231,11 @@ EMSCRIPTEN_KEEPALIVE void spiralis_hold(unsigned seed, int steps, double ms) {
   page.View.Invalidate();
 }
 
+// For benchmarks: one step of the galaxy, held or not.
+EMSCRIPTEN_KEEPALIVE void spiralis_step() {
+  if (page.Galaxy) page.Galaxy->Step();
+}
+
 // The quads of the last picture.
 EMSCRIPTEN_KEEPALIVE int spiralis_drawn_quads() { return page.View.DrawnQuads(); }
 

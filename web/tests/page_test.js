@@ -8,7 +8,8 @@
 const {test, before, after} = require('node:test');
 const assert = require('node:assert');
 const {execFileSync} = require('node:child_process');
-const {Browser, serve} = require('./browser.js');
+const {Browser} = require('../browser.js');
+const {serve} = require('../serve.js');
 
 let server, browser, origin;
 before(async () => {

@@ -1,31 +1,11 @@
 'use strict';
-// Headless Chromium for the page's tests, driven through its DevTools
-// protocol over a pipe (--remote-debugging-pipe: no port, no client
-// library), and a static server for the page's folder on 127.0.0.1.
+// Headless Chromium for the page's tests and benchmark, driven through its
+// DevTools protocol over a pipe (--remote-debugging-pipe: no port, no client
+// library).
 const {spawn} = require('node:child_process');
 const fs = require('node:fs');
-const http = require('node:http');
 const os = require('node:os');
 const path = require('node:path');
-
-const kTypes = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm'};
-
-// Serves `folder` on 127.0.0.1 at a free port; resolves to the server.
-function serve(folder) {
-  if (!folder || !fs.existsSync(path.join(folder, 'index.html'))) throw new Error(`no page in ${folder}`);
-  const server = http.createServer((request, response) => {
-    const name = path.join(folder, path.normalize(new URL(request.url, 'http://x').pathname));
-    const file = name.endsWith(path.sep) ? path.join(name, 'index.html') : name;
-    fs.readFile(file, (error, data) => {
-      if (error || !file.startsWith(folder)) {
-        response.writeHead(404).end();
-        return;
-      }
-      response.writeHead(200, {'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream'}).end(data);
-    });
-  });
-  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
-}
 
 // WebGL on the processor (SwiftShader), as a machine without a GPU has it.
 const kChromiumFlags = ['--headless', '--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader',
@@ -134,4 +114,4 @@ class Browser {
   }
 }
 
-module.exports = {Browser, serve};
+module.exports = {Browser};
