@@ -33,6 +33,7 @@ function moduleApi(m) {
     pickPreset: wrap('pick_preset', 'number', ['string']),
     hold: m._spiralis_hold,
     step: m._spiralis_step,
+    useArrays: m._spiralis_use_arrays,
     drawnQuads: m._spiralis_drawn_quads,
   };
 }

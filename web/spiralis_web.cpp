@@ -231,6 +231,14 @@ EMSCRIPTEN_KEEPALIVE void spiralis_hold(unsigned seed, int steps, double ms) {
   page.View.Invalidate();
 }
 
+// For comparisons: frames drawn from arrays (the default), or one vertex at
+// a time as for drivers without arrays.
+EMSCRIPTEN_KEEPALIVE void spiralis_use_arrays(int arrays) {
+  TGalaxyGL table = page.Table;
+  if (!arrays) table.DrawArrays = nullptr;
+  page.View.Init(table, page.Width, page.Height);
+}
+
 // For benchmarks: one step of the galaxy, held or not.
 EMSCRIPTEN_KEEPALIVE void spiralis_step() {
   if (page.Galaxy) page.Galaxy->Step();

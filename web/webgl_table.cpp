@@ -74,11 +74,14 @@ std::array<double, 16>& Top() {
 
 void Multiply(const double m[16]) { galaxy_matrix::Multiply(Top().data(), m, Top().data()); }
 
-// Draws the pending vertices as `primitive`: quads as two triangles each,
-// other primitives as WebGL has them.
+// Draws the pending vertices as quads, two triangles each; the galaxy draws
+// nothing else.
 void Flush(unsigned primitive) {
-  const int count = static_cast<int>(state.Pending.size());
-  if (count == 0) return;
+  const int quads = static_cast<int>(state.Pending.size()) / 4;
+  if (primitive != gl::kQuads || quads == 0) {
+    state.Pending.clear();
+    return;
+  }
   double clip[16];
   galaxy_matrix::Multiply(state.Projection.back().data(), state.ModelView.back().data(), clip);
   float matrix[16];
@@ -86,26 +89,17 @@ void Flush(unsigned primitive) {
   glUseProgram(state.Program);
   glUniformMatrix4fv(state.Matrix, 1, GL_FALSE, matrix);
   glBindBuffer(GL_ARRAY_BUFFER, state.Vertices);
-  glBufferData(GL_ARRAY_BUFFER, count * sizeof(TVertex), state.Pending.data(), GL_STREAM_DRAW);
+  glBufferData(GL_ARRAY_BUFFER, 4 * quads * sizeof(TVertex), state.Pending.data(), GL_STREAM_DRAW);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, state.Indices);
   glEnableVertexAttribArray(state.Position);
   glEnableVertexAttribArray(state.Color);
-  auto point = [](long first) {
-    const long at = first * static_cast<long>(sizeof(TVertex));
+  for (int first = 0; first < quads; first += kBatchQuads) {
+    const long at = 4L * first * static_cast<long>(sizeof(TVertex));
     glVertexAttribPointer(state.Position, 3, GL_FLOAT, GL_FALSE, sizeof(TVertex), reinterpret_cast<void*>(at));
     glVertexAttribPointer(state.Color, 3, GL_FLOAT, GL_FALSE, sizeof(TVertex),
                           reinterpret_cast<void*>(at + offsetof(TVertex, Red)));
-  };
-  if (primitive == gl::kQuads) {
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, state.Indices);
-    const int quads = count / 4;
-    for (int first = 0; first < quads; first += kBatchQuads) {
-      const int batch = quads - first < kBatchQuads ? quads - first : kBatchQuads;
-      point(4L * first);
-      glDrawElements(GL_TRIANGLES, 6 * batch, GL_UNSIGNED_SHORT, nullptr);
-    }
-  } else if (primitive < gl::kQuads) {
-    point(0);
-    glDrawArrays(primitive, 0, count);
+    const int batch = quads - first < kBatchQuads ? quads - first : kBatchQuads;
+    glDrawElements(GL_TRIANGLES, 6 * batch, GL_UNSIGNED_SHORT, nullptr);
   }
   state.Pending.clear();
 }

@@ -115,6 +115,9 @@ test('150 rings draw whole', async () => {
   // More quads than 16-bit indices reach in one draw.
   assert.ok(page.quads > 65536 / 4, `${page.quads} quads`);
   const native = nativePicture(query, page, 60, 3000);
+  await browser.evaluate('spiralis.api.useArrays(0)');
+  const immediate = await pagePicture(60, 3000);
+  assert.ok(immediate.pixels.equals(page.pixels), 'one vertex at a time draws as the arrays do');
   const share = differing(page.pixels, native, page);
   assert.ok(share < kMostDiffering, `${share}`);
   assert.deepStrictEqual(errors(), []);
