@@ -37,6 +37,7 @@ class Browser {
     this.next = 1;
     this.waiting = new Map();
     this.session = undefined;
+    this.loaded = null;  // called when a page has loaded
     // What the page said: {level: 'error' | 'warning' | ..., text}.
     this.messages = [];
     let buffered = '';
@@ -60,6 +61,7 @@ class Browser {
       return;
     }
     const p = message.params;
+    if (message.method === 'Page.loadEventFired' && this.loaded) this.loaded();
     if (message.method === 'Runtime.consoleAPICalled')
       this.messages.push({level: p.type === 'warning' ? 'warning' : p.type,
                           text: p.args.map(a => a.value !== undefined ? String(a.value) : a.description).join(' ')});
@@ -85,19 +87,31 @@ class Browser {
     return result.result.value;
   }
 
+  // Waits until the expression `condition` holds in the page, checking it
+  // as the page runs; an error in it ends the wait with that error.
+  waitFor(condition) {
+    return this.evaluate(`new Promise((resolve, reject) => {
+      const check = () => {
+        try {
+          if (${condition}) resolve(true);
+          else setTimeout(check, 10);
+        } catch (error) {
+          reject(error);
+        }
+      };
+      check();
+    })`);
+  }
+
   // Opens `url` and waits until the page has started its galaxy or shown
-  // its message instead.
+  // its message instead; whether it started.
   async open(url) {
     this.messages = [];
+    const loaded = new Promise(resolve => (this.loaded = resolve));
     await this.send('Page.navigate', {url});
-    return this.evaluate(`new Promise(resolve => {
-      const ready = () => {
-        const message = document.getElementById('message');
-        if (window.spiralis || (message && !message.hidden)) resolve(!!window.spiralis);
-        else setTimeout(ready, 10);
-      };
-      ready();
-    })`);
+    await loaded;  // the new document's, whose module may still be starting
+    await this.waitFor(`window.spiralis || !document.getElementById('message').hidden`);
+    return this.evaluate('!!window.spiralis');
   }
 
   // A key pressed and released on the focused element.

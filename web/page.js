@@ -187,5 +187,8 @@ function startSpiralis() {
     showMessage('Spiralis needs WebAssembly, which this browser does not offer.');
     return;
   }
-  SpiralisModule().then(run, () => showMessage('Spiralis could not be loaded.'));
+  SpiralisModule().then(run).catch(error => {
+    console.error(error);
+    showMessage('Spiralis could not be loaded.');
+  });
 }

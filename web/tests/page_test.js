@@ -187,15 +187,9 @@ test('F toggles full screen, from the keyboard', async () => {
   assert.ok(await browser.open(origin));
   await browser.evaluate('document.activeElement.blur()');
   await browser.press('f', 'KeyF', 70);
-  await browser.evaluate(`new Promise(resolve => {
-    const check = () => document.fullscreenElement === spiralis.canvas ? resolve() : setTimeout(check, 10);
-    check();
-  })`);
+  await browser.waitFor('document.fullscreenElement === spiralis.canvas');
   await browser.press('f', 'KeyF', 70);
-  await browser.evaluate(`new Promise(resolve => {
-    const check = () => !document.fullscreenElement ? resolve() : setTimeout(check, 10);
-    check();
-  })`);
+  await browser.waitFor('!document.fullscreenElement');
 });
 
 test('without WebGL the page says so', async () => {
