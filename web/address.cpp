@@ -31,13 +31,13 @@ std::string Decode(const std::string& text) {
   return out;
 }
 
-// Letters, digits and "-._~" as they are; every other byte as %XX.
+// Letters and digits as they are; every other byte as %XX.
 std::string Encode(const std::string& text) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
   for (const char c : text) {
     const unsigned char u = static_cast<unsigned char>(c);
-    if (std::isalnum(u) || c == '-' || c == '.' || c == '_' || c == '~') {
+    if (std::isalnum(u)) {
       out += c;
     } else {
       out += '%';
@@ -112,4 +112,17 @@ std::string WriteWebAddress(const TWebLook& look) {
     query += std::string(info.Option) + "=" + Encode(HackSettingWord(info, value));
   }
   return query;
+}
+
+void ApplyWebSettings(TGalaxy& galaxy, const TGalaxySettings& settings) {
+  const TGalaxySettings was = galaxy.Settings(), now = ClampGalaxySettings(settings);
+  if (now.Rings != was.Rings) galaxy.SetRings(now.Rings);
+  if (now.Probability != was.Probability || now.Velocity != was.Velocity || now.DarkMatter != was.DarkMatter)
+    galaxy.SetDynamics(now.Probability, now.Velocity, now.DarkMatter);
+  if (now.Trails != was.Trails) galaxy.SetTrails(now.Trails);
+  if (now.Explosion != was.Explosion || now.Exhausted != was.Exhausted || now.Background != was.Background ||
+      now.Replenished != was.Replenished)
+    galaxy.SetColors(now.Explosion, now.Exhausted, now.Background, now.Replenished);
+  if (now.Density != was.Density) galaxy.SetDensity(now.Density);
+  if (now.Speed != was.Speed) galaxy.SetSpeed(now.Speed);
 }

@@ -67,21 +67,10 @@ void MakeGalaxy() {
     page.Galaxy.emplace(page.Look.Settings);
 }
 
-// The running galaxy takes a new look the way the saver's form takes each
-// setting: rings reseed, colours and trails keep the cells.
+// The look, and the running galaxy with it.
 void ApplyLook(const TWebLook& look) {
-  const TGalaxySettings was = page.Look.Settings, now = ClampGalaxySettings(look.Settings);
-  page.Look = {now, look.Preset};
-  TGalaxy& g = *page.Galaxy;
-  if (now.Rings != was.Rings) g.SetRings(now.Rings);
-  if (now.Probability != was.Probability || now.Velocity != was.Velocity || now.DarkMatter != was.DarkMatter)
-    g.SetDynamics(now.Probability, now.Velocity, now.DarkMatter);
-  if (now.Trails != was.Trails) g.SetTrails(now.Trails);
-  if (now.Explosion != was.Explosion || now.Exhausted != was.Exhausted || now.Background != was.Background ||
-      now.Replenished != was.Replenished)
-    g.SetColors(now.Explosion, now.Exhausted, now.Background, now.Replenished);
-  if (now.Density != was.Density) g.SetDensity(now.Density);
-  if (now.Speed != was.Speed) g.SetSpeed(now.Speed);
+  page.Look = {ClampGalaxySettings(look.Settings), look.Preset};
+  ApplyWebSettings(*page.Galaxy, page.Look.Settings);
 }
 
 // ---- The table, for the page's panel ----

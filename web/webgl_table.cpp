@@ -74,14 +74,11 @@ std::array<double, 16>& Top() {
 
 void Multiply(const double m[16]) { galaxy_matrix::Multiply(Top().data(), m, Top().data()); }
 
-// Draws the pending vertices as quads, two triangles each; the galaxy draws
-// nothing else.
+// Draws the pending vertices (which Begin and DrawArrays gather afresh) as
+// quads, two triangles each; the galaxy draws nothing else.
 void Flush(unsigned primitive) {
   const int quads = static_cast<int>(state.Pending.size()) / 4;
-  if (primitive != gl::kQuads || quads == 0) {
-    state.Pending.clear();
-    return;
-  }
+  if (primitive != gl::kQuads || quads == 0) return;
   double clip[16];
   galaxy_matrix::Multiply(state.Projection.back().data(), state.ModelView.back().data(), clip);
   float matrix[16];
@@ -101,7 +98,6 @@ void Flush(unsigned primitive) {
     const int batch = quads - first < kBatchQuads ? quads - first : kBatchQuads;
     glDrawElements(GL_TRIANGLES, 6 * batch, GL_UNSIGNED_SHORT, nullptr);
   }
-  state.Pending.clear();
 }
 
 // ---- The entries ----
