@@ -24,12 +24,13 @@ after(async () => {
 
 const kSeed = 20261208;
 
-// The page's galaxy held at `steps` steps from kSeed and its camera at `ms`,
-// drawn now: {width, height, pixels (RGB from the bottom row), quads}.
+// The page's galaxy held at `steps` steps from kSeed and its camera at `ms`
+// (without them, as it stands), drawn now: {width, height, pixels (RGB from
+// the bottom row), quads}.
 async function pagePicture(steps, ms) {
   const picture = await browser.evaluate(`(() => {
     const {api, canvas} = spiralis;
-    api.hold(${kSeed}, ${steps}, ${ms});
+    if (${steps !== undefined}) api.hold(${kSeed}, ${steps}, ${ms});
     api.frame(0);
     const gl = canvas.getContext('webgl');
     const rgba = new Uint8Array(canvas.width * canvas.height * 4);
@@ -124,6 +125,7 @@ test('150 rings draw whole', async () => {
 });
 
 test('the panel changes the picture, the address and the next visit', async () => {
+  assert.ok(await browser.open(origin));
   await browser.evaluate('localStorage.clear()');
   assert.ok(await browser.open(origin));
   const before = await pagePicture(100, 2000);
@@ -131,6 +133,8 @@ test('the panel changes the picture, the address and the next visit', async () =
   await browser.press('ArrowRight', 'ArrowRight', 39);
   assert.strictEqual(await browser.evaluate('location.search'), '?rings=61');
   assert.strictEqual(await browser.evaluate(`document.querySelector('#setting-rings + output').value`), '61');
+  // The held galaxy itself changes, as a running one does.
+  assert.ok(differing(before.pixels, (await pagePicture()).pixels, before) > 0.01);
   const rings = await pagePicture(100, 2000);
   assert.ok(differing(before.pixels, rings.pixels, rings) > 0.01);
 
@@ -138,6 +142,7 @@ test('the panel changes the picture, the address and the next visit', async () =
   await browser.press('ArrowDown', 'ArrowDown', 40);
   assert.strictEqual(await browser.evaluate('location.search'), '?preset=pink-clouds-of-heaven');
   assert.strictEqual(await browser.evaluate(`document.getElementById('setting-rings').value`), '56');
+  assert.ok(differing(rings.pixels, (await pagePicture()).pixels, rings) > 0.01);
   const preset = await pagePicture(100, 2000);
   assert.ok(differing(rings.pixels, preset.pixels, rings) > 0.01);
 
