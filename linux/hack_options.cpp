@@ -98,8 +98,9 @@ std::string Takes(const TOption& o) {
   return "no value";
 }
 
-// A setting's value as the usage shows it: a slider position, a word or a colour.
-std::string Word(const TGalaxySettingInfo& s, double value) {
+}  // namespace
+
+std::string HackSettingWord(const TGalaxySettingInfo& s, double value) {
   switch (s.Kind) {
     case TSettingKind::Number: return std::to_string(SliderPosition(s, value));
     case TSettingKind::Choice:
@@ -111,6 +112,8 @@ std::string Word(const TGalaxySettingInfo& s, double value) {
   return std::string();
 }
 
+namespace {
+
 bool ParseInteger(const std::string& text, long& value) {
   if (text.empty()) return false;
   char* end = nullptr;
@@ -119,8 +122,9 @@ bool ParseInteger(const std::string& text, long& value) {
   return !*end && !errno;
 }
 
-// A setting's value from its text, in the galaxy's units.
-bool ParseSetting(const TGalaxySettingInfo& s, const std::string& text, double& value) {
+}  // namespace
+
+bool ParseHackSetting(const TGalaxySettingInfo& s, const std::string& text, double& value) {
   switch (s.Kind) {
     case TSettingKind::Number: {
       long position = 0;
@@ -141,6 +145,16 @@ bool ParseSetting(const TGalaxySettingInfo& s, const std::string& text, double& 
   }
   return false;
 }
+
+const TGalaxyPreset* FindHackPreset(const std::string& text) {
+  for (const TGalaxyPreset& p : kGalaxyPresets)
+    if (SameWord(text, p.Name)) return &p;
+  return nullptr;
+}
+
+std::string HackPresetWord(const TGalaxyPreset& preset) { return Slug(preset.Name); }
+
+namespace {
 
 // An argument as the error line shows it: control characters (a newline
 // would break the line, an escape would reach the terminal) as \xNN.
@@ -173,14 +187,11 @@ bool TakeValue(const TOption& option, const std::string& text, THackSettings& re
   switch (option.Kind) {
     case TKind::Setting: {
       double value = 0;
-      if (!ParseSetting(*option.Setting, text, value)) return false;
+      if (!ParseHackSetting(*option.Setting, text, value)) return false;
       values.push_back({option.Setting, value});
       return true;
     }
-    case TKind::Preset:
-      for (const TGalaxyPreset& p : kGalaxyPresets)
-        if (SameWord(text, p.Name)) return preset = &p, true;
-      return false;
+    case TKind::Preset: return (preset = FindHackPreset(text)) != nullptr;
     case TKind::Window:
       result.Target = THackTarget::WindowId;
       return ParseHackWindowId(text, result.WindowId);
@@ -276,7 +287,7 @@ std::string HackUsage() {
     if (o.Kind != TKind::Flag) line += ": " + Takes(o);
     if (o.Kind == TKind::Delay)
       line += " microseconds at least between pictures (default " + std::to_string(kHackDelayDefault) + ")";
-    if (o.Setting) line += " (default " + Word(*o.Setting, GetGalaxySetting(defaults, *o.Setting)) + ")";
+    if (o.Setting) line += " (default " + HackSettingWord(*o.Setting, GetGalaxySetting(defaults, *o.Setting)) + ")";
     s += line + "\n";
   }
   s += "Every option may also begin with two dashes.\n";

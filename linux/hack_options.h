@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "galaxy/presets.h"
 #include "galaxy/settings.h"
 
 // Where the hack draws.
@@ -58,3 +59,16 @@ unsigned long HackEnvironmentWindow(const char* text);
 
 // One colour by the dialog's name (any case) or as #rrggbb; false if neither.
 bool ParseHackColor(const std::string& text, TGalaxyColor& color);
+
+// One setting's value from its option's text (a slider position, a choice's
+// word, a colour), in the galaxy's units; false if the text is none of them.
+bool ParseHackSetting(const TGalaxySettingInfo& setting, const std::string& text, double& value);
+// A setting's value as its option writes it: a slider position, a word or a
+// colour.
+std::string HackSettingWord(const TGalaxySettingInfo& setting, double value);
+
+// The preset of that name, written as -preset takes it ("Warp Speed",
+// "warp-speed" or warp_speed), or null.
+const TGalaxyPreset* FindHackPreset(const std::string& text);
+// A preset's name as -preset's usage writes it: "warp-speed".
+std::string HackPresetWord(const TGalaxyPreset& preset);

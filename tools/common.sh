@@ -1,8 +1,10 @@
 # Shared by run.sh and test.sh: setup, build, and a private X display.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="${SPIRALIS_BUILD:-$root/build}"
-# The native Linux hack (linux/) builds beside it, with the system's compiler.
+# The native Linux hack (linux/) builds beside it, with the system's compiler;
+# the web page (web/) too, with emscripten.
 linux_build="$build-linux"
+web_build="$build-web"
 
 # tools/setup.sh once per top-level command: the first call runs it and marks
 # it done for the rest of the command (and for the scripts it starts), so a
@@ -35,6 +37,17 @@ build_fuzz() {
   setup_once
   cmake -S "$root/tools/fuzz" -B "$fuzz_build" -DCMAKE_CXX_COMPILER=clang++ >/dev/null
   cmake --build "$fuzz_build" -j "$(nproc)"
+}
+
+# The page's folder, build-web/site, when emscripten is there.
+build_web() {
+  setup_once
+  if ! command -v emcc >/dev/null; then
+    echo "no emscripten (emcc): the web page is not built" >&2
+    return 0
+  fi
+  cmake -S "$root/web" -B "$web_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$web_build" -j "$(nproc)" "$@"
 }
 
 xvfb_pid=

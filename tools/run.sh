@@ -9,6 +9,8 @@
 #                                    --linux --help); in a window of its own, or
 #                                    without a display on a private Xvfb's root
 #                                    window, saved as build-linux/screenshot.png
+#   tools/run.sh --web [PORT]        the web page instead: built in build-web/site
+#                                    and served on http://127.0.0.1:PORT/ (8000)
 #   tools/run.sh --monitors 2 [/s ...]   the same on two monitors side by side
 #                (1024x768 and 800x600, a nested Xephyr window; without a
 #                display the screenshot shows both, build/screenshot-monitors.png)
@@ -19,6 +21,11 @@
 # here, nor a screenshot run one that a person watches.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+if [ "${1:-}" = "--web" ]; then
+  build_web --target site
+  exec node "$root/web/serve.js" "$web_build/site" "${2:-8000}"
+fi
 
 if [ "${1:-}" = "--linux" ]; then
   shift

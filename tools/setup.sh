@@ -14,6 +14,7 @@ packages=(
   xserver-xephyr libxinerama1:i386 x11-xserver-utils
   dpkg-dev lintian
   clang libclang-rt-14-dev
+  emscripten chromium nodejs
 )
 
 missing=()

@@ -1,0 +1,35 @@
+#pragma once
+// The page's settings as its address keeps them: a query string in the
+// Linux hack's option names and words, "preset=warp-speed&rings=150", so
+// that a link reproduces a look. Platform-free, so that it is tested
+// natively.
+#include <string>
+#include <vector>
+
+#include "galaxy/galaxy.h"
+#include "galaxy/presets.h"
+#include "galaxy/settings.h"
+
+// What a page shows: every setting, and the preset they started from (null
+// for the defaults).
+struct TWebLook {
+  TGalaxySettings Settings;
+  const TGalaxyPreset* Preset = nullptr;
+};
+
+// The look of a query string (with or without its '?'; '+' and %XX decoded).
+// A preset is applied first, wherever it stands, and the settings named
+// beside it change it; the last of repeated names counts. A name that is no
+// setting, or a value its setting does not take, leaves that setting as the
+// preset (or the defaults) has it and adds a line to `notes`.
+TWebLook ReadWebAddress(const std::string& query, std::vector<std::string>& notes);
+
+// The shortest query string of a look (without '?'): its preset, then each
+// setting the preset (or the defaults) has otherwise, in the table's order.
+// Empty for the defaults.
+std::string WriteWebAddress(const TWebLook& look);
+
+// A running galaxy takes new settings the way the saver's form passes each
+// on: new rings reseed, colours and trails keep the cells, a density waits
+// for the next seeding. Each is clamped as the galaxy clamps it.
+void ApplyWebSettings(TGalaxy& galaxy, const TGalaxySettings& settings);

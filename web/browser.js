@@ -1,0 +1,131 @@
+'use strict';
+// Headless Chromium for the page's tests and benchmark, driven through its
+// DevTools protocol over a pipe (--remote-debugging-pipe: no port, no client
+// library).
+const {spawn} = require('node:child_process');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+
+// WebGL on the processor (SwiftShader), as a machine without a GPU has it.
+const kChromiumFlags = ['--headless', '--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader',
+                        '--enable-unsafe-swiftshader', '--no-first-run', '--no-default-browser-check',
+                        '--hide-scrollbars', '--mute-audio', '--remote-debugging-pipe'];
+
+class Browser {
+  // A browser with a page (tab) of width x height; `flags` are added to
+  // Chromium's.
+  static async launch({width = 800, height = 600, flags = []} = {}) {
+    const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'spiralis-chromium-'));
+    const child = spawn(process.env.CHROMIUM || 'chromium',
+                        [...kChromiumFlags, `--window-size=${width},${height}`, `--user-data-dir=${profile}`,
+                         ...flags, 'about:blank'],
+                        {stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe']});
+    const browser = new Browser(child, profile);
+    const {targetInfos} = await browser.send('Target.getTargets');
+    const tab = targetInfos.find(t => t.type === 'page');
+    browser.session = (await browser.send('Target.attachToTarget', {targetId: tab.targetId, flatten: true})).sessionId;
+    await browser.send('Runtime.enable');
+    await browser.send('Log.enable');
+    await browser.send('Page.enable');
+    return browser;
+  }
+
+  constructor(child, profile) {
+    this.child = child;
+    this.profile = profile;
+    this.next = 1;
+    this.waiting = new Map();
+    this.session = undefined;
+    this.loaded = null;  // called when a page has loaded
+    // What the page said: {level: 'error' | 'warning' | ..., text}.
+    this.messages = [];
+    let buffered = '';
+    child.stdio[4].on('data', chunk => {
+      buffered += chunk.toString();
+      let end;
+      while ((end = buffered.indexOf('\0')) >= 0) {
+        this.receive(JSON.parse(buffered.slice(0, end)));
+        buffered = buffered.slice(end + 1);
+      }
+    });
+    this.exited = new Promise(resolve => child.on('exit', resolve));
+  }
+
+  receive(message) {
+    if (message.id && this.waiting.has(message.id)) {
+      const {resolve, reject} = this.waiting.get(message.id);
+      this.waiting.delete(message.id);
+      if (message.error) reject(new Error(message.error.message));
+      else resolve(message.result);
+      return;
+    }
+    const p = message.params;
+    if (message.method === 'Page.loadEventFired' && this.loaded) this.loaded();
+    if (message.method === 'Runtime.consoleAPICalled')
+      this.messages.push({level: p.type === 'warning' ? 'warning' : p.type,
+                          text: p.args.map(a => a.value !== undefined ? String(a.value) : a.description).join(' ')});
+    else if (message.method === 'Runtime.exceptionThrown')
+      this.messages.push({level: 'error', text: p.exceptionDetails.exception?.description || p.exceptionDetails.text});
+    else if (message.method === 'Log.entryAdded')
+      this.messages.push({level: p.entry.level, text: p.entry.text});
+  }
+
+  send(method, params = {}) {
+    const id = this.next++;
+    const message = {id, method, params};
+    if (this.session && !/^(Target|Browser)\./.test(method)) message.sessionId = this.session;
+    this.child.stdio[3].write(JSON.stringify(message) + '\0');
+    return new Promise((resolve, reject) => this.waiting.set(id, {resolve, reject}));
+  }
+
+  // The value of a script run in the page (a promise's once it settles).
+  async evaluate(expression) {
+    const result = await this.send('Runtime.evaluate', {expression, awaitPromise: true, returnByValue: true});
+    if (result.exceptionDetails)
+      throw new Error(result.exceptionDetails.exception?.description || result.exceptionDetails.text);
+    return result.result.value;
+  }
+
+  // Waits until the expression `condition` holds in the page, checking it
+  // as the page runs; an error in it ends the wait with that error.
+  waitFor(condition) {
+    return this.evaluate(`new Promise((resolve, reject) => {
+      const check = () => {
+        try {
+          if (${condition}) resolve(true);
+          else setTimeout(check, 10);
+        } catch (error) {
+          reject(error);
+        }
+      };
+      check();
+    })`);
+  }
+
+  // Opens `url` and waits until the page has started its galaxy or shown
+  // its message instead; whether it started.
+  async open(url) {
+    this.messages = [];
+    const loaded = new Promise(resolve => (this.loaded = resolve));
+    await this.send('Page.navigate', {url});
+    await loaded;  // the new document's, whose module may still be starting
+    await this.waitFor(`window.spiralis || !document.getElementById('message').hidden`);
+    return this.evaluate('!!window.spiralis');
+  }
+
+  // A key pressed and released on the focused element.
+  async press(key, code, keyCode) {
+    const text = key.length === 1 ? key : undefined;
+    await this.send('Input.dispatchKeyEvent', {type: 'keyDown', key, code, windowsVirtualKeyCode: keyCode, text});
+    await this.send('Input.dispatchKeyEvent', {type: 'keyUp', key, code, windowsVirtualKeyCode: keyCode});
+  }
+
+  async close() {
+    this.send('Browser.close').catch(() => {});
+    await this.exited;
+    fs.rmSync(this.profile, {recursive: true, force: true});
+  }
+}
+
+module.exports = {Browser};

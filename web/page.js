@@ -1,0 +1,194 @@
+'use strict';
+// The page around the galaxy: the settings panel, made from the galaxy's
+// settings table and presets as the WebAssembly module gives them; the look
+// kept in the address (the Linux hack's option names: ?preset=warp-speed&
+// rings=150) and in local storage; full screen; one picture an animation
+// frame, none while the page is hidden.
+
+const kStorageKey = 'spiralis.look';
+
+// A plain message instead of the galaxy.
+function showMessage(text) {
+  const message = document.getElementById('message');
+  message.textContent = text;
+  message.hidden = false;
+  document.getElementById('galaxy').hidden = true;
+  document.getElementById('controls').hidden = true;
+}
+
+// The module's functions, by their exported names.
+function moduleApi(m) {
+  const wrap = (name, result, args) => m.cwrap('spiralis_' + name, result, args);
+  return {
+    table: wrap('table', 'string', []),
+    start: wrap('start', 'number', ['string', 'string']),
+    notes: wrap('notes', 'string', []),
+    resize: wrap('resize', null, ['number', 'number']),
+    frame: m._spiralis_frame,
+    pause: m._spiralis_pause,
+    address: wrap('address', 'string', []),
+    value: wrap('value', 'string', ['string']),
+    preset: wrap('preset', 'string', []),
+    set: wrap('set', 'number', ['string', 'string']),
+    pickPreset: wrap('pick_preset', 'number', ['string']),
+    hold: m._spiralis_hold,
+    step: m._spiralis_step,
+    useArrays: m._spiralis_use_arrays,
+    drawnQuads: m._spiralis_drawn_quads,
+  };
+}
+
+function storedLook() {
+  try {
+    return localStorage.getItem(kStorageKey) || '';
+  } catch (e) {
+    return '';  // storage turned off: the address alone keeps the look
+  }
+}
+
+// The look into the address (without a new history entry) and storage.
+function keepLook(query) {
+  history.replaceState(null, '', query ? '?' + query : location.pathname);
+  try {
+    localStorage.setItem(kStorageKey, query);
+  } catch (e) {
+    // as above
+  }
+}
+
+function element(tag, properties, children) {
+  const e = Object.assign(document.createElement(tag), properties);
+  for (const child of children || []) e.append(child);
+  return e;
+}
+
+// One row of the panel: a caption labelling a slider with its value beside
+// it, or a list.
+function row(caption, input, output) {
+  input.id = 'setting-' + input.name;
+  return element('div', {className: 'row'},
+                 [element('label', {htmlFor: input.id, textContent: caption}), input, output || element('span')]);
+}
+
+function settingControl(setting) {
+  if (setting.kind === 'number') {
+    const input = element('input', {type: 'range', name: setting.option, min: setting.min, max: setting.max,
+                                    step: 1});
+    const output = element('output');
+    output.htmlFor = 'setting-' + setting.option;
+    return {row: row(setting.caption, input, output), input, output};
+  }
+  const input = element('select', {name: setting.option},
+                        setting.choices.map(([word, name]) => element('option', {value: word, textContent: name})));
+  return {row: row(setting.caption, input, null), input, output: null};
+}
+
+// The panel: the presets, then every setting in the table's order. Returns
+// its sync(), which shows the module's current look.
+function buildPanel(table, api, changed) {
+  const form = document.getElementById('settings');
+  const presets = element('select', {name: 'preset'},
+                          [element('option', {value: '', textContent: '(none)'})].concat(
+                              table.presets.map(([word, name]) => element('option', {value: word, textContent: name}))));
+  presets.addEventListener('change', () => {
+    if (presets.value && api.pickPreset(presets.value)) changed();
+  });
+  form.append(row('Presets', presets, null));
+  const controls = table.settings.map(setting => {
+    const control = settingControl(setting);
+    const kind = setting.kind === 'number' ? 'input' : 'change';
+    control.input.addEventListener(kind, () => {
+      if (api.set(setting.option, control.input.value)) changed();
+    });
+    form.append(control.row);
+    return control;
+  });
+  return function sync() {
+    presets.value = api.preset();
+    for (const {input, output} of controls) {
+      const word = api.value(input.name);
+      // A colour given as #rrggbb, which no name of the list has.
+      if (input.tagName === 'SELECT' && ![...input.options].some(o => o.value === word))
+        input.append(element('option', {value: word, textContent: word}));
+      input.value = word;
+      if (output) output.value = word;
+    }
+  };
+}
+
+// The canvas's drawing buffer at the size it shows, in device pixels.
+function fitCanvas(canvas) {
+  const scale = window.devicePixelRatio || 1;
+  const width = Math.max(1, Math.round(canvas.clientWidth * scale));
+  const height = Math.max(1, Math.round(canvas.clientHeight * scale));
+  if (canvas.width === width && canvas.height === height) return false;
+  canvas.width = width;
+  canvas.height = height;
+  return true;
+}
+
+function toggleFullScreen(canvas) {
+  const request = document.fullscreenElement ? document.exitFullscreen() : canvas.requestFullscreen();
+  if (request) request.catch(() => {});  // refused: the page stays as it is
+}
+
+function run(m) {
+  const api = moduleApi(m);
+  const canvas = document.getElementById('galaxy');
+  fitCanvas(canvas);
+  const query = location.search.length > 1 ? location.search : storedLook();
+  if (!api.start('#galaxy', query)) {
+    showMessage('Spiralis needs WebGL, which this browser does not offer.');
+    return;
+  }
+  for (const note of api.notes().split('\n').filter(Boolean)) console.warn('Spiralis: ' + note);
+
+  let sync = null;
+  const changed = () => {
+    keepLook(api.address());
+    sync();
+  };
+  sync = buildPanel(JSON.parse(api.table()), api, changed);
+  changed();
+
+  new ResizeObserver(() => {
+    if (fitCanvas(canvas)) api.resize(canvas.width, canvas.height);
+  }).observe(canvas);
+  document.getElementById('fullscreen').addEventListener('click', () => toggleFullScreen(canvas));
+  document.addEventListener('keydown', e => {
+    const typing = e.target instanceof HTMLSelectElement;  // letters choose options there
+    if ((e.key === 'f' || e.key === 'F') && !typing && !e.ctrlKey && !e.altKey && !e.metaKey) {
+      e.preventDefault();
+      toggleFullScreen(canvas);
+    }
+  });
+
+  let frame = 0;
+  const tick = now => {
+    frame = requestAnimationFrame(tick);
+    api.frame(now);
+  };
+  const show = () => {
+    if (document.hidden) {
+      cancelAnimationFrame(frame);
+      frame = 0;
+      api.pause();
+    } else if (!frame) {
+      frame = requestAnimationFrame(tick);
+    }
+  };
+  document.addEventListener('visibilitychange', show);
+  show();
+  window.spiralis = {api, canvas};  // for the console and the tests
+}
+
+function startSpiralis() {
+  if (typeof WebAssembly !== 'object' || typeof SpiralisModule !== 'function') {
+    showMessage('Spiralis needs WebAssembly, which this browser does not offer.');
+    return;
+  }
+  SpiralisModule().then(run).catch(error => {
+    console.error(error);
+    showMessage('Spiralis could not be loaded.');
+  });
+}
