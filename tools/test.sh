@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Sets up (if needed), builds, and runs every test in a private Xvfb: the
-# Windows saver's under Wine, and the native Linux hack's (built in
+# Windows saver's under Wine, both builds' (the 64-bit one's tests end in
+# "-x64", the 32-bit one's in "-x86"), and the native Linux hack's (built in
 # build-linux), all in the one ctest run. The Windows tests run in the build's
-# Wine prefix (build/wineprefix), whose wineserver is ended at the start and
-# at the end; tools/run.sh and the frame benchmarks run in prefixes of their
+# Wine prefixes (build/wineprefix, 32-bit, and build/x64/wineprefix, 64-bit),
+# whose wineservers are ended at the start and at the end; tools/run.sh and the frame benchmarks run in prefixes of their
 # own (see wine_env in common.sh), so a test run ends none of theirs.
 # tools/setup.sh runs once, for both builds.
 # Extra arguments go to ctest (for example: -R framework --output-on-failure).
@@ -14,6 +15,7 @@ setup_and_build
 build_linux
 trap stop_all EXIT
 start_xvfb
+wine_env_x64
 wine_env
 cd "$build"
 ctest --output-on-failure --timeout 600 "$@"

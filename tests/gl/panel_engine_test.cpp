@@ -360,8 +360,9 @@ TEST_F(PanelEngineTest, A3dfxDriverShrinksThePanelToASizeTheCardShows) {
     POINT cursor;
     EXPECT_TRUE(panel.engine->MouseConfined());
     GetClipCursor(&clip);
-    if (SystemClipsTheCursor())
+    if (SystemClipsTheCursor()) {
       EXPECT_TRUE(EqualRect(&clip, &area)) << clip.left << "," << clip.top << "," << clip.right << "," << clip.bottom;
+    }
     GetCursorPos(&cursor);
     EXPECT_TRUE(PtInRect(&area, cursor)) << cursor.x << "," << cursor.y;
 
