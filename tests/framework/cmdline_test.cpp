@@ -190,6 +190,7 @@ TEST(CommandLine, ScanIntegerFollowsTheCConversion) {
   EXPECT_EQ(ScanInteger("0x"), 0);
   EXPECT_EQ(ScanInteger("0xg"), 0);
   EXPECT_EQ(ScanInteger("4294967295"), -1);
+  EXPECT_EQ(ScanInteger("4294967296"), -1);
   EXPECT_EQ(ScanInteger("99999999999999999999"), -1);
   EXPECT_EQ(ScanInteger(""), std::nullopt);
   EXPECT_EQ(ScanInteger("x1"), std::nullopt);
@@ -201,6 +202,8 @@ TEST(CommandLine, ScanIntegerBitsSaturatesAndNegatesInItsWidth) {
   const std::uint64_t all = ~std::uint64_t{0};
   EXPECT_EQ(ScanIntegerBits("18446744073709551615", 64), all);
   EXPECT_EQ(ScanIntegerBits("18446744073709551616", 64), all);
+  EXPECT_EQ(ScanIntegerBits("18446744073709551614", 64), all - 1);
+  EXPECT_EQ(ScanIntegerBits("4294967294", 32), 0xFFFFFFFEu);
   EXPECT_EQ(ScanIntegerBits("0x1FFFFFFFFFFFFFFFF", 64), all);
   EXPECT_EQ(ScanIntegerBits("4294967296", 64), 0x100000000u);
   EXPECT_EQ(ScanIntegerBits("4294967296", 32), 0xFFFFFFFFu);
