@@ -1,14 +1,3 @@
-# Cross build for 32-bit Windows with the MinGW-w64 toolchain. The POSIX thread
-# model gives the standard library its threads and mutexes (linked statically).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for 32-bit Windows.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(TOOLCHAIN_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER   ${TOOLCHAIN_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER  ${TOOLCHAIN_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-toolchain.cmake)

@@ -19,10 +19,6 @@ int DigitValue(char c) {
   return 99;
 }
 
-HWND HandleFromInt(std::int32_t v) {
-  return reinterpret_cast<HWND>(static_cast<ULONG_PTR>(static_cast<std::uint32_t>(v)));
-}
-
 const char* SkipBlanksAndColons(const char* p) {
   while (*p == ' ' || *p == ':') ++p;
   return p;
@@ -31,9 +27,9 @@ const char* SkipBlanksAndColons(const char* p) {
 // A live window named by a number at p, if there is one.
 std::optional<HWND> WindowFromText(const char* p, TCommandLineHost& host) {
   if (!*p) return std::nullopt;
-  auto n = ScanInteger(p);
+  auto n = ScanWindowNumber(p);
   if (!n) return std::nullopt;
-  HWND w = HandleFromInt(*n);
+  HWND w = reinterpret_cast<HWND>(*n);
   if (!host.IsLiveWindow(w)) return std::nullopt;
   return w;
 }
@@ -54,7 +50,8 @@ TCommandLineHost& Win32CommandLineHost() {
   return host;
 }
 
-std::optional<std::int32_t> ScanInteger(const char* p) {
+std::optional<std::uint64_t> ScanIntegerBits(const char* p, int bits) {
+  const std::uint64_t max = bits >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << bits) - 1;
   while (IsCSpace(*p)) ++p;
   bool negative = false;
   if (*p == '+' || *p == '-') negative = *p++ == '-';
@@ -70,13 +67,23 @@ std::optional<std::int32_t> ScanInteger(const char* p) {
   if (DigitValue(*p) >= base) return std::nullopt;
   std::uint64_t value = 0;
   for (; DigitValue(*p) < base; ++p) {
-    value = value * base + DigitValue(*p);
-    if (value > 0xFFFFFFFFull) value = 0xFFFFFFFFull + 1;  // saturated: stays out of range
+    const unsigned digit = static_cast<unsigned>(DigitValue(*p));
+    value = value > (max - digit) / static_cast<unsigned>(base) ? max : value * base + digit;  // saturates
   }
-  if (value > 0xFFFFFFFFull) value = 0xFFFFFFFFull;
-  std::uint32_t bits = static_cast<std::uint32_t>(value);
-  if (negative) bits = 0u - bits;
-  return static_cast<std::int32_t>(bits);
+  if (negative) value = (0 - value) & max;
+  return value;
+}
+
+std::optional<std::int32_t> ScanInteger(const char* p) {
+  auto bits = ScanIntegerBits(p, 32);
+  if (!bits) return std::nullopt;
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(*bits));
+}
+
+std::optional<std::uintptr_t> ScanWindowNumber(const char* p) {
+  auto bits = ScanIntegerBits(p, 8 * sizeof(std::uintptr_t));
+  if (!bits) return std::nullopt;
+  return static_cast<std::uintptr_t>(*bits);
 }
 
 void ParseCommandLineText(const char* line, TCommandLineHost& host, TScrMode* mode, HWND* hwnd) {

@@ -30,9 +30,16 @@ void ParseCommandLine(TScrMode* mode, HWND* hwnd);
 // The same for a given command line (program name first, as the system passes it).
 void ParseCommandLineText(const char* line, TCommandLineHost& host, TScrMode* mode, HWND* hwnd);
 
-// The C "%i" conversion: optional white space and sign, then decimal, 0x hex
-// or leading-0 octal; trailing text is ignored. Values beyond 32 bits saturate.
+// The C "%i" conversion into `bits` bits (at most 64): optional white space
+// and sign, then decimal, 0x hex or leading-0 octal; trailing text is
+// ignored. Magnitudes beyond `bits` bits saturate; a minus sign gives the
+// two's complement in `bits` bits.
+std::optional<std::uint64_t> ScanIntegerBits(const char* text, int bits);
+// The same in 32 bits.
 std::optional<std::int32_t> ScanInteger(const char* text);
+// A window number of the command line ("/p 1234", "/c:1234"): as wide as a
+// window handle, so 32 bits on the 32-bit build and 64 on the 64-bit one.
+std::optional<std::uintptr_t> ScanWindowNumber(const char* text);
 
 // Upper-case base name (no directory, no extension) of the program that owns
 // the window; empty when it cannot be found.

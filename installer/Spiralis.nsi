@@ -4,10 +4,19 @@
 ;
 ; Built by installer/CMakeLists.txt, which defines
 ;   VERSION  the program's version (x.y.z), the one the .scr's version resource carries
-;   SAVER    the stripped Spiralis.scr to ship
+;   SAVER    the stripped 32-bit Spiralis.scr to ship
+;   SAVER_X64  the stripped 64-bit Spiralis.scr to ship
 ;   LICENCE  the licence text
 ;   ICON     the program's icon
 ;   OUTFILE  the setup program to write
+;
+;
+; On 64-bit Windows the 64-bit saver goes into the real System32 (this 32-bit
+; program turns the file system redirection off for it), and a copy of the
+; 32-bit saver that an earlier version put into SysWOW64 goes; on 32-bit
+; Windows the 32-bit saver goes into System32. The setup program and the
+; uninstaller are 32-bit programs: their files and their entry in the list
+; of installed programs stay in the 32-bit views, as before.
 ;
 ; Command line: /S installs (or uninstalls) without a question; in silent mode
 ; Spiralis becomes the active saver only with /ACTIVE.
@@ -88,18 +97,63 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) 2026 Vantr
 ; Functions that the installer and the uninstaller both need (the
 ; uninstaller's carry the "un." prefix). They use $0 to $9 freely.
 !macro SharedFunctions un
-  ; The folder the display control panel lists savers from: a 32-bit saver
-  ; goes into SysWOW64 on 64-bit Windows.
+  ; The folder the display control panel lists savers from, the real
+  ; System32 on either kind of Windows: on 64-bit Windows the redirection of
+  ; this thread's file operations to SysWOW64 is turned off for it.
   Function ${un}FindSaverDir
     ${If} ${RunningX64}
-      StrCpy $SaverDir "$WINDIR\SysWOW64"
+      ${DisableX64FSRedirection}
+      StrCpy $SaverDir "$WINDIR\System32"
     ${Else}
       StrCpy $SaverDir "$SYSDIR"
     ${EndIf}
   FunctionEnd
 
-  ; Asks every running Spiralis to close, as its system menu's Close does,
-  ; and waits up to five seconds for its windows to go.
+  ; The saver the desktop runs, as a long path ("" when none): the control
+  ; panel may have stored a short name.
+  Function ${un}ActiveSaverPath
+    ClearErrors
+    ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+    ${If} ${Errors}
+      StrCpy $0 ""
+    ${EndIf}
+    ${If} $0 != ""
+      System::Call 'kernel32::GetLongPathNameW(w r0, w .r1, i ${NSIS_MAX_STRLEN}) i .r2'
+      ${If} $2 <> 0
+        StrCpy $0 $1
+      ${EndIf}
+    ${EndIf}
+    Push $0
+  FunctionEnd
+
+  ; The program file of process $1, in $3 ("" when it cannot be read).
+  ; QueryFullProcessImageNameW (Windows Vista and later) also names a 64-bit
+  ; process to this 32-bit program; the module list, read where it is
+  ; missing, names only 32-bit ones.
+  Function ${un}ProcessFile
+    StrCpy $3 ""
+    System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r1) p .r2'  ; query limited information
+    ${If} $2 <> 0
+      System::Call 'kernel32::QueryFullProcessImageNameW(p r2, i 0, w .r3, *i ${NSIS_MAX_STRLEN}) i .r4'
+      System::Call 'kernel32::CloseHandle(p r2)'
+      ${If} $4 = 0
+        StrCpy $3 ""
+      ${EndIf}
+    ${EndIf}
+    ${If} $3 == ""
+      System::Call 'kernel32::OpenProcess(i 0x410, i 0, i r1) p .r2'  ; query information, read memory
+      ${If} $2 <> 0
+        System::Call 'psapi::GetModuleFileNameExW(p r2, p 0, w .r3, i ${NSIS_MAX_STRLEN}) i .r4'
+        System::Call 'kernel32::CloseHandle(p r2)'
+        ${If} $4 = 0
+          StrCpy $3 ""
+        ${EndIf}
+      ${EndIf}
+    ${EndIf}
+  FunctionEnd
+
+  ; Asks every running Spiralis (32- or 64-bit) to close, as its system
+  ; menu's Close does, and waits up to five seconds for its windows to go.
   Function ${un}CloseRunningSavers
     StrCpy $5 0  ; rounds
     round:
@@ -111,11 +165,7 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) 2026 Vantr
         System::Call 'user32::IsWindowVisible(p r0) i .r1'
         StrCmp $1 0 next
         System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
-        System::Call 'kernel32::OpenProcess(i 0x410, i 0, i r1) p .r2'  ; query information, read memory
-        StrCmp $2 0 next
-        System::Call 'psapi::GetModuleFileNameExW(p r2, p 0, w .r3, i ${NSIS_MAX_STRLEN}) i .r4'
-        System::Call 'kernel32::CloseHandle(p r2)'
-        StrCmp $4 0 next
+        Call ${un}ProcessFile
         StrCpy $3 $3 "" -13
         StrCmp $3 "\${SAVER_FILE}" 0 next
         System::Call 'user32::PostMessageW(p r0, i ${WM_SYSCOMMAND}, p ${SC_CLOSE}, p 0)'
@@ -130,23 +180,18 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) 2026 Vantr
     done:
   FunctionEnd
 
-  ; Pushes 1 when the desktop's saver is the installed Spiralis, else 0. The
-  ; control panel may have stored a short name, and a 32-bit program sees
-  ; SysWOW64 as the system folder.
+  ; Pushes 1 when the desktop's saver is Spiralis (the installed one, or the
+  ; 32-bit one an earlier version put into SysWOW64), else 0.
   Function ${un}IsSpiralisActive
-    ClearErrors
-    ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
-    ${If} ${Errors}
-    ${OrIf} $0 == ""
+    Call ${un}ActiveSaverPath
+    Pop $0
+    ${If} $0 == ""
       Push 0
       Return
     ${EndIf}
-    System::Call 'kernel32::GetLongPathNameW(w r0, w .r1, i ${NSIS_MAX_STRLEN}) i .r2'
-    ${If} $2 <> 0
-      StrCpy $0 $1
-    ${EndIf}
     ${If} $0 == "$SaverDir\${SAVER_FILE}"
     ${OrIf} $0 == "$SYSDIR\${SAVER_FILE}"
+    ${OrIf} $0 == "$WINDIR\SysWOW64\${SAVER_FILE}"
       Push 1
     ${Else}
       Push 0
@@ -190,6 +235,28 @@ Function ReplaceSaverFile
   MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Spiralis is running and did not close.$\r$\n$\r$\nEnd it (move the mouse over the screen saver, or close its options), then choose Retry." /SD IDCANCEL IDRETRY retry
   Delete "$SaverDir\${SAVER_FILE}.new"
   Abort "Spiralis is still running: nothing was changed."
+FunctionEnd
+
+; On 64-bit Windows, the 32-bit saver that an earlier version installed into
+; SysWOW64 goes (once the new one is in place), so that the control panel
+; lists Spiralis once; if the desktop ran that copy, it runs the new one. The
+; user's settings are the same for both and stay.
+Function RemoveEarlierSaver
+  StrCpy $8 "$WINDIR\SysWOW64\${SAVER_FILE}"
+  ${IfNot} ${RunningX64}
+  ${OrIfNot} ${FileExists} $8
+    Return
+  ${EndIf}
+  Call ActiveSaverPath
+  Pop $0
+  ${If} $0 == $8
+    WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$SaverDir\${SAVER_FILE}"
+  ${EndIf}
+  ClearErrors
+  Delete $8
+  ${If} ${Errors}
+    Delete /REBOOTOK $8
+  ${EndIf}
 FunctionEnd
 
 ; The entry in the list of installed programs.
@@ -240,8 +307,16 @@ Function MakeActive
   WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "1"
 FunctionEnd
 
+; Runs on the installer's own thread, where 64-bit Windows would take the
+; System32 of the 64-bit saver for SysWOW64.
 Function OpenOptions
+  ${If} ${RunningX64}
+    ${DisableX64FSRedirection}
+  ${EndIf}
   Exec '"$SaverDir\${SAVER_FILE}" /c'
+  ${If} ${RunningX64}
+    ${EnableX64FSRedirection}
+  ${EndIf}
 FunctionEnd
 
 Section "Spiralis screen saver" SecSaver
@@ -250,8 +325,13 @@ Section "Spiralis screen saver" SecSaver
   SetOutPath "$SaverDir"
   Delete "$SaverDir\${SAVER_FILE}.new"
   ClearErrors
-  File "/oname=$SaverDir\${SAVER_FILE}.new" "${SAVER}"
+  ${If} ${RunningX64}
+    File "/oname=$SaverDir\${SAVER_FILE}.new" "${SAVER_X64}"
+  ${Else}
+    File "/oname=$SaverDir\${SAVER_FILE}.new" "${SAVER}"
+  ${EndIf}
   Call ReplaceSaverFile
+  Call RemoveEarlierSaver
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
   Call WriteUninstallEntry
@@ -273,6 +353,7 @@ Function .onInit
 FunctionEnd
 
 Function .onInstFailed
+  Call FindSaverDir
   Delete "$SaverDir\${SAVER_FILE}.new"
 FunctionEnd
 

@@ -71,6 +71,7 @@ start_xvfb() {
 
 stop_all() {
   if [ -n "${WINEPREFIX:-}" ]; then WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true; fi
+  if [ -n "${x64_wineprefix:-}" ]; then WINEPREFIX="$x64_wineprefix" wineserver -k 2>/dev/null || true; fi
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
 }
 
@@ -86,11 +87,15 @@ stop_all() {
 #   build/bench-prefix      the frame benchmarks (tools/frame-bench)
 #   build/shots-prefix      tools/dialog-shots.sh
 #   build/hostile/prefix-*  tools/hostile/run.sh, one per phase
+#   build/x64/...           the same for the 64-bit build's programs (64-bit
+#                           prefixes: build/x64/wineprefix for its tests)
 # So a test run never ends a saver started by hand, nor a benchmark a test run.
 # wine_env sets up the build's (the tests') prefix, or the one named (then
 # build/wine-run.sh uses it too).
 wine_env() {
-  export WINEPREFIX="${1:-$build/wineprefix}" WINEARCH=win32
+  # The build's kind of prefix: 64-bit for the 64-bit build (CMake writes it).
+  export WINEPREFIX="${1:-$build/wineprefix}" WINEARCH
+  WINEARCH=$(cat "$build/wine-arch" 2>/dev/null || echo win32)
   if [ -n "${1:-}" ]; then export SPIRALIS_WINEPREFIX="$WINEPREFIX"; fi
   export WINEDLLOVERRIDES="mscoree,mshtml="
   "$root/tools/prefix.sh" "$WINEPREFIX"
@@ -103,6 +108,14 @@ wine_env() {
   wineserver -w 2>/dev/null || true
   wineserver -p
   WINEDEBUG=-all wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+# The 64-bit build's test prefix (build/x64/wineprefix), made ready and given
+# its wineserver for the run like the build's own; stop_all ends it.
+x64_wineprefix=
+wine_env_x64() {
+  x64_wineprefix="$build/x64/wineprefix"
+  (build="$build/x64" && unset SPIRALIS_WINEPREFIX && wine_env)
 }
 
 # A display with two monitors, a 1024x768 primary and an 800x600 one: a

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Creates the throwaway Wine prefix given as $1 (once) with the settings that
+# Creates the throwaway Wine prefix given as $1 (once; 32-bit, or of the kind
+# WINEARCH names) with the settings that
 # keep unattended runs from hanging:
 #  - no crash dialog: a crashing program ends at once instead of waiting for a debugger;
 #  - unmanaged X windows: without a window manager, managed windows stall when destroyed.
@@ -15,7 +16,7 @@ exec 9>"$prefix.lock"
 flock 9
 [ -f "$ready" ] && [ "$(cat "$ready")" = "$version" ] && exit 0
 
-export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$prefix" WINEARCH="${WINEARCH:-win32}" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 reg() { wine reg "$@" /f >/dev/null 2>&1; }
 if [ ! -f "$ready" ]; then
   mkdir -p "$prefix"

@@ -9,6 +9,7 @@ packages=(
   cmake make g++-mingw-w64-i686 googletest
   wine wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
   libxcomposite1:i386 xvfb xauth imagemagick x11-utils
+  g++-mingw-w64-x86-64 wine64 libgl1 libglx-mesa0 libgl1-mesa-dri libxcomposite1 libxinerama1
   nsis
   g++ libx11-dev libxrandr-dev libxdamage-dev libgl-dev libglx-dev libgtest-dev xscreensaver xscreensaver-gl
   xserver-xephyr libxinerama1:i386 x11-xserver-utils

@@ -29,7 +29,12 @@ class FakeHost : public TCommandLineHost {
   int moduleCalls = 0;
   std::vector<std::string> errors;
 
-  bool IsLiveWindow(HWND w) override { return live.count(w) > 0; }
+  std::vector<HWND> asked;  // every window number asked about
+
+  bool IsLiveWindow(HWND w) override {
+    asked.push_back(w);
+    return live.count(w) > 0;
+  }
   HWND ForegroundWindow() override { return foreground; }
   std::string ModuleName(HWND w) override {
     ++moduleCalls;
@@ -185,11 +190,65 @@ TEST(CommandLine, ScanIntegerFollowsTheCConversion) {
   EXPECT_EQ(ScanInteger("0x"), 0);
   EXPECT_EQ(ScanInteger("0xg"), 0);
   EXPECT_EQ(ScanInteger("4294967295"), -1);
+  EXPECT_EQ(ScanInteger("4294967296"), -1);
   EXPECT_EQ(ScanInteger("99999999999999999999"), -1);
   EXPECT_EQ(ScanInteger(""), std::nullopt);
   EXPECT_EQ(ScanInteger("x1"), std::nullopt);
   EXPECT_EQ(ScanInteger("-"), std::nullopt);
   EXPECT_EQ(ScanInteger("- 1"), std::nullopt);
+}
+
+TEST(CommandLine, ScanIntegerBitsSaturatesAndNegatesInItsWidth) {
+  const std::uint64_t all = ~std::uint64_t{0};
+  EXPECT_EQ(ScanIntegerBits("18446744073709551615", 64), all);
+  EXPECT_EQ(ScanIntegerBits("18446744073709551616", 64), all);
+  EXPECT_EQ(ScanIntegerBits("18446744073709551614", 64), all - 1);
+  EXPECT_EQ(ScanIntegerBits("4294967294", 32), 0xFFFFFFFEu);
+  EXPECT_EQ(ScanIntegerBits("0x1FFFFFFFFFFFFFFFF", 64), all);
+  EXPECT_EQ(ScanIntegerBits("4294967296", 64), 0x100000000u);
+  EXPECT_EQ(ScanIntegerBits("4294967296", 32), 0xFFFFFFFFu);
+  EXPECT_EQ(ScanIntegerBits("0x7FFFFFFFFFFFFFFF", 64), 0x7FFFFFFFFFFFFFFFu);
+  EXPECT_EQ(ScanIntegerBits("-9223372036854775808", 64), 0x8000000000000000u);
+  EXPECT_EQ(ScanIntegerBits("-1", 64), all);
+  EXPECT_EQ(ScanIntegerBits("-1", 32), 0xFFFFFFFFu);
+  EXPECT_EQ(ScanIntegerBits("-99999999999999999999999", 64), 1u);
+  EXPECT_EQ(ScanIntegerBits("01777777777777777777777", 64), all);
+  EXPECT_EQ(ScanIntegerBits("02000000000000000000000", 64), all);
+  EXPECT_EQ(ScanIntegerBits("", 64), std::nullopt);
+}
+
+// A window number is as wide as a window handle: on the 64-bit build a number
+// beyond 32 bits is a number of its own, never the window its low 32 bits
+// name; the 32-bit build saturates it as the C conversion does.
+TEST(CommandLine, WindowNumbersAreAsWideAsAHandle) {
+  const bool wide = sizeof(HWND) == 8;
+  struct Case {
+    const char* number;
+    std::uint64_t x86, x64;  // the number asked about
+  };
+  const Case cases[] = {
+      {"4294967419", 0xFFFFFFFFu, 0x10000007Bu},  // 2^32 + 123
+      {"0x10000007B", 0xFFFFFFFFu, 0x10000007Bu},
+      {"040000000173", 0xFFFFFFFFu, 0x10000007Bu},
+      {"-4294967173", 123, 0xFFFFFFFF0000007Bu},  // -(2^32 - 123)
+      {"-1", 0xFFFFFFFFu, 0xFFFFFFFFFFFFFFFFu},
+      {"18446744073709551739", 0xFFFFFFFFu, 0xFFFFFFFFFFFFFFFFu},  // 2^64 + 123
+      {"99999999999999999999999", 0xFFFFFFFFu, 0xFFFFFFFFFFFFFFFFu},
+  };
+  for (const Case& c : cases) {
+    for (const char* mode : {"x /p ", "x /c:"}) {
+      const std::string line = mode + std::string(c.number);
+      SCOPED_TRACE(line);
+      const HWND named = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(wide ? c.x64 : c.x86));
+      FakeHost host;
+      Parsed p = Parse(line, host);
+      ASSERT_EQ(host.asked.size(), 1u);
+      EXPECT_EQ(host.asked[0], named);
+      EXPECT_EQ(p.hwnd, named == H(123) ? H(123) : line[3] == 'c' ? H(77) : nullptr);  // /c: the foreground
+      host.live.insert(named);
+      EXPECT_EQ(Parse(line, host).hwnd, named);
+    }
+  }
 }
 
 TEST(CommandLine, ModeNamesAreTheMemberNames) {
@@ -214,8 +273,8 @@ TEST(CommandLine, ModeNamesAreTheMemberNames) {
 TEST(CommandLineOnWindows, PreviewWindowMustBeAliveNow) {
   TestWindow window;
   char line[64];
-  std::snprintf(line, sizeof line, "x /p:0x%lx", static_cast<unsigned long>(
-                                                      reinterpret_cast<ULONG_PTR>(window.handle())));
+  std::snprintf(line, sizeof line, "x /p:0x%llx",
+                static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(window.handle())));
   Parsed p = Parse(line, Win32CommandLineHost());
   EXPECT_EQ(p.mode, smSPMain);
   EXPECT_EQ(p.hwnd, window.handle());

@@ -26,11 +26,13 @@ TEST(PresentTest, AHiddenWindowDrawsWhatTheChildShowsAtItsSize) {
       ASSERT_TRUE(context.ok());
       EXPECT_EQ(0, GetPixelFormat(child.dc()));  // the child keeps none
       sglViewport(0, 0, 64, 48);
-      sglClearColor(0.2f, 0.6f, 0.9f, 0.0f);
+      // Channels that are whole steps of 1/255 in single precision: drivers
+      // round a half step differently (the 64-bit llvmpipe takes 0.9 to 230).
+      sglClearColor(0.2f, 0.6f, 0.8f, 0.0f);
       sglClear(GL_COLOR_BUFFER_BIT);
       ASSERT_TRUE(presenter.Present());
-      EXPECT_EQ(RGB(51, 153, 229), GetPixel(child.dc(), 10, 10));
-      EXPECT_EQ(RGB(51, 153, 229), GetPixel(child.dc(), 63, 47));
+      EXPECT_EQ(RGB(51, 153, 204), GetPixel(child.dc(), 10, 10));
+      EXPECT_EQ(RGB(51, 153, 204), GetPixel(child.dc(), 63, 47));
 
       // A new size: the hidden window follows, and the frame drawn at it fills the child.
       SetWindowPos(child.handle(), nullptr, 0, 0, 90, 70, SWP_NOMOVE | SWP_NOZORDER);

@@ -25,7 +25,7 @@ BOOL Answer() {
 
 std::string Hex(const void* p) {
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%lx", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(p)));
+  std::snprintf(buf, sizeof buf, "%llx", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(p)));
   return buf;
 }
 

@@ -1,7 +1,9 @@
 // The real Spiralis-Setup.exe and its uninstaller, run silently the way a
 // deployment tool runs them, in a Wine prefix that exists for these tests
 // alone. What they leave is read back from the real file system, the real
-// registry and the screen.
+// registry and the screen. The 32-bit build's tests run in a 32-bit prefix,
+// where the 32-bit saver is installed; the 64-bit build's in a 64-bit one,
+// where the 64-bit saver is (this build lives in x64/ inside the other).
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -22,21 +24,24 @@ const char* const kDesktopKey = "Control Panel\\Desktop";
 const char* const kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Spiralis";
 const char* const kEarlierSaver = "C:\\windows\\system32\\earlier.scr";
 
-std::string SetupProgram() { return ProgramDir() + "\\..\\Spiralis-Setup.exe"; }
-std::string ShippedSaver() { return ProgramDir() + "\\..\\dist\\Spiralis.scr"; }
+constexpr bool k64Bit = sizeof(void*) == 8;
+std::string BuildTop() { return ProgramDir() + (k64Bit ? "\\..\\.." : "\\.."); }
+std::string SetupProgram() { return BuildTop() + "\\Spiralis-Setup.exe"; }
+std::string ShippedSaver(const char* arch = SPIRALIS_ARCH) { return BuildTop() + "\\dist\\" + arch + "\\Spiralis.scr"; }
 
-// Where the display control panel looks for a 32-bit saver.
+// The system folder of this program's kind, where the display control panel
+// looks for its saver; the 32-bit one of 64-bit Windows ("" on 32-bit Windows).
 std::string SaverFolder() {
-  BOOL wow64 = FALSE;
-  IsWow64Process(GetCurrentProcess(), &wow64);
   char dir[MAX_PATH] = "";
-  if (wow64)
-    GetSystemWow64DirectoryA(dir, MAX_PATH);
-  else
-    GetSystemDirectoryA(dir, MAX_PATH);
+  GetSystemDirectoryA(dir, MAX_PATH);
   return dir;
 }
+std::string Wow64Folder() {
+  char dir[MAX_PATH] = "";
+  return GetSystemWow64DirectoryA(dir, MAX_PATH) ? dir : "";
+}
 std::string InstalledSaver() { return SaverFolder() + "\\Spiralis.scr"; }
+bool AnyWow64Saver() { return !Wow64Folder().empty() && FileExists(Wow64Folder() + "\\Spiralis.scr"); }
 
 // A text or number entry as text; `present` false when it is not there.
 struct Entry {
@@ -44,10 +49,13 @@ struct Entry {
   std::string text;
   DWORD number = 0;
 };
+// The setup program is a 32-bit program: its machine-wide entries are read
+// in the 32-bit view.
 Entry Read(HKEY root, const char* key, const char* name) {
   Entry e;
   HKEY k;
-  if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return e;
+  const REGSAM view = root == HKEY_LOCAL_MACHINE ? KEY_WOW64_32KEY : 0;
+  if (RegOpenKeyExA(root, key, 0, KEY_READ | view, &k) != ERROR_SUCCESS) return e;
   DWORD type = 0, size = 0;
   if (RegQueryValueExA(k, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
     std::vector<char> data(size + 1, 0);
@@ -99,6 +107,21 @@ DWORD Uninstall() {
   return RunToEnd(exe, "/S _?=" + exe.substr(0, exe.rfind('\\')));
 }
 
+// The quiet uninstall the way Windows runs it: the uninstaller hands over to
+// a copy of itself and returns at once; true once that copy has removed the
+// uninstaller and its folder as well as the entry.
+bool UninstallAsWindowsDoes() {
+  const std::string line = Read(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString").text;
+  const std::size_t quote = line.find('"', 1);
+  if (line.size() < 2 || line[0] != '"' || quote == std::string::npos) return false;
+  const std::string exe = line.substr(1, quote - 1);
+  if (RunToEnd(exe, line.substr(quote + 1)) != 0) return false;
+  const std::string folder = exe.substr(0, exe.rfind('\\'));
+  return PumpUntil([&] { return !Read(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion").present &&
+                                GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES; },
+                   60000);
+}
+
 class Setup : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -133,6 +156,7 @@ TEST_F(Setup, InstallsActivatesUpgradesAndUninstallsPuttingTheEarlierSaverBack) 
   // entry with the version the saver carries; the desktop's saver untouched.
   ASSERT_EQ(RunToEnd(SetupProgram(), "/S"), 0u);
   ASSERT_TRUE(FileExists(InstalledSaver())) << InstalledSaver();
+  EXPECT_FALSE(AnyWow64Saver());
   const std::string shipped = ReadFile(ShippedSaver());
   EXPECT_EQ(ReadFile(InstalledSaver()) == shipped, true);
   EXPECT_LT(shipped.size(), 8u << 20);
@@ -193,10 +217,11 @@ TEST_F(Setup, InstallsActivatesUpgradesAndUninstallsPuttingTheEarlierSaverBack) 
   // Installing again over the active saver keeps the earlier one on record.
   EXPECT_TRUE(SamePath(Read(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE").text, InstalledSaver()));
 
-  // The silent uninstall: file and entry gone, the earlier saver back as it
-  // was, the user's settings kept.
+  // The silent uninstall: file, uninstaller and entry gone, the earlier
+  // saver back as it was, the user's settings kept.
   ASSERT_EQ(Uninstall(), 0u);
   EXPECT_FALSE(FileExists(InstalledSaver()));
+  EXPECT_FALSE(AnyWow64Saver());
   EXPECT_FALSE(Read(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion").present);
   EXPECT_EQ(Read(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE").text, kEarlierSaver);
   EXPECT_EQ(Read(HKEY_CURRENT_USER, kDesktopKey, "ScreenSaveActive").text, "0");
@@ -235,6 +260,38 @@ TEST_F(Setup, StopsWithNothingChangedWhileTheSaverKeepsRunning) {
   EXPECT_EQ(Read(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE").text, kEarlierSaver);
 }
 
+// On 64-bit Windows, over the 32-bit saver an earlier version installed into
+// SysWOW64 as the active one: one saver is left, the 64-bit one in System32,
+// now the active one, with the user's settings and one uninstall entry.
+TEST_F(Setup, Replaces32BitSaverOf64BitWindowsKeepingItsSettings) {
+  if (!k64Bit) GTEST_SKIP() << "a 64-bit Windows matter";
+  const std::string earlier = Wow64Folder() + "\\Spiralis.scr";
+  WriteFile(earlier, ReadFile(ShippedSaver("x86")));
+  WriteText(kDesktopKey, "SCRNSAVE.EXE", earlier);
+  SetRegistryNumber(kSpiralisKey, "nRings", 33);
+  {
+    HKEY k;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY, nullptr,
+                              &k, nullptr), ERROR_SUCCESS);
+    RegSetValueExA(k, "DisplayVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>("0.9.0"), 6);
+    RegCloseKey(k);
+  }
+
+  ASSERT_EQ(RunToEnd(SetupProgram(), "/S"), 0u);
+  EXPECT_FALSE(FileExists(earlier));
+  EXPECT_EQ(ReadFile(InstalledSaver()) == ReadFile(ShippedSaver()), true);
+  EXPECT_TRUE(SamePath(Read(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE").text, InstalledSaver()));
+  EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion").text, FileVersion(InstalledSaver()));
+  DWORD rings = 0;
+  EXPECT_TRUE(GetRegistryNumber(kSpiralisKey, "nRings", rings));
+  EXPECT_EQ(rings, 33u);
+
+  EXPECT_TRUE(UninstallAsWindowsDoes());
+  EXPECT_FALSE(FileExists(InstalledSaver()));
+  EXPECT_FALSE(FileExists(earlier));
+  EXPECT_EQ(Read(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE").text, "");
+}
+
 // ---- The uninstaller ------------------------------------------------------------
 
 namespace {
@@ -249,7 +306,8 @@ std::string UninstallerPath() {
 
 bool KeyExists(HKEY root, const char* key) {
   HKEY k;
-  if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+  const REGSAM view = root == HKEY_LOCAL_MACHINE ? KEY_WOW64_32KEY : 0;  // the setup's view, as Read
+  if (RegOpenKeyExA(root, key, 0, KEY_READ | view, &k) != ERROR_SUCCESS) return false;
   RegCloseKey(k);
   return true;
 }

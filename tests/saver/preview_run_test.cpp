@@ -4,6 +4,8 @@
 // cleanly and without a message box.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "tests/saver/tellable_colours.h"
 #include "tests/support/program_run.h"
 
@@ -59,5 +61,29 @@ TEST_F(PreviewRun, TheSaverEndsWhateverBecomesOfItsHost) {
     // No preview left on the desktop by a host that went early.
     EXPECT_EQ(nullptr, FindWindowA("TSaverForm", nullptr)) << c.when;
     EXPECT_EQ(nullptr, FindWindowA("ScrDefaultPreviewWindowClass", nullptr)) << c.when;
+  }
+}
+
+// Window numbers no window has, among them numbers beyond 32 bits whose low
+// 32 bits name a live window (read whole on the 64-bit build, saturated on the
+// 32-bit one): the saver ends cleanly and without a message box, or, where
+// the system takes the number for that window after all, previews in it and
+// ends when it goes.
+TEST_F(PreviewRun, WindowNumbersBeyondAHandleEndTheSaverCleanly) {
+  for (int kind = 0; kind < 4; ++kind) {
+    TestWindow host(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    const unsigned long long live = reinterpret_cast<ULONG_PTR>(host.handle());
+    const std::string number = kind == 0   ? std::to_string(live + (1ull << 32))
+                               : kind == 1 ? "-" + std::to_string((1ull << 32) - live)
+                               : kind == 2 ? "18446744073709551616"
+                                           : "-99999999999999999999999";
+    SCOPED_TRACE(number);
+    ProgramRun saver("..\\Spiralis.scr", "/p " + number);
+    ASSERT_TRUE(saver.started());
+    ASSERT_TRUE(PumpUntil([&] { return !saver.Running() || GetWindow(host.handle(), GW_CHILD); }, 20000));
+    host.Destroy();
+    EXPECT_TRUE(saver.Ended(15000));
+    EXPECT_LT(saver.ExitCode(), 0xC0000000u);
+    EXPECT_EQ("", saver.boxes());
   }
 }

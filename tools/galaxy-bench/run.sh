@@ -1,29 +1,52 @@
 #!/usr/bin/env bash
-# Builds the galaxy benchmark natively (g++) and for Windows (MinGW), then
-# reports: time per step natively and under Wine, and callgrind's instruction
-# counts per step (repeatable, unlike the timings on shared cores).
+# Builds the galaxy benchmarks natively (g++) and for Windows (MinGW: the
+# 32-bit build with SSE2 as shipped, the same with the x87 unit as before,
+# and x86-64), then reports: time per step, and the picture's own work per
+# frame (picture_bench: camera, cull and vertex array, without a driver),
+# natively and under Wine; and callgrind's instruction counts per step
+# (repeatable, unlike the timings on shared cores).
 #   tools/galaxy-bench/run.sh [steps]     (default 2000 timed steps)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-out="${SPIRALIS_BUILD:-$root/build}/galaxy-bench"
+build="${SPIRALIS_BUILD:-$root/build}"
+out="$build/galaxy-bench"
 steps="${1:-2000}"
 mkdir -p "$out"
-src=("$root/galaxy/settings.cpp" "$root/galaxy/galaxy.cpp" "$root/tools/galaxy-bench/bench.cpp")
-flags=(-std=c++17 -O2 -g -Wall -Wextra -I"$root")
+model=("$root/galaxy/settings.cpp" "$root/galaxy/galaxy.cpp")
+flags=(-std=c++17 -O2 -g -Wall -Wextra -Wno-unused-parameter -I"$root")
+declare -A units=([sse2]="i686-w64-mingw32-g++-posix -msse2 -mfpmath=sse"
+                  [x87]="i686-w64-mingw32-g++-posix -ffloat-store"
+                  [x64]="x86_64-w64-mingw32-g++-posix")
 
-g++ "${flags[@]}" "${src[@]}" -o "$out/bench"
-i686-w64-mingw32-g++-posix "${flags[@]}" -ffloat-store -static "${src[@]}" -o "$out/bench.exe"
+g++ "${flags[@]}" "${model[@]}" "$root/tools/galaxy-bench/bench.cpp" -o "$out/bench"
+g++ "${flags[@]}" "${model[@]}" "$root/galaxy/view.cpp" "$root/tools/galaxy-bench/picture_bench.cpp" \
+  -o "$out/picture_bench"
+for unit in sse2 x87 x64; do
+  read -r -a cxx <<<"${units[$unit]}"
+  "${cxx[@]}" "${flags[@]}" -static "${model[@]}" "$root/tools/galaxy-bench/bench.cpp" -o "$out/bench-$unit.exe"
+  "${cxx[@]}" "${flags[@]}" -static "${model[@]}" "$root/galaxy/view.cpp" \
+    "$root/tools/galaxy-bench/picture_bench.cpp" -o "$out/picture_bench-$unit.exe"
+done
 
 echo "== native (g++ $(g++ -dumpversion), x86-64)"
 "$out/bench" --steps "$steps"
+"$out/picture_bench"
 
-echo "== Wine (i686 MinGW)"
 if command -v wine >/dev/null; then
-  # The benchmarks' own prefix: a test run ends whatever runs in the tests'.
-  export WINEPREFIX="${WINEPREFIX:-${SPIRALIS_BUILD:-$root/build}/bench-prefix}" WINEARCH=win32 WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml="
-  "$root/tools/prefix.sh" "$WINEPREFIX"
-  timeout 300 wine "$out/bench.exe" --steps "$steps" </dev/null
+  # The benchmarks' own prefixes (32- and 64-bit): a test run ends whatever
+  # runs in the tests'.
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  for unit in sse2 x87 x64; do
+    if [ "$unit" = x64 ]; then
+      export WINEPREFIX="$build/x64/bench-prefix" WINEARCH=win64
+    else
+      export WINEPREFIX="$build/bench-prefix" WINEARCH=win32
+    fi
+    "$root/tools/prefix.sh" "$WINEPREFIX"
+    echo "== Wine ($unit)"
+    timeout 300 wine "$out/bench-$unit.exe" --steps "$steps" </dev/null
+    timeout 300 wine "$out/picture_bench-$unit.exe" </dev/null
+  done
 else
   echo "wine not found"
 fi

@@ -118,13 +118,13 @@ class LineMaker {
     for (int i = 0; i < n; ++i) g += static_cast<char>(1 + Pick(255));
     return g;
   }
-  std::string Number(std::uintptr_t v) {
+  std::string Number(unsigned long long v) {
     char b[40];
     switch (Pick(5)) {
-      case 0: std::snprintf(b, sizeof b, "0x%lx", static_cast<unsigned long>(v)); break;
-      case 1: std::snprintf(b, sizeof b, "0%lo", static_cast<unsigned long>(v)); break;
-      case 2: std::snprintf(b, sizeof b, "+%lu", static_cast<unsigned long>(v)); break;
-      default: std::snprintf(b, sizeof b, "%lu", static_cast<unsigned long>(v)); break;
+      case 0: std::snprintf(b, sizeof b, "0x%llx", v); break;
+      case 1: std::snprintf(b, sizeof b, "0%llo", v); break;
+      case 2: std::snprintf(b, sizeof b, "+%llu", v); break;
+      default: std::snprintf(b, sizeof b, "%llu", v); break;
     }
     return b;
   }
@@ -134,7 +134,7 @@ class LineMaker {
       kind = k;
       return Number(reinterpret_cast<std::uintptr_t>(h));
     };
-    switch (Pick(16)) {
+    switch (Pick(17)) {
       case 0: case 1: case 2: return as(hosts_.child, "live child");
       case 3: return as(hosts_.top, "live top-level");
       case 4: return as(GetDesktopWindow(), "desktop");
@@ -148,6 +148,9 @@ class LineMaker {
       case 12: kind = "random number"; return Number(rng_());
       case 13: kind = "text"; return Garbage(1 + Pick(40));
       case 14: kind = "number and text"; return Number(reinterpret_cast<std::uintptr_t>(hosts_.child)) + "x%s%n";  // our child
+      case 15:  // read whole by the 64-bit build, saturated by the 32-bit one
+        kind = "live child beyond 32 bits";
+        return Number(reinterpret_cast<std::uintptr_t>(hosts_.child) + (1ull << 32));
       default: kind = "empty"; return "";
     }
   }

@@ -29,8 +29,13 @@ T Zero() {
 
 }  // namespace
 
-#define STUB(ret, prefix, name, params)                                  \
-  extern "C" ret WINAPI Stub_##prefix##name params __asm__("_" #prefix #name); \
+// The assembler name carries the platform's symbol prefix ("_" on 32-bit
+// Windows, none on x86-64) and no stdcall decoration.
+#define STUB_TEXT(x) #x
+#define STUB_EXPANDED_TEXT(x) STUB_TEXT(x)
+#define STUB_LABEL(prefix, name) STUB_EXPANDED_TEXT(__USER_LABEL_PREFIX__) #prefix #name
+#define STUB(ret, prefix, name, params)                                              \
+  extern "C" ret WINAPI Stub_##prefix##name params __asm__(STUB_LABEL(prefix, name)); \
   extern "C" ret WINAPI Stub_##prefix##name params
 #define SGL_GL(ret, name, params, args) \
   STUB(ret, gl, name, params) { return Zero<ret>(); }
