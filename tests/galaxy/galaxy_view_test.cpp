@@ -500,18 +500,31 @@ TEST(FrameLimit, ReplaysTheBareFrame) {
   sglClear(GL_COLOR_BUFFER_BIT);
   frame_limit::TKeptArrays::Replay(table, kept);
   EXPECT_EQ(pixels(), bare);
+  EXPECT_FALSE(sglIsEnabled(GL_VERTEX_ARRAY));
+  EXPECT_FALSE(sglIsEnabled(GL_COLOR_ARRAY));
 
   // 40 frames, each after one more step: 16 kept, each for the frames
-  // nearest it, in order.
+  // nearest it, in order, with its own lit cells and quads left out.
   std::vector<std::uint32_t> keptAt;
+  std::vector<long> lit, culled;
   const std::uint32_t start = g->StepCount();
-  const frame_limit::TSamples samples(*g, nothing, 40, [&] { keptAt.push_back(g->StepCount() - start); });
+  const frame_limit::TSamples samples(*g, nothing, 40, [&] {
+    keptAt.push_back(g->StepCount() - start);
+    nothing.Draw(*g, W, H, 50.0, 500.0f, 3000 + 100 * keptAt.back());
+    lit.push_back(static_cast<long>(std::count_if(g->Cells(), g->Cells() + g->CellCount(),
+                                                  [](std::uint8_t cell) { return cell != 0; })));
+    culled.push_back(nothing.CulledQuads());
+  });
   ASSERT_EQ(keptAt.size(), 16u);
+  EXPECT_NE(lit.front(), lit.back());
+  EXPECT_NE(culled.front(), culled.back());
   EXPECT_EQ(samples.Of(0), 0);
   EXPECT_EQ(samples.Of(39), 15);
   for (int i = 0; i < 40; ++i) {
     const int frameStep = i + 1, keptStep = static_cast<int>(keptAt[samples.Of(i)]);
     EXPECT_LE(std::abs(keptStep - frameStep), 2) << "frame " << i;
+    EXPECT_EQ(samples.Lit(i), lit[samples.Of(i)]) << "frame " << i;
+    EXPECT_EQ(samples.Culled(i), culled[samples.Of(i)]) << "frame " << i;
     if (i > 0) {
       EXPECT_GE(samples.Of(i), samples.Of(i - 1));
     }
