@@ -15,6 +15,12 @@ namespace {
 // The system's OpenGL, which previews and dialogs over the saver draw with.
 constexpr const char* kSystemDriver = "OPENGL32.DLL";
 
+// Pictures a second at most in a preview: a picture of about 152 x 112
+// changes by little more than a pixel in a thirtieth of a second, while
+// its cost is per quad, about half a full-screen picture's. The galaxy
+// still steps at the Speed setting's pace.
+constexpr int kPreviewPictureRate = 30;
+
 // The driver the full-screen run draws with: the Driver setting, unless it
 // names no library that can be found (a stale or damaged setting); then the
 // system's, as for a fresh installation.
@@ -103,7 +109,7 @@ void TSaverForm::TimerTimer(TObject*) {
 
 void TSaverForm::SglPanelGLInit(TObject*) {
   view_.Init(SglGalaxyTable(), SglPanel->Width(), SglPanel->Height());
-  pace_.SetRate(ScrRefreshRate());
+  pace_.SetRate(PictureRate());
   SglTrace(view_.UsesArrays() ? "Drawing frames from vertex arrays" : "Drawing frames a vertex at a time");
 }
 
@@ -117,6 +123,12 @@ void TSaverForm::SglPanelGLPaint(TObject*) {
   else
     view_.Draw(*galaxy_, SglPanel->Width(), SglPanel->Height(), eye, depth, clock_());
   SglPanel->SwapBuffers();
+}
+
+int TSaverForm::PictureRate() const {
+  const int refresh = ScrRefreshRate();
+  const bool preview = FScrMode == smSPMain || FScrMode == smSPConfig;
+  return preview && refresh > kPreviewPictureRate ? kPreviewPictureRate : refresh;
 }
 
 std::vector<TGalaxyViewport> TSaverForm::MonitorViewports() const {

@@ -62,9 +62,12 @@ class TSaverForm : public TScrForm {
   const TGalaxy* Galaxy() const { return galaxy_.get(); }
   // Its picture on the panel's current context.
   const TGalaxyView& View() const { return view_; }
-  // How often a step is drawn: at most the monitors' refresh rate, set
-  // afresh with every new OpenGL context; a rate of 0 draws every step.
+  // How often a step is drawn: at most PictureRate(), set afresh with every
+  // new OpenGL context; a rate of 0 draws every step.
   TFramePace& PicturePace() { return pace_; }
+  // Pictures a second at most: the monitors' refresh rate, and in a preview
+  // (the control panel's or the options dialog's) no more than 30.
+  int PictureRate() const;
   // The millisecond clock that paces the pictures and moves the camera: the
   // multimedia timer, unless a test drives its own.
   using TClock = std::function<std::uint32_t()>;

@@ -6,6 +6,7 @@
 // full-screen saver that keeps drawing afterwards.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -13,6 +14,7 @@
 #include "gl/sgl.h"
 #include "saver/mainform.h"
 #include "saver/saverform.h"
+#include "tests/saver/driven_form.h"
 #include "tests/support/win32_support.h"
 #include "toolkit/screen.h"
 #include "toolkit/stdctrls.h"
@@ -359,6 +361,67 @@ TEST_F(DialogPreview, WhenEverTheHostGoesThePreviewGoesAndNothingStays) {
       EXPECT_EQ(Application->Terminated() || quitting, main);
       Application->ResetTerminated();
     }
+  }
+}
+
+namespace {
+
+// Run once inside the control panel's preview, whose message loop runs until
+// the program ends.
+std::function<void()> gInsidePreview;
+
+void CALLBACK RunInsidePreview(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  if (auto run = std::exchange(gInsidePreview, nullptr)) run();
+}
+
+}  // namespace
+
+// A preview, the control panel's and the options dialog's alike, draws at
+// most 30 pictures a second, while its galaxy steps at the Speed setting's
+// pace: a second of Fast steps (every 10 ms) on a driven clock.
+TEST_F(DialogPreview, APreviewDrawsThirtyPicturesASecondAndStepsAtTheSpeedsPace) {
+  MainForm->Speed->SetIndex(0);  // Fast
+  for (bool main : {false, true}) {
+    SCOPED_TRACE(main ? "control panel" : "dialog");
+    gScrMode = main ? smSPMain : smCRegular;
+    TestWindow host(WS_POPUP | WS_VISIBLE);
+    SetWindowPos(host.handle(), nullptr, 0, 0, 152, 112, SWP_NOZORDER | SWP_NOMOVE);
+    int pictures = -1, interval = -1, speed = -1;
+    unsigned steps = 0;
+    auto measure = [&] {
+      auto* form = dynamic_cast<TSaverForm*>(gScrSaver);
+      ASSERT_NE(form, nullptr);
+      EXPECT_EQ(form->ScrMode(), main ? smSPMain : smSPConfig);
+      interval = form->Timer->Interval();
+      speed = form->Galaxy()->TimerInterval();
+      TDrivenForm driven(form);
+      ASSERT_TRUE(driven.Paced());
+      EXPECT_EQ(form->PictureRate(), 30);
+      const unsigned before = form->Galaxy()->StepCount();
+      pictures = driven.Ticks(100, 10);
+      steps = form->Galaxy()->StepCount() - before;
+    };
+    if (main) {
+      gInsidePreview = [&] {
+        measure();
+        host.Destroy();
+      };
+      SetTimer(nullptr, 0, 10, RunInsidePreview);
+      MainForm->ScrControl->PerformPreview(host.handle(), true);
+      MSG quit;
+      PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+      Application->ResetTerminated();
+    } else {
+      ASSERT_NE(MainForm->ScrControl->PerformPreview(host.handle(), false), nullptr);
+      measure();
+      host.Destroy();
+      PumpMessages(0);
+    }
+    EXPECT_EQ(interval, speed);
+    EXPECT_EQ(steps, 100u);
+    EXPECT_NEAR(pictures, 30, 1);
+    EXPECT_EQ(gScrSaver, nullptr);
   }
 }
 

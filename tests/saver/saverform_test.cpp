@@ -10,6 +10,7 @@
 #include "saver/configform.h"
 #include "saver/mainform.h"
 #include "saver/saverform.h"
+#include "tests/saver/driven_form.h"
 #include "tests/support/program_run.h"
 #include "tests/support/win32_support.h"
 #include "values/values.h"
@@ -257,38 +258,22 @@ TEST_F(SaverForms, ANewBackgroundShowsInTheNextFrame) {
 
 // Steps that come faster than the monitor can show are drawn at its refresh
 // rate, the latest step each time; one that comes after a pause is drawn at
-// once.
+// once. A form that is no preview keeps to the monitors' rate.
 TEST_F(SaverForms, StepsFasterThanTheMonitorAreDrawnAtItsRate) {
   TSaverForm* f = QuietForm();
-  std::uint32_t now = 1000;
-  f->SetClock([&] { return now; });
   f->SetBounds(100, 100, 160, 120);
   f->Show();
-  // The first picture makes the context, which sets the pace.
-  ASSERT_TRUE(PumpUntil([&] { return f->PicturePace().Rate() > 0; }, 10000));
-  int paints = 0;
-  const TNotifyEvent draw = f->SglPanel->OnGLPaint;
-  f->SglPanel->OnGLPaint = [&](TObject* sender) {
-    ++paints;
-    draw(sender);
-  };
+  TDrivenForm driven(f);
+  ASSERT_TRUE(driven.Paced());
+  EXPECT_EQ(f->PictureRate(), ScrRefreshRate());
+  EXPECT_NEAR(f->PicturePace().Rate(), ScrRefreshRate(), 1e-9);
   // A second of steps every 5 ms at 20 pictures a second, then a pause.
   f->PicturePace().SetRate(20);
-  for (int step = 0; step < 200; ++step, now += 5) f->TimerTimer(nullptr);
-  EXPECT_EQ(paints, 20);
-  now += 100;
-  paints = 0;
-  f->TimerTimer(nullptr);
-  EXPECT_EQ(paints, 1);
+  EXPECT_EQ(driven.Ticks(200, 5), 20);
+  driven.Wait(100);
+  EXPECT_EQ(driven.Ticks(1, 80), 1);
   // Slower steps than the rate are each drawn.
-  paints = 0;
-  for (int step = 0; step < 10; ++step) {
-    now += 80;
-    f->TimerTimer(nullptr);
-  }
-  EXPECT_EQ(paints, 10);
-  f->SglPanel->OnGLPaint = draw;
-  f->SetClock(nullptr);
+  EXPECT_EQ(driven.Ticks(10, 80), 10);
 }
 
 // --- Hostile settings ---------------------------------------------------------

@@ -7,8 +7,15 @@
 //   empty      clear and swap only
 //   monitors   the saver's frame on two monitors side by side, 1024x768 and
 //              800x600 (a 1824x768 window, one picture per monitor)
+//   limit      the floor under `frame`: its frames (16 of them, spread over
+//              the run) compiled once into display lists and replayed,
+//              nothing else done per frame
+//   array      those frames' arrays kept and drawn again: `limit` plus the
+//              driver's copy of each array (no step, cull or fill)
 // Prints one line: variant, rings, frames, lit cells per frame, ms per frame
-// (wall clock), CPU ms per frame (this process), and the model's share.
+// (wall clock), CPU ms per frame (this process), and the model's share; for
+// `frame` also the view's own work a frame without a driver (view_ms: the
+// camera, the cull and filling the array) and the cull's part of it.
 //
 //   wine frame_bench.exe frame 60 300 [--size 1024x768]
 #include <windows.h>
@@ -16,11 +23,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "gl/sgl.h"
 #include "galaxy/view.h"
 #include "saver/galaxy_gl.h"
 #include "saver/galaxy_monitors.h"
+#include "tools/frame-bench/frame_limit.h"
 
 namespace {
 
@@ -62,7 +71,7 @@ void DrawPerCell(TGalaxyView& view, const TGalaxy& g, int w, int h, float depth,
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: frame_bench frame|immediate|percell|empty|monitors RINGS FRAMES [--size WxH]\n");
+    std::fprintf(stderr, "usage: frame_bench frame|immediate|percell|empty|monitors|limit|array RINGS FRAMES [--size WxH]\n");
     return 2;
   }
   const char* variant = argv[1];
@@ -105,12 +114,20 @@ int main(int argc, char** argv) {
   view.Init(table, w, h);
   for (int i = 0; i < 300; ++i) galaxy.Step();  // a busy galaxy, not a fresh seed
 
-  auto frame = [&](bool timed, double& stepMs) {
-    double t0 = timed ? NowMs() : 0;
-    galaxy.Step();
-    if (timed) stepMs += NowMs() - t0;
+  const bool limit = !std::strcmp(variant, "limit"), array = !std::strcmp(variant, "array");
+  std::unique_ptr<frame_limit::TSamples> samples;  // what `limit` and `array` replay
+  GLuint lists = 0;
+  auto frame = [&](int i, double& stepMs) {
+    double t0 = NowMs();
+    if (!samples) galaxy.Step();
+    stepMs += NowMs() - t0;
     std::uint32_t ms = GetTickCount();
-    if (!std::strcmp(variant, "empty")) {
+    if (samples && limit) {
+      sglCallList(lists + samples->Of(i));
+    } else if (samples) {
+      sglClear(GL_COLOR_BUFFER_BIT);
+      frame_limit::TKeptArrays::Replay(table, samples->Of(i));
+    } else if (!std::strcmp(variant, "empty")) {
       sglClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     } else if (monitors) {
       view.DrawViewports(galaxy, views, w, h, 50.0, 500.0f, ms);
@@ -123,19 +140,45 @@ int main(int argc, char** argv) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
   };
-  double ignored = 0, stepMs = 0;
-  for (int i = 0; i < 10; ++i) frame(false, ignored);
+  double stepMs = 0;
+  for (int i = 0; i < 10; ++i) frame(i, stepMs);
+  stepMs = 0;
+  if (limit) {
+    lists = sglGenLists(frame_limit::TSamples::kSamples);
+    int next = 0;
+    samples.reset(new frame_limit::TSamples(galaxy, view, frames, [&] {
+      sglNewList(lists + next++, GL_COMPILE);
+      view.Draw(galaxy, w, h, 50.0, 500.0f, GetTickCount());
+      sglEndList();
+    }));
+  } else if (array) {
+    view.Init(frame_limit::TKeptArrays::Recording(table), w, h);
+    samples.reset(new frame_limit::TSamples(galaxy, view, frames,
+                                            [&] { view.Draw(galaxy, w, h, 50.0, 500.0f, GetTickCount()); }));
+    view.Init(table, w, h);
+  }
   long lit = 0, culled = 0;
   double cpu0 = CpuMs(), t0 = NowMs();
   for (int i = 0; i < frames; ++i) {
-    frame(true, stepMs);
+    frame(i, stepMs);
+    if (samples) {
+      culled += samples->Culled(i);
+      lit += samples->Lit(i);
+      continue;
+    }
     culled += view.CulledQuads();
     for (int c = 0; c < galaxy.CellCount(); ++c) lit += galaxy.Cells()[c] != 0;
   }
   double wall = NowMs() - t0, cpu = CpuMs() - cpu0;
-  std::printf("variant=%s n=%d cells=%d frames=%d lit=%ld ms_per_frame=%.3f fps=%.1f cpu_ms_per_frame=%.3f step_ms=%.3f culled=%ld size=%dx%d\n",
+  std::printf("variant=%s n=%d cells=%d frames=%d lit=%ld ms_per_frame=%.3f fps=%.1f cpu_ms_per_frame=%.3f step_ms=%.3f culled=%ld size=%dx%d",
               variant, rings, galaxy.CellCount(), frames, lit / frames, wall / frames, 1000.0 * frames / wall,
               cpu / frames, stepMs / frames, culled / frames, w, h);
+  if (!std::strcmp(variant, "frame")) {
+    const frame_limit::TFrameParts parts = frame_limit::MeasureParts(galaxy, w, h, frames, NowMs);
+    std::printf(" view_ms=%.3f cull_ms=%.3f", parts.viewMs, parts.cullMs);
+  }
+  std::printf("\n");
+  if (lists) sglDeleteLists(lists, frame_limit::TSamples::kSamples);
   sglMakeCurrent(nullptr, nullptr);
   sglDeleteContext(rc);
   ReleaseDC(wnd, dc);

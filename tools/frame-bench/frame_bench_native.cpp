@@ -1,10 +1,11 @@
 // The frame benchmark's scene, natively: a 1024x768 window, the real model
 // stepped between frames (after 300 steps, so the galaxy is busy), and the
 // galaxy's picture through the system's OpenGL (from arrays, or with
-// "immediate" one call per vertex). Prints one line in the same form as
-// tools/frame-bench's frame_bench.exe.
+// "immediate" one call per vertex), and the floor under it ("limit" and
+// "array": see frame_bench.cpp). Prints one line in the same form
+// as tools/frame-bench's frame_bench.exe.
 //
-//   frame_bench_native frame|immediate|empty RINGS FRAMES [--size WxH]
+//   frame_bench_native frame|immediate|empty|limit|array RINGS FRAMES [--size WxH]
 #include <GL/gl.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
@@ -13,10 +14,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "galaxy/galaxy.h"
 #include "galaxy/view.h"
 #include "linux/system_gl.h"
+#include "tools/frame-bench/frame_limit.h"
 
 namespace {
 double Ms(clockid_t clock) {
@@ -28,7 +31,7 @@ double Ms(clockid_t clock) {
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: frame_bench_native frame|immediate|empty RINGS FRAMES [--size WxH]\n");
+    std::fprintf(stderr, "usage: frame_bench_native frame|immediate|empty|limit|array RINGS FRAMES [--size WxH]\n");
     return 2;
   }
   const char* variant = argv[1];
@@ -63,35 +66,72 @@ int main(int argc, char** argv) {
   view.Init(table, w, h);
   for (int i = 0; i < 300; ++i) galaxy.Step();
 
-  const bool empty = !std::strcmp(variant, "empty");
-  auto frame = [&](double& stepMs) {
+  const bool empty = !std::strcmp(variant, "empty"), limit = !std::strcmp(variant, "limit");
+  const bool array = !std::strcmp(variant, "array");
+  std::unique_ptr<frame_limit::TSamples> samples;  // what `limit` and `array` replay
+  GLuint lists = 0;
+  auto now = [] { return static_cast<std::uint32_t>(Ms(CLOCK_MONOTONIC)); };
+  auto frame = [&](int i, double& stepMs) {
     const double t0 = Ms(CLOCK_MONOTONIC);
-    galaxy.Step();
+    if (!samples) galaxy.Step();
     stepMs += Ms(CLOCK_MONOTONIC) - t0;
-    const auto ms = static_cast<std::uint32_t>(Ms(CLOCK_MONOTONIC));
-    if (empty)
+    if (samples && limit) {
+      glCallList(lists + samples->Of(i));
+    } else if (samples) {
+      glClear(GL_COLOR_BUFFER_BIT);
+      frame_limit::TKeptArrays::Replay(table, samples->Of(i));
+    } else if (empty) {
       glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    else
-      view.Draw(galaxy, w, h, 50.0, 500.0f, ms);
+    } else {
+      view.Draw(galaxy, w, h, 50.0, 500.0f, now());
+    }
     glXSwapBuffers(dpy, win);
   };
   double stepMs = 0;
-  for (int i = 0; i < 10; ++i) frame(stepMs);
+  for (int i = 0; i < 10; ++i) frame(i, stepMs);
+  if (limit) {
+    lists = glGenLists(frame_limit::TSamples::kSamples);
+    GLuint next = lists;
+    samples.reset(new frame_limit::TSamples(galaxy, view, frames, [&] {
+      glNewList(next++, GL_COMPILE);
+      view.Draw(galaxy, w, h, 50.0, 500.0f, now());
+      glEndList();
+    }));
+  } else if (array) {
+    view.Init(frame_limit::TKeptArrays::Recording(table), w, h);
+    samples.reset(
+        new frame_limit::TSamples(galaxy, view, frames, [&] { view.Draw(galaxy, w, h, 50.0, 500.0f, now()); }));
+    view.Init(table, w, h);
+  }
   glFinish();
   stepMs = 0;
   long lit = 0;
   const double cpu0 = Ms(CLOCK_PROCESS_CPUTIME_ID), t0 = Ms(CLOCK_MONOTONIC);
+  long culled = 0;
   for (int i = 0; i < frames; ++i) {
-    frame(stepMs);
+    frame(i, stepMs);
+    if (samples) {
+      lit += samples->Lit(i);
+      culled += samples->Culled(i);
+      continue;
+    }
+    culled += view.CulledQuads();
     for (int c = 0; c < galaxy.CellCount(); ++c) lit += galaxy.Cells()[c] != 0;
   }
   glFinish();
   XSync(dpy, False);
   const double wall = Ms(CLOCK_MONOTONIC) - t0, cpu = Ms(CLOCK_PROCESS_CPUTIME_ID) - cpu0;
   std::printf("variant=%s-native n=%d cells=%d frames=%d lit=%ld ms_per_frame=%.3f fps=%.1f cpu_ms_per_frame=%.3f "
-              "step_ms=%.3f arrays=%d\n",
+              "step_ms=%.3f arrays=%d culled=%ld",
               variant, rings, galaxy.CellCount(), frames, lit / frames, wall / frames, 1000.0 * frames / wall,
-              cpu / frames, stepMs / frames, view.UsesArrays() ? 1 : 0);
+              cpu / frames, stepMs / frames, view.UsesArrays() ? 1 : 0, culled / frames);
+  if (!std::strcmp(variant, "frame")) {
+    const frame_limit::TFrameParts parts =
+        frame_limit::MeasureParts(galaxy, w, h, frames, [] { return Ms(CLOCK_MONOTONIC); });
+    std::printf(" view_ms=%.3f cull_ms=%.3f", parts.viewMs, parts.cullMs);
+  }
+  std::printf("\n");
+  if (lists) glDeleteLists(lists, frame_limit::TSamples::kSamples);
   glXMakeCurrent(dpy, None, nullptr);
   glXDestroyContext(dpy, ctx);
   XDestroyWindow(dpy, win);

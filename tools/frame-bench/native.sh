@@ -21,7 +21,7 @@ trap stop_all EXIT
 start_xvfb
 wine_env "$build/bench-prefix"
 for n in $ns; do
-  for v in empty frame immediate; do
+  for v in empty frame limit immediate; do
     (cd "$build/tools" && wine ./frame_bench.exe "$v" "$n" "$frames" 2>/dev/null | tr -d '\r')
     "$native_bench" "$v" "$n" "$frames"
   done
@@ -32,7 +32,10 @@ for line in sys.stdin:
     kv = dict(re.findall(r"(\w+)=([^\s]+)", line))
     if "variant" in kv and "n" in kv and "ms_per_frame" in kv: rows[(kv["variant"], kv["n"])] = float(kv["ms_per_frame"])
 for n in sorted({k[1] for k in rows}, key=int):
-    for v in ("frame", "immediate", "empty"):
+    for v in ("frame", "limit", "immediate", "empty"):
         w, l = rows.get((v, n)), rows.get((v + "-native", n))
         if w and l: print(f"n={n} {v}: Wine {w:.2f} ms, native {l:.2f} ms per frame: native/Wine {l / w:.2f}x")
+    for side in ("", "-native"):
+        f, l = rows.get(("frame" + side, n)), rows.get(("limit" + side, n))
+        if f and l: print(f"n={n} {side.strip('-') or 'Wine'}: bare frame {f:.2f} ms, {f / l:.2f}x its limit {l:.2f} ms")
 '

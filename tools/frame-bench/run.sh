@@ -29,7 +29,9 @@ start_xvfb
 wine_env "$build/bench-prefix"
 cd "$build/tools"
 for n in $ns; do
-  for v in empty frame immediate percell monitors; do wine ./frame_bench.exe "$v" "$n" "$frames" 2>/dev/null | tr -d '\r'; done
+  for v in empty frame limit array immediate percell monitors; do
+    wine ./frame_bench.exe "$v" "$n" "$frames" 2>/dev/null | tr -d '\r'
+  done
   # The same frames at the control panel's preview size.
   for v in empty frame immediate; do
     wine ./frame_bench.exe "$v" "$n" "$frames" --size 152x112 2>/dev/null | tr -d '\r'
@@ -49,7 +51,7 @@ python3 - "$out/results.txt" "$([ -x "$out/bench.exe" ] && echo yes || echo no)"
 # Any row may be missing (no baseline, a run that failed): each figure and
 # ratio is printed only when what it needs is there.
 import re, sys
-rows, small = {}, {}
+rows, small, split = {}, {}, {}
 for line in open(sys.argv[1]):
     kv = dict(re.findall(r'(\w+)=([^\s]+)', line))
     if 'variant' not in kv or 'fps' not in kv or 'n' not in kv:
@@ -60,6 +62,8 @@ for line in open(sys.argv[1]):
         continue
     if fps <= 0:
         continue
+    if kv['variant'] == 'frame' and 'view_ms' in kv and kv.get('size') != '152x112':
+        split[kv["n"]] = {k: float(kv[k]) for k in ('step_ms', 'view_ms', 'cull_ms')}
     if kv.get('size') == '152x112':
         small[(kv['variant'], kv['n'])] = (1000.0 / fps, int(kv.get('culled', 0)), int(kv.get('lit', 0)))
     else:
@@ -86,6 +90,21 @@ for n in sorted({k[1] for k in rows}, key=int):
                 f"one vertex at a time {i:.2f} ms ({i / e:.1f}x empty, {i / f:.1f}x arrays)")
         if s and b: line += f"; saver form {s:.2f} ms ({s / b:.2f}x the baseline's {b:.2f} ms)"
         print(line)
+# The bare frame against its floor (the same frames' quads replayed from
+# display lists), and where the difference goes: the step, the view's own
+# work (camera, cull, filling the array; the cull's part of it), the
+# driver's copy of the array each frame (array - limit), and the rest.
+for n in sorted({k[1] for k in rows}, key=int):
+    f, l, a = (rows.get((v, n)) for v in ('frame', 'limit', 'array'))
+    if not (f and l):
+        continue
+    line = f"n={n}: bare frame {f:.2f} ms, limit {l:.2f} ms: {f / l:.2f}x the limit"
+    if n in split and a:
+        p = split[n]
+        rest = f - l - p['step_ms'] - p['view_ms'] - (a - l)
+        line += (f"; the difference {f - l:.2f} ms: step {p['step_ms']:.2f}, view {p['view_ms']:.2f} "
+                 f"(cull {p['cull_ms']:.2f}), the array's copy {a - l:.2f}, the rest {rest:.2f}")
+    print(line)
 for n in sorted({k[1] for k in small}, key=int):
     e, f, i = (small.get((v, n)) for v in ('empty', 'frame', 'immediate'))
     if e and f and i:

@@ -35,7 +35,8 @@ std::string ReadWhole(const std::string& path) {
 
 // Under Wine another process's times (GetProcessTimes) are not its CPU time;
 // Linux's own accounting is, read through Wine's drive for the root
-// (Z:\proc): user + system time of the process running Spiralis.scr.
+// (Z:\proc): user + system time of the process running Spiralis.scr. A
+// saver that has ended but is still being taken down counts for nothing.
 bool LinuxCpuMs(double& ms) {
   WIN32_FIND_DATAA found;
   HANDLE find = FindFirstFileA("Z:\\proc\\*", &found);
@@ -52,8 +53,10 @@ bool LinuxCpuMs(double& ms) {
     if (close == std::string::npos) continue;
     // After the name: state, then 10 fields up to utime (14th) and stime (15th).
     unsigned long long utime = 0, stime = 0;
-    if (std::sscanf(stat.c_str() + close + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &utime,
-                    &stime) == 2) {
+    char state = 0;
+    if (std::sscanf(stat.c_str() + close + 2, "%c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &state,
+                    &utime, &stime) == 3 &&
+        state != 'Z' && state != 'X') {
       ms += (utime + stime) * tick;
       seen = true;
     }
@@ -89,8 +92,12 @@ std::string SaverPath() {
   return exe + "Spiralis.scr";
 }
 
-// Runs the saver with `args`, measures it, and ends it.
+// Runs the saver with `args`, measures it, and ends it. A saver still
+// running from before (one ended but not yet gone) is waited for first, up
+// to ten seconds: its CPU time would count for this one's.
 void Measure(const char* variant, const std::string& args, double seconds, int width, int height) {
+  double ms = 0;
+  for (int i = 0; i < 200 && LinuxCpuMs(ms); ++i) Pump(50);
   const std::string exe = SaverPath();
   std::string line = "\"" + exe + "\" " + args;
   STARTUPINFOA si{};
