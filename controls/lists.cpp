@@ -1,6 +1,7 @@
 #include "controls/lists.h"
 
 #include "controls/edit.h"
+#include "galaxy/colors.h"
 
 // ---- Integer ---------------------------------------------------------------------------------
 
@@ -149,16 +150,9 @@ const TMetaClass& TScrListBoxRGBColorController::StaticClass() {
 
 TScrListBoxRGBColorController::TScrListBoxRGBColorController(TComponent* owner) : TScrListBoxColorController(owner) {
   suffix_ = "VGACols";
-  static const struct {
-    const char* name;
-    TColor color;
-  } kColors[] = {
-      {"Black", 0x000000},  {"Maroon", 0x000080}, {"Green", 0x008000},   {"Olive", 0x008080},  {"Navy", 0x800000},
-      {"Purple", 0x800080}, {"Teal", 0x808000},   {"Gray", 0x808080},    {"Silver", 0xC0C0C0}, {"Red", 0x0000FF},
-      {"Lime", 0x00FF00},   {"Yellow", 0x00FFFF}, {"Blue", 0xFF0000},    {"Fuchsia", 0xFF00FF}, {"Aqua", 0xFFFF00},
-      {"LtGray", 0xC0C0C0}, {"DkGray", 0x808080}, {"White", 0xFFFFFF},
-  };
-  for (const auto& c : kColors) AddColor(c.color, c.name);
+  // The eighteen colours of the VGA palette with LtGray and DkGray, as the
+  // galaxy names them.
+  for (const TNamedColor& c : kGalaxyColors) AddColor(static_cast<TColor>(c.Color), c.Name);
 }
 
 // ---- Units -------------------------------------------------------------------------------------------

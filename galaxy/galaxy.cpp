@@ -63,6 +63,22 @@ TGalaxy::TGalaxy(const TGalaxySettings& settings, TLcgRandom& random, TClock clo
 
 // ---- Settings ----
 
+void TGalaxy::Apply(const TGalaxySettings& settings) {
+  const TGalaxySettings was = settings_;
+  settings_ = ClampGalaxySettings(settings);
+  const TGalaxySettings& now = settings_;
+  if (now.Rings != was.Rings) {
+    AllocateRings();
+    SeedGalaxy();
+  }
+  if (now.Probability != was.Probability || now.Velocity != was.Velocity || now.DarkMatter != was.DarkMatter)
+    ReadDynamics();
+  if (now.Trails != was.Trails || now.Explosion != was.Explosion || now.Exhausted != was.Exhausted ||
+      now.Background != was.Background || now.Replenished != was.Replenished)
+    UpdateTrails();
+  if (now.Speed != was.Speed) ApplySpeed();
+}
+
 void TGalaxy::SetRings(int rings) {
   settings_.Rings = rings;
   settings_ = ClampGalaxySettings(settings_);

@@ -5,9 +5,9 @@
 // out is seeded afresh.
 //
 // The model knows nothing of windows, timers or OpenGL. A front end owns
-// one, hands it every setting change, runs Step() on each tick of its timer
-// and draws from Cells(), CellPosition() and ColorTable(); after SetSpeed()
-// it applies TimerInterval() to its timer.
+// one, hands it its settings whenever one changes (Apply), runs Step() on
+// each tick of its timer and draws from Cells(), CellPosition() and
+// ColorTable(); after a change it applies TimerInterval() to its timer.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -72,8 +72,15 @@ class TGalaxy {
   // trail growth, die-out and restart.
   void Step();
 
-  // Setting changes, one per controller of the saver form; each value is
-  // clamped as the constructor clamps it.
+  // Every setting at once, whichever changed: each change does what it
+  // needs and no more. New rings reallocate and reseed; new dynamics are
+  // read again; new trails or colours rebuild the colour table; a new speed
+  // gives a new TimerInterval(); a new density waits for the next seeding;
+  // the picture's settings (Depth, Eye) are only kept. Values are clamped
+  // as the constructor clamps them.
+  void Apply(const TGalaxySettings& settings);
+
+  // Single changes; each value is clamped as the constructor clamps it.
   void SetRings(int rings);  // reallocates and reseeds
   void Restart();            // a change of ReStart: new trails, new seeds
   // The three settings of the dynamics; a law that is none of the three

@@ -62,3 +62,44 @@ class TFramePace {
   double late_ = 0;
   bool started_ = false;
 };
+
+// When the galaxy's steps fall due on a millisecond clock that may wrap: one
+// every step interval (the galaxy's TimerInterval()), though no oftener than
+// every 10 ms, as often as a browser's frames or a poll's wake-ups come; the
+// Fast setting's 1 ms steps that often. Steps missed by more than a second
+// (the process stopped, a hidden page, a slow server) are dropped rather
+// than caught up in a burst.
+class TStepClock {
+ public:
+  static constexpr int kMinIntervalMs = 10;
+  static constexpr std::int32_t kMaxCatchUpMs = 1000;
+
+  // Steps every `intervalMs` from `nowMs` on: the first is due at once.
+  void Start(int intervalMs, std::uint32_t nowMs) {
+    SetInterval(intervalMs);
+    due_ = nowMs;
+  }
+  // A new interval, from the next step on.
+  void SetInterval(int intervalMs) {
+    interval_ = static_cast<std::uint32_t>(intervalMs > kMinIntervalMs ? intervalMs : kMinIntervalMs);
+  }
+  std::uint32_t Interval() const { return interval_; }
+
+  // The steps due by `nowMs`, which then count as taken.
+  int Take(std::uint32_t nowMs) {
+    if (static_cast<std::int32_t>(nowMs - due_) > kMaxCatchUpMs) due_ = nowMs;
+    int steps = 0;
+    for (; static_cast<std::int32_t>(nowMs - due_) >= 0; due_ += interval_) ++steps;
+    return steps;
+  }
+
+  // Milliseconds from `nowMs` until the next step; 0 when one is due.
+  std::uint32_t Until(std::uint32_t nowMs) const {
+    const std::int32_t wait = static_cast<std::int32_t>(due_ - nowMs);
+    return wait > 0 ? static_cast<std::uint32_t>(wait) : 0;
+  }
+
+ private:
+  std::uint32_t interval_ = kMinIntervalMs;
+  std::uint32_t due_ = 0;
+};

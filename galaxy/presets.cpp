@@ -18,9 +18,3 @@ const TGalaxyPreset kGalaxyPresets[kGalaxyPresetCount] = {
     {"Lots of Blinky Lights", {88, 0, 0, 4, Green, Black, Black, Black, 0.05, 1, 136, 1, 143}},
     {"Time Machine", {60, 23, 38, 45, Aqua, Teal, Black, Black, 0.05, 2, 500, 1, 50}},
 };
-
-const TGalaxyPreset* FindGalaxyPreset(const std::string& name) {
-  for (const TGalaxyPreset& p : kGalaxyPresets)
-    if (name == p.Name) return &p;
-  return nullptr;
-}

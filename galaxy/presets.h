@@ -13,8 +13,7 @@ struct TGalaxyPreset {
 constexpr int kGalaxyPresetCount = 10;
 extern const TGalaxyPreset kGalaxyPresets[kGalaxyPresetCount];
 
-// The preset of that name (case counts), or null.
-const TGalaxyPreset* FindGalaxyPreset(const std::string& name);
+// Finding a preset by its name: FindGalaxyPreset (galaxy/words.h).
 
 // Applies a preset: set(info, value) for every setting of the table, in its
 // order, with the preset's value.

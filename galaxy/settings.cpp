@@ -7,10 +7,15 @@ namespace {
 using S = TGalaxySettings;
 constexpr auto kNumber = TSettingKind::Number, kChoice = TSettingKind::Choice, kColor = TSettingKind::Color;
 
-constexpr TSettingChoice kSpeeds[] = {{"fast", "Fast", 1}, {"medium", "Medium", 40}, {"slow", "Slow", 100}};
-constexpr TSettingChoice kLaws[] = {{"present", "Present", static_cast<int>(TRotationLaw::Present)},
-                                    {"partial", "Partial", static_cast<int>(TRotationLaw::Partial)},
-                                    {"absent", "Absent", static_cast<int>(TRotationLaw::Absent)}};
+// A choice is stored as its figure; a stored figure anywhere in an option's
+// span reads as that option.
+constexpr TSettingChoice kSpeeds[] = {
+    {"slow", "Slow", 100, 71, 120}, {"medium", "Medium", 40, 4, 70}, {"fast", "Fast", 1, 1, 3}};
+constexpr int kPresent = static_cast<int>(TRotationLaw::Present), kPartial = static_cast<int>(TRotationLaw::Partial),
+              kAbsent = static_cast<int>(TRotationLaw::Absent);
+constexpr TSettingChoice kLaws[] = {{"present", "Present", kPresent, kPresent, kPresent},
+                                    {"partial", "Partial", kPartial, kPartial, kPartial},
+                                    {"absent", "Absent", kAbsent, kAbsent, kAbsent}};
 
 constexpr TGalaxySettingInfo Number(const char* value, const char* option, const char* caption, double min,
                                     double max, int S::*field) {
@@ -92,10 +97,14 @@ double ClampGalaxySetting(const TGalaxySettingInfo& info, double value) {
     case TSettingKind::Number:
       value = value < info.Min ? info.Min : value > info.Max ? info.Max : value;
       return info.Integer ? std::trunc(value) : value;
-    case TSettingKind::Choice:
-      for (int i = 0; i < info.ChoiceCount; ++i)
-        if (value == info.Choices[i].Value) return value;
-      return info.Choices[0].Value;
+    case TSettingKind::Choice: {
+      int least = info.Choices[0].Value;
+      for (int i = 0; i < info.ChoiceCount; ++i) {
+        if (value >= info.Choices[i].Min && value <= info.Choices[i].Max) return info.Choices[i].Value;
+        if (info.Choices[i].Value < least) least = info.Choices[i].Value;
+      }
+      return least;
+    }
     case TSettingKind::Color:
       if (!(value >= 0 && value <= 0xFFFFFFFFu)) return GalaxySettingDefault(info);
       return static_cast<TGalaxyColor>(value) & 0xFFFFFFu;

@@ -48,6 +48,7 @@ struct TSettingChoice {
   const char* Word;     // the hack's word: "medium"
   const char* Caption;  // the dialog's: "Medium"
   int Value;            // what the galaxy acts on: 40 (ms)
+  int Min, Max;         // the figures that count as this option: 4 to 70
 };
 
 struct TGalaxySettingInfo {
@@ -59,8 +60,9 @@ struct TGalaxySettingInfo {
   // A slider's positions per unit: the dialog's track bar, the hack's option
   // and its settings file count in them. 1, but for the density.
   double Steps;
-  // A Choice's options; else null. The first is what a value that is none
-  // of them counts as.
+  // A Choice's options, in the order of the dialog's slider; else null. A
+  // figure that no option holds counts as the option of the least figure
+  // (Fast's 1 ms, Present).
   const TSettingChoice* Choices;
   int ChoiceCount;
   // Where the setting lives in TGalaxySettings: one of these is set.
@@ -77,7 +79,7 @@ constexpr int kGalaxySettingCount = 13;
 // In the order of the options dialog's pages.
 extern const TGalaxySettingInfo kGalaxySettings[kGalaxySettingCount];
 
-// The setting of that hack option (exactly as the table writes it), or null.
+// The setting of that option (exactly as the table writes it), or null.
 const TGalaxySettingInfo* FindGalaxySetting(const std::string& option);
 
 double GetGalaxySetting(const TGalaxySettings& settings, const TGalaxySettingInfo& info);
@@ -93,7 +95,8 @@ int SliderMax(const TGalaxySettingInfo& info);
 int SliderPosition(const TGalaxySettingInfo& info, double value);
 
 // A value the galaxy can act on: a number is brought into its range, a
-// choice that is none of the options becomes the first option, a colour
+// choice becomes the value of the option that holds it (the least option's
+// when none does), a colour
 // keeps its low three bytes; what is no number at all (NaN, a colour out of
 // 32 bits) becomes the default.
 double ClampGalaxySetting(const TGalaxySettingInfo& info, double value);

@@ -8,28 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "galaxy/colors.h"
 #include "galaxy/presets.h"
+#include "galaxy/words.h"
 
 namespace {
-
-// Words compare without case, and a space, '-' or '_' are the same: a
-// preset is "Warp Speed", "warp-speed" or warp_speed.
-char Fold(char c) {
-  return c == ' ' || c == '_' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-bool SameWord(const std::string& a, const char* b) {
-  const std::size_t n = std::strlen(b);
-  if (a.size() != n) return false;
-  for (std::size_t i = 0; i < n; ++i)
-    if (Fold(a[i]) != Fold(b[i])) return false;
-  return true;
-}
-std::string Slug(const char* name) {
-  std::string s;
-  for (const char* p = name; *p; ++p) s += Fold(*p);
-  return s;
-}
 
 enum class TKind { Flag, Setting, Preset, Window, Text, Delay };
 
@@ -64,31 +46,13 @@ void SetFlag(THackSettings& s, const std::string& name) {
   if (name == "fps") s.Fps = true;
 }
 
-std::string ColorWord(TGalaxyColor c) {
-  for (const TNamedColor& n : kGalaxyColors)
-    if (n.Color == c) return n.Name;
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "#%02x%02x%02x", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-  return buf;
-}
-
 // What an option takes, for the usage text and the error line.
 std::string Takes(const TOption& o) {
   std::string s;
   switch (o.Kind) {
-    case TKind::Setting:
-      switch (o.Setting->Kind) {
-        case TSettingKind::Number:
-          return std::to_string(SliderMin(*o.Setting)) + " to " + std::to_string(SliderMax(*o.Setting));
-        case TSettingKind::Choice:
-          for (int i = 0; i < o.Setting->ChoiceCount; ++i)
-            s += (i ? ", " : "") + std::string(o.Setting->Choices[i].Word);
-          return "one of " + s;
-        case TSettingKind::Color: return "a colour name (Black, Maroon, ... White) or #rrggbb";
-      }
-      break;
+    case TKind::Setting: return GalaxySettingTakes(*o.Setting);
     case TKind::Preset:
-      for (const TGalaxyPreset& p : kGalaxyPresets) s += (s.empty() ? "" : ", ") + Slug(p.Name);
+      for (const TGalaxyPreset& p : kGalaxyPresets) s += (s.empty() ? "" : ", ") + GalaxyPresetWord(p);
       return "one of " + s;
     case TKind::Window: return "a window id (decimal or 0x hex)";
     case TKind::Text: return "a name";
@@ -98,22 +62,6 @@ std::string Takes(const TOption& o) {
   return "no value";
 }
 
-}  // namespace
-
-std::string HackSettingWord(const TGalaxySettingInfo& s, double value) {
-  switch (s.Kind) {
-    case TSettingKind::Number: return std::to_string(SliderPosition(s, value));
-    case TSettingKind::Choice:
-      for (int i = 0; i < s.ChoiceCount; ++i)
-        if (s.Choices[i].Value == value) return s.Choices[i].Word;
-      break;
-    case TSettingKind::Color: return ColorWord(static_cast<TGalaxyColor>(value));
-  }
-  return std::string();
-}
-
-namespace {
-
 bool ParseInteger(const std::string& text, long& value) {
   if (text.empty()) return false;
   char* end = nullptr;
@@ -121,40 +69,6 @@ bool ParseInteger(const std::string& text, long& value) {
   value = std::strtol(text.c_str(), &end, 10);
   return !*end && !errno;
 }
-
-}  // namespace
-
-bool ParseHackSetting(const TGalaxySettingInfo& s, const std::string& text, double& value) {
-  switch (s.Kind) {
-    case TSettingKind::Number: {
-      long position = 0;
-      if (!ParseInteger(text, position) || position < SliderMin(s) || position > SliderMax(s)) return false;
-      value = static_cast<double>(position) / s.Steps;
-      return true;
-    }
-    case TSettingKind::Choice:
-      for (int i = 0; i < s.ChoiceCount; ++i)
-        if (SameWord(text, s.Choices[i].Word)) return value = s.Choices[i].Value, true;
-      return false;
-    case TSettingKind::Color: {
-      TGalaxyColor c = 0;
-      if (!ParseHackColor(text, c)) return false;
-      value = c;
-      return true;
-    }
-  }
-  return false;
-}
-
-const TGalaxyPreset* FindHackPreset(const std::string& text) {
-  for (const TGalaxyPreset& p : kGalaxyPresets)
-    if (SameWord(text, p.Name)) return &p;
-  return nullptr;
-}
-
-std::string HackPresetWord(const TGalaxyPreset& preset) { return Slug(preset.Name); }
-
-namespace {
 
 // An argument as the error line shows it: control characters (a newline
 // would break the line, an escape would reach the terminal) as \xNN.
@@ -187,11 +101,11 @@ bool TakeValue(const TOption& option, const std::string& text, THackSettings& re
   switch (option.Kind) {
     case TKind::Setting: {
       double value = 0;
-      if (!ParseHackSetting(*option.Setting, text, value)) return false;
+      if (!ParseGalaxySetting(*option.Setting, text, value)) return false;
       values.push_back({option.Setting, value});
       return true;
     }
-    case TKind::Preset: return (preset = FindHackPreset(text)) != nullptr;
+    case TKind::Preset: return (preset = FindGalaxyPreset(text)) != nullptr;
     case TKind::Window:
       result.Target = THackTarget::WindowId;
       return ParseHackWindowId(text, result.WindowId);
@@ -229,17 +143,6 @@ double HackPictureRate(int delayUs, double refreshHz) {
   const double rate = delayUs > 0 ? 1e6 / delayUs : 0;
   if (refreshHz > 0 && (rate <= 0 || refreshHz < rate)) return refreshHz;
   return rate;
-}
-
-bool ParseHackColor(const std::string& text, TGalaxyColor& color) {
-  for (const TNamedColor& n : kGalaxyColors)
-    if (SameWord(text, n.Name)) return color = n.Color, true;
-  if (text.size() != 7 || text[0] != '#') return false;
-  for (std::size_t i = 1; i < 7; ++i)
-    if (!std::isxdigit(static_cast<unsigned char>(text[i]))) return false;
-  const unsigned long rgb = std::strtoul(text.c_str() + 1, nullptr, 16);
-  color = static_cast<TGalaxyColor>(((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16));
-  return true;
 }
 
 THackParse ParseHackOptions(int argc, const char* const* argv, THackSettings& settings,
@@ -287,7 +190,11 @@ std::string HackUsage() {
     if (o.Kind != TKind::Flag) line += ": " + Takes(o);
     if (o.Kind == TKind::Delay)
       line += " microseconds at least between pictures (default " + std::to_string(kHackDelayDefault) + ")";
-    if (o.Setting) line += " (default " + HackSettingWord(*o.Setting, GetGalaxySetting(defaults, *o.Setting)) + ")";
+    if (o.Setting) {
+      const double def = GetGalaxySetting(defaults, *o.Setting);
+      const std::string word = GalaxySettingWord(*o.Setting, def), figure = GalaxySettingFigure(*o.Setting, def);
+      line += " (default " + word + (o.Setting->Steps != 1 ? ", the figure " + figure : "") + ")";
+    }
     s += line + "\n";
   }
   s += "Every option may also begin with two dashes.\n";

@@ -1,7 +1,7 @@
 #pragma once
 // The hack's command line: XScreenSaver's window switches, -delay and -fps,
 // and one option for every setting of the galaxy's table, with the dialog's
-// ranges.
+// ranges, taking the galaxy's own words (galaxy/words.h).
 // The grammar is data (a table of options), platform-free, so that it is
 // tested without a display.
 #include <cstdint>
@@ -57,18 +57,6 @@ bool ParseHackWindowId(const std::string& text, unsigned long& id);
 // not set); 0 when it names none.
 unsigned long HackEnvironmentWindow(const char* text);
 
-// One colour by the dialog's name (any case) or as #rrggbb; false if neither.
-bool ParseHackColor(const std::string& text, TGalaxyColor& color);
-
-// One setting's value from its option's text (a slider position, a choice's
-// word, a colour), in the galaxy's units; false if the text is none of them.
-bool ParseHackSetting(const TGalaxySettingInfo& setting, const std::string& text, double& value);
-// A setting's value as its option writes it: a slider position, a word or a
-// colour.
-std::string HackSettingWord(const TGalaxySettingInfo& setting, double value);
-
-// The preset of that name, written as -preset takes it ("Warp Speed",
-// "warp-speed" or warp_speed), or null.
-const TGalaxyPreset* FindHackPreset(const std::string& text);
-// A preset's name as -preset's usage writes it: "warp-speed".
-std::string HackPresetWord(const TGalaxyPreset& preset);
+// XScreenSaver's settings file for the hack (spiralis.xml), from the
+// galaxy's table: what the build installs.
+std::string HackSettingsFile();

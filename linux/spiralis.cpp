@@ -41,12 +41,6 @@ namespace {
 
 // The size of the window of our own (-window, or no switch).
 constexpr int kDefaultWidth = 640, kDefaultHeight = 480;
-// The system's timers tick at most every 10 ms: the Fast setting's 1 ms
-// steps as often as that.
-constexpr int kMinStepMs = 10;
-// Steps missed by more than this are dropped, not caught up.
-constexpr int kMaxCatchUpMs = 1000;
-
 volatile sig_atomic_t gStop = 0;
 void OnStopSignal(int) { gStop = 1; }
 
@@ -294,8 +288,8 @@ struct TSpiralisState {
   std::optional<TFpsOverlay> Fps;
   Atom WmProtocols = 0;
   int Width = kDefaultWidth, Height = kDefaultHeight;
-  // The clock: when drawing began, the step interval, and when the next step is due.
-  std::uint32_t Start = 0, Interval = 0, Due = 0;
+  std::uint32_t Start = 0;  // when drawing began: the camera's time 0
+  TStepClock Steps;         // when the next step is due
   TFramePace Pictures;  // whether a step is drawn: -delay and the refresh rate
 };
 
@@ -403,9 +397,9 @@ TInit InitSpiralis(TSpiralisState& s) {
   s.View.Init(SystemGalaxyGL(), s.Width, s.Height);
   s.Fps.emplace(dpy, s.Settings.Fps);
   s.WmProtocols = XInternAtom(dpy, "WM_PROTOCOLS", False);
-  s.Interval = static_cast<std::uint32_t>(std::max(kMinStepMs, s.Galaxy->TimerInterval()));
   s.Pictures.SetRate(HackPictureRate(s.Settings.Delay, RefreshRate(dpy, RootWindow(dpy, s.Visual->screen))));
-  s.Start = s.Due = NowMs();
+  s.Start = NowMs();
+  s.Steps.Start(s.Galaxy->TimerInterval(), s.Start);
   ReshapeSpiralis(s, s.Width, s.Height);
   return TInit::Ready;
 }
@@ -421,12 +415,9 @@ int PolygonCount(const TSpiralisState& s) {
   return quads;
 }
 
-// The steps due by `now`, at their interval. After a pause of more than a
-// second (the process stopped, a slow server) the count starts again rather
-// than catching up in a burst.
+// The steps due by `now`, at their interval.
 void StepSpiralis(TSpiralisState& s, std::uint32_t now) {
-  if (static_cast<std::int32_t>(now - s.Due) > kMaxCatchUpMs) s.Due = now;
-  for (; static_cast<std::int32_t>(now - s.Due) >= 0; s.Due += s.Interval) s.Galaxy->Step();
+  for (int steps = s.Steps.Take(now); steps > 0; --steps) s.Galaxy->Step();
 }
 
 // The picture of the latest step for the time `now`, with the overlay for
@@ -474,8 +465,7 @@ void MainLoop(TSpiralisState& s) {
     HandleEvents(s);
     if (gStop || gWindowGone) break;
     const std::uint32_t now = NowMs();
-    const std::int32_t wait =
-        std::max(static_cast<std::int32_t>(s.Due - now), static_cast<std::int32_t>(s.Pictures.Until(now)));
+    const std::int32_t wait = static_cast<std::int32_t>(std::max(s.Steps.Until(now), s.Pictures.Until(now)));
     if (wait > 0) {
       pollfd fd{ConnectionNumber(s.Connection.Get()), POLLIN, 0};
       poll(&fd, 1, wait);

@@ -5,6 +5,7 @@
 
 #include "controls/scrcontrols.h"
 #include "galaxy/presets.h"
+#include "galaxy/words.h"
 #include "saver/mainform.h"
 #include "toolkit/msgbox.h"
 #include "toolkit/sysutils.h"
@@ -55,6 +56,8 @@ void TConfigForm::AfterConstruction() {
   TScrDialog::AfterConstruction();
   if (!MainForm || !PageControl || !DriverList || !DriverListBox || !ScrPreview)
     throw EInvalidOperation("The options dialog needs the main module and its resource");
+  if (PresetsBox)
+    for (const TGalaxyPreset& preset : kGalaxyPresets) PresetsBox->Items()->Add(preset.Name);
   DriverList->Search()->Add(MainForm->DriverPath->GetValue());
   FillDriverList(MainForm->Driver->GetValue());
   if (DriverListBox->ItemIndex() >= 0) FollowSelectedDriver();
@@ -88,7 +91,7 @@ void TConfigForm::FormActivate(TObject*) {
   } else if (!MainForm->ToldActive->GetValue()) {
     MainForm->ToldActive->SetValue(true);
     MainForm->ToldActive->SaveToRegistry();
-    if (FScrMode == smCActive) return;
+    if (ScrMode() == smCActive) return;
     PageControl->SetActivePage(tsGeneral);
     PageControlChange(PageControl);
     ShowMessageBox(Handle(), kHintActive, "Information", MB_OK | MB_ICONINFORMATION);

@@ -6,6 +6,7 @@
 #include "saver/saverform.h"
 #include "toolkit/extctrls.h"
 #include "gl/sgl_components.h"
+#include "values/pascreate.h"
 #include "values/values.h"
 
 TMainForm* MainForm = nullptr;
@@ -44,8 +45,54 @@ const TMetaClass& TMainForm::StaticClass() {
 
 TMainForm::TMainForm(TComponent* owner) : TDataModule(owner) {}
 
+namespace {
+
+// A galaxy value's fallback and ranges, from the galaxy's table: a number
+// has one range from its least to its largest figure, a choice one range an
+// option (its caption, the figures that read as it, and the figure it
+// stores). Set before any value is read, so that every read and every
+// stored figure follow the table.
+void DefineGalaxyValue(TScrValue* value, const TGalaxySettingInfo& info) {
+  const double def = GalaxySettingDefault(info);
+  if (auto* v = dynamic_cast<TScrVInteger*>(value)) {
+    v->SetDef(static_cast<std::int32_t>(def));
+    v->GetRanges()->Clear();
+    v->GetRanges()->AddRange("Range0", static_cast<std::int32_t>(info.Min), static_cast<std::int32_t>(info.Max),
+                             static_cast<std::int32_t>(def));
+  } else if (auto* v = dynamic_cast<TScrVDouble*>(value)) {
+    v->SetDef(def);
+    v->GetRanges()->Clear();
+    v->GetRanges()->AddRange("Range", info.Min, info.Max, def);
+  } else if (auto* v = dynamic_cast<TScrVIndex*>(value)) {
+    v->SetDef(static_cast<std::int32_t>(def));
+    v->GetRanges()->Clear();
+    for (int i = 0; i < info.ChoiceCount; ++i)
+      v->GetRanges()->AddRange(info.Choices[i].Caption, info.Choices[i].Min, info.Choices[i].Max, info.Choices[i].Value);
+  } else if (auto* v = dynamic_cast<TScrVColor*>(value)) {
+    v->SetDef(static_cast<TColor>(def));
+  }
+}
+
+// A galaxy value the module's resource lacks, of the class its kind takes,
+// named and stored after the table's value name.
+TScrValue* CreateGalaxyValue(TComponent* owner, const TGalaxySettingInfo& info) {
+  const char* cls = info.Kind == TSettingKind::Choice ? "TScrVIndex"
+                    : info.Kind == TSettingKind::Color ? "TScrVColor"
+                    : info.Real                        ? "TScrVDouble"
+                                                       : "TScrVInteger";
+  auto* value = static_cast<TScrValue*>(ScrCreateOwnedComponent(owner, FindClass(cls)));
+  value->SetName(info.ValueName);
+  return value;
+}
+
+}  // namespace
+
 void TMainForm::AfterConstruction() {
   TDataModule::AfterConstruction();
+  for (const TGalaxySettingInfo& info : kGalaxySettings) {
+    TScrValue* value = GalaxyValue(info);
+    DefineGalaxyValue(value ? value : CreateGalaxyValue(this, info), info);
+  }
   // A file of this name in the current folder switches on the full trace.
   DWORD log = GetFileAttributesA("spiralis.log");
   if (ScrControl && log != INVALID_FILE_ATTRIBUTES && !(log & FILE_ATTRIBUTE_DIRECTORY)) {

@@ -42,9 +42,10 @@ class TMainForm : public TDataModule {
   TScrVScreenMode* Mode = nullptr;
 
   // The galaxy's settings as the values hold them now. An index value with
-  // no option gives a figure that the galaxy takes as its first option.
+  // no option gives a figure that the galaxy takes as its default.
   TGalaxySettings GalaxySettings() const;
-  // The value of a setting of the galaxy's table, by its value name.
+  // The value of a setting of the galaxy's table, by its value name: one
+  // of the resource's, or one made for a row the resource lacks.
   TScrValue* GalaxyValue(const TGalaxySettingInfo& info) const;
   // Sets that value to a figure in the galaxy's units; an index value takes
   // the option whose range holds it.

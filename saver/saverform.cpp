@@ -9,6 +9,7 @@
 #include "saver/galaxy_monitors.h"
 #include "saver/mainform.h"
 #include "toolkit/sysutils.h"
+#include "values/pascreate.h"
 
 namespace {
 
@@ -77,22 +78,34 @@ void TSaverForm::AfterConstruction() {
   // framework level.
   SglSetTraceHooks(ScrDebugMsg, ScrDebugMsg, nullptr);
   if (SglPanel) {
-    if (FScrMode == smSFull)
+    if (ScrMode() == smSFull)
       UseSaverDisplay();
     else
       SglPanel->SetglDriver(kSystemDriver);  // previews draw in a window
   }
+  FollowGalaxyValues();
   galaxy_ = std::make_unique<TGalaxy>(MainForm->GalaxySettings());
-  ApplySpeed();
+  if (Timer) Timer->SetInterval(galaxy_->TimerInterval());
 }
 
-TGalaxy& TSaverForm::Model() {
-  galaxy_->SetDensity(MainForm->Density->GetValue());
-  return *galaxy_;
+void TSaverForm::FollowGalaxyValues() {
+  for (const TGalaxySettingInfo& info : kGalaxySettings) {
+    TScrValue* value = MainForm->GalaxyValue(info);
+    bool followed = false;
+    for (int i = 0; i < ComponentCount() && !followed; ++i) {
+      auto* controller = dynamic_cast<TScrValueController*>(Components(i));
+      followed = controller && controller->Value() == value;
+    }
+    if (followed || !value) continue;
+    auto* controller =
+        static_cast<TScrValueController*>(ScrCreateOwnedComponent(this, &TScrValueController::StaticClass()));
+    controller->OnChange = [this](TObject*) { ApplySettings(); };
+    controller->SetValue(value);
+  }
 }
 
-void TSaverForm::ApplySpeed() {
-  galaxy_->SetSpeed(MainForm->GalaxySettings().Speed);
+void TSaverForm::ApplySettings() {
+  galaxy_->Apply(MainForm->GalaxySettings());
   if (Timer) Timer->SetInterval(galaxy_->TimerInterval());
 }
 
@@ -101,7 +114,7 @@ void TSaverForm::ApplySpeed() {
 
 void TSaverForm::TimerTimer(TObject*) {
   if (!galaxy_) return;
-  Model().Step();
+  galaxy_->Step();
   // The picture of the new step, at once, unless no monitor could show it
   // before the next step's.
   if (SglPanel && pace_.Due(clock_())) SglPanel->Repaint();
@@ -115,8 +128,8 @@ void TSaverForm::SglPanelGLInit(TObject*) {
 
 void TSaverForm::SglPanelGLPaint(TObject*) {
   if (!galaxy_) return;
-  const double eye = MainForm->Eye->GetValue();
-  const float depth = static_cast<float>(MainForm->Depth->GetValue());
+  const double eye = galaxy_->Settings().Eye;
+  const float depth = static_cast<float>(galaxy_->Settings().Depth);
   const std::vector<TGalaxyViewport> views = MonitorViewports();
   if (views.size() > 1)
     view_.DrawViewports(*galaxy_, views, SglPanel->Width(), SglPanel->Height(), eye, depth, clock_());
@@ -127,12 +140,12 @@ void TSaverForm::SglPanelGLPaint(TObject*) {
 
 int TSaverForm::PictureRate() const {
   const int refresh = ScrRefreshRate();
-  const bool preview = FScrMode == smSPMain || FScrMode == smSPConfig;
+  const bool preview = ScrMode() == smSPMain || ScrMode() == smSPConfig;
   return preview && refresh > kPreviewPictureRate ? kPreviewPictureRate : refresh;
 }
 
 std::vector<TGalaxyViewport> TSaverForm::MonitorViewports() const {
-  if (FScrMode != smSFull || GetSystemMetrics(SM_CMONITORS) < 2 || !SglPanel->HandleAllocated()) return {};
+  if (ScrMode() != smSFull || GetSystemMetrics(SM_CMONITORS) < 2 || !SglPanel->HandleAllocated()) return {};
   const POINT origin = SglPanel->ClientToScreen(POINT{0, 0});
   return GalaxyViewports(ScrMonitorAreas(ScrMonitors(), origin, SglPanel->Width(), SglPanel->Height()),
                          SglPanel->Height());
@@ -156,30 +169,29 @@ void TSaverForm::ScrEndDialog(bool ok) {
   TScrForm::ScrEndDialog(ok);
 }
 
+// The handlers the form's resource binds: a change of any galaxy value goes
+// to the galaxy as a whole; a flip of ReStart restarts it.
+
 void TSaverForm::nRingsControllerChange(TObject*) {
-  if (galaxy_) Model().SetRings(MainForm->nRings->GetValue());
+  if (galaxy_) ApplySettings();
 }
 
 void TSaverForm::ReStartControllerChange(TObject*) {
-  if (galaxy_) Model().Restart();
+  if (galaxy_) galaxy_->Restart();
 }
 
 void TSaverForm::MiscChange(TObject*) {
-  if (!galaxy_) return;
-  const TGalaxySettings s = MainForm->GalaxySettings();
-  galaxy_->SetDynamics(s.Probability, s.Velocity, s.DarkMatter);
+  if (galaxy_) ApplySettings();
 }
 
 void TSaverForm::SpeedControllerChange(TObject*) {
-  if (galaxy_) ApplySpeed();
+  if (galaxy_) ApplySettings();
 }
 
 void TSaverForm::TrailsControllerChange(TObject*) {
-  if (galaxy_) galaxy_->SetTrails(MainForm->Trails->GetValue());
+  if (galaxy_) ApplySettings();
 }
 
 void TSaverForm::ColorChange(TObject*) {
-  if (!galaxy_) return;
-  const TGalaxySettings s = MainForm->GalaxySettings();
-  galaxy_->SetColors(s.Explosion, s.Exhausted, s.Background, s.Replenished);
+  if (galaxy_) ApplySettings();
 }

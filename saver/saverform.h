@@ -1,8 +1,10 @@
 #pragma once
 // The saver form: the framework's saver window for both the full-screen run
 // and the preview. It owns one galaxy, steps it on every tick of its timer,
-// and follows every setting change of the main module through its eleven
-// value controllers, so that all live saver forms react to the same change.
+// and follows every setting change of the main module through value
+// controllers (the eleven of its resource, and one for each other galaxy
+// value), so that all live saver forms react to the same change: whichever
+// galaxy value changed, the galaxy takes the settings as a whole.
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -74,11 +76,11 @@ class TSaverForm : public TScrForm {
   void SetClock(TClock clock) { clock_ = clock ? std::move(clock) : TClock(timeGetTime); }
 
  private:
-  // The galaxy with the current seed density: the density has no controller
-  // of its own, so it is handed over before anything that may seed.
-  TGalaxy& Model();
-  // Hands the Speed setting to the galaxy and its step interval to the timer.
-  void ApplySpeed();
+  // A controller for every galaxy value that none of the resource's follows.
+  void FollowGalaxyValues();
+  // The main module's galaxy settings to the galaxy, its step interval to
+  // the timer.
+  void ApplySettings();
   // The saver's own driver and screen mode (the full-screen run's settings).
   void UseSaverDisplay();
   // Full screen on several monitors: the panel's part of each, as a

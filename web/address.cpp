@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "linux/hack_options.h"
+#include "galaxy/words.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ TWebLook ReadWebAddress(const std::string& query, std::vector<std::string>& note
   const std::vector<TPair> pairs = Split(query);
   for (const TPair& p : pairs) {
     if (p.Name != "preset") continue;
-    look.Preset = FindHackPreset(p.Value);
+    look.Preset = FindGalaxyPreset(p.Value);
     if (!look.Preset) notes.push_back("no preset " + Quote(p.Value) + ": the defaults instead");
   }
   if (look.Preset) look.Settings = look.Preset->Settings;
@@ -93,9 +93,9 @@ TWebLook ReadWebAddress(const std::string& query, std::vector<std::string>& note
     double value = 0;
     if (!info)
       notes.push_back("no setting " + Quote(p.Name) + ": ignored");
-    else if (!ParseHackSetting(*info, p.Value, value))
+    else if (!ParseGalaxySetting(*info, p.Value, value))
       notes.push_back(std::string(info->Option) + "=" + Quote(p.Value) + " is none of its values: " +
-                      HackSettingWord(*info, GetGalaxySetting(look.Settings, *info)) + " instead");
+                      GalaxySettingWord(*info, GetGalaxySetting(look.Settings, *info)) + " instead");
     else
       SetGalaxySetting(look.Settings, *info, value);
   }
@@ -104,25 +104,12 @@ TWebLook ReadWebAddress(const std::string& query, std::vector<std::string>& note
 
 std::string WriteWebAddress(const TWebLook& look) {
   const TGalaxySettings base = look.Preset ? look.Preset->Settings : TGalaxySettings();
-  std::string query = look.Preset ? "preset=" + HackPresetWord(*look.Preset) : std::string();
+  std::string query = look.Preset ? "preset=" + GalaxyPresetWord(*look.Preset) : std::string();
   for (const TGalaxySettingInfo& info : kGalaxySettings) {
     const double value = GetGalaxySetting(look.Settings, info);
-    if (HackSettingWord(info, value) == HackSettingWord(info, GetGalaxySetting(base, info))) continue;
+    if (GalaxySettingWord(info, value) == GalaxySettingWord(info, GetGalaxySetting(base, info))) continue;
     if (!query.empty()) query += '&';
-    query += std::string(info.Option) + "=" + Encode(HackSettingWord(info, value));
+    query += std::string(info.Option) + "=" + Encode(GalaxySettingWord(info, value));
   }
   return query;
-}
-
-void ApplyWebSettings(TGalaxy& galaxy, const TGalaxySettings& settings) {
-  const TGalaxySettings was = galaxy.Settings(), now = ClampGalaxySettings(settings);
-  if (now.Rings != was.Rings) galaxy.SetRings(now.Rings);
-  if (now.Probability != was.Probability || now.Velocity != was.Velocity || now.DarkMatter != was.DarkMatter)
-    galaxy.SetDynamics(now.Probability, now.Velocity, now.DarkMatter);
-  if (now.Trails != was.Trails) galaxy.SetTrails(now.Trails);
-  if (now.Explosion != was.Explosion || now.Exhausted != was.Exhausted || now.Background != was.Background ||
-      now.Replenished != was.Replenished)
-    galaxy.SetColors(now.Explosion, now.Exhausted, now.Background, now.Replenished);
-  if (now.Density != was.Density) galaxy.SetDensity(now.Density);
-  if (now.Speed != was.Speed) galaxy.SetSpeed(now.Speed);
 }

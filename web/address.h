@@ -1,12 +1,11 @@
 #pragma once
 // The page's settings as its address keeps them: a query string in the
-// Linux hack's option names and words, "preset=warp-speed&rings=150", so
+// galaxy's option names and words (galaxy/words.h), "preset=warp-speed&rings=150", so
 // that a link reproduces a look. Platform-free, so that it is tested
 // natively.
 #include <string>
 #include <vector>
 
-#include "galaxy/galaxy.h"
 #include "galaxy/presets.h"
 #include "galaxy/settings.h"
 
@@ -28,8 +27,3 @@ TWebLook ReadWebAddress(const std::string& query, std::vector<std::string>& note
 // setting the preset (or the defaults) has otherwise, in the table's order.
 // Empty for the defaults.
 std::string WriteWebAddress(const TWebLook& look);
-
-// A running galaxy takes new settings the way the saver's form passes each
-// on: new rings reseed, colours and trails keep the cells, a density waits
-// for the next seeding. Each is clamped as the galaxy clamps it.
-void ApplyWebSettings(TGalaxy& galaxy, const TGalaxySettings& settings);

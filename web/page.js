@@ -28,6 +28,7 @@ function moduleApi(m) {
     pause: m._spiralis_pause,
     address: wrap('address', 'string', []),
     value: wrap('value', 'string', ['string']),
+    figure: wrap('figure', 'string', ['string']),
     preset: wrap('preset', 'string', []),
     set: wrap('set', 'number', ['string', 'string']),
     pickPreset: wrap('pick_preset', 'number', ['string']),
@@ -111,7 +112,7 @@ function buildPanel(table, api, changed) {
       if (input.tagName === 'SELECT' && ![...input.options].some(o => o.value === word))
         input.append(element('option', {value: word, textContent: word}));
       input.value = word;
-      if (output) output.value = word;
+      if (output) output.value = api.figure(input.name);
     }
   };
 }

@@ -15,20 +15,14 @@
 #include <string>
 #include <vector>
 
-#include "galaxy/colors.h"
 #include "galaxy/galaxy.h"
+#include "galaxy/pace.h"
 #include "galaxy/view.h"
-#include "linux/hack_options.h"
+#include "galaxy/words.h"
 #include "web/address.h"
 #include "web/webgl_table.h"
 
 namespace {
-
-// Browsers run timers and frames no more often than this: the Fast
-// setting's 1 ms steps as often as that.
-constexpr double kMinStepMs = 10;
-// Steps missed by more than this are dropped, not caught up.
-constexpr double kMaxCatchUpMs = 1000;
 
 struct TPageState {
   TWebLook Look;
@@ -36,10 +30,10 @@ struct TPageState {
   TGalaxyGL Table;
   TGalaxyView View;
   int Width = 1, Height = 1;
-  // The clock: the last frame's time (below 0 after a pause), the
-  // milliseconds shown so far (the camera's time), and when the next step
-  // is due on it.
-  double Last = -1, Shown = 0, Due = 0;
+  // The clock: the last frame's time (below 0 after a pause) and the
+  // milliseconds shown so far (the camera's time), on which the steps fall due.
+  double Last = -1, Shown = 0;
+  TStepClock Steps;
   // A held galaxy (spiralis_hold): seeded from a fixed number, not stepped,
   // its camera at one time.
   bool Held = false;
@@ -55,11 +49,6 @@ const char* Give(std::string text) {
   return page.Text.c_str();
 }
 
-double StepInterval() {
-  const double interval = page.Galaxy->TimerInterval();
-  return interval < kMinStepMs ? kMinStepMs : interval;
-}
-
 void MakeGalaxy() {
   if (page.Held)
     page.Galaxy.emplace(page.Look.Settings, page.HeldRandom, [] { return page.HeldSeed; });
@@ -69,40 +58,9 @@ void MakeGalaxy() {
 
 // The look, and the running galaxy with it.
 void ApplyLook(const TWebLook& look) {
-  page.Look = {ClampGalaxySettings(look.Settings), look.Preset};
-  ApplyWebSettings(*page.Galaxy, page.Look.Settings);
-}
-
-// ---- The table, for the page's panel ----
-
-std::string Json(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out + "\"";
-}
-
-std::string SettingJson(const TGalaxySettingInfo& s) {
-  std::string json = "{\"option\":" + Json(s.Option) + ",\"caption\":" + Json(s.Caption) + ",\"kind\":";
-  switch (s.Kind) {
-    case TSettingKind::Number:
-      return json + "\"number\",\"min\":" + std::to_string(SliderMin(s)) + ",\"max\":" +
-             std::to_string(SliderMax(s)) + "}";
-    case TSettingKind::Choice:
-      json += "\"choice\",\"choices\":[";
-      for (int i = 0; i < s.ChoiceCount; ++i)
-        json += std::string(i ? "," : "") + "[" + Json(s.Choices[i].Word) + "," + Json(s.Choices[i].Caption) + "]";
-      return json + "]}";
-    case TSettingKind::Color:
-      json += "\"color\",\"choices\":[";
-      for (const TNamedColor& c : kGalaxyColors)
-        json += std::string(&c == kGalaxyColors ? "" : ",") + "[" + Json(HackSettingWord(s, c.Color)) + "," +
-                Json(c.Name) + "]";
-      return json + "]}";
-  }
-  return json + "null}";
+  page.Galaxy->Apply(look.Settings);
+  page.Look = {page.Galaxy->Settings(), look.Preset};  // as the galaxy clamped them
+  page.Steps.SetInterval(page.Galaxy->TimerInterval());
 }
 
 }  // namespace
@@ -112,14 +70,7 @@ extern "C" {
 // The settings table and the presets, as the page's panel shows them:
 // {"settings": [{option, caption, kind, min, max | choices: [[word,
 // caption]...]}...], "presets": [[word, name]...]}, in the dialog's order.
-EMSCRIPTEN_KEEPALIVE const char* spiralis_table() {
-  std::string json = "{\"settings\":[";
-  for (const TGalaxySettingInfo& s : kGalaxySettings) json += (&s == kGalaxySettings ? "" : ",") + SettingJson(s);
-  json += "],\"presets\":[";
-  for (const TGalaxyPreset& p : kGalaxyPresets)
-    json += std::string(&p == kGalaxyPresets ? "" : ",") + "[" + Json(HackPresetWord(p)) + "," + Json(p.Name) + "]";
-  return Give(json + "]}");
-}
+EMSCRIPTEN_KEEPALIVE const char* spiralis_table() { return Give(GalaxyTableJson()); }
 
 // The context on the canvas `selector`, and the galaxy of the address
 // `query`; 0 when the browser gives no WebGL context (the page then says
@@ -127,7 +78,6 @@ EMSCRIPTEN_KEEPALIVE const char* spiralis_table() {
 EMSCRIPTEN_KEEPALIVE int spiralis_start(const char* selector, const char* query) {
   std::vector<std::string> notes;
   page.Look = ReadWebAddress(query, notes);
-  page.Look.Settings = ClampGalaxySettings(page.Look.Settings);
   page.Notes.clear();
   for (const std::string& n : notes) page.Notes += n + "\n";
 
@@ -144,6 +94,8 @@ EMSCRIPTEN_KEEPALIVE int spiralis_start(const char* selector, const char* query)
   page.Table = WebGalaxyGL();
   page.View.Init(page.Table, width, height);
   MakeGalaxy();
+  page.Look.Settings = page.Galaxy->Settings();  // as the galaxy clamped them
+  page.Steps.Start(page.Galaxy->TimerInterval(), static_cast<std::uint32_t>(page.Shown));
   return page.View.Ready() ? 1 : 0;
 }
 
@@ -165,8 +117,7 @@ EMSCRIPTEN_KEEPALIVE void spiralis_frame(double nowMs) {
     if (elapsed < 0) elapsed = 0;
     page.Last = nowMs;
     page.Shown += elapsed;
-    if (page.Shown - page.Due > kMaxCatchUpMs) page.Due = page.Shown;
-    for (const double interval = StepInterval(); page.Due <= page.Shown; page.Due += interval) page.Galaxy->Step();
+    for (int steps = page.Steps.Take(static_cast<std::uint32_t>(page.Shown)); steps > 0; --steps) page.Galaxy->Step();
   }
   const TGalaxySettings& s = page.Look.Settings;
   page.View.Draw(*page.Galaxy, page.Width, page.Height, s.Eye, static_cast<float>(s.Depth),
@@ -180,11 +131,16 @@ EMSCRIPTEN_KEEPALIVE void spiralis_pause() { page.Last = -1; }
 EMSCRIPTEN_KEEPALIVE const char* spiralis_address() { return Give(WriteWebAddress(page.Look)); }
 EMSCRIPTEN_KEEPALIVE const char* spiralis_value(const char* option) {
   const TGalaxySettingInfo* info = FindGalaxySetting(option);
-  return Give(info ? HackSettingWord(*info, GetGalaxySetting(page.Look.Settings, *info)) : "");
+  return Give(info ? GalaxySettingWord(*info, GetGalaxySetting(page.Look.Settings, *info)) : "");
+}
+// The figure a person reads for one setting's value: 0.005, not 10.
+EMSCRIPTEN_KEEPALIVE const char* spiralis_figure(const char* option) {
+  const TGalaxySettingInfo* info = FindGalaxySetting(option);
+  return Give(info ? GalaxySettingFigure(*info, GetGalaxySetting(page.Look.Settings, *info)) : "");
 }
 // The look's preset's word, or "" for none.
 EMSCRIPTEN_KEEPALIVE const char* spiralis_preset() {
-  return Give(page.Look.Preset ? HackPresetWord(*page.Look.Preset) : "");
+  return Give(page.Look.Preset ? GalaxyPresetWord(*page.Look.Preset) : "");
 }
 
 // A setting changed on the panel, as its option's word; 0 if it takes no
@@ -192,7 +148,7 @@ EMSCRIPTEN_KEEPALIVE const char* spiralis_preset() {
 EMSCRIPTEN_KEEPALIVE int spiralis_set(const char* option, const char* word) {
   const TGalaxySettingInfo* info = FindGalaxySetting(option);
   double value = 0;
-  if (!page.Galaxy || !info || !ParseHackSetting(*info, word, value)) return 0;
+  if (!page.Galaxy || !info || !ParseGalaxySetting(*info, word, value)) return 0;
   TWebLook look = page.Look;
   SetGalaxySetting(look.Settings, *info, value);
   ApplyLook(look);
@@ -202,7 +158,7 @@ EMSCRIPTEN_KEEPALIVE int spiralis_set(const char* option, const char* word) {
 // A preset picked on the panel: all its settings; 0 if there is none of
 // that name.
 EMSCRIPTEN_KEEPALIVE int spiralis_pick_preset(const char* word) {
-  const TGalaxyPreset* preset = FindHackPreset(word);
+  const TGalaxyPreset* preset = FindGalaxyPreset(word);
   if (!page.Galaxy || !preset) return 0;
   ApplyLook({preset->Settings, preset});
   return 1;

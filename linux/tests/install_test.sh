@@ -11,7 +11,7 @@ mkdir -p "$lists" && ln -s XScreenSaver-gl "$lists/XScreenSaver"
 printf '%s\n' '*programs:	\' '	maze --root	\n\' '  GL:	cage --root	\n\' '' >"$lists/XScreenSaver-gl"
 for round in 1 2; do DESTDIR="$stage" cmake --install "$1" >"$stage/log" 2>&1 || fail "install $round"; done
 "$stage/usr/libexec/xscreensaver/spiralis" --help | grep -q "^usage: spiralis" || fail "no hack in /usr/libexec/xscreensaver"
-cmp -s "$stage/usr/share/xscreensaver/config/spiralis.xml" "$(dirname "$0")/../spiralis.xml" || fail "no spiralis.xml"
+cmp -s "$stage/usr/share/xscreensaver/config/spiralis.xml" "$1/spiralis.xml" || fail "no spiralis.xml"
 entry=$(printf '  GL: \t\t\t\tspiralis --root\t\t\t    \\n\\')
 [ "$(sed -n 2p "$lists/XScreenSaver-gl")" = "$entry" ] && [ "$(grep -c spiralis "$lists/XScreenSaver-gl")" = 1 ] &&
   [ -L "$lists/XScreenSaver" ] ||

@@ -37,12 +37,13 @@ std::vector<double> Row(const THackSettings& s) {
 }
 
 TEST(HackOptions, FiguresTakeTheDialogsRangesAndAMistakeNamesTheRange) {
-  // Option, caption, range, and its column in Row().
-  const struct { const char *option, *caption; int min, max, column; } cases[] = {
-      {"rings", "Number of rings", 2, 150, 0},    {"velocity", "Galactic rotation", 0, 40, 1},
-      {"probability", "Triggering probability", 0, 100, 2}, {"trails", "Time to replenish gases", 1, 150, 3},
-      {"density", "Initial star density", 0, 100, 4}, {"depth", "Depth of field", 0, 600, 11},
-      {"eye", "Camera wander", 0, 150, 12},       {"delay", "Frame rate", 0, 100000, 16}};
+  // Option, caption, range, and its column in Row(); the figures a slider's
+  // positions stand for, where they are others.
+  const struct { const char *option, *caption; int min, max, column; const char* figures; } cases[] = {
+      {"rings", "Number of rings", 2, 150, 0, ""},    {"velocity", "Galactic rotation", 0, 40, 1, ""},
+      {"probability", "Triggering probability", 0, 100, 2, ""}, {"trails", "Time to replenish gases", 1, 150, 3, ""},
+      {"density", "Initial star density", 0, 100, 4, " (figures 0 to 0.05)"}, {"depth", "Depth of field", 0, 600, 11, ""},
+      {"eye", "Camera wander", 0, 150, 12, ""},       {"delay", "Frame rate", 0, 100000, 16, ""}};
   for (const auto& c : cases) {
     const std::string dash = std::string("-") + c.option;
     for (int v : {c.min, c.max}) {
@@ -54,7 +55,7 @@ TEST(HackOptions, FiguresTakeTheDialogsRangesAndAMistakeNamesTheRange) {
       const Parsed p = Parse({dash, bad});
       EXPECT_EQ(p.result, THackParse::Error);
       EXPECT_EQ(p.message, dash + " " + bad + ": " + c.caption + " takes " + std::to_string(c.min) + " to " +
-                               std::to_string(c.max));
+                               std::to_string(c.max) + c.figures);
     }
     EXPECT_EQ(Parse({dash}).result, THackParse::Error);
   }
@@ -66,7 +67,7 @@ TEST(HackOptions, WordsColoursPresetsAndWindows) {
       {"-speed", "fast", 6, 1},          {"-speed", "Medium", 6, 40},          {"-speed", "slow", 6, 100},
       {"-dark-matter", "present", 5, 1}, {"-dark-matter", "PARTIAL", 5, 2}, {"-dark-matter", "absent", 5, 3}};
   for (const auto& w : words) EXPECT_EQ(Row(Parse({"-speed", "slow", w.option, w.word}).s)[w.column], w.value) << w.word;
-  EXPECT_EQ(Parse({"-speed", "warp"}).message, "-speed warp: Speed of sim. takes one of fast, medium, slow");
+  EXPECT_EQ(Parse({"-speed", "warp"}).message, "-speed warp: Speed of sim. takes one of slow, medium, fast");
   const Parsed c = Parse({"-explosion", "aqua", "-exhausted", "LtGray", "-background", "#ff8000"});
   EXPECT_EQ(c.s.Galaxy.Explosion, 0xFFFF00u);
   EXPECT_EQ(c.s.Galaxy.Exhausted, 0xC0C0C0u);

@@ -31,7 +31,7 @@ done
 
 hack="$root/usr/libexec/xscreensaver/spiralis"
 "$hack" --help >"$work/usage" || fail "the installed hack does not run"
-cmp -s "$root/usr/share/xscreensaver/config/spiralis.xml" "$(dirname "$0")/../spiralis.xml" || fail "no spiralis.xml"
+cmp -s "$root/usr/share/xscreensaver/config/spiralis.xml" "$(dirname "$deb")/spiralis.xml" || fail "no spiralis.xml"
 grep -q '^License: Spiralis' "$root/usr/share/doc/spiralis/copyright" || fail "no copyright"
 page="$root/usr/share/man/man6/spiralis.6x.gz"
 zcat "$page" | groff -man -Tutf8 -ww -z 2>"$work/log" && [ ! -s "$work/log" ] || fail "the man page does not render cleanly"

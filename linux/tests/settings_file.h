@@ -22,10 +22,7 @@ inline std::map<std::string, std::string> SettingsAttributes(const std::string& 
   return attr;
 }
 
-inline std::vector<TSettingsItem> ReadSettingsFile(const std::string& path) {
-  std::stringstream buffer;
-  buffer << std::ifstream(path).rdbuf();
-  const std::string text = buffer.str();
+inline std::vector<TSettingsItem> ReadSettingsText(const std::string& text) {
   static const std::regex element(R"re(<(number|boolean)\b([^>]*)/>|<select\b([^>]*)>([\s\S]*?)</select>)re");
   static const std::regex option(R"re(<option\b([^>]*)/>)re");
   std::vector<TSettingsItem> items;
@@ -38,6 +35,12 @@ inline std::vector<TSettingsItem> ReadSettingsFile(const std::string& path) {
     items.push_back(item);
   }
   return items;
+}
+
+inline std::vector<TSettingsItem> ReadSettingsFile(const std::string& path) {
+  std::stringstream buffer;
+  buffer << std::ifstream(path).rdbuf();
+  return ReadSettingsText(buffer.str());
 }
 
 // "--rings %" with "60" gives {"--rings", "60"}; "--speed slow" {"--speed", "slow"}.

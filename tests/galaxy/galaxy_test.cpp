@@ -445,6 +445,61 @@ TEST(GalaxySettingsChanges, EachChangeDoesWhatTheFormNeeds) {
   EXPECT_EQ(0.02, g.SeedDensity());
 }
 
+// Apply, one setting at a time, against a galaxy built afresh with the new
+// settings from the same seed: what restarts the galaxy (the rings) gives the
+// fresh galaxy's cells; the rest keep the running galaxy's cells and take the
+// fresh galaxy's dynamics, colours and interval; a density waits for the
+// next seeding.
+TEST(GalaxySettingsChanges, ApplyGivesWhatAFreshGalaxyWouldHave) {
+  TGalaxySettings changed;  // every setting other than the default
+  changed.Rings = 41, changed.Velocity = 8, changed.Probability = 70, changed.Trails = 17;
+  changed.Explosion = 0xFF, changed.Exhausted = 0xFF00, changed.Background = 0x800000, changed.Replenished = 0x80;
+  changed.Density = 0.05, changed.DarkMatter = 3, changed.Depth = 49, changed.Speed = 40, changed.Eye = 12;
+  for (const TGalaxySettingInfo& info : kGalaxySettings) {
+    SCOPED_TRACE(info.Option);
+    TGalaxySettings settings;
+    SetGalaxySetting(settings, info, GetGalaxySetting(changed, info));
+    ASSERT_NE(settings, TGalaxySettings());
+
+    Lab running, fresh(settings);
+    for (int i = 0; i < 30; ++i) running.galaxy.Step();
+    TGalaxy& g = running.galaxy;
+    const std::vector<std::uint8_t> before(g.Cells(), g.Cells() + g.CellCount());
+    const int seedings = running.seedings;
+    g.Apply(settings);
+    EXPECT_EQ(g.Settings(), settings);
+
+    const TGalaxy& f = fresh.galaxy;
+    const std::vector<std::uint8_t> after(g.Cells(), g.Cells() + g.CellCount());
+    const bool restarts = &info == FindGalaxySetting("rings");
+    EXPECT_EQ(running.seedings, seedings + (restarts ? 1 : 0));
+    EXPECT_EQ(after, restarts ? std::vector<std::uint8_t>(f.Cells(), f.Cells() + f.CellCount()) : before);
+    EXPECT_EQ(g.TriggerThreshold(), f.TriggerThreshold());
+    EXPECT_EQ(g.Velocity(), f.Velocity());
+    EXPECT_EQ(g.RotationLaw(), f.RotationLaw());
+    EXPECT_EQ(g.TrailTarget(), f.TrailTarget());
+    EXPECT_EQ(g.TimerInterval(), f.TimerInterval());
+    for (int slot : {int(g.ExplodeNow()), int(g.ExplodeNext()), TGalaxy::BackgroundSlot}) {
+      EXPECT_EQ(g.ColorTable()[slot].Red, f.ColorTable()[slot].Red);
+      EXPECT_EQ(g.ColorTable()[slot].Blue, f.ColorTable()[slot].Blue);
+    }
+    EXPECT_EQ(g.ColorTable()[g.TrailLength()].Green, f.ColorTable()[f.TrailLength()].Green);  // exhausted
+    EXPECT_EQ(g.ColorTable()[0].Red, f.ColorTable()[0].Red);                                  // replenished
+    // A new density is taken at the next seeding, not before.
+    if (!restarts) {
+      EXPECT_EQ(g.SeedDensity(), TGalaxySettings().Density);
+    }
+    g.Restart();
+    EXPECT_EQ(g.SeedDensity(), f.SeedDensity());
+
+    // Applying the same settings again changes nothing at all.
+    const std::vector<std::uint8_t> settled(g.Cells(), g.Cells() + g.CellCount());
+    g.Apply(settings);
+    EXPECT_EQ(std::vector<std::uint8_t>(g.Cells(), g.Cells() + g.CellCount()), settled);
+    EXPECT_EQ(running.seedings, seedings + (restarts ? 2 : 1));
+  }
+}
+
 TEST(GalaxySettingsChanges, OutOfRangeValuesNeverBreakTheGalaxy) {
   TGalaxySettings s;
   s.Rings = INT_MAX;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "galaxy/presets.h"
+#include "galaxy/words.h"
 #include "saver/configform.h"
 #include "values/controller.h"
 #include "values/values.h"
@@ -165,70 +167,37 @@ TEST(SpiralisProgram, ALogFileInTheCurrentFolderTracesTheWholeRun) {
 
 // ---- The ten presets ---------------------------------------------------------------
 
-// Every preset writes every one of its figures; each pick restarts the
-// galaxy (a preset picked twice restarts it twice); "Space Vertex" is the
-// settings' range defaults; an unknown or miscased name writes nothing.
+// Each preset, picked twice, writes its thirteen figures and restarts the
+// galaxy each time (ReStart flips); a name that is no preset, however
+// spelt, writes nothing.
 TEST_F(MainModule, EachPresetWritesItsThirteenFiguresAndRestarts) {
   TMainForm* m = Create();
   ScrLoadValuesFromRegistry(m);  // loaded now, not over the presets' figures on first read
-  struct Row {
-    const char* name;
-    int rings, velocity, probability, trails;
-    TColor explosion, exhausted, background, replenished;
-    double density;
-    int darkMatter, depth, speed, eye;
-  };
-  const Row rows[] = {
-      {"Space Vertex", 41, 15, 69, 50, clWhite, clRed, clBlack, clBlue, 0.005, 2, 343, 1, 100},
-      {"Warp Speed", 53, 40, 52, 18, clWhite, clMaroon, clBlack, clNavy, 0.05, 1, 49, 1, 12},
-      {"Strings of Light", 44, 20, 79, 58, clOlive, clBlack, clBlack, clBlack, 0.0, 1, 350, 1, 26},
-      {"Blue Waves of Reaction", 39, 8, 70, 17, clBlack, clBlack, clBlack, clNavy, 0.0, 3, 0, 1, 14},
-      {"Pink Clouds of Heaven", 56, 8, 35, 17, clMaroon, clPurple, clMaroon, clFuchsia, 0.0, 1, 247, 1, 17},
-      {"Time Machine", 60, 23, 38, 45, clAqua, clTeal, clBlack, clBlack, 0.05, 2, 500, 1, 50},
-      {"Gold on Red", 19, 10, 65, 9, clOlive, clOlive, clMaroon, clBlack, 0.0125, 3, 278, 1, 33},
-      {"Lots of Blinky Lights", 88, 0, 0, 4, clGreen, clBlack, clBlack, clBlack, 0.05, 1, 136, 1, 143},
-      {"Red Algae Blooms", 49, 3, 62, 14, clBlack, clBlue, clBlack, clRed, 0.0095, 3, 0, 1, 12},
-      {"Galaxy Simulation", 64, 10, 38, 45, clWhite, clBlack, clNavy, clNavy, 0.05, 3, 0, 1, 0},
-  };
   int restarts = 0;
   auto* watch = CreateNew<TScrValueController>(m);
   watch->OnChange = [&](TObject*) { ++restarts; };
   watch->SetValue(m->ReStart);
   restarts = 0;
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
+  for (const TGalaxyPreset& preset : kGalaxyPresets) {
+    SCOPED_TRACE(preset.Name);
     for (int pick = 0; pick < 2; ++pick) {
       const bool before = m->ReStart->GetValue();
       const int seen = restarts;
-      ASSERT_TRUE(TConfigForm::ApplyPreset(r.name));
+      ASSERT_TRUE(TConfigForm::ApplyPreset(pick ? GalaxyPresetWord(preset) : preset.Name));
       EXPECT_NE(before, m->ReStart->GetValue()) << "pick " << pick;
       EXPECT_EQ(seen + 1, restarts) << "pick " << pick;
     }
-    EXPECT_EQ(r.rings, m->nRings->GetValue());
-    EXPECT_EQ(r.velocity, m->Velocity->GetValue());
-    EXPECT_EQ(r.probability, m->Probability->GetValue());
-    EXPECT_EQ(r.trails, m->Trails->GetValue());
-    EXPECT_EQ(r.explosion, m->Explosion->GetValue());
-    EXPECT_EQ(r.exhausted, m->Exhausted->GetValue());
-    EXPECT_EQ(r.background, m->Background->GetValue());
-    EXPECT_EQ(r.replenished, m->Replenished->GetValue());
-    EXPECT_DOUBLE_EQ(r.density, m->Density->GetValue());
-    EXPECT_EQ(r.darkMatter, m->DarkMatter->IntegerFromCurrentIndex());
-    EXPECT_EQ(r.depth, m->Depth->GetValue());
-    EXPECT_EQ(r.speed, m->Speed->IntegerFromCurrentIndex());
-    EXPECT_EQ(r.eye, m->Eye->GetValue());
+    EXPECT_EQ(m->GalaxySettings(), preset.Settings);
+    // As the values hold them, in the units they are stored in.
+    EXPECT_EQ(m->nRings->GetValue(), preset.Settings.Rings);
+    EXPECT_EQ(m->Speed->IntegerFromCurrentIndex(), preset.Settings.Speed);
+    EXPECT_DOUBLE_EQ(m->Density->GetValue(), preset.Settings.Density);
+    EXPECT_EQ(static_cast<TGalaxyColor>(m->Replenished->GetValue()), preset.Settings.Replenished);
   }
 
   const int seen = restarts;
-  EXPECT_FALSE(TConfigForm::ApplyPreset("space vertex"));
+  EXPECT_FALSE(TConfigForm::ApplyPreset("space vortex"));
   EXPECT_FALSE(TConfigForm::ApplyPreset(""));
   EXPECT_EQ(seen, restarts);
-  EXPECT_EQ(0, m->Eye->GetValue()) << "still Galaxy Simulation's";
-
-  ASSERT_TRUE(TConfigForm::ApplyPreset("Space Vertex"));
-  for (TScrVInteger* v : {m->nRings, m->Velocity, m->Probability, m->Trails, m->Depth, m->Eye})
-    EXPECT_EQ(v->GetRanges()->GetItem(0)->Def(), v->GetValue()) << v->Name();
-  EXPECT_DOUBLE_EQ(m->Density->GetRanges()->GetItem(0)->Def(), m->Density->GetValue());
-  EXPECT_EQ(m->DarkMatter->IndexFromInteger(m->DarkMatter->Def()), m->DarkMatter->GetIndex());
-  EXPECT_EQ(m->Speed->IndexFromInteger(m->Speed->Def()), m->Speed->GetIndex());
+  EXPECT_EQ(m->GalaxySettings(), kGalaxyPresets[kGalaxyPresetCount - 1].Settings) << "still the last preset's";
 }

@@ -175,7 +175,7 @@ TEST_F(SaverForms, EverySettingChangeReachesEveryLiveForm) {
       EXPECT_EQ(g->GrowCounter(), 0);  // counts the steps since the restart
     }
   }
-  EXPECT_FALSE(TConfigForm::ApplyPreset("gold on red"));
+  EXPECT_FALSE(TConfigForm::ApplyPreset("gold on blue"));
 }
 
 TEST_F(SaverForms, EverySeedingUsesTheCurrentDensity) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "galaxy/colors.h"
+#include "galaxy/words.h"
 
 namespace {
 
@@ -77,32 +78,6 @@ TEST(WebAddress, HostileSettingsGetTheirDefaultsAndANote) {
   ASSERT_EQ(notes.size(), 1u);
   EXPECT_LT(notes[0].size(), 120u);
   EXPECT_EQ(notes[0].find('\x01'), std::string::npos);
-}
-
-TEST(WebSettings, ARunningGalaxyTakesEveryPresetAndKeepsItsCellsForColours) {
-  for (const TGalaxyPreset& preset : kGalaxyPresets) {
-    TLcgRandom random;
-    TGalaxy galaxy(TGalaxySettings(), random, [] { return 7u; });
-    for (int i = 0; i < 50; ++i) galaxy.Step();
-    TGalaxySettings settings = preset.Settings;
-    ApplyWebSettings(galaxy, settings);
-    // The picture's settings (depth, eye) are the view's, not the model's.
-    TGalaxySettings expected = settings;
-    expected.Depth = galaxy.Settings().Depth;
-    expected.Eye = galaxy.Settings().Eye;
-    EXPECT_EQ(galaxy.Settings(), expected) << preset.Name;
-    EXPECT_EQ(galaxy.Rings(), settings.Rings) << preset.Name;
-
-    const std::vector<std::uint8_t> cells(galaxy.Cells(), galaxy.Cells() + galaxy.CellCount());
-    settings.Explosion = galaxy_colors::Red;
-    settings.Background = galaxy_colors::Lime;
-    settings.Speed = 100;
-    ApplyWebSettings(galaxy, settings);
-    EXPECT_EQ(galaxy.TimerInterval(), 100);
-    EXPECT_EQ(std::vector<std::uint8_t>(galaxy.Cells(), galaxy.Cells() + galaxy.CellCount()), cells);
-    EXPECT_EQ(galaxy.ColorTable()[TGalaxy::BackgroundSlot].Green, 1.0f) << preset.Name;
-    EXPECT_EQ(galaxy.ColorTable()[galaxy.ExplodeNow()].Red, 1.0f) << preset.Name;
-  }
 }
 
 }  // namespace

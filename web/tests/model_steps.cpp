@@ -9,6 +9,7 @@
 
 #include "galaxy/galaxy.h"
 #include "galaxy/presets.h"
+#include "galaxy/words.h"
 
 namespace {
 

@@ -133,6 +133,8 @@ test('the panel changes the picture, the address and the next visit', async () =
   await browser.press('ArrowRight', 'ArrowRight', 39);
   assert.strictEqual(await browser.evaluate('location.search'), '?rings=61');
   assert.strictEqual(await browser.evaluate(`document.querySelector('#setting-rings + output').value`), '61');
+  // A slider shows the figure a person reads, as the dialog does: the density, not its position.
+  assert.strictEqual(await browser.evaluate(`document.querySelector('#setting-density + output').value`), '0.005');
   // The held galaxy itself changes, as a running one does.
   assert.ok(differing(before.pixels, (await pagePicture()).pixels, before) > 0.01);
   const rings = await pagePicture(100, 2000);
