@@ -66,13 +66,17 @@ class TFramePace {
 // When the galaxy's steps fall due on a millisecond clock that may wrap: one
 // every step interval (the galaxy's TimerInterval()), though no oftener than
 // every 10 ms, as often as a browser's frames or a poll's wake-ups come; the
-// Fast setting's 1 ms steps that often. Steps missed by more than a second
-// (the process stopped, a hidden page, a slow server) are dropped rather
-// than caught up in a burst.
+// Fast setting's 1 ms steps that often. Steps missed by more than the
+// catch-up (a second, unless set: the process stopped, a hidden page, a
+// slow server, a machine that slept) are dropped rather than caught up in a
+// burst; a clock that went back starts the count again rather than wait.
 class TStepClock {
  public:
   static constexpr int kMinIntervalMs = 10;
   static constexpr std::int32_t kMaxCatchUpMs = 1000;
+
+  // Steps missed by more than `ms` are dropped.
+  void SetMaxCatchUp(std::uint32_t ms) { catchUp_ = static_cast<std::int32_t>(ms < 0x3FFFFFFF ? ms : 0x3FFFFFFF); }
 
   // Steps every `intervalMs` from `nowMs` on: the first is due at once.
   void Start(int intervalMs, std::uint32_t nowMs) {
@@ -87,7 +91,8 @@ class TStepClock {
 
   // The steps due by `nowMs`, which then count as taken.
   int Take(std::uint32_t nowMs) {
-    if (static_cast<std::int32_t>(nowMs - due_) > kMaxCatchUpMs) due_ = nowMs;
+    const std::int32_t late = static_cast<std::int32_t>(nowMs - due_);
+    if (late > catchUp_ || late < -catchUp_ - static_cast<std::int32_t>(interval_)) due_ = nowMs;
     int steps = 0;
     for (; static_cast<std::int32_t>(nowMs - due_) >= 0; due_ += interval_) ++steps;
     return steps;
@@ -102,4 +107,5 @@ class TStepClock {
  private:
   std::uint32_t interval_ = kMinIntervalMs;
   std::uint32_t due_ = 0;
+  std::int32_t catchUp_ = kMaxCatchUpMs;
 };

@@ -152,5 +152,5 @@ void TConfigForm::UrlClick(TObject* sender) {
 
 void RegisterConfigFormClasses() {
   ScrInstallControls();
-  RegisterClasses({&TConfigForm::StaticClass()});
+  RegisterClasses({&TConfigForm::StaticClass(), &TFrameRateController::StaticClass()});
 }

@@ -7,6 +7,7 @@
 // saver, reloads on Cancel.
 #include <string>
 
+#include "controls/trackbar.h"
 #include "framework/preview.h"
 #include "framework/scrforms.h"
 #include "gl/sgl_components.h"
@@ -14,6 +15,19 @@
 #include "toolkit/dialogs.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/stdctrls.h"
+
+// The Frame rate slider: from 5 pictures a second to the monitor's rate,
+// whose position stands for "Monitor" (the setting 0, which follows the
+// monitor wherever the saver runs).
+class TFrameRateController : public TScrTrackBarIntegerController {
+  TK_CLASS(TFrameRateController)
+  explicit TFrameRateController(TComponent* owner) : TScrTrackBarIntegerController(owner) {}
+  std::int32_t GetMin() override;
+  std::int32_t GetMax() override;
+  std::int32_t GetPosition() override;
+  void SetPosition(std::int32_t position) override;
+  std::string Figure(std::int32_t position) override;
+};
 
 class TConfigForm : public TScrDialog {
   TK_CLASS(TConfigForm)

@@ -39,6 +39,7 @@ const TMetaClass& TMainForm::StaticClass() {
         b.Field("Told3dfx", &TMainForm::Told3dfx);
         b.Field("ToldActive", &TMainForm::ToldActive);
         b.Field("Mode", &TMainForm::Mode);
+        b.Field("FrameRate", &TMainForm::FrameRate);
       });
   return cls;
 }
@@ -101,6 +102,11 @@ void TMainForm::AfterConstruction() {
     ScrControl->SetDebugLogLevel(tlAll);
     ScrControl->SetDebugLog("spiralis.log");
   }
+}
+
+int TMainForm::PictureRateSetting() const {
+  const int rate = FrameRate ? FrameRate->GetValue() : 0;
+  return rate >= kFrameRateMin ? rate : 0;
 }
 
 TScrValue* TMainForm::GalaxyValue(const TGalaxySettingInfo& info) const {

@@ -40,6 +40,13 @@ class TMainForm : public TDataModule {
   TScrVBoolean* Told3dfx = nullptr;
   TScrVBoolean* ToldActive = nullptr;
   TScrVScreenMode* Mode = nullptr;
+  TScrVInteger* FrameRate = nullptr;
+
+  // The Frame rate setting: the most pictures a second, from 5 up; 0 for
+  // the monitor's rate. A stored figure below 5 counts as 0, as one out of
+  // the value's range does.
+  static constexpr int kFrameRateMin = 5;
+  int PictureRateSetting() const;
 
   // The galaxy's settings as the values hold them now. An index value with
   // no option gives a figure that the galaxy takes as its default.

@@ -83,9 +83,13 @@ void TSaverForm::AfterConstruction() {
     else
       SglPanel->SetglDriver(kSystemDriver);  // previews draw in a window
   }
+  // Work the user left running comes first, as for any screen saver; the
+  // options dialog (and its preview) keeps its priority.
+  if (ScrMode() == smSFull || ScrMode() == smSPMain) SetPriorityClass(GetCurrentProcess(), BELOW_NORMAL_PRIORITY_CLASS);
+  power_ = TSaverPower::Current();
   FollowGalaxyValues();
   galaxy_ = std::make_unique<TGalaxy>(MainForm->GalaxySettings());
-  if (Timer) Timer->SetInterval(galaxy_->TimerInterval());
+  ApplyPace();
 }
 
 void TSaverForm::FollowGalaxyValues() {
@@ -102,27 +106,62 @@ void TSaverForm::FollowGalaxyValues() {
     controller->OnChange = [this](TObject*) { ApplySettings(); };
     controller->SetValue(value);
   }
+  auto* rate = static_cast<TScrValueController*>(ScrCreateOwnedComponent(this, &TScrValueController::StaticClass()));
+  rate->OnChange = [this](TObject*) { ApplyPace(); };
+  rate->SetValue(MainForm->FrameRate);
 }
 
 void TSaverForm::ApplySettings() {
   galaxy_->Apply(MainForm->GalaxySettings());
-  if (Timer) Timer->SetInterval(galaxy_->TimerInterval());
+  ApplyPace();
+}
+
+bool TSaverForm::IsPreview() const { return ScrMode() == smSPMain || ScrMode() == smSPConfig; }
+
+void TSaverForm::ApplyPace() {
+  if (!galaxy_) return;
+  const int rate = PictureRate();
+  // The pace starts with the first context (SglPanelGLInit), and follows
+  // every change from then on.
+  if (drawing_ && pace_.Rate() != rate) pace_.SetRate(rate);
+  steps_.SetInterval(galaxy_->TimerInterval());
+  if (!Timer) return;
+  // A preview wakes once a picture; the full screen once a step. While the
+  // display is off, once a second, to do nothing.
+  if (power_.Display == TDisplayPower::Off)
+    Timer->SetInterval(1000);
+  else
+    Timer->SetInterval(IsPreview() && rate > 0 ? 1000 / rate : galaxy_->TimerInterval());
+}
+
+void TSaverForm::ClockJumped() {
+  const std::uint32_t now = clock_();
+  steps_.Start(galaxy_ ? galaxy_->TimerInterval() : 1, now);
+  if (drawing_) pace_.SetRate(PictureRate());
 }
 
 // Every handler does nothing while the form is being built or taken down:
 // the galaxy exists only in between.
 
 void TSaverForm::TimerTimer(TObject*) {
-  if (!galaxy_) return;
-  galaxy_->Step();
+  // Nothing is drawn or stepped while the display is off: the galaxy goes
+  // on from where it was when the display is back.
+  if (!galaxy_ || power_.Display == TDisplayPower::Off) return;
+  const std::uint32_t now = clock_();
+  if (IsPreview()) {
+    for (int steps = steps_.Take(now); steps > 0; --steps) galaxy_->Step();
+  } else {
+    galaxy_->Step();
+  }
   // The picture of the new step, at once, unless no monitor could show it
   // before the next step's.
-  if (SglPanel && pace_.Due(clock_())) SglPanel->Repaint();
+  if (SglPanel && pace_.Due(now)) SglPanel->Repaint();
 }
 
 void TSaverForm::SglPanelGLInit(TObject*) {
   view_.Init(SglGalaxyTable(), SglPanel->Width(), SglPanel->Height());
-  pace_.SetRate(PictureRate());
+  drawing_ = true;
+  ClockJumped();
   SglTrace(view_.UsesArrays() ? "Drawing frames from vertex arrays" : "Drawing frames a vertex at a time");
 }
 
@@ -139,9 +178,39 @@ void TSaverForm::SglPanelGLPaint(TObject*) {
 }
 
 int TSaverForm::PictureRate() const {
-  const int refresh = ScrRefreshRate();
-  const bool preview = ScrMode() == smSPMain || ScrMode() == smSPConfig;
-  return preview && refresh > kPreviewPictureRate ? kPreviewPictureRate : refresh;
+  int rate = ScrRefreshRate();
+  const int chosen = MainForm ? MainForm->PictureRateSetting() : 0;
+  if (chosen > 0 && chosen < rate) rate = chosen;
+  if (IsPreview() && rate > kPreviewPictureRate) rate = kPreviewPictureRate;
+  return power_.CapRate(rate);
+}
+
+// ---- The machine's power, and a clock that jumps ----
+
+void TSaverForm::CreateWnd() {
+  TScrForm::CreateWnd();
+  notifications_.Register(Handle());
+}
+
+void TSaverForm::DestroyWnd() {
+  notifications_.Unregister();
+  TScrForm::DestroyWnd();
+}
+
+void TSaverForm::WndProc(TMessage& message) {
+  if (message.Msg != WM_POWERBROADCAST) return TScrForm::WndProc(message);
+  if (message.WParam == PBT_POWERSETTINGCHANGE) {
+    const TDisplayPower was = power_.Display;
+    if (power_.Follow(message.LParam)) {
+      ScrDebugMsg("Power: display " + std::to_string(static_cast<int>(power_.Display)) + ", battery " +
+                  std::to_string(power_.OnBattery) + ", battery saver " + std::to_string(power_.BatterySaver));
+      if (was == TDisplayPower::Off && power_.Display != TDisplayPower::Off) ClockJumped();
+      ApplyPace();
+    }
+  } else if (message.WParam == PBT_APMRESUMEAUTOMATIC) {
+    ClockJumped();
+  }
+  message.Result = TRUE;
 }
 
 std::vector<TGalaxyViewport> TSaverForm::MonitorViewports() const {

@@ -18,6 +18,7 @@
 #include "galaxy/pace.h"
 #include "galaxy/view.h"
 #include "saver/galaxy_monitors.h"
+#include "saver/power.h"
 #include "toolkit/extctrls.h"
 #include "values/controller.h"
 
@@ -33,6 +34,7 @@ class TSaverForm : public TScrForm {
   // come back.
   void ScrBeginDialog() override;
   void ScrEndDialog(bool ok) override;
+  void WndProc(TMessage& message) override;
 
   // Bound by name when the form's resource is read.
   TSglPanel* SglPanel = nullptr;
@@ -65,19 +67,34 @@ class TSaverForm : public TScrForm {
   // Its picture on the panel's current context.
   const TGalaxyView& View() const { return view_; }
   // How often a step is drawn: at most PictureRate(), set afresh with every
-  // new OpenGL context; a rate of 0 draws every step.
+  // new OpenGL context and every change of the frame rate or the power; a
+  // rate of 0 draws every step.
   TFramePace& PicturePace() { return pace_; }
-  // Pictures a second at most: the monitors' refresh rate, and in a preview
-  // (the control panel's or the options dialog's) no more than 30.
+  // Pictures a second at most: the monitors' refresh rate, or the Frame rate
+  // setting where it is lower; in a preview (the control panel's or the
+  // options dialog's) no more than 30; then what the power allows (none
+  // while the display is off).
   int PictureRate() const;
+  // Whether the form is a preview: it wakes once a picture and takes the
+  // steps due since the last together.
+  bool IsPreview() const;
+  const TSaverPower& Power() const { return power_; }
   // The millisecond clock that paces the pictures and moves the camera: the
   // multimedia timer, unless a test drives its own.
   using TClock = std::function<std::uint32_t()>;
   void SetClock(TClock clock) { clock_ = clock ? std::move(clock) : TClock(timeGetTime); }
 
  private:
-  // A controller for every galaxy value that none of the resource's follows.
+  // A controller for every galaxy value that none of the resource's follows,
+  // and one for the frame rate.
   void FollowGalaxyValues();
+  // The pace and the timer for the picture rate, the speed and the power.
+  void ApplyPace();
+  // The clock went its own way (the machine slept): the steps and the
+  // pictures count again from now, without a burst.
+  void ClockJumped();
+  void CreateWnd() override;
+  void DestroyWnd() override;
   // The main module's galaxy settings to the galaxy, its step interval to
   // the timer.
   void ApplySettings();
@@ -90,5 +107,9 @@ class TSaverForm : public TScrForm {
   std::unique_ptr<TGalaxy> galaxy_;
   TGalaxyView view_;  // the picture on the panel's current context
   TFramePace pace_;   // steps drawn at most at the monitors' refresh rate
+  TStepClock steps_;  // a preview's steps, due at the Speed setting's pace
+  TSaverPower power_;
+  TPowerNotifications notifications_;
+  bool drawing_ = false;  // a context has been made: the pace counts
   TClock clock_ = timeGetTime;
 };

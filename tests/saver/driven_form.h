@@ -34,6 +34,7 @@ class TDrivenForm {
     return pictures_;
   }
   void Wait(std::uint32_t ms) { now_ += ms; }
+  std::uint32_t Now() const { return now_; }
 
  private:
   TSaverForm* form_;

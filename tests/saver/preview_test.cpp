@@ -379,9 +379,13 @@ void CALLBACK RunInsidePreview(HWND, UINT, UINT_PTR id, DWORD) {
 
 // A preview, the control panel's and the options dialog's alike, draws at
 // most 30 pictures a second, while its galaxy steps at the Speed setting's
-// pace: a second of Fast steps (every 10 ms) on a driven clock.
+// pace: a second of Fast steps (every 10 ms) on a driven clock, taken
+// together at each picture, the timer waking once a picture. A clock that
+// jumps (a machine that slept an hour or a day, a clock set back,
+// timeGetTime's wrap after 49.7 days) costs at most a picture's catch-up,
+// and the steps go on at their pace.
 TEST_F(DialogPreview, APreviewDrawsThirtyPicturesASecondAndStepsAtTheSpeedsPace) {
-  MainForm->Speed->SetIndex(0);  // Fast
+  MainForm->Speed->SetIndex(MainForm->Speed->IndexFromInteger(1));  // Fast
   for (bool main : {false, true}) {
     SCOPED_TRACE(main ? "control panel" : "dialog");
     gScrMode = main ? smSPMain : smCRegular;
@@ -401,6 +405,17 @@ TEST_F(DialogPreview, APreviewDrawsThirtyPicturesASecondAndStepsAtTheSpeedsPace)
       const unsigned before = form->Galaxy()->StepCount();
       pictures = driven.Ticks(100, 10);
       steps = form->Galaxy()->StepCount() - before;
+      const std::uint32_t picture = 1000 / 30;
+      for (std::uint32_t jump : {3600000u, 86400000u, 0u - 3600000u, 0u}) {
+        if (jump == 0) jump = 0u - driven.Now() - picture / 2;  // to just before the wrap
+        driven.Wait(jump);
+        const unsigned at = form->Galaxy()->StepCount();
+        driven.Ticks(1, picture);
+        EXPECT_LE(form->Galaxy()->StepCount() - at, picture / 10 + 1) << jump;
+        const unsigned then = form->Galaxy()->StepCount();
+        driven.Ticks(30, picture);
+        EXPECT_NEAR(form->Galaxy()->StepCount() - then, 30 * picture / 10, 2) << jump;
+      }
     };
     if (main) {
       gInsidePreview = [&] {
@@ -418,7 +433,8 @@ TEST_F(DialogPreview, APreviewDrawsThirtyPicturesASecondAndStepsAtTheSpeedsPace)
       host.Destroy();
       PumpMessages(0);
     }
-    EXPECT_EQ(interval, speed);
+    EXPECT_EQ(speed, 1);
+    EXPECT_EQ(interval, 1000 / 30);  // one wake-up a picture, not one a step
     EXPECT_EQ(steps, 100u);
     EXPECT_NEAR(pictures, 30, 1);
     EXPECT_EQ(gScrSaver, nullptr);

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 
 #include "tests/saver/tellable_colours.h"
 #include "tests/support/program_run.h"
 #include "tests/support/screen_pixels.h"
+#include "tests/support/win32_support.h"
 
 using namespace testing_support;
 
@@ -38,6 +40,26 @@ class SpiralisFullScreen : public ::testing::Test {
     PumpMessages(50);
   }
 };
+
+struct ClassSearch {
+  const char* cls;
+  bool found;
+};
+
+BOOL CALLBACK FindClassIn(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<ClassSearch*>(p);
+  char name[64] = "";
+  GetClassNameA(w, name, sizeof name);
+  s->found = s->found || std::string(name) == s->cls;
+  return !s->found;
+}
+
+// Whether a window of class `cls` stands anywhere inside `parent`.
+bool HasDescendant(HWND parent, const char* cls) {
+  ClassSearch search{cls, false};
+  EnumChildWindows(parent, FindClassIn, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
 
 }  // namespace
 
@@ -141,4 +163,37 @@ TEST_F(SpiralisPicture, TheGalaxyFillsTheScreenInItsColoursAndMoves) {
   int changed = 0;
   for (size_t i = 0; i < first.size(); ++i) changed += first[i] != second[i];
   EXPECT_GT(changed, total / 100);
+}
+
+// The full-screen saver and the control panel's preview give way to the work
+// the user left running, as screen savers do; the options dialog keeps its
+// priority.
+TEST_F(SpiralisFullScreen, RunsBelowNormalPriorityButForTheOptions) {
+  TestWindow host(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  const struct {
+    std::string args;
+    const char* window;
+    DWORD priority;
+  } cases[] = {
+      {"/s", "TSaverForm", BELOW_NORMAL_PRIORITY_CLASS},
+      {"/p " + std::to_string(reinterpret_cast<ULONG_PTR>(host.handle())), "TSaverForm", BELOW_NORMAL_PRIORITY_CLASS},
+      {"/c", "TConfigForm", NORMAL_PRIORITY_CLASS},
+  };
+  for (const auto& c : cases) {
+    SpiralisRun run(c.args);
+    ASSERT_TRUE(run.started()) << c.args;
+    // The preview's form is a window inside the host's; the others stand alone.
+    const bool preview = c.args[1] == 'p';
+    const bool shown = preview ? PumpUntil([&] { return HasDescendant(host.handle(), c.window); }, 10000)
+                               : run.ShownWindow(c.window) != nullptr;
+    ASSERT_TRUE(shown) << c.args << run.trace();
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, run.pid());
+    ASSERT_NE(process, nullptr) << c.args;
+    EXPECT_EQ(GetPriorityClass(process), c.priority) << c.args;
+    CloseHandle(process);
+    HANDLE end = OpenProcess(PROCESS_TERMINATE, FALSE, run.pid());
+    TerminateProcess(end, 0);
+    CloseHandle(end);
+    EXPECT_TRUE(run.Ended()) << c.args;
+  }
 }

@@ -13,6 +13,7 @@
 #include "tests/saver/driven_form.h"
 #include "tests/support/program_run.h"
 #include "tests/support/win32_support.h"
+#include "values/registry.h"
 #include "values/values.h"
 
 using namespace testing_support;
@@ -274,6 +275,109 @@ TEST_F(SaverForms, StepsFasterThanTheMonitorAreDrawnAtItsRate) {
   EXPECT_EQ(driven.Ticks(1, 80), 1);
   // Slower steps than the rate are each drawn.
   EXPECT_EQ(driven.Ticks(10, 80), 10);
+}
+
+// A power setting's change as the system sends it: WM_POWERBROADCAST with
+// PBT_POWERSETTINGCHANGE and a POWERBROADCAST_SETTING holding a DWORD. (Under
+// Wine the system may never send one: the test sends them itself.)
+void SendPowerSetting(HWND form, const GUID& setting, DWORD data) {
+  struct {
+    GUID PowerSetting;
+    DWORD DataLength;
+    DWORD Data;
+  } broadcast{setting, sizeof(DWORD), data};
+  SendMessageA(form, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&broadcast));
+}
+
+const GUID kDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+const GUID kPowerSource = {0x5d3e9a59, 0xe9d5, 0x4b00, {0xa6, 0xbd, 0xff, 0x34, 0xff, 0x51, 0x65, 0x48}};
+const GUID kBatterySaver = {0xe00958c0, 0xc213, 0x4ace, {0xac, 0x77, 0xfe, 0xcc, 0xed, 0x2e, 0xee, 0xa5}};
+
+// The display off: no picture and no step for a minute, and the galaxy goes
+// on from the same cells when it is back; dimmed, at most 10 pictures a
+// second; on battery or battery saver, at most 30; on mains again, the
+// monitor's rate. The Frame rate setting lowers the monitor's rate.
+TEST_F(SaverForms, ThePowerAndTheFrameRateSetHowOftenItDraws) {
+  TSaverForm* f = QuietForm();
+  f->SetBounds(100, 100, 160, 120);
+  f->Show();
+  TDrivenForm driven(f);
+  ASSERT_TRUE(driven.Paced());
+  const TGalaxy& g = *f->Galaxy();
+  const int monitor = ScrRefreshRate();
+  ASSERT_GT(monitor, 30);
+  driven.Ticks(10, 5);
+
+  SendPowerSetting(f->Handle(), kDisplayState, 0);
+  const std::vector<std::uint8_t> cells(g.Cells(), g.Cells() + g.CellCount());
+  const unsigned steps = g.StepCount();
+  EXPECT_EQ(driven.Ticks(6000, 10), 0);
+  EXPECT_EQ(g.StepCount(), steps);
+  SendPowerSetting(f->Handle(), kDisplayState, 1);
+  EXPECT_EQ(std::vector<std::uint8_t>(g.Cells(), g.Cells() + g.CellCount()), cells);
+
+  const struct {
+    const char* what;
+    const GUID& setting;
+    DWORD data;
+    int rate;  // pictures in a second of 5 ms steps
+  } cases[] = {
+      {"dimmed", kDisplayState, 2, 10},      {"on", kDisplayState, 1, monitor},
+      {"battery", kPowerSource, 1, 30},      {"a short-term source", kPowerSource, 2, 30},
+      {"mains", kPowerSource, 0, monitor},   {"battery saver", kBatterySaver, 1, 30},
+      {"battery saver off", kBatterySaver, 0, monitor},
+  };
+  for (const auto& c : cases) {
+    SendPowerSetting(f->Handle(), c.setting, c.data);
+    EXPECT_EQ(f->PictureRate(), c.rate) << c.what;
+    EXPECT_NEAR(driven.Ticks(200, 5), c.rate, 1) << c.what;
+  }
+  // A setting the saver does not follow, or one too short to read, changes nothing.
+  SendPowerSetting(f->Handle(), GUID{}, 0);
+  EXPECT_EQ(f->PictureRate(), monitor);
+
+  MainForm->FrameRate->SetValue(10);
+  EXPECT_NEAR(driven.Ticks(200, 5), 10, 1);
+  SendPowerSetting(f->Handle(), kDisplayState, 2);  // dimmed, and 10 a second already
+  EXPECT_EQ(f->PictureRate(), 10);
+  MainForm->FrameRate->SetValue(0);  // "Monitor"
+  SendPowerSetting(f->Handle(), kDisplayState, 1);
+  EXPECT_EQ(f->PictureRate(), monitor);
+}
+
+// The Frame rate setting as stored: a figure from 5 up to the value's range
+// is taken; below 5, or beyond the range, it is the monitor's rate (0). The
+// dialog's slider runs from 5 to the monitor's rate, which reads "Monitor".
+TEST_F(SaverForms, TheFrameRateSettingAndItsSlider) {
+  const std::string key = "Software\\Vantrel\\" + scrreg::ApplicationTitle();
+  const struct {
+    DWORD stored;
+    int rate;
+  } cases[] = {{10, 10}, {5, 5}, {3, 0}, {0, 0}, {100000, 0}, {1000, 1000}};
+  for (const auto& c : cases) {
+    SetRegistryNumber(key.c_str(), "FrameRate", c.stored);
+    MainForm->FrameRate->LoadFromRegistry();
+    EXPECT_EQ(MainForm->PictureRateSetting(), c.rate) << c.stored;
+  }
+  auto* slider = CreateComponent<TFrameRateController>(nullptr);
+  slider->SetValue(MainForm->FrameRate);
+  const int monitor = ScrRefreshRate();
+  EXPECT_EQ(slider->GetMin(), 5);
+  EXPECT_EQ(slider->GetMax(), monitor);
+  EXPECT_EQ(slider->Figure(monitor), "Monitor");
+  EXPECT_EQ(slider->Figure(5), "5");
+  slider->SetPosition(monitor);
+  EXPECT_EQ(MainForm->FrameRate->GetValue(), 0);
+  EXPECT_EQ(slider->GetPosition(), monitor);
+  slider->SetPosition(12);
+  EXPECT_EQ(MainForm->PictureRateSetting(), 12);
+  EXPECT_EQ(slider->GetPosition(), 12);
+  slider->Free();
+  HKEY settings = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_SET_VALUE, &settings) == ERROR_SUCCESS) {
+    RegDeleteValueA(settings, "FrameRate");
+    RegCloseKey(settings);
+  }
 }
 
 // --- Hostile settings ---------------------------------------------------------
