@@ -6,10 +6,10 @@
 // link that points out), names an absolute path or holds a NUL gets 404, one
 // that does not decode 400. A folder is never listed: its index.html or 404;
 // named without its closing slash, it is sent to the address with one (its
-// page's relative references need it). Every answer carries the page's own
-// Content-Security-Policy, the one index.html's meta element gives.
+// page's relative references need it). Every answer carries the page's
+// Content-Security-Policy, the one its index.html's meta element gives.
 const fs = require('node:fs/promises');
-const {readFileSync, realpathSync} = require('node:fs');
+const {realpathSync} = require('node:fs');
 const http = require('node:http');
 const path = require('node:path');
 
@@ -18,11 +18,10 @@ const kTypes = {
   '.webmanifest': 'application/manifest+json', '.png': 'image/png', '.json': 'application/json',
 };
 
-// The policy of the folder's index.html, its meta element's.
-function pagePolicy(index) {
-  const meta = /<meta http-equiv="Content-Security-Policy" content="([^"]*)"/i.exec(index);
-  return meta ? meta[1] : "default-src 'self'";
-}
+// The page's own files and its WebAssembly, nothing else; the same as
+// index.html's meta element (the page's tests see to it).
+const kPolicy = "default-src 'none'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; img-src 'self'; " +
+                "connect-src 'self'; manifest-src 'self'; worker-src 'self'; base-uri 'none'; form-action 'none'";
 
 // What a request's target names inside the folder whose real path is
 // `root`: {file}, or {status} with a {location} to go to instead.
@@ -59,9 +58,8 @@ async function lookUp(root, target) {
 // server.
 function serve(folder, port = 0, host = '127.0.0.1') {
   const root = realpathSync(path.resolve(folder || ''));
-  const policy = pagePolicy(readFileSync(path.join(root, 'index.html'), 'utf8'));
   const server = http.createServer(async (request, response) => {
-    response.setHeader('Content-Security-Policy', policy);
+    response.setHeader('Content-Security-Policy', kPolicy);
     response.setHeader('X-Content-Type-Options', 'nosniff');
     if (request.method !== 'GET' && request.method !== 'HEAD') {
       response.writeHead(405, {Allow: 'GET, HEAD'}).end();
@@ -93,4 +91,4 @@ if (require.main === module) {
   });
 }
 
-module.exports = {serve};
+module.exports = {serve, kPolicy};
