@@ -43,13 +43,15 @@ function get(target, method = 'GET') {
   });
 }
 
+// A path with `..`, `.` or an empty name gets 404 even where it would end inside.
 test('paths out of the folder, NULs and folders get 404 or 400, and nothing outside', async () => {
   const hostile = [
     '/../secret.txt', '/../../../../../../etc/passwd', '/sub/../../secret.txt', '/%2e%2e/secret.txt',
     '/%2E%2E%2Fsecret.txt', '/..%2fsecret.txt', '/.%2e/secret.txt', '/%2e%2e%5csecret.txt', '/..\\secret.txt',
-    '//etc/passwd', '/%2Fetc%2Fpasswd', '/%2f%2e%2e%2fsecret.txt', '/%00', '/index.html%00', '/index.html%00.png',
-    '/sub%00/', '/folder/', '/folder', '/folder/.', '/link', '/up/secret.txt', '/%',
-    '/%ff%fe', '/%c0%ae%c0%ae/secret.txt', 'secret.txt', 'http://127.0.0.1/../secret.txt', '*',
+    '/sub/../index.html', '/./index.html', '//etc/passwd', '//index.html', '/%2Fetc%2Fpasswd',
+    '/%2f%2e%2e%2fsecret.txt', '/%00', '/index.html%00', '/index.html%00.png', '/sub%00/', '/folder/', '/folder',
+    '/folder/.', '/link', '/up/secret.txt', '/%', '/%ff%fe', '/%c0%ae%c0%ae/secret.txt', 'secret.txt',
+    'http://127.0.0.1/../secret.txt', '*',
   ];
   for (const target of hostile) {
     const {status, body} = await get(target);
