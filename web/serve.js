@@ -9,7 +9,6 @@
 // page's relative references need it). Every answer carries the page's
 // Content-Security-Policy, the one its index.html's meta element gives.
 const fs = require('node:fs/promises');
-const {realpathSync} = require('node:fs');
 const http = require('node:http');
 const path = require('node:path');
 
@@ -56,8 +55,8 @@ async function lookUp(root, target) {
 
 // Serves `folder` at `port` (0: a free one) on `host`; resolves to the
 // server.
-function serve(folder, port = 0, host = '127.0.0.1') {
-  const root = realpathSync(path.resolve(folder || ''));
+async function serve(folder, port = 0, host = '127.0.0.1') {
+  const root = await fs.realpath(path.resolve(folder || ''));
   const server = http.createServer(async (request, response) => {
     response.setHeader('Content-Security-Policy', kPolicy);
     response.setHeader('X-Content-Type-Options', 'nosniff');
