@@ -15,7 +15,7 @@ packages=(
   xserver-xephyr libxinerama1:i386 x11-xserver-utils
   dpkg-dev lintian
   clang libclang-rt-14-dev
-  emscripten chromium nodejs
+  emscripten chromium nodejs python3
 )
 
 missing=()

@@ -8,6 +8,19 @@ const os = require('node:os');
 const path = require('node:path');
 
 // WebGL on the processor (SwiftShader), as a machine without a GPU has it.
+// How long a wait lasts before it fails, naming what it waited for: long
+// enough for a loaded machine.
+const kWaitMs = 60000;
+
+// `promise`, or an error naming `what` once `ms` have gone by without it.
+function within(promise, what, ms = kWaitMs) {
+  let timer;
+  const late = new Promise((resolve, reject) => {
+    timer = setTimeout(() => reject(new Error(`waited ${ms / 1000} s for ${what}`)), ms);
+  });
+  return Promise.race([promise, late]).finally(() => clearTimeout(timer));
+}
+
 const kChromiumFlags = ['--headless', '--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader',
                         '--enable-unsafe-swiftshader', '--no-first-run', '--no-default-browser-check',
                         '--hide-scrollbars', '--mute-audio', '--remote-debugging-pipe'];
@@ -22,8 +35,9 @@ class Browser {
                          ...flags, 'about:blank'],
                         {stdio: ['ignore', 'ignore', 'ignore', 'pipe', 'pipe']});
     const browser = new Browser(child, profile);
-    const {targetInfos} = await browser.send('Target.getTargets');
+    const {targetInfos} = await within(browser.send('Target.getTargets'), 'Chromium to start');
     const tab = targetInfos.find(t => t.type === 'page');
+    browser.tab = tab.targetId;
     browser.session = (await browser.send('Target.attachToTarget', {targetId: tab.targetId, flatten: true})).sessionId;
     await browser.send('Runtime.enable');
     await browser.send('Log.enable');
@@ -50,6 +64,11 @@ class Browser {
       }
     });
     this.exited = new Promise(resolve => child.on('exit', resolve));
+    // Nothing more will answer.
+    this.exited.then(() => {
+      for (const {reject} of this.waiting.values()) reject(new Error('Chromium ended'));
+      this.waiting.clear();
+    });
   }
 
   receive(message) {
@@ -87,20 +106,21 @@ class Browser {
     return result.result.value;
   }
 
-  // Waits until the expression `condition` holds in the page, checking it
-  // as the page runs; an error in it ends the wait with that error.
+  // Waits until the expression `condition` (or the promise it gives) holds
+  // in the page, checking it as the page runs; an error in it ends the wait
+  // with that error, and so does a minute without it (naming it).
   waitFor(condition) {
-    return this.evaluate(`new Promise((resolve, reject) => {
-      const check = () => {
+    return within(this.evaluate(`new Promise((resolve, reject) => {
+      const check = async () => {
         try {
-          if (${condition}) resolve(true);
+          if (await (${condition})) resolve(true);
           else setTimeout(check, 10);
         } catch (error) {
           reject(error);
         }
       };
       check();
-    })`);
+    })`), condition);
   }
 
   // Opens `url` and waits until the page has started its galaxy or shown
@@ -109,7 +129,7 @@ class Browser {
     this.messages = [];
     const loaded = new Promise(resolve => (this.loaded = resolve));
     await this.send('Page.navigate', {url});
-    await loaded;  // the new document's, whose module may still be starting
+    await within(loaded, `${url} to load`);  // the new document's, whose module may still be starting
     await this.waitFor(`window.spiralis || !document.getElementById('message').hidden`);
     return this.evaluate('!!window.spiralis');
   }
@@ -121,6 +141,23 @@ class Browser {
     await this.send('Input.dispatchKeyEvent', {type: 'keyUp', key, code, windowsVirtualKeyCode: keyCode});
   }
 
+  // A click of the left button at (x, y).
+  async click(x, y) {
+    for (const type of ['mousePressed', 'mouseReleased'])
+      await this.send('Input.dispatchMouseEvent', {type, x, y, button: 'left', clickCount: 1});
+  }
+
+  // The page hidden behind another tab, and shown again.
+  async hide() {
+    this.other = (await this.send('Target.createTarget', {url: 'about:blank'})).targetId;
+    await this.send('Target.activateTarget', {targetId: this.other});
+  }
+
+  async show() {
+    await this.send('Target.activateTarget', {targetId: this.tab});
+    await this.send('Target.closeTarget', {targetId: this.other});
+  }
+
   async close() {
     this.send('Browser.close').catch(() => {});
     await this.exited;
@@ -128,4 +165,4 @@ class Browser {
   }
 }
 
-module.exports = {Browser};
+module.exports = {Browser, within};

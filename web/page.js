@@ -3,7 +3,8 @@
 // settings table and presets as the WebAssembly module gives them; the look
 // kept in the address (the Linux hack's option names: ?preset=warp-speed&
 // rings=150) and in local storage; full screen; one picture an animation
-// frame, none while the page is hidden.
+// frame, none while the page is hidden; kiosk=1 in the address for a screen
+// that shows nothing else; the service worker that keeps the site offline.
 
 const kStorageKey = 'spiralis.look';
 
@@ -47,9 +48,21 @@ function storedLook() {
   }
 }
 
-// The look into the address (without a new history entry) and storage.
-function keepLook(query) {
-  history.replaceState(null, '', query ? '?' + query : location.pathname);
+// The address's query split into the look and kiosk=1, which belongs to the
+// screen, not to the look: {look, kiosk}. Another kiosk= is left out with a
+// note.
+function splitKiosk(search) {
+  const parts = search.replace(/^\?/, '').split('&');
+  const kiosk = parts.filter(part => part.split('=')[0] === 'kiosk');
+  if (kiosk.some(part => part !== 'kiosk=1')) console.warn('Spiralis: kiosk takes 1 only');
+  return {look: parts.filter(part => !kiosk.includes(part)).join('&'), kiosk: kiosk.includes('kiosk=1')};
+}
+
+// The look into the address (without a new history entry), kiosk=1 kept
+// there, and the look alone into storage.
+function keepLook(query, kiosk) {
+  const search = [query, kiosk ? 'kiosk=1' : ''].filter(Boolean).join('&');
+  history.replaceState(null, '', search ? '?' + search : location.pathname);
   try {
     localStorage.setItem(kStorageKey, query);
   } catch (e) {
@@ -133,28 +146,58 @@ function toggleFullScreen(canvas) {
   if (request) request.catch(() => {});  // refused: the page stays as it is
 }
 
-function run(m) {
-  const api = moduleApi(m);
-  const canvas = document.getElementById('galaxy');
-  fitCanvas(canvas);
-  const query = location.search.length > 1 ? location.search : storedLook();
-  if (!api.start('#galaxy', query)) {
-    showMessage('Spiralis needs WebGL, which this browser does not offer.');
-    return;
-  }
-  for (const note of api.notes().split('\n').filter(Boolean)) console.warn('Spiralis: ' + note);
+// The canvas full screen, or the whole page (an app installed to open so).
+function isFullScreen() {
+  return !!document.fullscreenElement || matchMedia('(display-mode: fullscreen)').matches;
+}
 
-  let sync = null;
-  const changed = () => {
-    keepLook(api.address());
-    sync();
+// Holds a screen wake lock while the page is visible and full screen: let
+// go when it hides (the browser lets go too) or leaves full screen, asked for
+// again when it comes back.
+function keepScreenOn() {
+  if (!navigator.wakeLock) return;  // the screen's own timeout rules
+  let lock = null, asking = false;
+  const wanted = () => document.visibilityState === 'visible' && isFullScreen();
+  const release = () => {
+    if (!lock || wanted()) return;
+    lock.release().catch(() => {});
+    lock = null;
   };
-  sync = buildPanel(JSON.parse(api.table()), api, changed);
-  changed();
+  const update = () => {
+    if (!wanted()) return release();
+    if (lock || asking) return;
+    asking = true;
+    navigator.wakeLock.request('screen').then(sentinel => {
+      lock = sentinel;
+      sentinel.addEventListener('release', () => {
+        if (lock === sentinel) lock = null;
+      });
+    }, error => console.warn('Spiralis: the screen may go dark: ' + error.message)).finally(() => {
+      asking = false;
+      release();  // if the page hid or left full screen meanwhile
+    });
+  };
+  document.addEventListener('visibilitychange', update);
+  document.addEventListener('fullscreenchange', update);
+  matchMedia('(display-mode: fullscreen)').addEventListener('change', update);
+  update();
+}
 
-  new ResizeObserver(() => {
-    if (fitCanvas(canvas)) api.resize(canvas.width, canvas.height);
-  }).observe(canvas);
+// A kiosk: no panel nor pointer, full screen at the first key or click (a
+// browser goes full screen only at one), the screen kept on.
+function startKiosk(canvas) {
+  document.getElementById('controls').hidden = true;
+  document.body.classList.add('kiosk');
+  const enter = () => {
+    if (!isFullScreen()) toggleFullScreen(canvas);
+  };
+  document.addEventListener('keydown', enter);
+  document.addEventListener('click', enter);
+  keepScreenOn();
+}
+
+// F or the button toggle full screen.
+function offerFullScreen(canvas) {
   document.getElementById('fullscreen').addEventListener('click', () => toggleFullScreen(canvas));
   document.addEventListener('keydown', e => {
     const typing = e.target instanceof HTMLSelectElement;  // letters choose options there
@@ -163,6 +206,32 @@ function run(m) {
       toggleFullScreen(canvas);
     }
   });
+}
+
+function run(m) {
+  const api = moduleApi(m);
+  const canvas = document.getElementById('galaxy');
+  fitCanvas(canvas);
+  const {look, kiosk} = splitKiosk(location.search);
+  if (!api.start('#galaxy', look || storedLook())) {
+    showMessage('Spiralis needs WebGL, which this browser does not offer.');
+    return;
+  }
+  for (const note of api.notes().split('\n').filter(Boolean)) console.warn('Spiralis: ' + note);
+
+  let sync = null;
+  const changed = () => {
+    keepLook(api.address(), kiosk);
+    sync();
+  };
+  sync = buildPanel(JSON.parse(api.table()), api, changed);
+  changed();
+
+  new ResizeObserver(() => {
+    if (fitCanvas(canvas)) api.resize(canvas.width, canvas.height);
+  }).observe(canvas);
+  if (kiosk) startKiosk(canvas);
+  else offerFullScreen(canvas);
 
   let frame = 0;
   const tick = now => {
@@ -193,3 +262,16 @@ function startSpiralis() {
     showMessage('Spiralis could not be loaded.');
   });
 }
+
+// The module's script, loaded after this one; then the galaxy starts.
+function loadModule() {
+  const script = element('script', {src: 'spiralis.js', async: true});
+  script.addEventListener('load', startSpiralis);
+  script.addEventListener('error', () => showMessage('Spiralis could not be loaded.'));
+  document.body.append(script);
+}
+
+loadModule();
+// The site's files kept for a visit without the network (service-worker.js).
+if (navigator.serviceWorker)
+  navigator.serviceWorker.register('service-worker.js').catch(error => console.warn('Spiralis: not kept offline: ' + error.message));
