@@ -3,12 +3,19 @@
 // settings table and presets as the WebAssembly module gives them; the look
 // kept in the address (the Linux hack's option names: ?preset=warp-speed&
 // rings=150) and in local storage; full screen; one picture an animation
-// frame, none while the page is hidden; kiosk=1 in the address for a screen
-// that shows nothing else; the service worker that keeps the site offline.
+// frame (at most 30 a second on a discharging battery), none while the page
+// is hidden; kiosk=1 in the address for a screen that shows nothing else;
+// the service worker that keeps the site offline.
 
 const kStorageKey = 'spiralis.look';
 
 // A plain message instead of the galaxy.
+
+// Pictures a second at most on a discharging battery, and how early an
+// animation frame may come and still count as the next picture's.
+const kBatteryRate = 30;
+const kFrameSlackMs = 2;
+
 function showMessage(text) {
   const message = document.getElementById('message');
   message.textContent = text;
@@ -37,6 +44,7 @@ function moduleApi(m) {
     step: m._spiralis_step,
     useArrays: m._spiralis_use_arrays,
     drawnQuads: m._spiralis_drawn_quads,
+    steps: m._spiralis_steps,
   };
 }
 
@@ -233,15 +241,29 @@ function run(m) {
   if (kiosk) startKiosk(canvas);
   else offerFullScreen(canvas);
 
-  let frame = 0;
+  // On a battery that is discharging (where the browser tells), at most
+  // kBatteryRate pictures a second; the galaxy's steps keep their pace.
+  let gap = 0;
+  if (navigator.getBattery) {
+    navigator.getBattery().then(battery => {
+      const follow = () => { gap = battery.charging ? 0 : 1000 / kBatteryRate; };
+      battery.addEventListener('chargingchange', follow);
+      follow();
+    }).catch(() => {});
+  }
+  let frame = 0, last = -Infinity, pictures = 0;
   const tick = now => {
     frame = requestAnimationFrame(tick);
+    if (now - last < gap - kFrameSlackMs) return;
+    last = now;
+    ++pictures;
     api.frame(now);
   };
   const show = () => {
     if (document.hidden) {
       cancelAnimationFrame(frame);
       frame = 0;
+      last = -Infinity;
       api.pause();
     } else if (!frame) {
       frame = requestAnimationFrame(tick);
@@ -249,7 +271,9 @@ function run(m) {
   };
   document.addEventListener('visibilitychange', show);
   show();
-  window.spiralis = {api, canvas};  // for the console and the tests
+  // For the console, the tests and the benchmarks: the module, the canvas,
+  // and the pictures drawn and steps taken since the page loaded.
+  window.spiralis = Object.freeze({api, canvas, stats: () => ({pictures, steps: api.steps()})});
 }
 
 function startSpiralis() {

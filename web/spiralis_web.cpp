@@ -34,6 +34,7 @@ struct TPageState {
   // milliseconds shown so far (the camera's time), on which the steps fall due.
   double Last = -1, Shown = 0;
   TStepClock Steps;
+  double StepsTaken = 0;  // since the page loaded, for its stats
   // A held galaxy (spiralis_hold): seeded from a fixed number, not stepped,
   // its camera at one time.
   bool Held = false;
@@ -117,7 +118,10 @@ EMSCRIPTEN_KEEPALIVE void spiralis_frame(double nowMs) {
     if (elapsed < 0) elapsed = 0;
     page.Last = nowMs;
     page.Shown += elapsed;
-    for (int steps = page.Steps.Take(static_cast<std::uint32_t>(page.Shown)); steps > 0; --steps) page.Galaxy->Step();
+    for (int steps = page.Steps.Take(static_cast<std::uint32_t>(page.Shown)); steps > 0; --steps) {
+      page.Galaxy->Step();
+      ++page.StepsTaken;
+    }
   }
   const TGalaxySettings& s = page.Look.Settings;
   page.View.Draw(*page.Galaxy, page.Width, page.Height, s.Eye, static_cast<float>(s.Depth),
@@ -188,6 +192,9 @@ EMSCRIPTEN_KEEPALIVE void spiralis_use_arrays(int arrays) {
 EMSCRIPTEN_KEEPALIVE void spiralis_step() {
   if (page.Galaxy) page.Galaxy->Step();
 }
+
+// The steps the page's galaxy has taken since the page loaded.
+EMSCRIPTEN_KEEPALIVE double spiralis_steps() { return page.StepsTaken; }
 
 // The quads of the last picture.
 EMSCRIPTEN_KEEPALIVE int spiralis_drawn_quads() { return page.View.DrawnQuads(); }

@@ -129,6 +129,28 @@ test('a hidden page draws nothing until it shows again', async () => {
   assert.ok(await framesWhile(false) >= 8);
 });
 
+test('on a discharging battery at most 30 pictures a second, the steps at their pace', async () => {
+  const {identifier} = await browser.send('Page.addScriptToEvaluateOnNewDocument', {source: `
+    navigator.getBattery = () => Promise.resolve(
+        {charging: false, level: 0.5, chargingTime: Infinity, dischargingTime: 3600, addEventListener() {}});`});
+  try {
+    assert.ok(await browser.open(origin));
+    // Over at least a second of the page's own clock, counted by its stats.
+    await browser.evaluate(`window.since = [performance.now(), spiralis.stats()]`);
+    await browser.waitFor('performance.now() - since[0] >= 1000');
+    const [ms, before, after] = await browser.evaluate('[performance.now() - since[0], since[1], spiralis.stats()]');
+    const seconds = ms / 1000;
+    assert.ok(after.pictures - before.pictures <= 31 * seconds, JSON.stringify({seconds, before, after}));
+    assert.ok(after.pictures > before.pictures);
+    // Fast steps every 10 ms, whatever the pictures.
+    assert.ok(after.steps - before.steps >= 80 * seconds, JSON.stringify({seconds, before, after}));
+    // The hook is read-only.
+    assert.strictEqual(await browser.evaluate('spiralis.stats = null, typeof spiralis.stats'), 'function');
+  } finally {
+    await browser.send('Page.removeScriptToEvaluateOnNewDocument', {identifier});
+  }
+});
+
 test('F toggles full screen, from the keyboard', async () => {
   assert.ok(await browser.open(origin));
   await browser.evaluate('document.activeElement.blur()');
