@@ -46,7 +46,7 @@ for n in $ns; do
 done | tee "$out/results.txt"
 # The saver program at its own pace: the control panel's preview and the
 # full-screen saver, CPU per second of each.
-wine ./run_bench.exe "${RUN_SECONDS:-10}" 2>/dev/null | tr -d '\r' | tee "$out/run.txt"
+wine ./run_bench.exe "${RUN_SECONDS:-10}" ${RUN_FRAME_RATES:-30 10} 2>/dev/null | tr -d '\r' | tee "$out/run.txt"
 python3 - "$out/results.txt" "$([ -x "$out/bench.exe" ] && echo yes || echo no)" <<'PY'
 # Any row may be missing (no baseline, a run that failed): each figure and
 # ratio is printed only when what it needs is there.

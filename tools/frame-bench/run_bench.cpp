@@ -5,7 +5,10 @@
 // measured: the saver process's CPU time (kernel + user, both cores count)
 // per second of wall time.
 //
-//   wine run_bench.exe [SECONDS]
+//   wine run_bench.exe [SECONDS [FRAMERATE...]]
+//
+// Each FRAMERATE runs the full-screen saver once more with its Frame rate
+// setting at that figure (the setting is put back as it was afterwards).
 #include <windows.h>
 
 #include <cstdio>
@@ -121,6 +124,28 @@ void Measure(const char* variant, const std::string& args, double seconds, int w
   CloseHandle(pi.hThread);
 }
 
+// The saver's Frame rate setting, or -1 where none is stored; SetFrameRate
+// with -1 takes it away.
+const char* const kSettings = "Software\\Vantrel\\Spiralis";
+long FrameRate() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettings, 0, KEY_QUERY_VALUE, &key)) return -1;
+  DWORD value = 0, size = sizeof value, type = 0;
+  const LONG found = RegQueryValueExA(key, "FrameRate", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+  RegCloseKey(key);
+  return found == ERROR_SUCCESS && type == REG_DWORD ? static_cast<long>(value) : -1;
+}
+void SetFrameRate(long rate) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettings, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr)) return;
+  const DWORD value = static_cast<DWORD>(rate);
+  if (rate < 0)
+    RegDeleteValueA(key, "FrameRate");
+  else
+    RegSetValueExA(key, "FrameRate", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  RegCloseKey(key);
+}
+
 LRESULT CALLBACK HostProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, msg, wp, lp); }
 
 }  // namespace
@@ -140,5 +165,12 @@ int main(int argc, char** argv) {
   Measure("preview", "/p " + std::to_string(reinterpret_cast<UINT_PTR>(picture)), seconds, 152, 112);
   DestroyWindow(dialog);
   Measure("fullscreen", "/s", seconds, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  const long stored = FrameRate();
+  for (int i = 2; i < argc; ++i) {
+    SetFrameRate(std::atol(argv[i]));
+    Measure(("fullscreen-rate-" + std::string(argv[i])).c_str(), "/s", seconds, GetSystemMetrics(SM_CXSCREEN),
+            GetSystemMetrics(SM_CYSCREEN));
+  }
+  SetFrameRate(stored);
   return 0;
 }
