@@ -40,6 +40,7 @@ const TMetaClass& TMainForm::StaticClass() {
         b.Field("ToldActive", &TMainForm::ToldActive);
         b.Field("Mode", &TMainForm::Mode);
         b.Field("FrameRate", &TMainForm::FrameRate);
+        b.Field("Monitors", &TMainForm::Monitors);
       });
   return cls;
 }

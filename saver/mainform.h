@@ -41,6 +41,7 @@ class TMainForm : public TDataModule {
   TScrVBoolean* ToldActive = nullptr;
   TScrVScreenMode* Mode = nullptr;
   TScrVInteger* FrameRate = nullptr;
+  TScrVInteger* Monitors = nullptr;  // a TMonitorLayout: how the galaxy covers the monitors
 
   // The Frame rate setting: the most pictures a second, from 5 up; 0 for
   // the monitor's rate. A stored figure below 5 counts as 0, as one out of

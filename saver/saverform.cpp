@@ -170,7 +170,7 @@ void TSaverForm::SglPanelGLPaint(TObject*) {
   const double eye = galaxy_->Settings().Eye;
   const float depth = static_cast<float>(galaxy_->Settings().Depth);
   const std::vector<TGalaxyViewport> views = MonitorViewports();
-  if (views.size() > 1)
+  if (!views.empty())
     view_.DrawViewports(*galaxy_, views, SglPanel->Width(), SglPanel->Height(), eye, depth, clock_());
   else
     view_.Draw(*galaxy_, SglPanel->Width(), SglPanel->Height(), eye, depth, clock_());
@@ -214,10 +214,11 @@ void TSaverForm::WndProc(TMessage& message) {
 }
 
 std::vector<TGalaxyViewport> TSaverForm::MonitorViewports() const {
-  if (ScrMode() != smSFull || GetSystemMetrics(SM_CMONITORS) < 2 || !SglPanel->HandleAllocated()) return {};
+  if (ScrMode() != smSFull || !SglPanel->HandleAllocated()) return {};
   const POINT origin = SglPanel->ClientToScreen(POINT{0, 0});
-  return GalaxyViewports(ScrMonitorAreas(ScrMonitors(), origin, SglPanel->Width(), SglPanel->Height()),
-                         SglPanel->Height());
+  return LayoutViewports(UsableMonitors(ScrMonitors(), ScrPrimaryScreen()),
+                         MonitorLayoutOf(MainForm->Monitors ? MainForm->Monitors->GetValue() : 0), origin,
+                         SglPanel->Width(), SglPanel->Height());
 }
 
 void TSaverForm::UseSaverDisplay() {

@@ -100,8 +100,10 @@ class TSaverForm : public TScrForm {
   void ApplySettings();
   // The saver's own driver and screen mode (the full-screen run's settings).
   void UseSaverDisplay();
-  // Full screen on several monitors: the panel's part of each, as a
-  // viewport; otherwise none (the panel is one picture).
+  // Full screen on several monitors: the viewports the Monitors setting
+  // lays out (read at each picture, so that a change over the running saver,
+  // or of the monitors, shows at once); otherwise none (the panel is one
+  // picture).
   std::vector<TGalaxyViewport> MonitorViewports() const;
 
   std::unique_ptr<TGalaxy> galaxy_;

@@ -4,7 +4,11 @@
 // second monitor right of the primary, and above and left of it, where the
 // virtual screen starts at negative coordinates (SPIRALIS_MONITORS=up-left).
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -229,6 +233,130 @@ TEST_F(TwoMonitors, ARightClickOnTheSecondOpensTheOptionsThereAndCtrlOnThePrimar
   // dialog put it).
   GetCursorPos(&cursor);
   ASSERT_TRUE(PtInRect(&kSecond, cursor)) << cursor.x << "," << cursor.y;
+  InputKey('A');
+  EXPECT_TRUE(run.Ended()) << run.trace();
+}
+
+// The lit pixels' bounding box of a picture, in its own coordinates.
+RECT LitBox(const Picture& p) {
+  RECT box{p.width, p.height, -1, -1};
+  for (int y = 0; y < p.height; ++y)
+    for (int x = 0; x < p.width; ++x)
+      if (Lit(p.at(x, y))) {
+        box.left = std::min<LONG>(box.left, x), box.right = std::max<LONG>(box.right, x + 1);
+        box.top = std::min<LONG>(box.top, y), box.bottom = std::max<LONG>(box.bottom, y + 1);
+      }
+  return box;
+}
+
+// "Across all monitors": one picture whose middle (the camera standing
+// still) is the virtual screen's, so the primary's galaxy sits off its own
+// middle, toward the second monitor: the galaxy's middle, where a galaxy of
+// the primary's own would show the background beside it, is all cells.
+// Nothing of the root shows.
+bool AcrossShown(const Picture& all, std::string& why) {
+  const Picture one = Part(all, kPrimary), two = Part(all, kSecond);
+  const RECT box = LitBox(all);
+  const double cx = (box.left + box.right) / 2.0, cy = (box.top + box.bottom) / 2.0;
+  const int wantX = Monitors().Width() / 2, wantY = Monitors().Height() / 2;
+  int middle = 0;
+  for (int y = wantY - 10; y <= wantY + 10; ++y)
+    for (int x = wantX - 10; x <= wantX + 10; ++x) middle += Lit(all.at(x, y));
+  why = "lit box " + std::to_string(box.left) + "," + std::to_string(box.top) + "-" + std::to_string(box.right) +
+        "," + std::to_string(box.bottom) + "; " + std::to_string(middle) + " of 441 cells at the middle";
+  return Count(one, Root) == 0 && Count(two, Root) == 0 && Count(two, Lit) > 0 && std::abs(cx - wantX) < 40 &&
+         std::abs(cy - wantY) < 40 && middle == 21 * 21;
+}
+
+// "Primary monitor only": the galaxy on the primary, the second monitor all
+// in the background colour.
+bool PrimaryOnlyShown(const Picture& all, std::string& why) {
+  const Picture one = Part(all, kPrimary), two = Part(all, kSecond);
+  why = std::to_string(Count(two, Background)) + " of the second's " + std::to_string(two.pixels.size()) +
+        " in the background";
+  return Count(one, Root) == 0 && Count(one, Lit) > 0 &&
+         Count(two, Background) == static_cast<int>(two.pixels.size());
+}
+
+Picture WholeDesk() { return Picture{Monitors().Width(), Monitors().Height(), ScreenPixels(Monitors().virt)}; }
+
+// Each layout of the Monitors setting on the two monitors, the camera still
+// (Eye 0); a stored figure that is no layout covers each monitor with a
+// galaxy of its own, as the default does.
+TEST_F(TwoMonitors, EachLayoutCoversBothMonitorsItsWay) {
+  SetRegistryNumber(kSpiralisKey, "Eye", 0);
+  const struct {
+    DWORD stored;
+    bool (*shown)(const Picture&, std::string&);  // null: a galaxy on each
+  } cases[] = {{1, AcrossShown}, {2, PrimaryOnlyShown}, {7, nullptr}, {0xFFFFFFFF, nullptr}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.stored));
+    SetRegistryNumber(kSpiralisKey, "Monitors", c.stored);
+    SetCursorPos(kPrimary.left + 500, kPrimary.top + 300);
+    SpiralisRun run("/s");
+    ASSERT_NE(run.Shown("TSaverForm"), nullptr) << run.trace();
+    if (c.shown) {
+      std::string why;
+      EXPECT_TRUE(PumpUntil([&] { return c.shown(WholeDesk(), why); }, 15000)) << why << "\n" << run.trace();
+    } else {
+      ExpectAGalaxyOnEachMonitor(run);
+    }
+    InputKey('A');
+    ASSERT_TRUE(run.Ended()) << run.trace();
+  }
+}
+
+// The options dialog over the running saver changes the layout at once, and
+// Cancel puts it back.
+TEST_F(TwoMonitors, TheOptionsOverTheSaverChangeTheLayoutAtOnce) {
+  SetRegistryNumber(kScreenSaverKey, "Active Config", 1);
+  SetRegistryNumber(kSpiralisKey, "Eye", 0);
+  SetRegistryNumber(kSpiralisKey, "Monitors", 0);
+  SetCursorPos(kPrimary.left + 500, kPrimary.top + 300);
+  SpiralisRun run("/s");
+  HWND saver = run.Shown("TSaverForm");
+  ASSERT_NE(saver, nullptr) << run.trace();
+  ExpectAGalaxyOnEachMonitor(run);
+  InputClick(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+  HWND dialog = run.Shown("TConfigForm");
+  ASSERT_NE(dialog, nullptr) << run.trace();
+  // The General page, and its Monitors list: the last choice, "Primary monitor only".
+  HWND tabs = FindWindowExA(dialog, nullptr, "TPageControl", nullptr);
+  ASSERT_NE(tabs, nullptr);
+  SetForegroundWindow(dialog);
+  ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == dialog; }, 5000));
+  INPUT keys[4] = {};
+  const WORD vks[2] = {VK_CONTROL, VK_TAB};
+  for (int i = 0; i < 2; ++i) {
+    keys[i].type = keys[3 - i].type = INPUT_KEYBOARD;
+    keys[i].ki.wVk = keys[3 - i].ki.wVk = vks[i];
+    keys[3 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  SendInput(4, keys, sizeof(INPUT));  // Presets -> General
+  ASSERT_TRUE(PumpUntil([&] { return TabCtrl_GetCurSel(tabs) == 0; }, 5000));
+  HWND monitors = nullptr;
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        for (HWND page = FindWindowExA(tabs, nullptr, nullptr, nullptr); page && !monitors;
+             page = FindWindowExA(tabs, page, nullptr, nullptr))
+          for (HWND w = FindWindowExA(page, nullptr, "TScrComboBox", nullptr); w && !monitors;
+               w = FindWindowExA(page, w, "TScrComboBox", nullptr))
+            if (SendMessageA(w, CB_GETCOUNT, 0, 0) == 3 && IsWindowVisible(w)) monitors = w;
+        return monitors != nullptr;
+      },
+      5000));
+  RECT r{};
+  GetWindowRect(monitors, &r);
+  MoveOnDesk((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  InputClick(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  ASSERT_TRUE(PumpUntil([&] { return SendMessageA(monitors, CB_GETDROPPEDSTATE, 0, 0) != 0; }, 5000));
+  InputKey(VK_END);
+  InputKey(VK_RETURN);
+  std::string why;
+  EXPECT_TRUE(PumpUntil([&] { return PrimaryOnlyShown(WholeDesk(), why); }, 15000)) << why;
+  InputKey(VK_ESCAPE);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
+  ExpectAGalaxyOnEachMonitor(run);
   InputKey('A');
   EXPECT_TRUE(run.Ended()) << run.trace();
 }

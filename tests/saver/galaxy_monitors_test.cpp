@@ -127,3 +127,51 @@ TEST(GalaxyMonitors, EachMonitorShowsTheWholeGalaxyUndistortedAtItsCentre) {
   context.reset();
   sglFreeDriver();
 }
+
+// The pictures the Monitors setting lays out, for monitor sets as they come
+// and go: added, removed, moved, resized, none at all, one of no size. The
+// window covers the virtual screen (client at its top-left corner).
+TEST(GalaxyMonitors, TheLayoutFollowsTheMonitorsAsTheyChange) {
+  const RECT primaryScreen{0, 0, 1024, 768};
+  const TScrMonitor primary{primaryScreen, primaryScreen, true};
+  const TScrMonitor right{{1024, 0, 1824, 600}, {1024, 0, 1824, 600}, false};
+  const TScrMonitor upLeft{{-800, -600, 0, 0}, {-800, -600, 0, 0}, false};
+  const TScrMonitor bigger{{1024, 0, 2304, 1024}, {1024, 0, 2304, 1024}, false};
+  const TScrMonitor none{{1024, 0, 1024, 0}, {1024, 0, 1024, 0}, false};
+  using V = std::vector<std::vector<int>>;
+  auto fields = [](const std::vector<TGalaxyViewport>& views) {
+    V out;
+    for (const TGalaxyViewport& v : views) out.push_back({v.x, v.y, v.width, v.height});
+    return out;
+  };
+  const struct {
+    const char* what;
+    std::vector<TScrMonitor> monitors;
+    TMonitorLayout layout;
+    V views;  // in OpenGL's coordinates of the window around the usable monitors
+  } cases[] = {
+      {"one monitor", {primary}, TMonitorLayout::Each, {}},
+      {"one added on the right", {primary, right}, TMonitorLayout::Each, {{0, 0, 1024, 768}, {1024, 168, 800, 600}}},
+      {"moved above and left", {primary, upLeft}, TMonitorLayout::Each, {{800, 0, 1024, 768}, {0, 768, 800, 600}}},
+      {"resized", {primary, bigger}, TMonitorLayout::Each, {{0, 256, 1024, 768}, {1024, 0, 1280, 1024}}},
+      {"across", {primary, right}, TMonitorLayout::Across, {}},
+      {"primary only", {primary, right}, TMonitorLayout::Primary, {{0, 0, 1024, 768}}},
+      {"primary only, listed last", {upLeft, primary}, TMonitorLayout::Primary, {{800, 0, 1024, 768}}},
+      {"removed again", {primary}, TMonitorLayout::Primary, {}},
+      {"none at all", {}, TMonitorLayout::Each, {}},
+      {"one of no size", {primary, none}, TMonitorLayout::Each, {}},
+  };
+  for (const auto& c : cases) {
+    const std::vector<TScrMonitor> usable = UsableMonitors(c.monitors, primaryScreen);
+    ASSERT_FALSE(usable.empty()) << c.what;
+    RECT all = usable.front().Bounds;
+    for (const TScrMonitor& m : usable) UnionRect(&all, &all, &m.Bounds);
+    EXPECT_EQ(fields(LayoutViewports(usable, c.layout, POINT{all.left, all.top}, all.right - all.left,
+                                     all.bottom - all.top)),
+              c.views)
+        << c.what;
+  }
+  EXPECT_EQ(MonitorLayoutOf(7), TMonitorLayout::Each);
+  EXPECT_EQ(MonitorLayoutOf(-1), TMonitorLayout::Each);
+  EXPECT_EQ(MonitorLayoutOf(2), TMonitorLayout::Primary);
+}

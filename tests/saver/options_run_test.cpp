@@ -640,3 +640,39 @@ TEST_F(OptionsDialog, EverySliderTellsItsFigureWhileDragged) {
   InputKey(VK_ESCAPE);
   ASSERT_TRUE(run.Ended());
 }
+
+// The Monitors choice on the General page, picked with the mouse and the
+// keyboard: OK stores it, Cancel stores nothing.
+TEST_F(OptionsDialog, TheMonitorsChoiceIsStoredOnOkOnly) {
+  for (const bool ok : {true, false}) {
+    HintsShown();
+    SetRegistryNumber(kSpiralisKey, "Monitors", 0);
+    const auto before = SaverKeySnapshot();
+    ProgramRun run("..\\Spiralis.scr", "/c");
+    HWND dialog = ShownWindowOf(run, "TConfigForm");
+    ASSERT_NE(dialog, nullptr) << run.boxes();
+    ASSERT_TRUE(InFront(dialog));
+    KeyWith(VK_CONTROL, VK_TAB);  // Presets -> General
+    ASSERT_EQ(ActivePage(dialog), kGeneral);
+    HWND monitors = Child(dialog, "TScrComboBox", [](HWND w) {
+      return SendMessageA(w, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                          reinterpret_cast<LPARAM>("Primary monitor only")) != CB_ERR;
+    });
+    ASSERT_NE(monitors, nullptr);
+    EXPECT_EQ(WindowText(monitors), "Each monitor");
+    EXPECT_EQ(SendMessageA(monitors, CB_GETCOUNT, 0, 0), 3);
+    ClickOn(monitors);
+    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(monitors, CB_GETDROPPEDSTATE, 0, 0) != 0; }, 5000));
+    InputKey(VK_END);
+    InputKey(VK_RETURN);
+    ASSERT_TRUE(PumpUntil([&] { return WindowText(monitors) == "Primary monitor only"; }, 5000))
+        << WindowText(monitors);
+    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(monitors, CB_GETDROPPEDSTATE, 0, 0) == 0; }, 5000));
+    InputKey(ok ? VK_RETURN : VK_ESCAPE);
+    ASSERT_TRUE(run.Ended());
+    if (ok)
+      EXPECT_EQ(SaverNumber("Monitors"), 2u);
+    else
+      EXPECT_EQ(SaverKeySnapshot(), before) << "Cancel stores nothing";
+  }
+}
