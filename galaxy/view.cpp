@@ -145,7 +145,7 @@ void TGalaxyView::Init(const TGalaxyGL& table, int width, int height) {
   arrays_ = table.HasArrays();
   buffers_ = arrays_ && !buffersFailed_ && table.HasBuffers();
   for (unsigned& name : names_) name = 0;
-  placesSet_ = cellsSet_ = false;
+  placesSet_ = cellsSet_ = litSet_ = false;
   drawn_ = culled_ = 0;
   Invalidate();
   // Until this view sets the camera, nothing is known to be outside it.
@@ -244,7 +244,7 @@ void TGalaxyView::Draw(const TGalaxy& galaxy, int width, int height, double eye,
   gl_.MatrixMode(gl::kModelView);
   gl_.PushMatrix();
   gl_.LoadIdentity();
-  if (!buffers_ || !DrawBuffers(galaxy, depth)) {
+  if (!buffers_ || !DrawBuffers(galaxy, depth, width, height)) {
     if (buffers_) StopBuffers();  // and this frame too from arrays
     if (arrays_) {
       FillArray(galaxy, depth, width, height);
@@ -352,9 +352,9 @@ namespace {
 constexpr int kMostStaleErrors = 8;
 }  // namespace
 
-// Draws from the buffers, uploading what the galaxy has changed since;
-// false when a buffer call has failed (and nothing is drawn from them).
-bool TGalaxyView::DrawBuffers(const TGalaxy& galaxy, float depth) {
+// Draws from the buffers, uploading what has changed since; false when a
+// buffer call has failed (and nothing is drawn from them).
+bool TGalaxyView::DrawBuffers(const TGalaxy& galaxy, float depth, int width, int height) {
   for (int i = 0; i < kMostStaleErrors && gl_.GetError() != gl::kNoError; ++i) {
   }
   if (!names_[kPlaces]) {
@@ -362,13 +362,14 @@ bool TGalaxyView::DrawBuffers(const TGalaxy& galaxy, float depth) {
     for (unsigned name : names_)
       if (name == 0) return false;
   }
-  const bool places = !PlacesShown(galaxy, depth), cells = !CellsShown(galaxy);
-  if (places) UploadPlaces(galaxy, depth);
-  if (cells) UploadCells(galaxy);
+  bool uploaded = false;
+  if (!PlacesShown(galaxy, depth)) UploadPlaces(galaxy, depth), uploaded = true;
+  if (!CellsShown(galaxy)) UploadColors(galaxy), uploaded = true;
+  if (!LitShown(depth, width, height)) UploadLit(galaxy, depth, width, height), uploaded = true;
   // A failed upload leaves a buffer that must not be drawn from.
-  if ((places || cells) && gl_.GetError() != gl::kNoError) return false;
+  if (uploaded && gl_.GetError() != gl::kNoError) return false;
   drawn_ = litQuads_;
-  culled_ = 0;
+  culled_ = litCulled_;
   if (litQuads_ == 0) return true;
   gl_.EnableClientState(gl::kVertexArray);
   gl_.EnableClientState(gl::kColorArray);
@@ -398,7 +399,7 @@ void TGalaxyView::StopBuffers() {
   for (unsigned& name : names_) name = 0;
   for (int i = 0; i < kMostStaleErrors && gl_.GetError() != gl::kNoError; ++i) {
   }
-  drawn_ = 0;
+  drawn_ = culled_ = 0;
 }
 
 bool TGalaxyView::PlacesShown(const TGalaxy& galaxy, float depth) const {
@@ -415,6 +416,11 @@ bool TGalaxyView::CellsShown(const TGalaxy& galaxy) const {
   const auto& colors = galaxy.ColorTable();
   return std::memcmp(shownCells_.data(), galaxy.Cells(), shownCells_.size()) == 0 &&
          std::memcmp(shownColors_.data(), colors.data(), sizeof colors) == 0;
+}
+
+bool TGalaxyView::LitShown(float depth, int width, int height) const {
+  return litSet_ && litDepth_ == depth && litWidth_ == width && litHeight_ == height &&
+         std::memcmp(litClip_, clip_, sizeof clip_) == 0;
 }
 
 // Every place's quad, at the index of the cell stored in that slot when the
@@ -445,46 +451,67 @@ void TGalaxyView::UploadPlaces(const TGalaxy& galaxy, float depth) {
   gl_.BufferData(gl::kElementArrayBuffer, static_cast<std::ptrdiff_t>(4 * corners_.size() * sizeof(unsigned)), nullptr,
                  gl::kStreamDraw);
   gl_.BindBuffer(gl::kElementArrayBuffer, 0);
-  cellsSet_ = false;
   placesSet_ = true;
   placesRings_ = rings;
   placesDepth_ = depth;
+  cellsSet_ = litSet_ = false;
 }
 
-// The colour of each lit cell at its place, and the lit places in drawing
-// order (ring by ring, a ring's slots in storage order), as the arrays have
-// them. The colours of places without a lit cell are never drawn, and left
-// as they were.
-void TGalaxyView::UploadCells(const TGalaxy& galaxy) {
+// The colour of each lit cell at its place. The colours of places without
+// a lit cell are never drawn, and left as they were.
+void TGalaxyView::UploadColors(const TGalaxy& galaxy) {
   const int rings = galaxy.Rings();
   const auto& colors = galaxy.ColorTable();
   const std::uint8_t* cells = galaxy.Cells();
   corners_.resize(static_cast<size_t>(galaxy.CellCount()));
-  lit_.clear();
   for (int ring = 0; ring < rings; ++ring) {
     const int slots = ring == 0 ? 1 : 6 * ring, first = TGalaxy::CellIndex(ring, 0);
     for (int slot = 0; slot < slots; ++slot) {
       const std::uint8_t state = cells[first + slot];
       if (state == 0) continue;
       const TGalaxyRGB& c = colors[state];
-      const unsigned place = static_cast<unsigned>(first + galaxy.CellPlace(ring, slot));
-      corners_[place] = {{c.Red, c.Green, c.Blue, c.Red, c.Green, c.Blue, c.Red, c.Green, c.Blue, c.Red, c.Green,
-                          c.Blue}};
-      for (unsigned k = 0; k < 4; ++k) lit_.push_back(4 * place + k);
+      corners_[static_cast<size_t>(first + galaxy.CellPlace(ring, slot))] = {
+          {c.Red, c.Green, c.Blue, c.Red, c.Green, c.Blue, c.Red, c.Green, c.Blue, c.Red, c.Green, c.Blue}};
     }
   }
-  litQuads_ = static_cast<int>(lit_.size() / 4);
   gl_.BindBuffer(gl::kArrayBuffer, names_[kColors]);
   gl_.BufferSubData(gl::kArrayBuffer, 0, static_cast<std::ptrdiff_t>(corners_.size() * sizeof(TCorners)),
                     corners_.data());
   gl_.BindBuffer(gl::kArrayBuffer, 0);
-  gl_.BindBuffer(gl::kElementArrayBuffer, names_[kLit]);
-  gl_.BufferSubData(gl::kElementArrayBuffer, 0, static_cast<std::ptrdiff_t>(lit_.size() * sizeof(unsigned)),
-                    lit_.data());
-  gl_.BindBuffer(gl::kElementArrayBuffer, 0);
   cellsSet_ = true;
+  litSet_ = false;
   shownCells_.assign(cells, cells + galaxy.CellCount());
   shownOffsets_.resize(static_cast<size_t>(rings));
   for (int ring = 0; ring < rings; ++ring) shownOffsets_[ring] = galaxy.RingOffset(ring);
   shownColors_.assign(colors.begin(), colors.end());
+}
+
+// The lit places in drawing order (ring by ring, a ring's slots in storage
+// order), as the arrays have them: the quads that show nothing left out.
+void TGalaxyView::UploadLit(const TGalaxy& galaxy, float depth, int width, int height) {
+  const float size = GalaxyQuadSize(depth, galaxy.Rings());
+  TGalaxyCull cull(clip_, width, height);
+  lit_.clear();
+  int culled = 0;
+  ForEachGalaxyCell(
+      galaxy, depth, [&](int ring, float z) { cull.StartRing(ring, z, size); },
+      [&](int ring, int slot, int, const TGalaxyQuad& q, float) {
+        if (cull.LeftOut(q.x0, q.y0, q.x1, q.y1)) {
+          ++culled;
+          return;
+        }
+        const auto place = static_cast<unsigned>(TGalaxy::CellIndex(ring, galaxy.CellPlace(ring, slot)));
+        for (unsigned k = 0; k < 4; ++k) lit_.push_back(4 * place + k);
+      });
+  litQuads_ = static_cast<int>(lit_.size() / 4);
+  litCulled_ = culled;
+  gl_.BindBuffer(gl::kElementArrayBuffer, names_[kLit]);
+  gl_.BufferSubData(gl::kElementArrayBuffer, 0, static_cast<std::ptrdiff_t>(lit_.size() * sizeof(unsigned)),
+                    lit_.data());
+  gl_.BindBuffer(gl::kElementArrayBuffer, 0);
+  litSet_ = true;
+  std::memcpy(litClip_, clip_, sizeof clip_);
+  litDepth_ = depth;
+  litWidth_ = width;
+  litHeight_ = height;
 }

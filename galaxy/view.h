@@ -38,12 +38,12 @@ inline TGalaxyQuad GalaxyQuadAt(TGalaxyPoint p, float size) {
           static_cast<float>(y2) / 2.0f};
 }
 
-// Calls draw(state, x0, y0, x1, y1, z) for every cell to be drawn, in drawing
-// order: ring by ring from the centre, the slots of a ring in storage order;
-// before each ring's cells, startRing(ring, z). The quad is GalaxyQuadAt's
-// at depth z.
+// Calls draw(ring, slot, state, quad, z) for every cell to be drawn, in
+// drawing order: ring by ring from the centre, the slots of a ring in
+// storage order; before each ring's cells, startRing(ring, z). The quad is
+// GalaxyQuadAt's for where the cell stands, at depth z.
 template <class StartRing, class Draw>
-void ForEachGalaxyQuad(const TGalaxy& galaxy, float depth, StartRing startRing, Draw draw) {
+void ForEachGalaxyCell(const TGalaxy& galaxy, float depth, StartRing startRing, Draw draw) {
   const int rings = galaxy.Rings();
   const float size = GalaxyQuadSize(depth, rings);
   const std::uint8_t* cells = galaxy.Cells();
@@ -55,10 +55,18 @@ void ForEachGalaxyQuad(const TGalaxy& galaxy, float depth, StartRing startRing, 
     for (int slot = 0; slot < slots; ++slot) {
       const std::uint8_t state = cell[slot];
       if (state == 0) continue;
-      const TGalaxyQuad q = GalaxyQuadAt(galaxy.CellPosition(ring, slot), size);
-      draw(state, q.x0, q.y0, q.x1, q.y1, z);
+      draw(ring, slot, state, GalaxyQuadAt(galaxy.CellPosition(ring, slot), size), z);
     }
   }
+}
+
+// Calls draw(state, x0, y0, x1, y1, z) for every cell to be drawn, as
+// ForEachGalaxyCell.
+template <class StartRing, class Draw>
+void ForEachGalaxyQuad(const TGalaxy& galaxy, float depth, StartRing startRing, Draw draw) {
+  ForEachGalaxyCell(galaxy, depth, startRing, [&](int, int, int state, const TGalaxyQuad& q, float z) {
+    draw(state, q.x0, q.y0, q.x1, q.y1, z);
+  });
 }
 
 template <class Draw>
@@ -122,10 +130,12 @@ class TGalaxyCull {
 // A table with the buffer entries (TGalaxyGL::HasBuffers) gets each frame
 // from three buffers on the driver's side: every cell's quad at the place
 // where the cells stand (uploaded once for a number of rings and a depth,
-// as the rings' rotation only moves cells among those places), each place's
-// colour and the lit places in drawing order (uploaded when the cells or
-// the colours have changed, so once a step at most, and not at all for a
-// picture of the same galaxy), drawn in one call. The first buffer call
+// as the rings' rotation only moves cells among those places); each
+// place's colour (uploaded when the cells or the colours have changed, so
+// once a step at most, and not at all for a picture of the same galaxy);
+// and the lit places in drawing order, leaving out the quads that show
+// nothing (uploaded when the cells or the camera have changed), drawn in
+// one call. The first buffer call
 // that fails (an OpenGL error, a buffer that cannot be made) leaves the view
 // drawing from arrays in the processor's memory from then on.
 // A table with the vertex-array functions only gets each frame from one
@@ -177,7 +187,7 @@ class TGalaxyView {
   // The projection times the camera of the last frame (column-major).
   const double* ViewMatrix() const { return clip_; }
   // Of the last frame drawn from arrays: the quads drawn, and those left out
-  // as showing nothing (none from buffers).
+  // as showing nothing.
   int DrawnQuads() const { return drawn_; }
   int CulledQuads() const { return culled_; }
 
@@ -196,11 +206,13 @@ class TGalaxyView {
   void DrawImmediate(const TGalaxy& galaxy, float depth);
   void FillArray(const TGalaxy& galaxy, float depth, int width, int height);
   void DrawArray();
-  bool DrawBuffers(const TGalaxy& galaxy, float depth);
+  bool DrawBuffers(const TGalaxy& galaxy, float depth, int width, int height);
   bool PlacesShown(const TGalaxy& galaxy, float depth) const;
   bool CellsShown(const TGalaxy& galaxy) const;
+  bool LitShown(float depth, int width, int height) const;
   void UploadPlaces(const TGalaxy& galaxy, float depth);
-  void UploadCells(const TGalaxy& galaxy);
+  void UploadColors(const TGalaxy& galaxy);
+  void UploadLit(const TGalaxy& galaxy, float depth, int width, int height);
   void StopBuffers();
 
   TGalaxyGL gl_;
@@ -225,15 +237,19 @@ class TGalaxyView {
   bool buffersFailed_ = false;
   enum { kPlaces, kColors, kLit, kBufferCount };
   unsigned names_[kBufferCount] = {};  // 0: not made on this context yet
-  // What they hold: the places for so many rings at a depth, and the
-  // colours and lit places of these cells, ring offsets and colours.
-  bool placesSet_ = false, cellsSet_ = false;
+  // What they hold: the places for so many rings at a depth; the colours
+  // of these cells, ring offsets and colours; and the lit places of those
+  // cells that show in this camera's view of a width x height viewport.
+  bool placesSet_ = false, cellsSet_ = false, litSet_ = false;
   int placesRings_ = 0;
   float placesDepth_ = 0;
   std::vector<std::uint8_t> shownCells_;
   std::vector<int> shownOffsets_;
   std::vector<TGalaxyRGB> shownColors_;
-  int litQuads_ = 0;
+  double litClip_[16] = {};
+  float litDepth_ = 0;
+  int litWidth_ = 0, litHeight_ = 0;
+  int litQuads_ = 0, litCulled_ = 0;
   std::vector<TCorners> corners_;  // what an upload sends, kept for the next
   std::vector<unsigned> lit_;
 };
