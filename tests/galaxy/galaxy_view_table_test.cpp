@@ -1,9 +1,11 @@
 // What the view sends to the table it is given, without a context: the
-// fallbacks of tables that lack entries, and the cull of each monitor's
-// picture.
+// fallbacks of tables that lack entries or whose buffers fail, the cull of
+// each monitor's picture, and what is uploaded to buffers.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "galaxy/galaxy.h"
@@ -101,4 +103,121 @@ TEST(GalaxyViewTable, EachMonitorsPictureIsCulledForItsOwnCamera) {
   RecordedCalls().clear();
   view.DrawViewports(*lit.g, views, 490, 160, 50.0, 500.0f, 0);
   EXPECT_EQ(QuadsDrawn(), alone);
+}
+
+namespace {
+
+// Of the buffer uploads recorded: the places (the one store given data),
+// the colours, and the lit places.
+struct TUploads {
+  int places = 0, colors = 0, lit = 0;
+  bool operator==(const TUploads& o) const { return places == o.places && colors == o.colors && lit == o.lit; }
+};
+std::ostream& operator<<(std::ostream& out, const TUploads& u) {
+  return out << "places " << u.places << ", colours " << u.colors << ", lit " << u.lit;
+}
+TUploads Uploads() {
+  TUploads u;
+  for (const TGLCall& c : CallsOf("BufferData")) u.places += c.args[3] == galaxy_gl::kStaticDraw;
+  for (const TGLCall& c : CallsOf("BufferSubData"))
+    (c.args[0] == galaxy_gl::kArrayBuffer ? u.colors : u.lit) += 1;
+  return u;
+}
+
+}  // namespace
+
+// What a picture uploads: the places once for a number of rings and a
+// depth, the colours once for what a step (or a new colour) changed, the lit
+// places also for a new camera; nothing for the same galaxy drawn again.
+TEST(GalaxyViewTable, BuffersUploadOnlyWhatChanged) {
+  Lit lit;
+  TGalaxyView view;
+  view.Init(RecordingGalaxyGL(true), 320, 240);
+  ASSERT_TRUE(view.UsesBuffers());
+  int width = 320, rings = 40;
+  float depth = 500.0f;
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+    TUploads want;
+  };
+  const Case cases[] = {
+      {"the first picture", [] {}, {1, 1, 1}},
+      {"the same again", [] {}, {0, 0, 0}},
+      {"a step", [&] { lit.g->Step(); }, {0, 1, 1}},
+      {"a picture without a step", [] {}, {0, 0, 0}},
+      {"another window size (a new camera)", [&] { width = 200; }, {0, 0, 1}},
+      {"another depth", [&] { depth = 300.0f; }, {1, 1, 1}},
+      {"a new colour", [&] { lit.g->SetColors(0x0000FF, 0x00FF00, 0xFF0000, 0x808080); }, {0, 1, 1}},
+      {"another number of rings", [&] { lit.g->SetRings(rings = 12); }, {1, 1, 1}},
+      {"two steps, one picture", [&] { lit.g->Step(), lit.g->Step(); }, {0, 1, 1}},
+  };
+  for (const Case& c : cases) {
+    c.change();
+    RecordedCalls().clear();
+    view.Draw(*lit.g, width, 240, 50.0, depth, 0);
+    EXPECT_EQ(Uploads(), c.want) << c.what;
+    EXPECT_EQ(CallsOf("DrawElements").size(), view.DrawnQuads() > 0 ? 1u : 0u) << c.what;
+    EXPECT_TRUE(CallsOf("DrawArrays").empty()) << c.what;
+  }
+  // Two monitors after a step: the colours once, each camera its lit places.
+  lit.g->Step();
+  RecordedCalls().clear();
+  view.DrawViewports(*lit.g, {{0, 0, 200, 240}, {200, 0, 120, 240}}, 320, 240, 50.0, depth, 0);
+  EXPECT_EQ(Uploads(), (TUploads{0, 1, 2}));
+  EXPECT_EQ(CallsOf("DrawElements").size(), 2u);
+}
+
+namespace {
+unsigned gErrorAfter = 0;  // GetError answers an error after so many calls; 0: never
+unsigned GALAXY_GLAPI FailingGetError() {
+  RecordedCalls().push_back({"GetError", {}});
+  return gErrorAfter && CallsOf("GetError").size() >= gErrorAfter ? 0x0505u : 0u;  // GL_OUT_OF_MEMORY
+}
+void GALAXY_GLAPI NoBuffers(int n, unsigned* names) {
+  for (int i = 0; i < n; ++i) names[i] = 0;
+}
+}  // namespace
+
+// Without the buffer entries, or when a buffer call fails, the frame is drawn
+// from arrays, that frame too, and every frame after from arrays alone.
+TEST(GalaxyViewTable, WithoutBuffersOrWhenTheyFailFramesComeFromArrays) {
+  Lit lit;
+  struct Case {
+    const char* what;
+    void (*adjust)(TGalaxyGL&);
+    unsigned errorAfter;
+  };
+  const Case cases[] = {
+      {"a table without them", [](TGalaxyGL& gl) { gl.BufferSubData = nullptr; }, 0},
+      {"no buffer made", [](TGalaxyGL& gl) { gl.GenBuffers = NoBuffers; }, 0},
+      {"an upload fails", [](TGalaxyGL& gl) { gl.GetError = FailingGetError; }, 2},
+      {"the draw fails", [](TGalaxyGL& gl) { gl.GetError = FailingGetError; }, 3},
+  };
+  TGalaxyView arrays;
+  arrays.Init(RecordingGalaxyGL(), 320, 240);
+  arrays.Draw(*lit.g, 320, 240, 50.0, 500.0f, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TGalaxyGL gl = RecordingGalaxyGL(true);
+    c.adjust(gl);
+    TGalaxyView view;
+    view.Init(gl, 320, 240);
+    gErrorAfter = c.errorAfter;
+    RecordedCalls().clear();
+    view.Draw(*lit.g, 320, 240, 50.0, 500.0f, 0);
+    gErrorAfter = 0;
+    EXPECT_FALSE(view.UsesBuffers());
+    EXPECT_TRUE(view.UsesArrays());
+    EXPECT_EQ(QuadsDrawn(), std::vector<int>{arrays.DrawnQuads()});
+    EXPECT_EQ(CallsOf("BindBuffer").empty(), gl.BufferSubData == nullptr) << "buffers were tried";
+    if (!CallsOf("BindBuffer").empty()) {
+      EXPECT_EQ(CallsOf("BindBuffer").back().args[1], 0) << "no buffer left bound for the arrays";
+    }
+    lit.g->Step();
+    RecordedCalls().clear();
+    view.Draw(*lit.g, 320, 240, 50.0, 500.0f, 0);
+    EXPECT_TRUE(CallsOf("BindBuffer").empty() && CallsOf("GenBuffers").empty()) << "tried again";
+    EXPECT_EQ(QuadsDrawn().size(), 1u);
+  }
 }
