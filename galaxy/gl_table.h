@@ -33,7 +33,6 @@ constexpr unsigned kAlphaTest = 0x0BC0;
 constexpr unsigned kBlend = 0x0BE2;
 constexpr unsigned kScissorTest = 0x0C11;
 constexpr unsigned kUnpackAlignment = 0x0CF5;
-constexpr unsigned kUnsignedInt = 0x1405;
 constexpr unsigned kFloat = 0x1406;
 constexpr unsigned kModelView = 0x1700;
 constexpr unsigned kProjection = 0x1701;
@@ -43,7 +42,6 @@ constexpr unsigned kExtensions = 0x1F03;
 constexpr unsigned kVertexArray = 0x8074;
 constexpr unsigned kColorArray = 0x8076;
 constexpr unsigned kArrayBuffer = 0x8892;
-constexpr unsigned kElementArrayBuffer = 0x8893;
 constexpr unsigned kStreamDraw = 0x88E0;
 constexpr unsigned kStaticDraw = 0x88E4;
 constexpr unsigned kNoError = 0;
@@ -59,11 +57,13 @@ constexpr unsigned kColorBufferBit = 0x00004000;
 // from arrays in the processor's memory).
 //
 // GALAXY_GL_ENTRIES are OpenGL 1.1's, void, and every platform's library
-// exports them by name. The buffer entries are two groups:
+// exports them by name. The buffer entries are three groups:
 // GALAXY_GL_BUFFER_CALLS, OpenGL 1.1's too, exported by name, but giving a
-// result; and GALAXY_GL_BUFFERS, OpenGL 1.5's buffer objects, which a driver
+// result; GALAXY_GL_BUFFERS, OpenGL 1.5's buffer objects, which a driver
 // gives only through its GetProcAddress, under these names from version 1.5
-// on and with the suffix ARB where it has ARB_vertex_buffer_object.
+// on and with the suffix ARB where it has ARB_vertex_buffer_object; and
+// glMultiDrawArrays (OpenGL 1.4, through GetProcAddress too; without it,
+// one glDrawArrays for each run of quads).
 #define GALAXY_GL_REQUIRED(X)                                                                         \
   /* The state of a new context. */                                                                   \
   X(void, ClearDepth, (double depth))                                                                 \
@@ -101,9 +101,8 @@ constexpr unsigned kColorBufferBit = 0x00004000;
   X(void, Scissor, (int x, int y, int width, int height)) \
   GALAXY_GL_ARRAYS(X)
 #define GALAXY_GL_ENTRIES(X) GALAXY_GL_REQUIRED(X) GALAXY_GL_OPTIONAL(X)
-#define GALAXY_GL_BUFFER_CALLS(X)                                                     \
-  X(void, DrawElements, (unsigned mode, int count, unsigned type, const void* indices)) \
-  X(unsigned, GetError, ())                                                           \
+#define GALAXY_GL_BUFFER_CALLS(X) \
+  X(unsigned, GetError, ())       \
   X(const unsigned char*, GetString, (unsigned name))
 #define GALAXY_GL_BUFFERS(X)                                     \
   X(void, GenBuffers, (int n, unsigned* buffers))                \
@@ -111,12 +110,14 @@ constexpr unsigned kColorBufferBit = 0x00004000;
   X(void, BindBuffer, (unsigned target, unsigned buffer))        \
   X(void, BufferData, (unsigned target, std::ptrdiff_t size, const void* data, unsigned usage)) \
   X(void, BufferSubData, (unsigned target, std::ptrdiff_t offset, std::ptrdiff_t size, const void* data))
+#define GALAXY_GL_MULTI_DRAW(X) X(void, MultiDrawArrays, (unsigned mode, const int* first, const int* count, int drawcount))
 
 struct TGalaxyGL {
 #define GALAXY_GL_MEMBER(ret, name, params) ret(GALAXY_GLAPI* name) params = nullptr;
   GALAXY_GL_ENTRIES(GALAXY_GL_MEMBER)
   GALAXY_GL_BUFFER_CALLS(GALAXY_GL_MEMBER)
   GALAXY_GL_BUFFERS(GALAXY_GL_MEMBER)
+  GALAXY_GL_MULTI_DRAW(GALAXY_GL_MEMBER)
 #undef GALAXY_GL_MEMBER
 
 #define GALAXY_GL_THERE(ret, name, params) &&name
@@ -132,16 +133,22 @@ struct TGalaxyGL {
 #undef GALAXY_GL_THERE
 };
 
+// Whether a driver whose glGetString gives `version` (may be null) has
+// OpenGL major.minor.
+inline bool GalaxyGLVersionAtLeast(const char* version, int major, int minor) {
+  int hasMajor = 0, hasMinor = 0;
+  const char* c = version ? version : "";
+  for (; *c >= '0' && *c <= '9' && hasMajor < 1000; ++c) hasMajor = 10 * hasMajor + (*c - '0');
+  if (*c == '.')
+    for (++c; *c >= '0' && *c <= '9' && hasMinor < 1000; ++c) hasMinor = 10 * hasMinor + (*c - '0');
+  return hasMajor > major || (hasMajor == major && hasMinor >= minor);
+}
+
 // The suffix of the buffer entries' names on a driver whose glGetString
 // gives `version` and `extensions` (either may be null): "" from OpenGL 1.5
 // on, "ARB" where the extensions list ARB_vertex_buffer_object, else null.
 inline const char* GalaxyBufferSuffix(const char* version, const char* extensions) {
-  int major = 0, minor = 0;
-  const char* c = version ? version : "";
-  for (; *c >= '0' && *c <= '9' && major < 1000; ++c) major = 10 * major + (*c - '0');
-  if (*c == '.')
-    for (++c; *c >= '0' && *c <= '9' && minor < 1000; ++c) minor = 10 * minor + (*c - '0');
-  if (major > 1 || (major == 1 && minor >= 5)) return "";
+  if (GalaxyGLVersionAtLeast(version, 1, 5)) return "";
   // A whole name in the list, not the start of a longer one.
   static const char kName[] = "GL_ARB_vertex_buffer_object";
   const std::size_t length = sizeof kName - 1;
@@ -152,18 +159,19 @@ inline const char* GalaxyBufferSuffix(const char* version, const char* extension
   return nullptr;
 }
 
-// Fills the GALAXY_GL_BUFFERS entries of `gl` for the context current now,
-// from its version and extensions (through gl.GetString) and
-// `lookup(name)`, the platform's GetProcAddress (null for a name it
-// lacks). Leaves every one of them null where the driver has not all.
+// Fills the GALAXY_GL_BUFFERS and GALAXY_GL_MULTI_DRAW entries of `gl`
+// for the context current now, from its version and extensions (through
+// gl.GetString) and `lookup(name)`, the platform's GetProcAddress (null for
+// a name it lacks). Leaves every buffer entry null where the driver has not
+// all, and glMultiDrawArrays null before OpenGL 1.4.
 template <class Lookup>
 void TakeGalaxyBuffers(TGalaxyGL& gl, Lookup lookup) {
 #define GALAXY_GL_FORGET(ret, name, params) gl.name = nullptr;
   GALAXY_GL_BUFFERS(GALAXY_GL_FORGET)
-  const char* suffix =
-      gl.GetString ? GalaxyBufferSuffix(reinterpret_cast<const char*>(gl.GetString(galaxy_gl::kVersion)),
-                                        reinterpret_cast<const char*>(gl.GetString(galaxy_gl::kExtensions)))
-                   : nullptr;
+  GALAXY_GL_MULTI_DRAW(GALAXY_GL_FORGET)
+  if (!gl.GetString) return;
+  const char* version = reinterpret_cast<const char*>(gl.GetString(galaxy_gl::kVersion));
+  const char* suffix = GalaxyBufferSuffix(version, reinterpret_cast<const char*>(gl.GetString(galaxy_gl::kExtensions)));
   if (!suffix) return;
 #define GALAXY_GL_LOOK_UP(ret, name, params) \
   gl.name = reinterpret_cast<decltype(gl.name)>(lookup((std::string("gl" #name) + suffix).c_str()));
@@ -171,6 +179,9 @@ void TakeGalaxyBuffers(TGalaxyGL& gl, Lookup lookup) {
 #undef GALAXY_GL_LOOK_UP
   if (!gl.HasBuffers()) {
     GALAXY_GL_BUFFERS(GALAXY_GL_FORGET)
+    return;
   }
+  if (GalaxyGLVersionAtLeast(version, 1, 4))
+    gl.MultiDrawArrays = reinterpret_cast<decltype(gl.MultiDrawArrays)>(lookup("glMultiDrawArrays"));
 #undef GALAXY_GL_FORGET
 }

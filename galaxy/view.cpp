@@ -145,7 +145,7 @@ void TGalaxyView::Init(const TGalaxyGL& table, int width, int height) {
   arrays_ = table.HasArrays();
   buffers_ = arrays_ && !buffersFailed_ && table.HasBuffers();
   for (unsigned& name : names_) name = 0;
-  placesSet_ = cellsSet_ = litSet_ = false;
+  placesSet_ = cellsSet_ = runsSet_ = false;
   drawn_ = culled_ = 0;
   Invalidate();
   // Until this view sets the camera, nothing is known to be outside it.
@@ -365,7 +365,7 @@ bool TGalaxyView::DrawBuffers(const TGalaxy& galaxy, float depth, int width, int
   bool uploaded = false;
   if (!PlacesShown(galaxy, depth)) UploadPlaces(galaxy, depth), uploaded = true;
   if (!CellsShown(galaxy)) UploadColors(galaxy), uploaded = true;
-  if (!LitShown(depth, width, height)) UploadLit(galaxy, depth, width, height), uploaded = true;
+  if (!RunsShown(depth, width, height)) FindRuns(galaxy, depth, width, height);
   // A failed upload leaves a buffer that must not be drawn from.
   if (uploaded && gl_.GetError() != gl::kNoError) return false;
   drawn_ = litQuads_;
@@ -377,10 +377,13 @@ bool TGalaxyView::DrawBuffers(const TGalaxy& galaxy, float depth, int width, int
   gl_.ColorPointer(3, gl::kFloat, 0, nullptr);
   gl_.BindBuffer(gl::kArrayBuffer, names_[kPlaces]);
   gl_.VertexPointer(3, gl::kFloat, 0, nullptr);
-  gl_.BindBuffer(gl::kElementArrayBuffer, names_[kLit]);
-  gl_.DrawElements(gl::kQuads, 4 * litQuads_, gl::kUnsignedInt, nullptr);
-  gl_.BindBuffer(gl::kElementArrayBuffer, 0);
-  gl_.BindBuffer(gl::kArrayBuffer, 0);
+  gl_.BindBuffer(gl::kArrayBuffer, 0);  // the pointers keep their buffers
+  const int runs = static_cast<int>(runFirsts_.size());
+  if (gl_.MultiDrawArrays) {
+    gl_.MultiDrawArrays(gl::kQuads, runFirsts_.data(), runCounts_.data(), runs);
+  } else {
+    for (int i = 0; i < runs; ++i) gl_.DrawArrays(gl::kQuads, runFirsts_[i], runCounts_[i]);
+  }
   gl_.DisableClientState(gl::kColorArray);
   gl_.DisableClientState(gl::kVertexArray);
   return gl_.GetError() == gl::kNoError;
@@ -391,7 +394,6 @@ bool TGalaxyView::DrawBuffers(const TGalaxy& galaxy, float depth, int width, int
 void TGalaxyView::StopBuffers() {
   buffers_ = false;
   buffersFailed_ = true;
-  gl_.BindBuffer(gl::kElementArrayBuffer, 0);
   gl_.BindBuffer(gl::kArrayBuffer, 0);
   gl_.DisableClientState(gl::kColorArray);
   gl_.DisableClientState(gl::kVertexArray);
@@ -418,9 +420,9 @@ bool TGalaxyView::CellsShown(const TGalaxy& galaxy) const {
          std::memcmp(shownColors_.data(), colors.data(), sizeof colors) == 0;
 }
 
-bool TGalaxyView::LitShown(float depth, int width, int height) const {
-  return litSet_ && litDepth_ == depth && litWidth_ == width && litHeight_ == height &&
-         std::memcmp(litClip_, clip_, sizeof clip_) == 0;
+bool TGalaxyView::RunsShown(float depth, int width, int height) const {
+  return runsSet_ && runsDepth_ == depth && runsWidth_ == width && runsHeight_ == height &&
+         std::memcmp(runsClip_, clip_, sizeof clip_) == 0;
 }
 
 // Every place's quad, at the index of the cell stored in that slot when the
@@ -438,23 +440,19 @@ void TGalaxyView::UploadPlaces(const TGalaxy& galaxy, float depth) {
       at[place] = {{q.x0, q.y0, z, q.x0, q.y1, z, q.x1, q.y1, z, q.x1, q.y0, z}};
     }
   }
-  // The colours and the lit places get their room here, each as much as
-  // every place needs, so that what a step changes is written over what was
-  // there: a new store each step costs the driver more than the copy.
+  // The colours get their room here, so that what a step changes is
+  // written over what was there: a new store each step costs the driver
+  // more than the copy.
   const auto bytes = static_cast<std::ptrdiff_t>(corners_.size() * sizeof(TCorners));
   gl_.BindBuffer(gl::kArrayBuffer, names_[kPlaces]);
   gl_.BufferData(gl::kArrayBuffer, bytes, corners_.data(), gl::kStaticDraw);
   gl_.BindBuffer(gl::kArrayBuffer, names_[kColors]);
   gl_.BufferData(gl::kArrayBuffer, bytes, nullptr, gl::kStreamDraw);
   gl_.BindBuffer(gl::kArrayBuffer, 0);
-  gl_.BindBuffer(gl::kElementArrayBuffer, names_[kLit]);
-  gl_.BufferData(gl::kElementArrayBuffer, static_cast<std::ptrdiff_t>(4 * corners_.size() * sizeof(unsigned)), nullptr,
-                 gl::kStreamDraw);
-  gl_.BindBuffer(gl::kElementArrayBuffer, 0);
   placesSet_ = true;
   placesRings_ = rings;
   placesDepth_ = depth;
-  cellsSet_ = litSet_ = false;
+  cellsSet_ = runsSet_ = false;
 }
 
 // The colour of each lit cell at its place. The colours of places without
@@ -479,7 +477,7 @@ void TGalaxyView::UploadColors(const TGalaxy& galaxy) {
                     corners_.data());
   gl_.BindBuffer(gl::kArrayBuffer, 0);
   cellsSet_ = true;
-  litSet_ = false;
+  runsSet_ = false;
   shownCells_.assign(cells, cells + galaxy.CellCount());
   shownOffsets_.resize(static_cast<size_t>(rings));
   for (int ring = 0; ring < rings; ++ring) shownOffsets_[ring] = galaxy.RingOffset(ring);
@@ -487,12 +485,16 @@ void TGalaxyView::UploadColors(const TGalaxy& galaxy) {
 }
 
 // The lit places in drawing order (ring by ring, a ring's slots in storage
-// order), as the arrays have them: the quads that show nothing left out.
-void TGalaxyView::UploadLit(const TGalaxy& galaxy, float depth, int width, int height) {
+// order), as the arrays have them, with the quads that show nothing left
+// out: as runs of neighbouring places, each run's quads one after another
+// in the buffers (the slots of a ring follow its places but where the ring
+// wraps round).
+void TGalaxyView::FindRuns(const TGalaxy& galaxy, float depth, int width, int height) {
   const float size = GalaxyQuadSize(depth, galaxy.Rings());
   TGalaxyCull cull(clip_, width, height);
-  lit_.clear();
-  int culled = 0;
+  runFirsts_.clear();
+  runCounts_.clear();
+  int culled = 0, quads = 0;
   ForEachGalaxyCell(
       galaxy, depth, [&](int ring, float z) { cull.StartRing(ring, z, size); },
       [&](int ring, int slot, int, const TGalaxyQuad& q, float) {
@@ -500,18 +502,20 @@ void TGalaxyView::UploadLit(const TGalaxy& galaxy, float depth, int width, int h
           ++culled;
           return;
         }
-        const auto place = static_cast<unsigned>(TGalaxy::CellIndex(ring, galaxy.CellPlace(ring, slot)));
-        for (unsigned k = 0; k < 4; ++k) lit_.push_back(4 * place + k);
+        ++quads;
+        const int first = 4 * TGalaxy::CellIndex(ring, galaxy.CellPlace(ring, slot));
+        if (!runFirsts_.empty() && runFirsts_.back() + runCounts_.back() == first) {
+          runCounts_.back() += 4;
+        } else {
+          runFirsts_.push_back(first);
+          runCounts_.push_back(4);
+        }
       });
-  litQuads_ = static_cast<int>(lit_.size() / 4);
+  litQuads_ = quads;
   litCulled_ = culled;
-  gl_.BindBuffer(gl::kElementArrayBuffer, names_[kLit]);
-  gl_.BufferSubData(gl::kElementArrayBuffer, 0, static_cast<std::ptrdiff_t>(lit_.size() * sizeof(unsigned)),
-                    lit_.data());
-  gl_.BindBuffer(gl::kElementArrayBuffer, 0);
-  litSet_ = true;
-  std::memcpy(litClip_, clip_, sizeof clip_);
-  litDepth_ = depth;
-  litWidth_ = width;
-  litHeight_ = height;
+  runsSet_ = true;
+  std::memcpy(runsClip_, clip_, sizeof clip_);
+  runsDepth_ = depth;
+  runsWidth_ = width;
+  runsHeight_ = height;
 }

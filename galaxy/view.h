@@ -128,14 +128,16 @@ class TGalaxyCull {
 // changes. A new context (Init) needs both.
 //
 // A table with the buffer entries (TGalaxyGL::HasBuffers) gets each frame
-// from three buffers on the driver's side: every cell's quad at the place
+// from two buffers on the driver's side: every cell's quad at the place
 // where the cells stand (uploaded once for a number of rings and a depth,
-// as the rings' rotation only moves cells among those places); each
+// as the rings' rotation only moves cells among those places), and each
 // place's colour (uploaded when the cells or the colours have changed, so
-// once a step at most, and not at all for a picture of the same galaxy);
-// and the lit places in drawing order, leaving out the quads that show
-// nothing (uploaded when the cells or the camera have changed), drawn in
-// one call. The first buffer call
+// once a step at most, and not at all for a picture of the same galaxy).
+// The frame draws the lit places in drawing order, leaving out the quads
+// that show nothing, as runs of neighbouring places (found again when the
+// cells or the camera have changed): all runs in one glMultiDrawArrays, or
+// one glDrawArrays each without it. Drawn in order from consecutive
+// vertices, as the arrays are, they give the arrays' pixels. The first buffer call
 // that fails (an OpenGL error, a buffer that cannot be made) leaves the view
 // drawing from arrays in the processor's memory from then on.
 // A table with the vertex-array functions only gets each frame from one
@@ -209,10 +211,10 @@ class TGalaxyView {
   bool DrawBuffers(const TGalaxy& galaxy, float depth, int width, int height);
   bool PlacesShown(const TGalaxy& galaxy, float depth) const;
   bool CellsShown(const TGalaxy& galaxy) const;
-  bool LitShown(float depth, int width, int height) const;
+  bool RunsShown(float depth, int width, int height) const;
   void UploadPlaces(const TGalaxy& galaxy, float depth);
   void UploadColors(const TGalaxy& galaxy);
-  void UploadLit(const TGalaxy& galaxy, float depth, int width, int height);
+  void FindRuns(const TGalaxy& galaxy, float depth, int width, int height);
   void StopBuffers();
 
   TGalaxyGL gl_;
@@ -235,21 +237,22 @@ class TGalaxyView {
   // The buffers: drawing from them until a call fails, and then never again.
   bool buffers_ = false;
   bool buffersFailed_ = false;
-  enum { kPlaces, kColors, kLit, kBufferCount };
+  enum { kPlaces, kColors, kBufferCount };
   unsigned names_[kBufferCount] = {};  // 0: not made on this context yet
   // What they hold: the places for so many rings at a depth; the colours
-  // of these cells, ring offsets and colours; and the lit places of those
-  // cells that show in this camera's view of a width x height viewport.
-  bool placesSet_ = false, cellsSet_ = false, litSet_ = false;
+  // of these cells, ring offsets and colours. And the runs of lit places of
+  // those cells that show in this camera's view of a width x height
+  // viewport: the first vertex of each and its vertices.
+  bool placesSet_ = false, cellsSet_ = false, runsSet_ = false;
   int placesRings_ = 0;
   float placesDepth_ = 0;
   std::vector<std::uint8_t> shownCells_;
   std::vector<int> shownOffsets_;
   std::vector<TGalaxyRGB> shownColors_;
-  double litClip_[16] = {};
-  float litDepth_ = 0;
-  int litWidth_ = 0, litHeight_ = 0;
+  double runsClip_[16] = {};
+  float runsDepth_ = 0;
+  int runsWidth_ = 0, runsHeight_ = 0;
+  std::vector<int> runFirsts_, runCounts_;
   int litQuads_ = 0, litCulled_ = 0;
   std::vector<TCorners> corners_;  // what an upload sends, kept for the next
-  std::vector<unsigned> lit_;
 };

@@ -37,13 +37,13 @@ bool sglDriverIs3dfx();
 // layer resolves too: glReadPixels (for presenting frames read back),
 // glScissor (for drawing one picture per monitor), the OpenGL 1.1 vertex
 // arrays (glVertexPointer, glColorPointer, glEnableClientState,
-// glDisableClientState, glDrawArrays, glDrawElements), which old drivers may
-// lack, and wglGetProcAddress (for the functions a driver gives only to a
-// current context, as OpenGL 1.5's buffers). A driver without some extras
-// still loads; its load traces the names it lacks.
+// glDisableClientState, glDrawArrays), which old drivers may lack, and
+// wglGetProcAddress (for the functions a driver gives only to a current
+// context, as OpenGL 1.5's buffers). A driver without some extras still
+// loads; its load traces the names it lacks.
 constexpr int kSglEntryCount = 77;
 constexpr int kSglRequiredEntryCount = 73;
-constexpr int kSglAllEntryCount = 86;
+constexpr int kSglAllEntryCount = 85;
 // The entry's GL/WGL name by load-order index (0 .. kSglAllEntryCount-1).
 const char* sglEntryName(int index);
 // Whether the loaded driver provides the entry (false with no driver).

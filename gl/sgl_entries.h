@@ -96,5 +96,4 @@ SGL_GL_OPT(void, ColorPointer, (GLint size, GLenum type, GLsizei stride, const G
 SGL_GL_OPT(void, EnableClientState, (GLenum array), (array))
 SGL_GL_OPT(void, DisableClientState, (GLenum array), (array))
 SGL_GL_OPT(void, DrawArrays, (GLenum mode, GLint first, GLsizei count), (mode, first, count))
-SGL_GL_OPT(void, DrawElements, (GLenum mode, GLsizei count, GLenum type, const GLvoid* indices), (mode, count, type, indices))
 SGL_WGL_OPT(PROC, GetProcAddress, (LPCSTR name), (name))

@@ -108,27 +108,26 @@ TEST(GalaxyViewTable, EachMonitorsPictureIsCulledForItsOwnCamera) {
 namespace {
 
 // Of the buffer uploads recorded: the places (the one store given data),
-// the colours, and the lit places.
+// and the colours.
 struct TUploads {
-  int places = 0, colors = 0, lit = 0;
-  bool operator==(const TUploads& o) const { return places == o.places && colors == o.colors && lit == o.lit; }
+  int places = 0, colors = 0;
+  bool operator==(const TUploads& o) const { return places == o.places && colors == o.colors; }
 };
 std::ostream& operator<<(std::ostream& out, const TUploads& u) {
-  return out << "places " << u.places << ", colours " << u.colors << ", lit " << u.lit;
+  return out << "places " << u.places << ", colours " << u.colors;
 }
 TUploads Uploads() {
   TUploads u;
   for (const TGLCall& c : CallsOf("BufferData")) u.places += c.args[3] == galaxy_gl::kStaticDraw;
-  for (const TGLCall& c : CallsOf("BufferSubData"))
-    (c.args[0] == galaxy_gl::kArrayBuffer ? u.colors : u.lit) += 1;
+  u.colors = static_cast<int>(CallsOf("BufferSubData").size());
   return u;
 }
 
 }  // namespace
 
 // What a picture uploads: the places once for a number of rings and a
-// depth, the colours once for what a step (or a new colour) changed, the lit
-// places also for a new camera; nothing for the same galaxy drawn again.
+// depth, the colours once for what a step (or a new colour) changed;
+// nothing for the same galaxy drawn again, nor for a new camera.
 TEST(GalaxyViewTable, BuffersUploadOnlyWhatChanged) {
   Lit lit;
   TGalaxyView view;
@@ -142,29 +141,53 @@ TEST(GalaxyViewTable, BuffersUploadOnlyWhatChanged) {
     TUploads want;
   };
   const Case cases[] = {
-      {"the first picture", [] {}, {1, 1, 1}},
-      {"the same again", [] {}, {0, 0, 0}},
-      {"a step", [&] { lit.g->Step(); }, {0, 1, 1}},
-      {"a picture without a step", [] {}, {0, 0, 0}},
-      {"another window size (a new camera)", [&] { width = 200; }, {0, 0, 1}},
-      {"another depth", [&] { depth = 300.0f; }, {1, 1, 1}},
-      {"a new colour", [&] { lit.g->SetColors(0x0000FF, 0x00FF00, 0xFF0000, 0x808080); }, {0, 1, 1}},
-      {"another number of rings", [&] { lit.g->SetRings(rings = 12); }, {1, 1, 1}},
-      {"two steps, one picture", [&] { lit.g->Step(), lit.g->Step(); }, {0, 1, 1}},
+      {"the first picture", [] {}, {1, 1}},
+      {"the same again", [] {}, {0, 0}},
+      {"a step", [&] { lit.g->Step(); }, {0, 1}},
+      {"a picture without a step", [] {}, {0, 0}},
+      {"another window size (a new camera)", [&] { width = 200; }, {0, 0}},
+      {"another depth", [&] { depth = 300.0f; }, {1, 1}},
+      {"a new colour", [&] { lit.g->SetColors(0x0000FF, 0x00FF00, 0xFF0000, 0x808080); }, {0, 1}},
+      {"another number of rings", [&] { lit.g->SetRings(rings = 12); }, {1, 1}},
+      {"two steps, one picture", [&] { lit.g->Step(), lit.g->Step(); }, {0, 1}},
   };
   for (const Case& c : cases) {
     c.change();
     RecordedCalls().clear();
     view.Draw(*lit.g, width, 240, 50.0, depth, 0);
     EXPECT_EQ(Uploads(), c.want) << c.what;
-    EXPECT_EQ(CallsOf("DrawElements").size(), view.DrawnQuads() > 0 ? 1u : 0u) << c.what;
+    const std::vector<TGLCall> draws = CallsOf("MultiDrawArrays");
+    ASSERT_EQ(draws.size(), view.DrawnQuads() > 0 ? 1u : 0u) << c.what;
+    if (!draws.empty()) {
+      EXPECT_GT(draws[0].args[3], 0) << c.what;  // runs of quads
+      EXPECT_LE(draws[0].args[3], view.DrawnQuads()) << c.what;
+    }
     EXPECT_TRUE(CallsOf("DrawArrays").empty()) << c.what;
   }
-  // Two monitors after a step: the colours once, each camera its lit places.
+  // Two monitors after a step: the colours once.
   lit.g->Step();
   RecordedCalls().clear();
   view.DrawViewports(*lit.g, {{0, 0, 200, 240}, {200, 0, 120, 240}}, 320, 240, 50.0, depth, 0);
-  EXPECT_EQ(Uploads(), (TUploads{0, 1, 2}));
+  EXPECT_EQ(Uploads(), (TUploads{0, 1}));
+}
+
+// Without glMultiDrawArrays, each run of neighbouring quads is one
+// glDrawArrays: every quad drawn once, the runs in drawing order.
+TEST(GalaxyViewTable, WithoutMultiDrawEachRunIsOneDraw) {
+  Lit lit;
+  TGalaxyGL gl = RecordingGalaxyGL(true);
+  gl.MultiDrawArrays = nullptr;
+  TGalaxyView view;
+  view.Init(gl, 320, 240);
+  RecordedCalls().clear();
+  view.Draw(*lit.g, 320, 240, 50.0, 500.0f, 0);
+  ASSERT_TRUE(view.UsesBuffers());
+  const std::vector<TGLCall> draws = CallsOf("DrawArrays");
+  int quads = 0;
+  for (const TGLCall& c : draws) quads += static_cast<int>(c.args[2]) / 4;
+  EXPECT_EQ(quads, view.DrawnQuads());
+  EXPECT_LT(draws.size(), static_cast<size_t>(quads));
+  EXPECT_GT(draws.size(), 1u);
 }
 
 namespace {

@@ -33,6 +33,7 @@ inline TGalaxyGL NothingTable(bool buffers = false) {
   if (buffers) {
     GALAXY_GL_BUFFER_CALLS(FRAME_LIMIT_IGNORE)
     GALAXY_GL_BUFFERS(FRAME_LIMIT_IGNORE)
+    GALAXY_GL_MULTI_DRAW(FRAME_LIMIT_IGNORE)
     t.GenBuffers = NameBuffers;
   }
 #undef FRAME_LIMIT_IGNORE
@@ -44,6 +45,7 @@ inline TGalaxyGL NothingTable(bool buffers = false) {
 inline TGalaxyGL WithoutBuffers(TGalaxyGL gl) {
 #define FRAME_LIMIT_DROP(ret, name, params) gl.name = nullptr;
   GALAXY_GL_BUFFERS(FRAME_LIMIT_DROP)
+  GALAXY_GL_MULTI_DRAW(FRAME_LIMIT_DROP)
 #undef FRAME_LIMIT_DROP
   return gl;
 }
