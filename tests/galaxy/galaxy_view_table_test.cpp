@@ -3,9 +3,11 @@
 // each monitor's picture, and what is uploaded to buffers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "galaxy/galaxy.h"
@@ -163,6 +165,10 @@ TEST(GalaxyViewTable, BuffersUploadOnlyWhatChanged) {
       EXPECT_LE(draws[0].args[3], view.DrawnQuads()) << c.what;
     }
     EXPECT_TRUE(CallsOf("DrawArrays").empty()) << c.what;
+    const std::vector<TGLCall> binds = CallsOf("BindBuffer");
+    if (!binds.empty()) {
+      EXPECT_EQ(binds.back().args[1], 0) << c.what << ": a buffer left bound";
+    }
   }
   // Two monitors after a step: the colours once.
   lit.g->Step();
@@ -241,5 +247,67 @@ TEST(GalaxyViewTable, WithoutBuffersOrWhenTheyFailFramesComeFromArrays) {
     view.Draw(*lit.g, 320, 240, 50.0, 500.0f, 0);
     EXPECT_TRUE(CallsOf("BindBuffer").empty() && CallsOf("GenBuffers").empty()) << "tried again";
     EXPECT_EQ(QuadsDrawn().size(), 1u);
+  }
+}
+
+namespace {
+const char* gVersion = nullptr;
+const char* gExtensions = nullptr;
+unsigned GALAXY_GLAPI NoError() { return 0; }
+const unsigned char* GALAXY_GLAPI Strings(unsigned name) {
+  return reinterpret_cast<const unsigned char*>(name == galaxy_gl::kVersion ? gVersion : gExtensions);
+}
+}  // namespace
+
+// Which names of the buffer functions a driver is asked for: OpenGL 1.5's
+// from that version on, ARB_vertex_buffer_object's (a whole word of the
+// list) before it, none without either; glMultiDrawArrays from 1.4 on; and
+// a driver that lacks one of the buffer functions gives none of them.
+TEST(GalaxyViewTable, BufferEntriesByVersionAndExtensions) {
+  const char* kArb = "GL_EXT_abgr GL_ARB_vertex_buffer_object GL_ARB_multitexture";
+  struct Case {
+    const char* version;
+    const char* extensions;
+    const char* lacking;  // a name the driver's GetProcAddress does not know
+    const char* wantGen;  // the name GenBuffers comes from, or null
+    bool wantMulti;
+  };
+  const Case cases[] = {
+      {"1.1.0", kArb, nullptr, "glGenBuffersARB", false},
+      {"1.4 Vendor 2.0", kArb, nullptr, "glGenBuffersARB", true},
+      {"1.5.0", "", nullptr, "glGenBuffers", true},
+      {"4.5 (Compatibility Profile) Mesa 22.3.6", nullptr, nullptr, "glGenBuffers", true},
+      {"1.10", nullptr, nullptr, "glGenBuffers", true},
+      {"1.3", "GL_ARB_vertex_buffer_object_plus", nullptr, nullptr, false},
+      {"1.3", "XGL_ARB_vertex_buffer_object", nullptr, nullptr, false},
+      {"1.2", "GL_ARB_vertex_buffer_object", nullptr, "glGenBuffersARB", false},
+      {nullptr, nullptr, nullptr, nullptr, false},
+      {"2.0", nullptr, "glBufferSubData", nullptr, false},
+      {"2.0", nullptr, "glMultiDrawArrays", "glGenBuffers", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.version ? c.version : "(none)") + " / " + (c.extensions ? c.extensions : "(none)"));
+    gVersion = c.version, gExtensions = c.extensions;
+    TGalaxyGL gl = RecordingGalaxyGL();
+    gl.GetError = NoError;
+    gl.GetString = Strings;
+    static std::vector<std::string> asked;
+    asked.clear();
+    static const char* lacking;
+    lacking = c.lacking;
+    // Each name the driver knows gives a function of its own: GenBuffers's
+    // is told from the others by the name it was asked under.
+    TakeGalaxyBuffers(gl, [](const char* name) -> void* {
+      asked.push_back(name);
+      if (lacking && std::string(name) == lacking) return nullptr;
+      return reinterpret_cast<void*>(&RecordGenBuffers);
+    });
+    EXPECT_EQ(gl.HasBuffers(), c.wantGen != nullptr);
+    EXPECT_EQ(gl.MultiDrawArrays != nullptr, c.wantMulti);
+    const bool askedGen = std::find(asked.begin(), asked.end(), c.wantGen ? c.wantGen : "") != asked.end();
+    EXPECT_EQ(askedGen, c.wantGen != nullptr);
+    TGalaxyView view;
+    view.Init(gl, 320, 240);
+    EXPECT_EQ(view.UsesBuffers(), c.wantGen != nullptr);
   }
 }
