@@ -170,6 +170,18 @@ TEST(GalaxyViewTable, BuffersUploadOnlyWhatChanged) {
       EXPECT_EQ(binds.back().args[1], 0) << c.what << ": a buffer left bound";
     }
   }
+  // A smaller window of the same aspect has the same camera, but more quads
+  // fall between its pixel centres: they are left out as from arrays.
+  for (const int w : {320, 64}) {
+    TGalaxyView arrays;
+    arrays.Init(RecordingGalaxyGL(), w, w * 3 / 4);
+    arrays.Draw(*lit.g, w, w * 3 / 4, 50.0, depth, 0);
+    RecordedCalls().clear();
+    view.Draw(*lit.g, w, w * 3 / 4, 50.0, depth, 0);
+    EXPECT_EQ(Uploads(), (TUploads{0, 0})) << w;
+    EXPECT_EQ(view.CulledQuads(), arrays.CulledQuads()) << w;
+    EXPECT_EQ(view.DrawnQuads(), arrays.DrawnQuads()) << w;
+  }
   // Two monitors after a step: the colours once.
   lit.g->Step();
   RecordedCalls().clear();
