@@ -199,10 +199,7 @@ TGalaxyPoint TGalaxy::RingPosition(int ring, int p) {
   return {ring * corner.x + c * along.x, ring * corner.y + c * along.y};
 }
 
-TGalaxyPoint TGalaxy::CellPosition(int ring, int slot) const {
-  if (ring == 0) return {0, 0};
-  return RingPosition(ring, (slot + offsets_[ring]) % (6 * ring));
-}
+TGalaxyPoint TGalaxy::CellPosition(int ring, int slot) const { return RingPosition(ring, CellPlace(ring, slot)); }
 
 int TGalaxy::Sextant(int x, int y) {
   const int ax = x < 0 ? -x : x, ay = y < 0 ? -y : y;

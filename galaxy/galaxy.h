@@ -101,7 +101,10 @@ class TGalaxy {
   int CellCount() const { return static_cast<int>(cells_.size()); }
   const std::uint8_t* Cells() const { return cells_.data(); }
   static int CellIndex(int ring, int slot) { return ring == 0 ? 0 : 1 + 3 * ring * (ring - 1) + slot; }
-  // Where the cell stored in `slot` of `ring` stands now.
+  // Where the cell stored in `slot` of `ring` stands now: its place along
+  // the ring (0 .. 6 ring - 1; the centre's is 0), and that place's
+  // coordinates, RingPosition(ring, place).
+  int CellPlace(int ring, int slot) const { return ring == 0 ? 0 : (slot + offsets_[ring]) % (6 * ring); }
   TGalaxyPoint CellPosition(int ring, int slot) const;
   const std::array<TGalaxyRGB, 256>& ColorTable() const { return colors_; }
   int TimerInterval() const { return interval_; }

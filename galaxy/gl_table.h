@@ -1,9 +1,15 @@
 #pragma once
-// The OpenGL 1.1 functions the galaxy's picture calls, as a table of function
+// The OpenGL functions the galaxy's picture calls, as a table of function
 // pointers that the platform fills in: on Windows from the OpenGL layer's
 // entry table (the driver chosen at run time), elsewhere from the system's
-// libGL. No system or OpenGL header is needed here, so the galaxy builds with
-// any compiler; the few enumerants used are OpenGL's own values.
+// libGL; OpenGL 1.5's buffer objects, where the driver has them, through the
+// platform's GetProcAddress (TakeGalaxyBuffers). No system or OpenGL header
+// is needed here, so the galaxy builds with any compiler; the few enumerants
+// used are OpenGL's own values.
+#include <cstddef>
+#include <cstring>
+#include <string>
+
 //
 // Windows' OpenGL entry points use the __stdcall convention; everywhere else
 // the platform's C convention.
@@ -31,8 +37,14 @@ constexpr unsigned kFloat = 0x1406;
 constexpr unsigned kModelView = 0x1700;
 constexpr unsigned kProjection = 0x1701;
 constexpr unsigned kSmooth = 0x1D01;
+constexpr unsigned kVersion = 0x1F02;
+constexpr unsigned kExtensions = 0x1F03;
 constexpr unsigned kVertexArray = 0x8074;
 constexpr unsigned kColorArray = 0x8076;
+constexpr unsigned kArrayBuffer = 0x8892;
+constexpr unsigned kStreamDraw = 0x88E0;
+constexpr unsigned kStaticDraw = 0x88E4;
+constexpr unsigned kNoError = 0;
 constexpr unsigned kDepthBufferBit = 0x00000100;
 constexpr unsigned kColorBufferBit = 0x00004000;
 }  // namespace galaxy_gl
@@ -40,8 +52,18 @@ constexpr unsigned kColorBufferBit = 0x00004000;
 // The entries, each X(return type, name, parameter list) for OpenGL's
 // gl<name>, which TGalaxyGL holds as its member `name`. Every entry is
 // required except the optional ones: glScissor (without it, one picture over
-// all viewports) and the five vertex-array entries (without them, a frame
-// draws one call per vertex).
+// all viewports), the five vertex-array entries (without them, a frame draws
+// one call per vertex) and the buffer entries (without them, a frame draws
+// from arrays in the processor's memory).
+//
+// GALAXY_GL_ENTRIES are OpenGL 1.1's, void, and every platform's library
+// exports them by name. The buffer entries are three groups:
+// GALAXY_GL_BUFFER_CALLS, OpenGL 1.1's too, exported by name, but giving a
+// result; GALAXY_GL_BUFFERS, OpenGL 1.5's buffer objects, which a driver
+// gives only through its GetProcAddress, under these names from version 1.5
+// on and with the suffix ARB where it has ARB_vertex_buffer_object; and
+// glMultiDrawArrays (OpenGL 1.4, through GetProcAddress too; without it,
+// one glDrawArrays for each run of quads).
 #define GALAXY_GL_REQUIRED(X)                                                                         \
   /* The state of a new context. */                                                                   \
   X(void, ClearDepth, (double depth))                                                                 \
@@ -79,10 +101,23 @@ constexpr unsigned kColorBufferBit = 0x00004000;
   X(void, Scissor, (int x, int y, int width, int height)) \
   GALAXY_GL_ARRAYS(X)
 #define GALAXY_GL_ENTRIES(X) GALAXY_GL_REQUIRED(X) GALAXY_GL_OPTIONAL(X)
+#define GALAXY_GL_BUFFER_CALLS(X) \
+  X(unsigned, GetError, ())       \
+  X(const unsigned char*, GetString, (unsigned name))
+#define GALAXY_GL_BUFFERS(X)                                     \
+  X(void, GenBuffers, (int n, unsigned* buffers))                \
+  X(void, DeleteBuffers, (int n, const unsigned* buffers))       \
+  X(void, BindBuffer, (unsigned target, unsigned buffer))        \
+  X(void, BufferData, (unsigned target, std::ptrdiff_t size, const void* data, unsigned usage)) \
+  X(void, BufferSubData, (unsigned target, std::ptrdiff_t offset, std::ptrdiff_t size, const void* data))
+#define GALAXY_GL_MULTI_DRAW(X) X(void, MultiDrawArrays, (unsigned mode, const int* first, const int* count, int drawcount))
 
 struct TGalaxyGL {
 #define GALAXY_GL_MEMBER(ret, name, params) ret(GALAXY_GLAPI* name) params = nullptr;
   GALAXY_GL_ENTRIES(GALAXY_GL_MEMBER)
+  GALAXY_GL_BUFFER_CALLS(GALAXY_GL_MEMBER)
+  GALAXY_GL_BUFFERS(GALAXY_GL_MEMBER)
+  GALAXY_GL_MULTI_DRAW(GALAXY_GL_MEMBER)
 #undef GALAXY_GL_MEMBER
 
 #define GALAXY_GL_THERE(ret, name, params) &&name
@@ -90,5 +125,63 @@ struct TGalaxyGL {
   bool Complete() const { return true GALAXY_GL_REQUIRED(GALAXY_GL_THERE); }
   // Whether the vertex-array entries are all there.
   bool HasArrays() const { return true GALAXY_GL_ARRAYS(GALAXY_GL_THERE); }
+  // Whether frames can be drawn from buffers: the vertex arrays and every
+  // buffer entry are there.
+  bool HasBuffers() const {
+    return HasArrays() GALAXY_GL_BUFFER_CALLS(GALAXY_GL_THERE) GALAXY_GL_BUFFERS(GALAXY_GL_THERE);
+  }
 #undef GALAXY_GL_THERE
 };
+
+// Whether a driver whose glGetString gives `version` (may be null) has
+// OpenGL major.minor.
+inline bool GalaxyGLVersionAtLeast(const char* version, int major, int minor) {
+  int hasMajor = 0, hasMinor = 0;
+  const char* c = version ? version : "";
+  for (; *c >= '0' && *c <= '9' && hasMajor < 1000; ++c) hasMajor = 10 * hasMajor + (*c - '0');
+  if (*c == '.')
+    for (++c; *c >= '0' && *c <= '9' && hasMinor < 1000; ++c) hasMinor = 10 * hasMinor + (*c - '0');
+  return hasMajor > major || (hasMajor == major && hasMinor >= minor);
+}
+
+// The suffix of the buffer entries' names on a driver whose glGetString
+// gives `version` and `extensions` (either may be null): "" from OpenGL 1.5
+// on, "ARB" where the extensions list ARB_vertex_buffer_object, else null.
+inline const char* GalaxyBufferSuffix(const char* version, const char* extensions) {
+  if (GalaxyGLVersionAtLeast(version, 1, 5)) return "";
+  // A whole name in the list, not the start of a longer one.
+  static const char kName[] = "GL_ARB_vertex_buffer_object";
+  const std::size_t length = sizeof kName - 1;
+  for (const char* at = extensions; at && (at = std::strstr(at, kName)) != nullptr; at += length) {
+    const bool starts = at == extensions || at[-1] == ' ';
+    if (starts && (at[length] == ' ' || at[length] == '\0')) return "ARB";
+  }
+  return nullptr;
+}
+
+// Fills the GALAXY_GL_BUFFERS and GALAXY_GL_MULTI_DRAW entries of `gl`
+// for the context current now, from its version and extensions (through
+// gl.GetString) and `lookup(name)`, the platform's GetProcAddress (null for
+// a name it lacks). Leaves every buffer entry null where the driver has not
+// all, and glMultiDrawArrays null before OpenGL 1.4.
+template <class Lookup>
+void TakeGalaxyBuffers(TGalaxyGL& gl, Lookup lookup) {
+#define GALAXY_GL_FORGET(ret, name, params) gl.name = nullptr;
+  GALAXY_GL_BUFFERS(GALAXY_GL_FORGET)
+  GALAXY_GL_MULTI_DRAW(GALAXY_GL_FORGET)
+  if (!gl.GetString) return;
+  const char* version = reinterpret_cast<const char*>(gl.GetString(galaxy_gl::kVersion));
+  const char* suffix = GalaxyBufferSuffix(version, reinterpret_cast<const char*>(gl.GetString(galaxy_gl::kExtensions)));
+  if (!suffix) return;
+#define GALAXY_GL_LOOK_UP(ret, name, params) \
+  gl.name = reinterpret_cast<decltype(gl.name)>(lookup((std::string("gl" #name) + suffix).c_str()));
+  GALAXY_GL_BUFFERS(GALAXY_GL_LOOK_UP)
+#undef GALAXY_GL_LOOK_UP
+  if (!gl.HasBuffers()) {
+    GALAXY_GL_BUFFERS(GALAXY_GL_FORGET)
+    return;
+  }
+  if (GalaxyGLVersionAtLeast(version, 1, 4))
+    gl.MultiDrawArrays = reinterpret_cast<decltype(gl.MultiDrawArrays)>(lookup("glMultiDrawArrays"));
+#undef GALAXY_GL_FORGET
+}

@@ -1,5 +1,7 @@
 #include "galaxy/view.h"
 
+#include <cstring>
+
 #include "galaxy/matrix.h"
 
 namespace gl = galaxy_gl;
@@ -141,6 +143,9 @@ void TGalaxyView::Init(const TGalaxyGL& table, int width, int height) {
   if (!ready_) return;
   gl_ = table;
   arrays_ = table.HasArrays();
+  buffers_ = arrays_ && !buffersFailed_ && table.HasBuffers();
+  for (unsigned& name : names_) name = 0;
+  placesSet_ = cellsSet_ = runsSet_ = false;
   drawn_ = culled_ = 0;
   Invalidate();
   // Until this view sets the camera, nothing is known to be outside it.
@@ -239,11 +244,14 @@ void TGalaxyView::Draw(const TGalaxy& galaxy, int width, int height, double eye,
   gl_.MatrixMode(gl::kModelView);
   gl_.PushMatrix();
   gl_.LoadIdentity();
-  if (arrays_) {
-    FillArray(galaxy, depth, width, height);
-    DrawArray();
-  } else {
-    DrawImmediate(galaxy, depth);
+  if (!buffers_ || !DrawBuffers(galaxy, depth, width, height)) {
+    if (buffers_) StopBuffers();  // and this frame too from arrays
+    if (arrays_) {
+      FillArray(galaxy, depth, width, height);
+      DrawArray();
+    } else {
+      DrawImmediate(galaxy, depth);
+    }
   }
   gl_.PopMatrix();
 }
@@ -335,4 +343,179 @@ void TGalaxyView::DrawArray() {
   gl_.DrawArrays(gl::kQuads, 0, 4 * drawn_);
   gl_.DisableClientState(gl::kColorArray);
   gl_.DisableClientState(gl::kVertexArray);
+}
+
+// --- Buffers on the driver's side ------------------------------------------------
+
+namespace {
+// Errors that calls before ours have left: at most so many are read.
+constexpr int kMostStaleErrors = 8;
+}  // namespace
+
+// Draws from the buffers, uploading what has changed since; false when a
+// buffer call has failed (and nothing is drawn from them).
+bool TGalaxyView::DrawBuffers(const TGalaxy& galaxy, float depth, int width, int height) {
+  for (int i = 0; i < kMostStaleErrors && gl_.GetError() != gl::kNoError; ++i) {
+  }
+  if (!names_[kPlaces]) {
+    gl_.GenBuffers(kBufferCount, names_);
+    for (unsigned name : names_)
+      if (name == 0) return false;
+  }
+  bool uploaded = false;
+  if (!PlacesShown(galaxy, depth)) UploadPlaces(galaxy, depth), uploaded = true;
+  if (!CellsShown(galaxy)) UploadColors(galaxy), uploaded = true;
+  if (!RunsShown(depth, width, height)) FindRuns(galaxy, depth, width, height);
+  // A failed upload leaves a buffer that must not be drawn from.
+  if (uploaded && gl_.GetError() != gl::kNoError) return false;
+  drawn_ = litQuads_;
+  culled_ = litCulled_;
+  if (litQuads_ == 0) return true;
+  gl_.EnableClientState(gl::kVertexArray);
+  gl_.EnableClientState(gl::kColorArray);
+  gl_.BindBuffer(gl::kArrayBuffer, names_[kColors]);
+  gl_.ColorPointer(3, gl::kFloat, 0, nullptr);
+  gl_.BindBuffer(gl::kArrayBuffer, names_[kPlaces]);
+  gl_.VertexPointer(3, gl::kFloat, 0, nullptr);
+  gl_.BindBuffer(gl::kArrayBuffer, 0);  // the pointers keep their buffers
+  const int runs = static_cast<int>(runFirsts_.size());
+  if (gl_.MultiDrawArrays) {
+    gl_.MultiDrawArrays(gl::kQuads, runFirsts_.data(), runCounts_.data(), runs);
+  } else {
+    for (int i = 0; i < runs; ++i) gl_.DrawArrays(gl::kQuads, runFirsts_[i], runCounts_[i]);
+  }
+  gl_.DisableClientState(gl::kColorArray);
+  gl_.DisableClientState(gl::kVertexArray);
+  return gl_.GetError() == gl::kNoError;
+}
+
+// From now on the frames come from arrays in the processor's memory, and
+// the buffers are given back.
+void TGalaxyView::StopBuffers() {
+  buffers_ = false;
+  buffersFailed_ = true;
+  gl_.BindBuffer(gl::kArrayBuffer, 0);
+  gl_.DisableClientState(gl::kColorArray);
+  gl_.DisableClientState(gl::kVertexArray);
+  gl_.DeleteBuffers(kBufferCount, names_);
+  for (unsigned& name : names_) name = 0;
+  for (int i = 0; i < kMostStaleErrors && gl_.GetError() != gl::kNoError; ++i) {
+  }
+  drawn_ = culled_ = 0;
+}
+
+bool TGalaxyView::PlacesShown(const TGalaxy& galaxy, float depth) const {
+  return placesSet_ && placesRings_ == galaxy.Rings() && placesDepth_ == depth;
+}
+
+bool TGalaxyView::CellsShown(const TGalaxy& galaxy) const {
+  const int rings = galaxy.Rings();
+  if (!cellsSet_ || shownCells_.size() != static_cast<size_t>(galaxy.CellCount()) ||
+      shownOffsets_.size() != static_cast<size_t>(rings))
+    return false;
+  for (int ring = 0; ring < rings; ++ring)
+    if (shownOffsets_[ring] != galaxy.RingOffset(ring)) return false;
+  const auto& colors = galaxy.ColorTable();
+  return std::memcmp(shownCells_.data(), galaxy.Cells(), shownCells_.size()) == 0 &&
+         std::memcmp(shownColors_.data(), colors.data(), sizeof colors) == 0;
+}
+
+bool TGalaxyView::RunsShown(float depth, int width, int height) const {
+  return runsSet_ && runsDepth_ == depth && runsWidth_ == width && runsHeight_ == height &&
+         std::memcmp(runsClip_, clip_, sizeof clip_) == 0;
+}
+
+// Every place's quad, at the index of the cell stored in that slot when the
+// ring has not turned: four vertices a place, ring by ring.
+void TGalaxyView::UploadPlaces(const TGalaxy& galaxy, float depth) {
+  const int rings = galaxy.Rings();
+  const float size = GalaxyQuadSize(depth, rings);
+  corners_.resize(static_cast<size_t>(galaxy.CellCount()));
+  for (int ring = 0; ring < rings; ++ring) {
+    const float z = GalaxyRingDepth(ring, rings, depth);
+    const int places = ring == 0 ? 1 : 6 * ring;
+    TCorners* at = corners_.data() + TGalaxy::CellIndex(ring, 0);
+    for (int place = 0; place < places; ++place) {
+      const TGalaxyQuad q = GalaxyQuadAt(TGalaxy::RingPosition(ring, place), size);
+      at[place] = {{q.x0, q.y0, z, q.x0, q.y1, z, q.x1, q.y1, z, q.x1, q.y0, z}};
+    }
+  }
+  // The colours get their room here, so that what a step changes is
+  // written over what was there: a new store each step costs the driver
+  // more than the copy.
+  const auto bytes = static_cast<std::ptrdiff_t>(corners_.size() * sizeof(TCorners));
+  gl_.BindBuffer(gl::kArrayBuffer, names_[kPlaces]);
+  gl_.BufferData(gl::kArrayBuffer, bytes, corners_.data(), gl::kStaticDraw);
+  gl_.BindBuffer(gl::kArrayBuffer, names_[kColors]);
+  gl_.BufferData(gl::kArrayBuffer, bytes, nullptr, gl::kStreamDraw);
+  gl_.BindBuffer(gl::kArrayBuffer, 0);
+  placesSet_ = true;
+  placesRings_ = rings;
+  placesDepth_ = depth;
+  cellsSet_ = runsSet_ = false;
+}
+
+// The colour of each lit cell at its place. The colours of places without
+// a lit cell are never drawn, and left as they were.
+void TGalaxyView::UploadColors(const TGalaxy& galaxy) {
+  const int rings = galaxy.Rings();
+  const auto& colors = galaxy.ColorTable();
+  const std::uint8_t* cells = galaxy.Cells();
+  corners_.resize(static_cast<size_t>(galaxy.CellCount()));
+  for (int ring = 0; ring < rings; ++ring) {
+    const int slots = ring == 0 ? 1 : 6 * ring, first = TGalaxy::CellIndex(ring, 0);
+    for (int slot = 0; slot < slots; ++slot) {
+      const std::uint8_t state = cells[first + slot];
+      if (state == 0) continue;
+      const TGalaxyRGB& c = colors[state];
+      corners_[static_cast<size_t>(first + galaxy.CellPlace(ring, slot))] = {
+          {c.Red, c.Green, c.Blue, c.Red, c.Green, c.Blue, c.Red, c.Green, c.Blue, c.Red, c.Green, c.Blue}};
+    }
+  }
+  gl_.BindBuffer(gl::kArrayBuffer, names_[kColors]);
+  gl_.BufferSubData(gl::kArrayBuffer, 0, static_cast<std::ptrdiff_t>(corners_.size() * sizeof(TCorners)),
+                    corners_.data());
+  gl_.BindBuffer(gl::kArrayBuffer, 0);
+  cellsSet_ = true;
+  runsSet_ = false;
+  shownCells_.assign(cells, cells + galaxy.CellCount());
+  shownOffsets_.resize(static_cast<size_t>(rings));
+  for (int ring = 0; ring < rings; ++ring) shownOffsets_[ring] = galaxy.RingOffset(ring);
+  shownColors_.assign(colors.begin(), colors.end());
+}
+
+// The lit places in drawing order (ring by ring, a ring's slots in storage
+// order), as the arrays have them, with the quads that show nothing left
+// out: as runs of neighbouring places, each run's quads one after another
+// in the buffers (the slots of a ring follow its places but where the ring
+// wraps round).
+void TGalaxyView::FindRuns(const TGalaxy& galaxy, float depth, int width, int height) {
+  const float size = GalaxyQuadSize(depth, galaxy.Rings());
+  TGalaxyCull cull(clip_, width, height);
+  runFirsts_.clear();
+  runCounts_.clear();
+  int culled = 0, quads = 0;
+  ForEachGalaxyCell(
+      galaxy, depth, [&](int ring, float z) { cull.StartRing(ring, z, size); },
+      [&](int ring, int slot, int, const TGalaxyQuad& q, float) {
+        if (cull.LeftOut(q.x0, q.y0, q.x1, q.y1)) {
+          ++culled;
+          return;
+        }
+        ++quads;
+        const int first = 4 * TGalaxy::CellIndex(ring, galaxy.CellPlace(ring, slot));
+        if (!runFirsts_.empty() && runFirsts_.back() + runCounts_.back() == first) {
+          runCounts_.back() += 4;
+        } else {
+          runFirsts_.push_back(first);
+          runCounts_.push_back(4);
+        }
+      });
+  litQuads_ = quads;
+  litCulled_ = culled;
+  runsSet_ = true;
+  std::memcpy(runsClip_, clip_, sizeof clip_);
+  runsDepth_ = depth;
+  runsWidth_ = width;
+  runsHeight_ = height;
 }

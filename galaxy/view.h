@@ -20,31 +20,53 @@ inline float GalaxyQuadSize(float depth, int rings) {
   return s < 1.0f ? 1.0f : s;
 }
 
-// Calls draw(state, x0, y0, x1, y1, z) for every cell to be drawn, in drawing
-// order: ring by ring from the centre, the slots of a ring in storage order;
-// before each ring's cells, startRing(ring, z). The quad's corners are
-// (x0, y0), (x0, y1), (x1, y1), (x1, y0) at depth z, its far edges truncated
-// toward zero.
+// The depth of ring `ring` of `rings` for a frame.
+inline float GalaxyRingDepth(int ring, int rings, float depth) {
+  return (1.0f - static_cast<float>(ring) / static_cast<float>(rings)) * depth;
+}
+
+// The quad of a cell standing at `p`, of the frame's quad size: its corners
+// are (x0, y0), (x0, y1), (x1, y1), (x1, y0), its far edges truncated toward
+// zero.
+struct TGalaxyQuad {
+  float x0, y0, x1, y1;
+};
+inline TGalaxyQuad GalaxyQuadAt(TGalaxyPoint p, float size) {
+  const int x2 = static_cast<int>(static_cast<float>(p.x) + size);
+  const int y2 = static_cast<int>(static_cast<float>(p.y) + 2.0f * size);
+  return {static_cast<float>(p.x), static_cast<float>(p.y) / 2.0f, static_cast<float>(x2),
+          static_cast<float>(y2) / 2.0f};
+}
+
+// Calls draw(ring, slot, state, quad, z) for every cell to be drawn, in
+// drawing order: ring by ring from the centre, the slots of a ring in
+// storage order; before each ring's cells, startRing(ring, z). The quad is
+// GalaxyQuadAt's for where the cell stands, at depth z.
 template <class StartRing, class Draw>
-void ForEachGalaxyQuad(const TGalaxy& galaxy, float depth, StartRing startRing, Draw draw) {
+void ForEachGalaxyCell(const TGalaxy& galaxy, float depth, StartRing startRing, Draw draw) {
   const int rings = galaxy.Rings();
   const float size = GalaxyQuadSize(depth, rings);
   const std::uint8_t* cells = galaxy.Cells();
   for (int ring = 0; ring < rings; ++ring) {
-    const float z = (1.0f - static_cast<float>(ring) / static_cast<float>(rings)) * depth;
+    const float z = GalaxyRingDepth(ring, rings, depth);
     startRing(ring, z);
     const int slots = ring == 0 ? 1 : 6 * ring;
     const std::uint8_t* cell = cells + TGalaxy::CellIndex(ring, 0);
     for (int slot = 0; slot < slots; ++slot) {
       const std::uint8_t state = cell[slot];
       if (state == 0) continue;
-      const TGalaxyPoint p = galaxy.CellPosition(ring, slot);
-      const int x2 = static_cast<int>(static_cast<float>(p.x) + size);
-      const int y2 = static_cast<int>(static_cast<float>(p.y) + 2.0f * size);
-      draw(state, static_cast<float>(p.x), static_cast<float>(p.y) / 2.0f, static_cast<float>(x2),
-           static_cast<float>(y2) / 2.0f, z);
+      draw(ring, slot, state, GalaxyQuadAt(galaxy.CellPosition(ring, slot), size), z);
     }
   }
+}
+
+// Calls draw(state, x0, y0, x1, y1, z) for every cell to be drawn, as
+// ForEachGalaxyCell.
+template <class StartRing, class Draw>
+void ForEachGalaxyQuad(const TGalaxy& galaxy, float depth, StartRing startRing, Draw draw) {
+  ForEachGalaxyCell(galaxy, depth, startRing, [&](int, int, int state, const TGalaxyQuad& q, float z) {
+    draw(state, q.x0, q.y0, q.x1, q.y1, z);
+  });
 }
 
 template <class Draw>
@@ -105,10 +127,23 @@ class TGalaxyCull {
 // number of rings or a new size; the clear colour when the background
 // changes. A new context (Init) needs both.
 //
-// A table with the vertex-array functions gets each frame from one array of
-// the lit cells' quads (positions and colours, in drawing order), drawn in
-// one call; quads that show nothing (TGalaxyCull) are left out of it.
-// Without them every vertex is one call, as old drivers need.
+// A table with the buffer entries (TGalaxyGL::HasBuffers) gets each frame
+// from two buffers on the driver's side: every cell's quad at the place
+// where the cells stand (uploaded once for a number of rings and a depth,
+// as the rings' rotation only moves cells among those places), and each
+// place's colour (uploaded when the cells or the colours have changed, so
+// once a step at most, and not at all for a picture of the same galaxy).
+// The frame draws the lit places in drawing order, leaving out the quads
+// that show nothing, as runs of neighbouring places (found again when the
+// cells or the camera have changed): all runs in one glMultiDrawArrays, or
+// one glDrawArrays each without it. Drawn in order from consecutive
+// vertices, as the arrays are, they give the arrays' pixels. The first buffer call
+// that fails (an OpenGL error, a buffer that cannot be made) leaves the view
+// drawing from arrays in the processor's memory from then on.
+// A table with the vertex-array functions only gets each frame from one
+// array of the lit cells' quads (positions and colours, in drawing order),
+// drawn in one call; quads that show nothing (TGalaxyCull) are left out of
+// it. Without them every vertex is one call, as old drivers need.
 class TGalaxyView {
  public:
   TGalaxyView() = default;
@@ -117,7 +152,8 @@ class TGalaxyView {
 
   // The state every frame relies on, and the viewport (0, 0, width, height).
   // Chooses how frames are drawn. A table that lacks a required function
-  // leaves the view drawing nothing.
+  // leaves the view drawing nothing. Buffers made on an earlier context are
+  // that context's: they are forgotten, not deleted.
   void Init(const TGalaxyGL& gl, int width, int height);
   // Projection and camera for time `ms` (the multimedia clock): a 90-degree
   // vertical view divided by the aspect, eye sweeping in the plane z = -rings
@@ -144,8 +180,12 @@ class TGalaxyView {
 
   // Whether Init() has been given a usable table.
   bool Ready() const { return ready_; }
-  // Whether frames are drawn from arrays (the table has them).
+  // Whether frames are drawn from arrays (the table has them), in buffers
+  // or in the processor's memory.
   bool UsesArrays() const { return arrays_; }
+  // Whether frames are drawn from buffers (the table has them, and none of
+  // their calls has failed).
+  bool UsesBuffers() const { return buffers_; }
   // The projection times the camera of the last frame (column-major).
   const double* ViewMatrix() const { return clip_; }
   // Of the last frame drawn from arrays: the quads drawn, and those left out
@@ -158,6 +198,9 @@ class TGalaxyView {
     float Red, Green, Blue;
     float X, Y, Z;
   };
+  struct TCorners {
+    float v[12];  // a quad's four vertices, three figures each
+  };
 
   void Perspective(double fovy, double aspect, double zNear, double zFar);
   void LookAt(double eyeX, double eyeY, double eyeZ, double centerX, double centerY, double centerZ,
@@ -165,6 +208,14 @@ class TGalaxyView {
   void DrawImmediate(const TGalaxy& galaxy, float depth);
   void FillArray(const TGalaxy& galaxy, float depth, int width, int height);
   void DrawArray();
+  bool DrawBuffers(const TGalaxy& galaxy, float depth, int width, int height);
+  bool PlacesShown(const TGalaxy& galaxy, float depth) const;
+  bool CellsShown(const TGalaxy& galaxy) const;
+  bool RunsShown(float depth, int width, int height) const;
+  void UploadPlaces(const TGalaxy& galaxy, float depth);
+  void UploadColors(const TGalaxy& galaxy);
+  void FindRuns(const TGalaxy& galaxy, float depth, int width, int height);
+  void StopBuffers();
 
   TGalaxyGL gl_;
   bool ready_ = false;
@@ -182,4 +233,26 @@ class TGalaxyView {
   std::vector<TVertex> vertices_;
   int drawn_ = 0;
   int culled_ = 0;
+
+  // The buffers: drawing from them until a call fails, and then never again.
+  bool buffers_ = false;
+  bool buffersFailed_ = false;
+  enum { kPlaces, kColors, kBufferCount };
+  unsigned names_[kBufferCount] = {};  // 0: not made on this context yet
+  // What they hold: the places for so many rings at a depth; the colours
+  // of these cells, ring offsets and colours. And the runs of lit places of
+  // those cells that show in this camera's view of a width x height
+  // viewport: the first vertex of each and its vertices.
+  bool placesSet_ = false, cellsSet_ = false, runsSet_ = false;
+  int placesRings_ = 0;
+  float placesDepth_ = 0;
+  std::vector<std::uint8_t> shownCells_;
+  std::vector<int> shownOffsets_;
+  std::vector<TGalaxyRGB> shownColors_;
+  double runsClip_[16] = {};
+  float runsDepth_ = 0;
+  int runsWidth_ = 0, runsHeight_ = 0;
+  std::vector<int> runFirsts_, runCounts_;
+  int litQuads_ = 0, litCulled_ = 0;
+  std::vector<TCorners> corners_;  // what an upload sends, kept for the next
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "galaxy/matrix.h"
@@ -196,6 +197,14 @@ BOOL sglSwapBuffers(HDC dc) {
   }
   if (!Has(kWglSwapBuffers)) return FALSE;
   return Entry<BOOL(WINAPI*)(HDC)>(kWglSwapBuffers)(dc);
+}
+
+PROC sglGetProcAddress(LPCSTR name) {
+  if (!Has(kWglGetProcAddress)) return nullptr;
+  const PROC proc = Entry<PROC(WINAPI*)(LPCSTR)>(kWglGetProcAddress)(name);
+  // Some drivers answer a name they lack with a small number or -1.
+  const auto value = reinterpret_cast<std::intptr_t>(proc);
+  return value >= -1 && value <= 3 ? nullptr : proc;
 }
 
 int sglChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* pfd) {

@@ -35,13 +35,15 @@ bool sglDriverIs3dfx();
 // Entry-point bookkeeping, for diagnostics and tests. The driver table holds
 // 77 entries (the first 73 required); after them come optional extras the
 // layer resolves too: glReadPixels (for presenting frames read back),
-// glScissor (for drawing one picture per monitor) and the OpenGL 1.1 vertex
+// glScissor (for drawing one picture per monitor), the OpenGL 1.1 vertex
 // arrays (glVertexPointer, glColorPointer, glEnableClientState,
-// glDisableClientState, glDrawArrays), which old drivers may lack. A driver
-// without some extras still loads; its load traces the names it lacks.
+// glDisableClientState, glDrawArrays), which old drivers may lack, and
+// wglGetProcAddress (for the functions a driver gives only to a current
+// context, as OpenGL 1.5's buffers). A driver without some extras still
+// loads; its load traces the names it lacks.
 constexpr int kSglEntryCount = 77;
 constexpr int kSglRequiredEntryCount = 73;
-constexpr int kSglAllEntryCount = 84;
+constexpr int kSglAllEntryCount = 85;
 // The entry's GL/WGL name by load-order index (0 .. kSglAllEntryCount-1).
 const char* sglEntryName(int index);
 // Whether the loaded driver provides the entry (false with no driver).

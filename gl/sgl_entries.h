@@ -4,7 +4,8 @@
 //   SGL_GL(ret, Name, params, args)      gl<Name>, wrapper sgl<Name>; required
 //   SGL_WGL(ret, Name, params, args)     wgl<Name>, wrapper sgl<Name>; required
 //   SGL_WGL_OPT(ret, Name, params, args) wgl<Name>, wrapper sgl<Name>; optional: the
-//                                        wrapper falls back to the GDI function
+//                                        wrapper falls back to the GDI function (the
+//                                        last, wglGetProcAddress, to none)
 //   SGL_GL_OPT(ret, Name, params, args)  gl<Name>, wrapper sgl<Name>; optional, after
 //                                        the 77 of the driver table: the wrapper
 //                                        does nothing when the driver lacks it
@@ -95,3 +96,4 @@ SGL_GL_OPT(void, ColorPointer, (GLint size, GLenum type, GLsizei stride, const G
 SGL_GL_OPT(void, EnableClientState, (GLenum array), (array))
 SGL_GL_OPT(void, DisableClientState, (GLenum array), (array))
 SGL_GL_OPT(void, DrawArrays, (GLenum mode, GLint first, GLsizei count), (mode, first, count))
+SGL_WGL_OPT(PROC, GetProcAddress, (LPCSTR name), (name))

@@ -162,7 +162,9 @@ void TSaverForm::SglPanelGLInit(TObject*) {
   view_.Init(SglGalaxyTable(), SglPanel->Width(), SglPanel->Height());
   drawing_ = true;
   ClockJumped();
-  SglTrace(view_.UsesArrays() ? "Drawing frames from vertex arrays" : "Drawing frames a vertex at a time");
+  SglTrace(view_.UsesBuffers()  ? "Drawing frames from vertex buffers"
+           : view_.UsesArrays() ? "Drawing frames from vertex arrays"
+                                : "Drawing frames a vertex at a time");
 }
 
 void TSaverForm::SglPanelGLPaint(TObject*) {

@@ -1,9 +1,13 @@
 // What the view sends to the table it is given, without a context: the
-// fallbacks of tables that lack entries, and the cull of each monitor's
-// picture.
+// fallbacks of tables that lack entries or whose buffers fail, the cull of
+// each monitor's picture, and what is uploaded to buffers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
+#include <ostream>
+#include <string>
 #include <vector>
 
 #include "galaxy/galaxy.h"
@@ -101,4 +105,225 @@ TEST(GalaxyViewTable, EachMonitorsPictureIsCulledForItsOwnCamera) {
   RecordedCalls().clear();
   view.DrawViewports(*lit.g, views, 490, 160, 50.0, 500.0f, 0);
   EXPECT_EQ(QuadsDrawn(), alone);
+}
+
+namespace {
+
+// Of the buffer uploads recorded: the places (the one store given data),
+// and the colours.
+struct TUploads {
+  int places = 0, colors = 0;
+  bool operator==(const TUploads& o) const { return places == o.places && colors == o.colors; }
+};
+std::ostream& operator<<(std::ostream& out, const TUploads& u) {
+  return out << "places " << u.places << ", colours " << u.colors;
+}
+TUploads Uploads() {
+  TUploads u;
+  for (const TGLCall& c : CallsOf("BufferData")) u.places += c.args[3] == galaxy_gl::kStaticDraw;
+  u.colors = static_cast<int>(CallsOf("BufferSubData").size());
+  return u;
+}
+
+}  // namespace
+
+// What a picture uploads: the places once for a number of rings and a
+// depth, the colours once for what a step (or a new colour) changed;
+// nothing for the same galaxy drawn again, nor for a new camera.
+TEST(GalaxyViewTable, BuffersUploadOnlyWhatChanged) {
+  Lit lit;
+  TGalaxyView view;
+  view.Init(RecordingGalaxyGL(true), 320, 240);
+  ASSERT_TRUE(view.UsesBuffers());
+  int width = 320, rings = 40;
+  float depth = 500.0f;
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+    TUploads want;
+  };
+  const Case cases[] = {
+      {"the first picture", [] {}, {1, 1}},
+      {"the same again", [] {}, {0, 0}},
+      {"a step", [&] { lit.g->Step(); }, {0, 1}},
+      {"a picture without a step", [] {}, {0, 0}},
+      {"another window size (a new camera)", [&] { width = 200; }, {0, 0}},
+      {"another depth", [&] { depth = 300.0f; }, {1, 1}},
+      {"a new colour", [&] { lit.g->SetColors(0x0000FF, 0x00FF00, 0xFF0000, 0x808080); }, {0, 1}},
+      {"another number of rings", [&] { lit.g->SetRings(rings = 12); }, {1, 1}},
+      {"two steps, one picture", [&] { lit.g->Step(), lit.g->Step(); }, {0, 1}},
+  };
+  for (const Case& c : cases) {
+    c.change();
+    RecordedCalls().clear();
+    view.Draw(*lit.g, width, 240, 50.0, depth, 0);
+    EXPECT_EQ(Uploads(), c.want) << c.what;
+    const std::vector<TGLCall> draws = CallsOf("MultiDrawArrays");
+    ASSERT_EQ(draws.size(), view.DrawnQuads() > 0 ? 1u : 0u) << c.what;
+    if (!draws.empty()) {
+      EXPECT_GT(draws[0].args[3], 0) << c.what;  // runs of quads
+      EXPECT_LE(draws[0].args[3], view.DrawnQuads()) << c.what;
+    }
+    EXPECT_TRUE(CallsOf("DrawArrays").empty()) << c.what;
+    const std::vector<TGLCall> binds = CallsOf("BindBuffer");
+    if (!binds.empty()) {
+      EXPECT_EQ(binds.back().args[1], 0) << c.what << ": a buffer left bound";
+    }
+  }
+  // Two monitors after a step: the colours once.
+  lit.g->Step();
+  RecordedCalls().clear();
+  view.DrawViewports(*lit.g, {{0, 0, 200, 240}, {200, 0, 120, 240}}, 320, 240, 50.0, depth, 0);
+  EXPECT_EQ(Uploads(), (TUploads{0, 1}));
+}
+
+// A smaller window of the same aspect has the same camera, but more quads
+// fall between its pixel centres: the buffers leave out what the arrays do.
+TEST(GalaxyViewTable, BuffersLeaveOutWhatArraysLeaveOutAtEachSize) {
+  Lit lit;
+  TGalaxyView view;
+  view.Init(RecordingGalaxyGL(true), 320, 240);
+  for (const int w : {320, 32, 320}) {
+    TGalaxyView arrays;
+    arrays.Init(RecordingGalaxyGL(), w, w * 3 / 4);
+    arrays.Draw(*lit.g, w, w * 3 / 4, 50.0, 500.0f, 0);
+    view.Draw(*lit.g, w, w * 3 / 4, 50.0, 500.0f, 0);
+    EXPECT_EQ(view.CulledQuads(), arrays.CulledQuads()) << w;
+    EXPECT_EQ(view.DrawnQuads(), arrays.DrawnQuads()) << w;
+  }
+}
+
+// Without glMultiDrawArrays, each run of neighbouring quads is one
+// glDrawArrays: every quad drawn once, the runs in drawing order.
+TEST(GalaxyViewTable, WithoutMultiDrawEachRunIsOneDraw) {
+  Lit lit;
+  TGalaxyGL gl = RecordingGalaxyGL(true);
+  gl.MultiDrawArrays = nullptr;
+  TGalaxyView view;
+  view.Init(gl, 320, 240);
+  RecordedCalls().clear();
+  view.Draw(*lit.g, 320, 240, 50.0, 500.0f, 0);
+  ASSERT_TRUE(view.UsesBuffers());
+  const std::vector<TGLCall> draws = CallsOf("DrawArrays");
+  int quads = 0;
+  for (const TGLCall& c : draws) quads += static_cast<int>(c.args[2]) / 4;
+  EXPECT_EQ(quads, view.DrawnQuads());
+  EXPECT_LT(draws.size(), static_cast<size_t>(quads));
+  EXPECT_GT(draws.size(), 1u);
+}
+
+namespace {
+unsigned gErrorAfter = 0;  // GetError answers an error after so many calls; 0: never
+unsigned GALAXY_GLAPI FailingGetError() {
+  RecordedCalls().push_back({"GetError", {}});
+  return gErrorAfter && CallsOf("GetError").size() >= gErrorAfter ? 0x0505u : 0u;  // GL_OUT_OF_MEMORY
+}
+void GALAXY_GLAPI NoBuffers(int n, unsigned* names) {
+  for (int i = 0; i < n; ++i) names[i] = 0;
+}
+}  // namespace
+
+// Without the buffer entries, or when a buffer call fails, the frame is drawn
+// from arrays, that frame too, and every frame after from arrays alone.
+TEST(GalaxyViewTable, WithoutBuffersOrWhenTheyFailFramesComeFromArrays) {
+  Lit lit;
+  struct Case {
+    const char* what;
+    void (*adjust)(TGalaxyGL&);
+    unsigned errorAfter;
+  };
+  const Case cases[] = {
+      {"a table without them", [](TGalaxyGL& gl) { gl.BufferSubData = nullptr; }, 0},
+      {"no buffer made", [](TGalaxyGL& gl) { gl.GenBuffers = NoBuffers; }, 0},
+      {"an upload fails", [](TGalaxyGL& gl) { gl.GetError = FailingGetError; }, 2},
+      {"the draw fails", [](TGalaxyGL& gl) { gl.GetError = FailingGetError; }, 3},
+  };
+  TGalaxyView arrays;
+  arrays.Init(RecordingGalaxyGL(), 320, 240);
+  arrays.Draw(*lit.g, 320, 240, 50.0, 500.0f, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TGalaxyGL gl = RecordingGalaxyGL(true);
+    c.adjust(gl);
+    TGalaxyView view;
+    view.Init(gl, 320, 240);
+    gErrorAfter = c.errorAfter;
+    RecordedCalls().clear();
+    view.Draw(*lit.g, 320, 240, 50.0, 500.0f, 0);
+    gErrorAfter = 0;
+    EXPECT_FALSE(view.UsesBuffers());
+    EXPECT_TRUE(view.UsesArrays());
+    EXPECT_EQ(QuadsDrawn(), std::vector<int>{arrays.DrawnQuads()});
+    EXPECT_EQ(CallsOf("BindBuffer").empty(), gl.BufferSubData == nullptr) << "buffers were tried";
+    if (!CallsOf("BindBuffer").empty()) {
+      EXPECT_EQ(CallsOf("BindBuffer").back().args[1], 0) << "no buffer left bound for the arrays";
+    }
+    lit.g->Step();
+    RecordedCalls().clear();
+    view.Draw(*lit.g, 320, 240, 50.0, 500.0f, 0);
+    EXPECT_TRUE(CallsOf("BindBuffer").empty() && CallsOf("GenBuffers").empty()) << "tried again";
+    EXPECT_EQ(QuadsDrawn().size(), 1u);
+  }
+}
+
+namespace {
+const char* gVersion = nullptr;
+const char* gExtensions = nullptr;
+unsigned GALAXY_GLAPI NoError() { return 0; }
+const unsigned char* GALAXY_GLAPI Strings(unsigned name) {
+  return reinterpret_cast<const unsigned char*>(name == galaxy_gl::kVersion ? gVersion : gExtensions);
+}
+}  // namespace
+
+// Which names of the buffer functions a driver is asked for: OpenGL 1.5's
+// from that version on, ARB_vertex_buffer_object's (a whole word of the
+// list) before it, none without either; glMultiDrawArrays from 1.4 on; and
+// a driver that lacks one of the buffer functions gives none of them.
+TEST(GalaxyViewTable, BufferEntriesByVersionAndExtensions) {
+  const char* kArb = "GL_EXT_abgr GL_ARB_vertex_buffer_object GL_ARB_multitexture";
+  struct Case {
+    const char* version;
+    const char* extensions;
+    const char* lacking;  // a name the driver's GetProcAddress does not know
+    const char* wantGen;  // the name GenBuffers comes from, or null
+    bool wantMulti;
+  };
+  const Case cases[] = {
+      {"1.1.0", kArb, nullptr, "glGenBuffersARB", false},
+      {"1.4 Vendor 2.0", kArb, nullptr, "glGenBuffersARB", true},
+      {"1.5.0", "", nullptr, "glGenBuffers", true},
+      {"4.5 (Compatibility Profile) Mesa 22.3.6", nullptr, nullptr, "glGenBuffers", true},
+      {"1.10", nullptr, nullptr, "glGenBuffers", true},
+      {"1.3", "GL_ARB_vertex_buffer_object_plus", nullptr, nullptr, false},
+      {"1.3", "XGL_ARB_vertex_buffer_object", nullptr, nullptr, false},
+      {"1.2", "GL_ARB_vertex_buffer_object", nullptr, "glGenBuffersARB", false},
+      {nullptr, nullptr, nullptr, nullptr, false},
+      {"2.0", nullptr, "glBufferSubData", nullptr, false},
+      {"2.0", nullptr, "glMultiDrawArrays", "glGenBuffers", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.version ? c.version : "(none)") + " / " + (c.extensions ? c.extensions : "(none)"));
+    gVersion = c.version, gExtensions = c.extensions;
+    TGalaxyGL gl = RecordingGalaxyGL();
+    gl.GetError = NoError;
+    gl.GetString = Strings;
+    static std::vector<std::string> asked;
+    asked.clear();
+    static const char* lacking;
+    lacking = c.lacking;
+    // Each name the driver knows gives a function of its own: GenBuffers's
+    // is told from the others by the name it was asked under.
+    TakeGalaxyBuffers(gl, [](const char* name) -> void* {
+      asked.push_back(name);
+      if (lacking && std::string(name) == lacking) return nullptr;
+      return reinterpret_cast<void*>(&RecordGenBuffers);
+    });
+    EXPECT_EQ(gl.HasBuffers(), c.wantGen != nullptr);
+    EXPECT_EQ(gl.MultiDrawArrays != nullptr, c.wantMulti);
+    const bool askedGen = std::find(asked.begin(), asked.end(), c.wantGen ? c.wantGen : "") != asked.end();
+    EXPECT_EQ(askedGen, c.wantGen != nullptr);
+    TGalaxyView view;
+    view.Init(gl, 320, 240);
+    EXPECT_EQ(view.UsesBuffers(), c.wantGen != nullptr);
+  }
 }

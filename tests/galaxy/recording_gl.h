@@ -27,26 +27,44 @@ double Figure(T v) {
 
 template <class F, const char* Name>
 struct TRecorder;
-template <class... A, const char* Name>
-struct TRecorder<void(GALAXY_GLAPI*)(A...), Name> {
-  static void GALAXY_GLAPI Call(A... a) {
+template <class R, class... A, const char* Name>
+struct TRecorder<R(GALAXY_GLAPI*)(A...), Name> {
+  static R GALAXY_GLAPI Call(A... a) {
     TGLCall call{Name, {}};
     (call.args.push_back(Figure(a)), ...);
     RecordedCalls().push_back(call);
+    return R();  // no error, no text
   }
 };
 
 namespace recording_names {
 #define GALAXY_RECORDED_NAME(ret, name, params) inline constexpr char name[] = #name;
 GALAXY_GL_ENTRIES(GALAXY_RECORDED_NAME)
+GALAXY_GL_BUFFER_CALLS(GALAXY_RECORDED_NAME)
+GALAXY_GL_BUFFERS(GALAXY_RECORDED_NAME)
+GALAXY_GL_MULTI_DRAW(GALAXY_RECORDED_NAME)
 #undef GALAXY_RECORDED_NAME
 }  // namespace recording_names
 
-// Every entry recording.
-inline TGalaxyGL RecordingGalaxyGL() {
+// Buffer names as a driver hands them out: 1, 2, 3 ...
+inline void GALAXY_GLAPI RecordGenBuffers(int n, unsigned* names) {
+  static unsigned next = 0;
+  TGLCall call{"GenBuffers", {static_cast<double>(n)}};
+  RecordedCalls().push_back(call);
+  for (int i = 0; i < n; ++i) names[i] = ++next;
+}
+
+// Every entry recording; with `buffers` the buffer entries too.
+inline TGalaxyGL RecordingGalaxyGL(bool buffers = false) {
   TGalaxyGL gl;
 #define GALAXY_RECORD(ret, name, params) gl.name = &TRecorder<decltype(gl.name), recording_names::name>::Call;
   GALAXY_GL_ENTRIES(GALAXY_RECORD)
+  if (buffers) {
+    GALAXY_GL_BUFFER_CALLS(GALAXY_RECORD)
+    GALAXY_GL_BUFFERS(GALAXY_RECORD)
+    GALAXY_GL_MULTI_DRAW(GALAXY_RECORD)
+    gl.GenBuffers = RecordGenBuffers;
+  }
 #undef GALAXY_RECORD
   return gl;
 }

@@ -1,21 +1,25 @@
 // Frame cost of the galaxy's picture under Wine and Mesa: a full-screen
 // top-level window, the real model stepped between frames, and the renderer
 // the saver uses. Variants:
-//   frame      the saver's frame, drawn the way the driver allows (from arrays)
+//   frame      the saver's frame, drawn the way the driver allows (from buffers
+//              on the driver's side where it has them)
+//   arrays     the saver's frame from arrays in the processor's memory (a
+//              driver without buffers)
 //   immediate  the saver's frame one vertex at a time (a driver without arrays)
 //   percell    one vertex at a time with the colour sent for every cell
 //   empty      clear and swap only
 //   monitors   the saver's frame on two monitors side by side, 1024x768 and
 //              800x600 (a 1824x768 window, one picture per monitor)
-//   limit      the floor under `frame`: its frames (16 of them, spread over
-//              the run) compiled once into display lists and replayed,
-//              nothing else done per frame
+//   limit      the floor under `frame` and `arrays`: the frames of `arrays`
+//              (16 of them, spread over the run) compiled once into display
+//              lists and replayed, nothing else done per frame
 //   array      those frames' arrays kept and drawn again: `limit` plus the
 //              driver's copy of each array (no step, cull or fill)
 // Prints one line: variant, rings, frames, lit cells per frame, ms per frame
 // (wall clock), CPU ms per frame (this process), and the model's share; for
-// `frame` also the view's own work a frame without a driver (view_ms: the
-// camera, the cull and filling the array) and the cull's part of it.
+// `frame` and `arrays` also the view's own work a frame without a driver
+// (view_ms: the camera, the cull and filling the array, or what is uploaded
+// to buffers) and the cull's part of it (for arrays).
 //
 //   wine frame_bench.exe frame 60 300 [--size 1024x768]
 #include <windows.h>
@@ -71,7 +75,8 @@ void DrawPerCell(TGalaxyView& view, const TGalaxy& g, int w, int h, float depth,
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: frame_bench frame|immediate|percell|empty|monitors|limit|array RINGS FRAMES [--size WxH]\n");
+    std::fprintf(stderr,
+                 "usage: frame_bench frame|arrays|immediate|percell|empty|monitors|limit|array RINGS FRAMES [--size WxH]\n");
     return 2;
   }
   const char* variant = argv[1];
@@ -110,11 +115,12 @@ int main(int argc, char** argv) {
   TGalaxy galaxy(settings, random, [] { return 20261207u; });
   TGalaxyView view;
   TGalaxyGL table = SglGalaxyTable();
+  const bool limit = !std::strcmp(variant, "limit"), array = !std::strcmp(variant, "array");
   if (!std::strcmp(variant, "immediate")) table.DrawArrays = nullptr;
+  if (!std::strcmp(variant, "arrays") || limit || array) table = frame_limit::WithoutBuffers(table);
   view.Init(table, w, h);
   for (int i = 0; i < 300; ++i) galaxy.Step();  // a busy galaxy, not a fresh seed
 
-  const bool limit = !std::strcmp(variant, "limit"), array = !std::strcmp(variant, "array");
   std::unique_ptr<frame_limit::TSamples> samples;  // what `limit` and `array` replay
   GLuint lists = 0;
   auto frame = [&](int i, double& stepMs) {
@@ -170,11 +176,11 @@ int main(int argc, char** argv) {
     for (int c = 0; c < galaxy.CellCount(); ++c) lit += galaxy.Cells()[c] != 0;
   }
   double wall = NowMs() - t0, cpu = CpuMs() - cpu0;
-  std::printf("variant=%s n=%d cells=%d frames=%d lit=%ld ms_per_frame=%.3f fps=%.1f cpu_ms_per_frame=%.3f step_ms=%.3f culled=%ld size=%dx%d",
+  std::printf("variant=%s n=%d cells=%d frames=%d lit=%ld ms_per_frame=%.3f fps=%.1f cpu_ms_per_frame=%.3f step_ms=%.3f culled=%ld size=%dx%d buffers=%d",
               variant, rings, galaxy.CellCount(), frames, lit / frames, wall / frames, 1000.0 * frames / wall,
-              cpu / frames, stepMs / frames, culled / frames, w, h);
-  if (!std::strcmp(variant, "frame")) {
-    const frame_limit::TFrameParts parts = frame_limit::MeasureParts(galaxy, w, h, frames, NowMs);
+              cpu / frames, stepMs / frames, culled / frames, w, h, view.UsesBuffers() ? 1 : 0);
+  if (!std::strcmp(variant, "frame") || !std::strcmp(variant, "arrays")) {
+    const frame_limit::TFrameParts parts = frame_limit::MeasureParts(galaxy, w, h, frames, NowMs, view.UsesBuffers());
     std::printf(" view_ms=%.3f cull_ms=%.3f", parts.viewMs, parts.cullMs);
   }
   std::printf("\n");

@@ -1,11 +1,12 @@
 // The frame benchmark's scene, natively: a 1024x768 window, the real model
 // stepped between frames (after 300 steps, so the galaxy is busy), and the
-// galaxy's picture through the system's OpenGL (from arrays, or with
+// galaxy's picture through the system's OpenGL (from buffers where the
+// driver has them, with "arrays" from arrays in the processor's memory, with
 // "immediate" one call per vertex), and the floor under it ("limit" and
 // "array": see frame_bench.cpp). Prints one line in the same form
 // as tools/frame-bench's frame_bench.exe.
 //
-//   frame_bench_native frame|immediate|empty|limit|array RINGS FRAMES [--size WxH]
+//   frame_bench_native frame|arrays|immediate|empty|limit|array RINGS FRAMES [--size WxH]
 #include <GL/gl.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
@@ -31,7 +32,7 @@ double Ms(clockid_t clock) {
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: frame_bench_native frame|immediate|empty|limit|array RINGS FRAMES [--size WxH]\n");
+    std::fprintf(stderr, "usage: frame_bench_native frame|arrays|immediate|empty|limit|array RINGS FRAMES [--size WxH]\n");
     return 2;
   }
   const char* variant = argv[1];
@@ -62,12 +63,13 @@ int main(int argc, char** argv) {
   TGalaxy galaxy(settings, random, [] { return 20261207u; });
   TGalaxyView view;
   TGalaxyGL table = SystemGalaxyGL();
+  const bool empty = !std::strcmp(variant, "empty"), limit = !std::strcmp(variant, "limit");
+  const bool array = !std::strcmp(variant, "array");
   if (!std::strcmp(variant, "immediate")) table.DrawArrays = nullptr;
+  if (!std::strcmp(variant, "arrays") || limit || array) table = frame_limit::WithoutBuffers(table);
   view.Init(table, w, h);
   for (int i = 0; i < 300; ++i) galaxy.Step();
 
-  const bool empty = !std::strcmp(variant, "empty"), limit = !std::strcmp(variant, "limit");
-  const bool array = !std::strcmp(variant, "array");
   std::unique_ptr<frame_limit::TSamples> samples;  // what `limit` and `array` replay
   GLuint lists = 0;
   auto now = [] { return static_cast<std::uint32_t>(Ms(CLOCK_MONOTONIC)); };
@@ -122,12 +124,12 @@ int main(int argc, char** argv) {
   XSync(dpy, False);
   const double wall = Ms(CLOCK_MONOTONIC) - t0, cpu = Ms(CLOCK_PROCESS_CPUTIME_ID) - cpu0;
   std::printf("variant=%s-native n=%d cells=%d frames=%d lit=%ld ms_per_frame=%.3f fps=%.1f cpu_ms_per_frame=%.3f "
-              "step_ms=%.3f arrays=%d culled=%ld",
+              "step_ms=%.3f arrays=%d buffers=%d culled=%ld",
               variant, rings, galaxy.CellCount(), frames, lit / frames, wall / frames, 1000.0 * frames / wall,
-              cpu / frames, stepMs / frames, view.UsesArrays() ? 1 : 0, culled / frames);
-  if (!std::strcmp(variant, "frame")) {
-    const frame_limit::TFrameParts parts =
-        frame_limit::MeasureParts(galaxy, w, h, frames, [] { return Ms(CLOCK_MONOTONIC); });
+              cpu / frames, stepMs / frames, view.UsesArrays() ? 1 : 0, view.UsesBuffers() ? 1 : 0, culled / frames);
+  if (!std::strcmp(variant, "frame") || !std::strcmp(variant, "arrays")) {
+    const frame_limit::TFrameParts parts = frame_limit::MeasureParts(
+        galaxy, w, h, frames, [] { return Ms(CLOCK_MONOTONIC); }, view.UsesBuffers());
     std::printf(" view_ms=%.3f cull_ms=%.3f", parts.viewMs, parts.cullMs);
   }
   std::printf("\n");

@@ -2,7 +2,9 @@
 // The floor under the bare frame, for frame_bench (Windows, under Wine) and
 // frame_bench_native alike: the same frame's quads recorded once and
 // replayed with nothing else done per frame, and the view's own work for a
-// frame (camera, cull, filling the array) measured without a driver.
+// frame (camera, cull, filling the array; or what it uploads to buffers)
+// measured without a driver. The floor is the arrays' frame's: its quads
+// are the fewest that draw the picture (those that show nothing left out).
 //
 // The frames replayed are a sample of the frames the bare frame draws, spread
 // evenly over its run, so that both draw as many quads on average.
@@ -13,17 +15,39 @@
 
 namespace frame_limit {
 
-template <class... Args>
-void GALAXY_GLAPI Ignore(Args...) {}
+template <class R, class... Args>
+R GALAXY_GLAPI Ignore(Args...) {
+  return R();
+}
+inline void GALAXY_GLAPI NameBuffers(int n, unsigned* names) {
+  for (int i = 0; i < n; ++i) names[i] = static_cast<unsigned>(i + 1);
+}
 
 // A table whose every function does nothing: a view drawing through it
-// costs only its own work.
-inline TGalaxyGL NothingTable() {
+// costs only its own work; with `buffers` it has the buffer entries too, and
+// the view does its work for drawing from buffers.
+inline TGalaxyGL NothingTable(bool buffers = false) {
   TGalaxyGL t;
-#define FRAME_LIMIT_IGNORE(ret, name, params) t.name = Ignore;
+#define FRAME_LIMIT_IGNORE(ret, name, params) t.name = Ignore<ret>;
   GALAXY_GL_ENTRIES(FRAME_LIMIT_IGNORE)
+  if (buffers) {
+    GALAXY_GL_BUFFER_CALLS(FRAME_LIMIT_IGNORE)
+    GALAXY_GL_BUFFERS(FRAME_LIMIT_IGNORE)
+    GALAXY_GL_MULTI_DRAW(FRAME_LIMIT_IGNORE)
+    t.GenBuffers = NameBuffers;
+  }
 #undef FRAME_LIMIT_IGNORE
   return t;
+}
+
+// `gl` without the buffer entries: frames from arrays in the processor's
+// memory, as a driver without buffers draws them.
+inline TGalaxyGL WithoutBuffers(TGalaxyGL gl) {
+#define FRAME_LIMIT_DROP(ret, name, params) gl.name = nullptr;
+  GALAXY_GL_BUFFERS(FRAME_LIMIT_DROP)
+  GALAXY_GL_MULTI_DRAW(FRAME_LIMIT_DROP)
+#undef FRAME_LIMIT_DROP
+  return gl;
 }
 
 // The arrays of frames as the view hands them to glDrawArrays, copied and
@@ -33,10 +57,11 @@ inline TGalaxyGL NothingTable() {
 class TKeptArrays {
  public:
   static TGalaxyGL Recording(TGalaxyGL gl) {
+    gl = WithoutBuffers(gl);
     gl.ColorPointer = TakeColors;
     gl.VertexPointer = TakeVertices;
-    gl.EnableClientState = Ignore;
-    gl.DisableClientState = Ignore;
+    gl.EnableClientState = Ignore<void>;
+    gl.DisableClientState = Ignore<void>;
     gl.DrawArrays = TakeDraw;
     return gl;
   }
@@ -124,27 +149,37 @@ class TSamples {
 };
 
 // The view's own work a frame, without a driver, after a step of `galaxy`
-// (not counted): the cull alone, and the whole of it (camera, cull, array).
+// (not counted): the cull alone, and the whole of it (camera, cull, array);
+// with `buffers`, drawing from buffers: the camera and what is uploaded
+// (and no cull).
 struct TFrameParts {
   double cullMs = 0, viewMs = 0;
 };
 
 template <class NowMs>
-TFrameParts MeasureParts(TGalaxy& galaxy, int width, int height, int frames, NowMs nowMs) {
+TFrameParts MeasureParts(TGalaxy& galaxy, int width, int height, int frames, NowMs nowMs, bool buffers = false) {
   TGalaxyView view;
-  view.Init(NothingTable(), width, height);
+  view.Init(NothingTable(buffers), width, height);
   const float depth = 500.0f, size = GalaxyQuadSize(depth, galaxy.Rings());
   TFrameParts parts;
   volatile int leftOut = 0;  // so that the cull is not optimized away
   for (int i = 0; i < frames; ++i) {
     galaxy.Step();
     // The camera of this step first, then each part timed alone.
-    view.Draw(galaxy, width, height, 50.0, depth, static_cast<std::uint32_t>(nowMs()));
+    if (!buffers) view.Draw(galaxy, width, height, 50.0, depth, static_cast<std::uint32_t>(nowMs()));
+    if (buffers) {  // what is uploaded comes with the step's first picture
+      const double t1 = nowMs();
+      view.Draw(galaxy, width, height, 50.0, depth, static_cast<std::uint32_t>(t1));
+      parts.viewMs += nowMs() - t1;
+      continue;
+    }
     const double t0 = nowMs();
-    TGalaxyCull cull(view.ViewMatrix(), width, height);
-    ForEachGalaxyQuad(
-        galaxy, depth, [&](int ring, float z) { cull.StartRing(ring, z, size); },
-        [&](int, float x0, float y0, float x1, float y1, float) { leftOut = leftOut + cull.LeftOut(x0, y0, x1, y1); });
+    {
+      TGalaxyCull cull(view.ViewMatrix(), width, height);
+      ForEachGalaxyQuad(
+          galaxy, depth, [&](int ring, float z) { cull.StartRing(ring, z, size); },
+          [&](int, float x0, float y0, float x1, float y1, float) { leftOut = leftOut + cull.LeftOut(x0, y0, x1, y1); });
+    }
     const double t1 = nowMs();
     view.Draw(galaxy, width, height, 50.0, depth, static_cast<std::uint32_t>(t1));
     parts.cullMs += t1 - t0;

@@ -91,6 +91,7 @@ STUB(int, wgl, DescribePixelFormat, (HDC dc, int index, UINT size, LPPIXELFORMAT
   if (pfd && size >= sizeof *pfd) *pfd = gFormats[index - 1];
   return count;
 }
+STUB(PROC, wgl, GetProcAddress, (LPCSTR name)) { return nullptr; }
 STUB(BOOL, wgl, SetPixelFormat, (HDC dc, int index, const PIXELFORMATDESCRIPTOR* pfd)) {
   ++gSetPixelFormatCalls;
   return TRUE;
