@@ -48,6 +48,10 @@ TLcgRandom& SharedRandom() {
 
 std::uint32_t CalendarSeconds() { return static_cast<std::uint32_t>(std::time(nullptr)); }
 
+TGalaxy::TClock SeededClock(std::uint32_t seed) {
+  return [next = seed]() mutable { return next++; };
+}
+
 constexpr TGalaxyPoint TGalaxy::Corner[6];
 
 TGalaxy::TGalaxy(const TGalaxySettings& settings, TLcgRandom& random, TClock clock)

@@ -171,3 +171,10 @@ class TGalaxy {
   std::uint32_t steps_ = 0;
   std::array<TGalaxyRGB, 256> colors_{};
 };
+
+// The seeding clock of a repeatable galaxy (a front end's seed): its first
+// seeding takes `seed`, each later one (a restart, a die-out, new rings) the
+// next number, so that its restarts differ from one another while every run
+// from one seed with one history of settings shows the same cells, step for
+// step, on every front end.
+TGalaxy::TClock SeededClock(std::uint32_t seed);

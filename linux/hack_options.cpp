@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +14,7 @@
 
 namespace {
 
-enum class TKind { Flag, Setting, Preset, Window, Text, Delay };
+enum class TKind { Flag, Setting, Preset, Window, Text, Delay, Seed, Frames, Path };
 
 // One option: XScreenSaver's own, or one of the galaxy's settings.
 struct TOption {
@@ -33,6 +34,9 @@ const std::vector<TOption>& Options() {
         {"fps", "Show the frame rate", TKind::Flag, nullptr},
         {"delay", "Frame rate", TKind::Delay, nullptr},
         {"preset", "Presets", TKind::Preset, nullptr},
+        {"seed", "Seed of the galaxy's random choices", TKind::Seed, nullptr},
+        {"record-animation", "Record a film of this many pictures, then exit", TKind::Frames, nullptr},
+        {"record-file", "The film's file", TKind::Path, nullptr},
     };
     for (const TGalaxySettingInfo& s : kGalaxySettings) o.push_back({s.Option, s.Caption, TKind::Setting, &s});
     return o;
@@ -57,17 +61,32 @@ std::string Takes(const TOption& o) {
     case TKind::Window: return "a window id (decimal or 0x hex)";
     case TKind::Text: return "a name";
     case TKind::Delay: return "0 to " + std::to_string(kHackDelayMax);
+    case TKind::Seed: return "0 to " + std::to_string(UINT32_MAX);
+    case TKind::Frames: return "1 to " + std::to_string(INT_MAX);
+    case TKind::Path: return "a file's path";
     case TKind::Flag: break;
   }
   return "no value";
 }
 
-bool ParseInteger(const std::string& text, long& value) {
-  if (text.empty()) return false;
+// A decimal number from `min` to `max`, with nothing before or after it.
+// What the usage writes for an option's value.
+std::string Placeholder(const TOption& o) {
+  switch (o.Kind) {
+    case TKind::Window: return "ID";
+    case TKind::Seed: return "N";
+    case TKind::Frames: return "FRAMES";
+    case TKind::Path: return "PATH";
+    default: return "VALUE";
+  }
+}
+
+bool ParseInteger(const std::string& text, long long min, long long max, long long& value) {
+  if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) return false;
   char* end = nullptr;
   errno = 0;
-  value = std::strtol(text.c_str(), &end, 10);
-  return !*end && !errno;
+  value = std::strtoll(text.c_str(), &end, 10);
+  return !*end && !errno && value >= min && value <= max;
 }
 
 // An argument as the error line shows it: control characters (a newline
@@ -110,10 +129,18 @@ bool TakeValue(const TOption& option, const std::string& text, THackSettings& re
       result.Target = THackTarget::WindowId;
       return ParseHackWindowId(text, result.WindowId);
     case TKind::Text: result.Display = text; return true;
-    case TKind::Delay: {
-      long delay = 0;
-      if (!ParseInteger(text, delay) || delay < 0 || delay > kHackDelayMax) return false;
-      result.Delay = static_cast<int>(delay);
+    case TKind::Path:
+      result.RecordFile = text;
+      return !text.empty();
+    case TKind::Delay:
+    case TKind::Seed:
+    case TKind::Frames: {
+      const long long max = option.Kind == TKind::Delay ? kHackDelayMax : option.Kind == TKind::Seed ? UINT32_MAX : INT_MAX;
+      long long n = 0;
+      if (!ParseInteger(text, option.Kind == TKind::Frames ? 1 : 0, max, n)) return false;
+      if (option.Kind == TKind::Delay) result.Delay = static_cast<int>(n);
+      if (option.Kind == TKind::Frames) result.RecordFrames = static_cast<int>(n);
+      if (option.Kind == TKind::Seed) result.Seeded = true, result.Seed = static_cast<std::uint32_t>(n);
       return true;
     }
     case TKind::Flag: break;
@@ -184,12 +211,15 @@ std::string HackUsage() {
   std::string s = "usage: spiralis [options]\n";
   for (const TOption& o : Options()) {
     std::string line = "  -" + std::string(o.Name);
-    if (o.Kind != TKind::Flag) line += o.Kind == TKind::Window ? " ID" : " VALUE";
+    if (o.Kind != TKind::Flag) line += " " + Placeholder(o);
     line.resize(line.size() < 24 ? 24 : line.size() + 1, ' ');
     line += o.Caption;
     if (o.Kind != TKind::Flag) line += ": " + Takes(o);
     if (o.Kind == TKind::Delay)
       line += " microseconds at least between pictures (default " + std::to_string(kHackDelayDefault) + ")";
+    if (o.Kind == TKind::Seed) line += " (default: the calendar's time)";
+    if (o.Kind == TKind::Frames) line += ", each 1/30 s later, as H.264 in MP4";
+    if (o.Kind == TKind::Path) line += " (default " + std::string(kHackRecordFileDefault) + ")";
     if (o.Setting) {
       const double def = GetGalaxySetting(defaults, *o.Setting);
       const std::string word = GalaxySettingWord(*o.Setting, def), figure = GalaxySettingFigure(*o.Setting, def);

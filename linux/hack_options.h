@@ -1,7 +1,8 @@
 #pragma once
 // The hack's command line: XScreenSaver's window switches, -delay and -fps,
-// and one option for every setting of the galaxy's table, with the dialog's
-// ranges, taking the galaxy's own words (galaxy/words.h).
+// its recording switches, the seed, and one option for every setting of the
+// galaxy's table, with the dialog's ranges, taking the galaxy's own words
+// (galaxy/words.h).
 // The grammar is data (a table of options), platform-free, so that it is
 // tested without a display.
 #include <cstdint>
@@ -22,6 +23,9 @@ enum class THackTarget {
 constexpr int kHackDelayMax = 100000;
 constexpr int kHackDelayDefault = 30000;
 
+// -record-file's default: a film in the current folder.
+constexpr const char* kHackRecordFileDefault = "spiralis.mp4";
+
 struct THackSettings {
   TGalaxySettings Galaxy;   // every setting, the saver's own defaults
   int Delay = kHackDelayDefault;  // microseconds; 0: no least time
@@ -29,6 +33,14 @@ struct THackSettings {
   THackTarget Target = THackTarget::OwnWindow;
   unsigned long WindowId = 0;
   std::string Display;      // -display NAME; empty: $DISPLAY
+  // -seed N: the galaxy's seedings repeat from N (SeededClock); without it
+  // they follow the calendar.
+  bool Seeded = false;
+  std::uint32_t Seed = 0;
+  // -record-animation FRAMES: that many pictures into a film, 1/30 s of the
+  // galaxy's time apart, then the end; 0: no film, drawn as it runs.
+  int RecordFrames = 0;
+  std::string RecordFile = kHackRecordFileDefault;  // -record-file PATH
 };
 
 enum class THackParse { Run, Help, Error };

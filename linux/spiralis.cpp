@@ -13,6 +13,10 @@
 // picture is due: -delay microseconds after the end of the last one, as
 // XScreenSaver's hacks draw, and no more often than the monitor shows them
 // where RandR tells its refresh rate.
+//
+// With -record-animation it draws a given number of pictures into a film
+// instead (linux/film.h), on a clock of its own that advances 1/30 s a
+// picture however long a picture takes, and ends.
 #include <GL/gl.h>
 #include <GL/glx.h>
 #include <X11/Xatom.h>
@@ -30,10 +34,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "galaxy/galaxy.h"
 #include "galaxy/pace.h"
 #include "galaxy/view.h"
+#include "linux/film.h"
 #include "linux/hack_options.h"
 #include "linux/system_gl.h"
 
@@ -393,7 +399,8 @@ TInit InitSpiralis(TSpiralisState& s) {
     std::fprintf(stderr, "spiralis: cannot make an OpenGL context\n");
     return TInit::Failed;
   }
-  s.Galaxy.emplace(s.Settings.Galaxy);
+  s.Galaxy.emplace(s.Settings.Galaxy, SharedRandom(),
+                   s.Settings.Seeded ? SeededClock(s.Settings.Seed) : TGalaxy::TClock(CalendarSeconds));
   s.View.Init(SystemGalaxyGL(), s.Width, s.Height);
   s.Fps.emplace(dpy, s.Settings.Fps);
   s.WmProtocols = XInternAtom(dpy, "WM_PROTOCOLS", False);
@@ -421,15 +428,24 @@ void StepSpiralis(TSpiralisState& s, std::uint32_t now) {
 }
 
 // The picture of the latest step for the time `now`, with the overlay for
-// -fps, when one is due.
-void DrawSpiralis(TSpiralisState& s, std::uint32_t now) {
-  Display* dpy = s.Connection.Get();
-  if (!s.Pictures.Due(now)) return;
+// -fps, into the back buffer.
+void PictureSpiralis(TSpiralisState& s, std::uint32_t now) {
   s.View.Draw(*s.Galaxy, s.Width, s.Height, s.Settings.Galaxy.Eye, static_cast<float>(s.Settings.Galaxy.Depth),
               now - s.Start);
-  if (s.Fps->On()) s.Fps->Frame(now, s.Width, s.Height, PolygonCount(s));
-  glXSwapBuffers(dpy, s.Drawable);
-  XSync(dpy, False);
+  if (s.Fps->On()) s.Fps->Frame(NowMs(), s.Width, s.Height, PolygonCount(s));
+}
+
+// The back buffer to the window.
+void ShowSpiralis(TSpiralisState& s) {
+  glXSwapBuffers(s.Connection.Get(), s.Drawable);
+  XSync(s.Connection.Get(), False);
+}
+
+// The picture for the time `now`, when one is due.
+void DrawSpiralis(TSpiralisState& s, std::uint32_t now) {
+  if (!s.Pictures.Due(now)) return;
+  PictureSpiralis(s, now);
+  ShowSpiralis(s);
   s.Pictures.Drawn(NowMs());
 }
 
@@ -476,13 +492,66 @@ void MainLoop(TSpiralisState& s) {
   }
 }
 
-// The exit status: 1 when InitSpiralis reported an error, else 0.
+// The film's time of picture `n`: 1/30 s a picture, to the millisecond.
+std::uint32_t FilmMs(int n) { return static_cast<std::uint32_t>((n * 1000LL + 15) / 30); }
+
+// The top left of the window, rounded down to even (the film's size when
+// the window keeps its size), read from the back buffer.
+void ReadPicture(const TSpiralisState& s, std::vector<unsigned char>& rgb, int& width, int& height) {
+  width = s.Width >= 2 ? s.Width & ~1 : s.Width;
+  height = s.Height >= 2 ? s.Height & ~1 : s.Height;
+  rgb.resize(static_cast<std::size_t>(width) * height * 3);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, s.Height - height, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+}
+
+// -record-animation: the settings' number of pictures into the film, each
+// 1/30 s of the galaxy's time after the last (its steps and the camera
+// follow that clock), shown in the window too. Whether all were recorded.
+bool RecordLoop(TSpiralisState& s, TFilm& film, std::string& error) {
+  s.Start = 0;
+  s.Steps.Start(s.Galaxy->TimerInterval(), 0);
+  std::vector<unsigned char> rgb;
+  for (int n = 0; n < s.Settings.RecordFrames; ++n) {
+    HandleEvents(s);
+    if (gStop || gWindowGone) {
+      error = "the recording stopped after " + std::to_string(n) + " of " + std::to_string(s.Settings.RecordFrames) +
+              " pictures: nothing written to " + s.Settings.RecordFile;
+      return false;
+    }
+    StepSpiralis(s, FilmMs(n));
+    PictureSpiralis(s, FilmMs(n));
+    int width = 0, height = 0;
+    ReadPicture(s, rgb, width, height);
+    if (!film.Add(rgb.data(), width, height, error)) return false;
+    ShowSpiralis(s);
+  }
+  return film.Finish(error);
+}
+
+// The exit status: 1 when InitSpiralis reported an error or a film could
+// not be made whole, else 0.
 int Run(const THackSettings& settings) {
+  std::optional<TFilm> film;
+  std::string error;
+  if (settings.RecordFrames) {
+    film.emplace();
+    if (!film->Prepare(settings.RecordFile, error)) {
+      std::fprintf(stderr, "spiralis: %s\n", error.c_str());
+      return 1;
+    }
+  }
   auto state = std::make_unique<TSpiralisState>(settings);
   const TInit init = InitSpiralis(*state);
-  if (init == TInit::Ready) MainLoop(*state);
+  bool recorded = true;
+  if (init == TInit::Ready && !film) MainLoop(*state);
+  if (init == TInit::Ready && film)
+    recorded = film->Begin(state->Width, state->Height, error) && RecordLoop(*state, *film, error);
+  if (init == TInit::WindowGone && film)
+    recorded = false, error = "the window went before the recording began: nothing written to " + settings.RecordFile;
+  if (!recorded) std::fprintf(stderr, "spiralis: %s\n", error.c_str());
   FreeSpiralis(state);
-  return init == TInit::Failed ? 1 : 0;
+  return init == TInit::Failed || !recorded ? 1 : 0;
 }
 
 }  // namespace
