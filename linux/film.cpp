@@ -160,7 +160,7 @@ struct TFilm::TImpl {
     Codec->colorspace = AVCOL_SPC_SMPTE170M;
     Codec->color_range = AVCOL_RANGE_MPEG;
     if (Format->oformat->flags & AVFMT_GLOBALHEADER) Codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    F.av_opt_set(Codec->priv_data, "preset", "fast", 0);
+    F.av_opt_set(Codec->priv_data, "preset", "veryfast", 0);
     F.av_opt_set(Codec->priv_data, "crf", "18", 0);
     int status = F.avcodec_open2(Codec, codec, nullptr);
     if (status < 0) return error = Describe("the H.264 encoder", status, F), false;
