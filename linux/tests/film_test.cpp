@@ -179,4 +179,65 @@ TEST_F(Films, OneSeedGivesOneFilmOfTheWindowsSizeAndPictures) {
   XDestroyWindow(dpy_, win);
 }
 
+// Bad input ends the hack with status 1 and a line that says why, before
+// any window opens (its display is one that does not exist), and writes
+// nothing.
+TEST_F(Films, BadInputEndsOneBeforeAnyWindowAndWritesNothing) {
+  const std::string locked = folder_ + "/locked";
+  ASSERT_EQ(mkdir(locked.c_str(), 0555), 0);
+  const struct { std::vector<std::string> args; std::string line; } cases[] = {
+      {{"-record-animation", "0"}, "-record-animation 0: Record a film of this many pictures, then exit takes 1 to "},
+      {{"-record-animation", "-5"}, "-record-animation -5: "},
+      {{"-record-animation", "ten"}, "-record-animation ten: "},
+      {{"-record-animation", "5", "-record-file", folder_}, "-record-file " + folder_ + " is a folder: give a file's path"},
+      {{"-record-animation", "5", "-record-file", locked + "/film.mp4"},
+       "cannot write " + locked + "/film.mp4: Permission denied"},
+      {{"-record-animation", "5", "-record-file", folder_ + "/none/film.mp4"},
+       "cannot write " + folder_ + "/none/film.mp4: No such file or directory"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"-display", ":9999"});
+    // Root writes into any folder: the locked one is tried as nobody.
+    THack hack(args, "", {folder_, getuid() == 0 ? 65534 : -1});
+    hack.ExpectEnd(10000, 1);
+    const std::string errors = hack.Errors();
+    EXPECT_EQ(errors.substr(0, errors.find('\n')).find("spiralis: " + c.line), 0u) << errors;
+    EXPECT_EQ(Files(), std::vector<std::string>{}) << c.line;
+  }
+}
+
+// A recording stopped midway, by SIGTERM or the window's end, ends with
+// status 1 and says so; it leaves no file, and the film that was there
+// before as it was.
+TEST_F(Films, StoppedMidwayLeavesTheOldFilmAndNothingElse) {
+  const std::string film = folder_ + "/film.mp4";
+  for (const bool signal : {true, false}) {
+    std::ofstream(film) << "an older film";
+    const Window win = GlWindow(161, 121);
+    THack hack(Record("1", 100000, win, film));
+    // Under way: the film's pictures reach the file written beside it.
+    const auto beside = [&] {
+      for (const std::string& name : Files())
+        if (name != "film.mp4" && fs::file_size(folder_ + "/" + name) > 20000) return true;
+      return false;
+    };
+    ASSERT_TRUE(WaitFor(60000, beside)) << hack.Errors();
+    if (signal) {
+      hack.Signal(SIGTERM);
+    } else {
+      XDestroyWindow(dpy_, win);
+      XSync(dpy_, False);
+    }
+    hack.ExpectEnd(10000, 1);
+    EXPECT_NE(hack.Errors().find("spiralis: the recording stopped after "), std::string::npos) << hack.Errors();
+    EXPECT_NE(hack.Errors().find(" of 100000 pictures: nothing written to " + film), std::string::npos);
+    EXPECT_EQ(Files(), std::vector<std::string>{"film.mp4"});
+    std::stringstream old;
+    old << std::ifstream(film).rdbuf();
+    EXPECT_EQ(old.str(), "an older film");
+    if (signal) XDestroyWindow(dpy_, win);
+  }
+}
+
 }  // namespace
