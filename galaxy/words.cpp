@@ -113,6 +113,18 @@ std::string GalaxySettingFigure(const TGalaxySettingInfo& s, double value) {
   return std::string();
 }
 
+bool ParseGalaxySeed(const std::string& text, std::uint32_t& seed) {
+  if (text.empty() || text.size() > 10) return false;
+  std::uint64_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  if (value > UINT32_MAX) return false;
+  seed = static_cast<std::uint32_t>(value);
+  return true;
+}
+
 bool ParseGalaxyColor(const std::string& text, TGalaxyColor& color) {
   for (const TNamedColor& n : kGalaxyColors)
     if (SameGalaxyWord(text, n.Name)) return color = n.Color, true;

@@ -4,6 +4,7 @@
 // panel), reads one back, and shows the figure a person reads.
 // Words compare without case, and a space, '-' or '_' are the same: a
 // preset is "Warp Speed", "warp-speed" or warp_speed.
+#include <cstdint>
 #include <string>
 
 #include "galaxy/presets.h"
@@ -25,6 +26,11 @@ std::string GalaxySettingTakes(const TGalaxySettingInfo& setting);
 // units (a density of 0.0095, not its slider position), a choice's caption
 // or a colour's name.
 std::string GalaxySettingFigure(const TGalaxySettingInfo& setting, double value);
+
+// A seed of the galaxy's random choices (SeededClock), as the hack's -seed
+// and the page's seed= take it: decimal digits alone, 0 to 4294967295;
+// false for anything else.
+bool ParseGalaxySeed(const std::string& text, std::uint32_t& seed);
 
 // One colour by its name or as #rrggbb; false if neither.
 bool ParseGalaxyColor(const std::string& text, TGalaxyColor& color);

@@ -132,15 +132,13 @@ bool TakeValue(const TOption& option, const std::string& text, THackSettings& re
     case TKind::Path:
       result.RecordFile = text;
       return !text.empty();
+    case TKind::Seed: return result.Seeded = ParseGalaxySeed(text, result.Seed);
     case TKind::Delay:
-    case TKind::Seed:
     case TKind::Frames: {
-      const long long max = option.Kind == TKind::Delay ? kHackDelayMax : option.Kind == TKind::Seed ? UINT32_MAX : INT_MAX;
+      const bool delay = option.Kind == TKind::Delay;
       long long n = 0;
-      if (!ParseInteger(text, option.Kind == TKind::Frames ? 1 : 0, max, n)) return false;
-      if (option.Kind == TKind::Delay) result.Delay = static_cast<int>(n);
-      if (option.Kind == TKind::Frames) result.RecordFrames = static_cast<int>(n);
-      if (option.Kind == TKind::Seed) result.Seeded = true, result.Seed = static_cast<std::uint32_t>(n);
+      if (!ParseInteger(text, delay ? 0 : 1, delay ? kHackDelayMax : INT_MAX, n)) return false;
+      (delay ? result.Delay : result.RecordFrames) = static_cast<int>(n);
       return true;
     }
     case TKind::Flag: break;

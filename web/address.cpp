@@ -89,6 +89,11 @@ TWebLook ReadWebAddress(const std::string& query, std::vector<std::string>& note
   if (look.Preset) look.Settings = look.Preset->Settings;
   for (const TPair& p : pairs) {
     if (p.Name == "preset") continue;
+    if (p.Name == "seed") {
+      look.Seeded = ParseGalaxySeed(p.Value, look.Seed);
+      if (!look.Seeded) notes.push_back("seed=" + Quote(p.Value) + " is no whole number from 0 to 4294967295: none");
+      continue;
+    }
     const TGalaxySettingInfo* info = FindGalaxySetting(p.Name);
     double value = 0;
     if (!info)
@@ -111,5 +116,6 @@ std::string WriteWebAddress(const TWebLook& look) {
     if (!query.empty()) query += '&';
     query += std::string(info.Option) + "=" + Encode(GalaxySettingWord(info, value));
   }
+  if (look.Seeded) query += (query.empty() ? "seed=" : "&seed=") + std::to_string(look.Seed);
   return query;
 }

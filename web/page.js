@@ -2,7 +2,9 @@
 // The page around the galaxy: the settings panel, made from the galaxy's
 // settings table and presets as the WebAssembly module gives them; the look
 // kept in the address (the Linux hack's option names: ?preset=warp-speed&
-// rings=150) and in local storage; full screen; one picture an animation
+// rings=150, and seed=N to repeat a galaxy) and in local storage; full
+// screen; a clip of the canvas to download, where the browser can record
+// one; one picture an animation
 // frame (at most 30 a second on a discharging battery), none while the page
 // is hidden; kiosk=1 in the address for a screen that shows nothing else;
 // the service worker that keeps the site offline.
@@ -67,12 +69,13 @@ function splitKiosk(search) {
 }
 
 // The look into the address (without a new history entry), kiosk=1 kept
-// there, and the look alone into storage.
+// there, and the look alone into storage, without its seed (which comes
+// last): a later visit's galaxy is new.
 function keepLook(query, kiosk) {
   const search = [query, kiosk ? 'kiosk=1' : ''].filter(Boolean).join('&');
   history.replaceState(null, '', search ? '?' + search : location.pathname);
   try {
-    localStorage.setItem(kStorageKey, query);
+    localStorage.setItem(kStorageKey, query.replace(/&?seed=\d+$/, ''));
   } catch (e) {
     // as above
   }
@@ -216,6 +219,60 @@ function offerFullScreen(canvas) {
   });
 }
 
+// The clip's type: WebM, if the browser records a canvas at all.
+function clipType() {
+  if (typeof MediaRecorder !== 'function' || !HTMLCanvasElement.prototype.captureStream) return '';
+  return ['video/webm;codecs=vp9', 'video/webm;codecs=vp8', 'video/webm'].find(t => MediaRecorder.isTypeSupported(t)) ||
+         '';
+}
+
+function download(blob, name) {
+  const url = URL.createObjectURL(blob);
+  element('a', {href: url, download: name}).click();
+  setTimeout(() => URL.revokeObjectURL(url), 60000);
+}
+
+// The Record button and the clip's length (5 to 60 s), beside the full
+// screen button, where the browser can record: a clip of the canvas as it
+// draws, offered as spiralis-<preset>.webm. Pressed again, it ends the clip
+// early.
+function addRecording(canvas, api) {
+  const type = clipType();
+  if (!type) return;
+  const seconds = element('input', {type: 'number', id: 'clip-seconds', min: 5, max: 60, step: 1, value: 10});
+  const button = element('button', {type: 'button', id: 'record', textContent: 'Record'});
+  document.getElementById('fullscreen').after(
+      element('span', {id: 'recording'},
+              [button, seconds, element('label', {htmlFor: seconds.id, textContent: 'seconds'})]));
+  let recorder = null;
+  button.addEventListener('click', () => {
+    if (recorder) {
+      recorder.stop();
+      return;
+    }
+    const length = Math.min(60, Math.max(5, Math.round(Number(seconds.value)) || 10));
+    seconds.value = length;
+    const chunks = [];
+    const preset = api.preset();
+    recorder = new MediaRecorder(canvas.captureStream(30), {mimeType: type});
+    recorder.ondataavailable = e => {
+      if (e.data.size) chunks.push(e.data);
+    };
+    const timer = setTimeout(() => recorder.stop(), length * 1000);
+    recorder.onstop = () => {
+      clearTimeout(timer);
+      recorder.stream.getTracks().forEach(track => track.stop());
+      recorder = null;
+      button.textContent = 'Record';
+      seconds.disabled = false;
+      download(new Blob(chunks, {type: 'video/webm'}), 'spiralis' + (preset ? '-' + preset : '') + '.webm');
+    };
+    recorder.start(1000);
+    button.textContent = 'Stop';
+    seconds.disabled = true;
+  });
+}
+
 function run(m) {
   const api = moduleApi(m);
   const canvas = document.getElementById('galaxy');
@@ -238,8 +295,12 @@ function run(m) {
   new ResizeObserver(() => {
     if (fitCanvas(canvas)) api.resize(canvas.width, canvas.height);
   }).observe(canvas);
-  if (kiosk) startKiosk(canvas);
-  else offerFullScreen(canvas);
+  if (kiosk) {
+    startKiosk(canvas);
+  } else {
+    offerFullScreen(canvas);
+    addRecording(canvas, api);
+  }
 
   // On a battery that is discharging (where the browser tells), at most
   // kBatteryRate pictures a second; the galaxy's steps keep their pace.

@@ -50,17 +50,22 @@ const char* Give(std::string text) {
   return page.Text.c_str();
 }
 
+// The galaxy of the look: held, seeded by the address (seed=), or seeded
+// by the calendar.
 void MakeGalaxy() {
   if (page.Held)
     page.Galaxy.emplace(page.Look.Settings, page.HeldRandom, [] { return page.HeldSeed; });
+  else if (page.Look.Seeded)
+    page.Galaxy.emplace(page.Look.Settings, SharedRandom(), SeededClock(page.Look.Seed));
   else
     page.Galaxy.emplace(page.Look.Settings);
 }
 
-// The look, and the running galaxy with it.
+// The settings and preset of `look`, and the running galaxy with them.
 void ApplyLook(const TWebLook& look) {
   page.Galaxy->Apply(look.Settings);
-  page.Look = {page.Galaxy->Settings(), look.Preset};  // as the galaxy clamped them
+  page.Look.Settings = page.Galaxy->Settings();  // as the galaxy clamped them
+  page.Look.Preset = look.Preset;
   page.Steps.SetInterval(page.Galaxy->TimerInterval());
 }
 

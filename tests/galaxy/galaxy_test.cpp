@@ -349,6 +349,24 @@ TEST(GalaxyLifecycle, SeedingUsesTheClockAndTheDensity) {
   EXPECT_LE(seeds.back(), 32767);
 }
 
+// A seed (a front end's -seed or seed=) repeats every seeding of a run: two
+// galaxies from one seed keep the same cells through their restarts, whose
+// seeds differ from one another; another seed gives other cells.
+TEST(GalaxyLifecycle, ASeedRepeatsEverySeedingAndEachRestartIsNew) {
+  TGalaxySettings s = With(30, 23, 2, 0);  // dies out and restarts every ten steps
+  TLcgRandom ra, rb, rc;
+  TGalaxy a(s, ra, SeededClock(77)), b(s, rb, SeededClock(77)), c(s, rc, SeededClock(78));
+  const auto cells = [](const TGalaxy& g) { return std::vector<std::uint8_t>(g.Cells(), g.Cells() + g.CellCount()); };
+  std::set<std::vector<std::uint8_t>> seeded;
+  for (int step = 1; step <= 30; ++step) {
+    a.Step(), b.Step(), c.Step();
+    ASSERT_EQ(cells(a), cells(b)) << step;
+    EXPECT_NE(cells(a), cells(c)) << step;
+    if (step % 10 == 0) seeded.insert(cells(a));
+  }
+  EXPECT_EQ(seeded.size(), 3u);
+}
+
 TEST(GalaxyLifecycle, TwoRingsIgnoreNeighboursOutsideButStillDraw) {
   Lab lab(With(2, 0, 2, 100));
   TGalaxy& g = lab.galaxy;

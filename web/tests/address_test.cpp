@@ -46,6 +46,12 @@ TEST(WebAddress, PresetFirstThenSettingsInTheTablesOrder) {
   TWebLook custom;
   custom.Settings.Background = 0x563412;
   EXPECT_EQ(WriteWebAddress(custom), "background=%23123456");
+  // The seed, wherever it stands, comes last, the hack's -seed.
+  const TWebLook seeded = Read("seed=4294967295&preset=warp-speed&seed=0042");
+  EXPECT_TRUE(seeded.Seeded);
+  EXPECT_EQ(seeded.Seed, 42u);
+  EXPECT_EQ(WriteWebAddress(seeded), "preset=warp-speed&seed=42");
+  EXPECT_EQ(WriteWebAddress(Read("seed=0")), "seed=0");
 }
 
 TEST(WebAddress, HostileSettingsGetTheirDefaultsAndANote) {
@@ -61,12 +67,14 @@ TEST(WebAddress, HostileSettingsGetTheirDefaultsAndANote) {
       {"preset=nope&preset=%3Cscript%3E", 2},
       {"window-id=1&root&fps=&delay=10&=&%3D=%3D", 6},
       {"&&&?&", 1},
+      {"seed=-1&seed=4294967296&seed=0x10&seed=+5&seed=", 5},
   };
   for (const auto& c : cases) {
     std::vector<std::string> notes;
     const TWebLook look = Read(c.Query, &notes);
     EXPECT_EQ(look.Settings, TGalaxySettings()) << c.Query;
     EXPECT_EQ(look.Preset, nullptr) << c.Query;
+    EXPECT_FALSE(look.Seeded) << c.Query;
     EXPECT_EQ(notes.size(), c.Notes) << c.Query;
     EXPECT_EQ(WriteWebAddress(look), "") << c.Query;
   }

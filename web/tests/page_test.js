@@ -170,3 +170,44 @@ test('without WebGL the page says so', async () => {
     await plain.close();
   }
 });
+
+test('Record gives a WebM clip named after the look; the seed stays in the address alone', async () => {
+  assert.ok(await browser.open(origin + '?preset=warp-speed&seed=5'));
+  assert.strictEqual(await browser.evaluate('location.search'), '?preset=warp-speed&seed=5');
+  // The seed stays out of what a later visit shows.
+  assert.strictEqual(await browser.evaluate(`localStorage.getItem('spiralis.look')`), 'preset=warp-speed');
+  // The download is caught rather than saved: its blob and name.
+  await browser.evaluate(`(() => {
+    const create = URL.createObjectURL;
+    URL.createObjectURL = blob => (window.clip = blob, create(blob));
+    HTMLAnchorElement.prototype.click = function() { window.clipName = this.download; };
+    document.getElementById('clip-seconds').value = 1;  // below the least: 5 s
+    document.getElementById('record').click();
+  })()`);
+  assert.strictEqual(await browser.evaluate(`document.getElementById('clip-seconds').value`), '5');
+  await browser.evaluate(`new Promise((resolve, reject) => {
+    const end = Date.now() + 60000;
+    const check = () => window.clipName !== undefined ? resolve() :
+                        Date.now() > end ? reject(new Error('no clip after a minute')) : setTimeout(check, 50);
+    check();
+  })`);
+  const clip = await browser.evaluate(`window.clip.arrayBuffer().then(b => ({
+    size: b.byteLength, type: window.clip.type, head: [...new Uint8Array(b, 0, 4)], name: window.clipName}))`);
+  assert.deepStrictEqual(clip.head, [0x1A, 0x45, 0xDF, 0xA3]);  // EBML, as WebM begins
+  assert.ok(clip.size > 4096, `${clip.size} bytes`);
+  assert.strictEqual(clip.type, 'video/webm');
+  assert.strictEqual(clip.name, 'spiralis-warp-speed.webm');
+  assert.strictEqual(await browser.evaluate(`document.getElementById('record').textContent`), 'Record');
+  assert.deepStrictEqual(errors(), []);
+});
+
+test('without MediaRecorder there is no Record button', async () => {
+  assert.ok(await browser.open(origin));
+  const absent = await browser.evaluate(`(async () => {
+    delete window.MediaRecorder;
+    document.getElementById('recording').remove();
+    addRecording(spiralis.canvas, spiralis.api);
+    return !document.getElementById('record');
+  })()`);
+  assert.strictEqual(absent, true);
+});
