@@ -14,6 +14,7 @@ packages=(
   g++ libx11-dev libxrandr-dev libxdamage-dev libgl-dev libglx-dev libgtest-dev xscreensaver xscreensaver-gl
   xserver-xephyr libxinerama1:i386 x11-xserver-utils
   dpkg-dev lintian
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
   clang libclang-rt-14-dev
   emscripten chromium nodejs python3
 )

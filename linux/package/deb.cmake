@@ -1,6 +1,7 @@
 # Makes the Debian package from the build's installation:
 #   cmake -DBUILD=dir -DSTAGE=dir -DSOURCE=linux/package -DINPUTS=dir -DOUT=file.deb
-#         -DSPIRALIS_VERSION=x.y.z -DSPIRALIS_ARCH=amd64 -DSPIRALIS_MAINTAINER=... -P deb.cmake
+#         -DSPIRALIS_VERSION=x.y.z -DSPIRALIS_ARCH=amd64 -DSPIRALIS_MAINTAINER=...
+#         -DSPIRALIS_FILM_PACKAGES="libavformat59;..." -P deb.cmake
 # INPUTS holds copyright, postinst and postrm, as the package's CMakeLists.txt
 # made them; SOURCE the control file's template and the changelog.
 function(run)
@@ -41,6 +42,8 @@ if(NOT status EQUAL 0 OR NOT out MATCHES "shlibs:Depends=([^\n]+)")
   message(FATAL_ERROR "dpkg-shlibdeps: ${status}\n${out}${err}")
 endif()
 set(DEPENDS "${CMAKE_MATCH_1}")
+# FFmpeg's libraries, which the hack loads only to record a film: recommended.
+string(REPLACE ";" ", " RECOMMENDS "${SPIRALIS_FILM_PACKAGES}")
 
 # md5sums and Installed-Size (KiB, each file rounded up, as dpkg-gencontrol counts).
 file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE "${STAGE}" "${STAGE}/*")

@@ -39,6 +39,33 @@ for option in $(sed -n 's/^  -\([a-z0-9-]*\).*/\1/p' "$work/usage"); do
   zgrep -qF ".B \\-\\-${option//-/\\-}" "$page" || fail "the man page lacks --$option"
 done
 
+# FFmpeg's libraries are recommended, not depended on (the private root has
+# none of them): the hack runs where they are not (here they are hidden
+# behind /dev/null in a mount namespace of its own), and a recording says
+# which packages to install.
+dpkg-deb -f "$deb" Depends | grep -q 'libav\|libswscale' && fail "the package depends on FFmpeg's libraries"
+[ "$(dpkg-deb -f "$deb" Recommends | grep -o 'lib[a-z]*[0-9]*' | sed 's/[0-9]*$//' | sort | tr '\n' ' ')" = \
+  "libavcodec libavformat libavutil libswscale " ] || fail "the package does not recommend FFmpeg's four libraries"
+hide=""
+for f in /usr/lib/*/libavformat.so.* /usr/lib/*/libavcodec.so.* /usr/lib/*/libavutil.so.* /usr/lib/*/libswscale.so.*; do
+  [ -e "$f" ] && hide="$hide mount --bind /dev/null $f;"
+done
+without() { unshare -m sh -c "$hide exec \"\$@\"" sh "$@"; }
+without "$hack" --help >/dev/null || fail "the hack does not run without FFmpeg's libraries"
+(cd "$work" && without "$hack" -record-animation 5 -display :9999) 2>"$work/log" && fail "a recording without the libraries"
+grep -qx "spiralis: -record-animation needs FFmpeg's libraries: install libavutil[0-9]* libavcodec[0-9]* libavformat[0-9]* libswscale[0-9]* (apt install .*)" \
+  "$work/log" || fail "a recording without the libraries does not name their packages"
+[ -z "$(ls -A "$work" | grep -v '^log$\|^root$\|^list-before$\|^usage$')" ] || fail "a recording without the libraries left $(ls -A "$work")"
+if [ -n "${DISPLAY:-}" ]; then
+  # (exec: the hack itself is the process the signal reaches)
+  (exec unshare -m sh -c "$hide exec \"\$@\"" sh "$hack" -window) 2>"$work/log" &
+  pid=$!
+  for _ in $(seq 200); do xwininfo -name Spiralis >/dev/null 2>&1 && break; sleep 0.05; done
+  xwininfo -name Spiralis >/dev/null 2>&1 || { kill $pid; fail "no window of the hack without FFmpeg's libraries"; }
+  kill -TERM $pid
+  wait $pid || fail "the hack without FFmpeg's libraries did not end cleanly"
+fi
+
 in_root -r spiralis >"$work/log" 2>&1 || fail "removal"
 cmp -s "$list" "$work/list-before" || fail "removal left the list changed: $(diff "$work/list-before" "$list")"
 left=$(find "$root" -mindepth 1 -not -path "$root/var*" -not -path "$root/etc*" -not -name dpkg.log)
