@@ -141,6 +141,8 @@ bool IsWatchedInput(UINT msg) {
   }
 }
 
+bool IsActivation(UINT msg) { return msg == WM_ACTIVATE || msg == WM_ACTIVATEAPP || msg == WM_NCACTIVATE; }
+
 // The window procedure of every watched child window.
 LRESULT CALLBACK ChildWatchProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto saved = reinterpret_cast<WNDPROC>(GetPropA(wnd, kWatchWndProcProp));
@@ -207,106 +209,13 @@ bool TScrForm::ActiveConfigAvailable() const {
 
 void TScrForm::WndProc(TMessage& m) {
   if (m.Msg != WM_NCHITTEST) ScrDebugAll(FTracePrefix + ScrModeName(FScrMode) + " " + MessageName(m.Msg));
-  bool pass = true;
   {
     TFlagScope inWndProc(FInWndProc, true);
-    const bool full = FScrMode == smSFull;
-    const bool designing = Designing();
-    switch (m.Msg) {
-      case WM_CREATE:
-        GetCursorPos(&FStartCursorPos);
-        FStartTick = GetTickCount();
-        FIgnoreMouseUntil = FStartTick;
-        break;
-      case WM_ACTIVATE:
-      case WM_ACTIVATEAPP:
-      case WM_NCACTIVATE:
-        if (LOWORD(m.WParam) == 0 && full && !FInDialog && !Compact()) {
-          FPendingAction = saClose;
-          ScrDebugMsg("Full activation message: closing...");
-          if (m.Msg == WM_NCACTIVATE) {
-            m.Result = 0;
-            pass = false;
-          }
-        }
-        break;
-      case WM_CLOSE:
-        if (full && !designing) {
-          pass = false;
-          m.Result = 0;
-          ScrDebugMsg("WM_CLOSE: but we're ignoring it, since it wasn't legit");
-        }
-        break;
-      case WM_SYSCOMMAND:
-        if (full && !designing) {
-          if (m.WParam == SC_SCREENSAVE) {
-            pass = false;
-            m.Result = 0;
-            ScrDebugMsg("SC_SCREENSAVE: gobbling up!");
-          } else if (m.WParam == SC_CLOSE) {
-            FPendingAction = saClose;
-            pass = false;
-            m.Result = 0;
-            ScrDebugMsg("SC_CLOSE: saClosing it");
-          }
-        }
-        break;
-      case WM_PARENTNOTIFY: ParentNotifyCheck(m.WParam, m.LParam); break;
-      case CM_RELEASE:
-        pass = false;
-        ScrDebugMsg("CM_RELEASE: will do it in a sec.");
-        break;
-      case WM_DISPLAYCHANGE:
-        FIgnoreMouseUntil = GetTickCount() + 3000;
-        FMouseMovesToSwallow = 4;
-        // Monitors came, went or changed size: cover what there is now.
-        if (full && !designing && !Compact()) {
-          const RECT all = ScrVirtualScreen();
-          SetBounds(all.left, all.top, all.right - all.left, all.bottom - all.top);
-        }
-        break;
-      case WM_NCDESTROY:
-        // The control panel destroyed the area the preview lives in: the
-        // preview run is over.
-        if (FScrMode == smSPMain) Application->Terminate();
-        break;
-      default:
-        if (m.Msg == FScrMsg) {
-          switch (m.WParam & 0xFF) {
-            case saClose:
-              ScrDebugMsg("got the saClose at last...");
-              Close();
-              break;
-            case saActiveConfig: {
-              ScrDebugMsg("got the saActiveConfig at last...");
-              bool allowed = true;
-              if (ControlOptions().Contains(scoCheckActivePassword))
-                allowed = TestRequirePassword() ? VerifyPassword() : true;
-              if (allowed) ActiveConfig(FActiveConfigX, FActiveConfigY, FActiveConfigCentred);
-              break;
-            }
-            default: break;
-          }
-        }
-        break;
-    }
+    bool pass = OwnRule(m);
     if (!CommonWndProc(HandleAllocated() ? Handle() : nullptr, m)) pass = false;
     if (pass) TScrBase::WndProc(m);
   }
-  switch (m.Msg) {
-    case WM_ACTIVATE:
-    case WM_ACTIVATEAPP:
-    case WM_NCACTIVATE:
-    case WM_LBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MOUSEMOVE:
-    case WM_KEYDOWN:
-    case WM_SYSCOMMAND:
-    case WM_CLOSE:
-    case WM_SETCURSOR: GenScrAction(m); break;
-    default: break;
-  }
+  if (IsWatchedInput(m.Msg) || IsActivation(m.Msg) || m.Msg == WM_SYSCOMMAND || m.Msg == WM_CLOSE) GenScrAction(m);
   if (!FReleased) DoScrAction();
   if (m.Msg == CM_RELEASE) {
     ScrDebugMsg("Just now doing the CM_RELEASE");
@@ -315,90 +224,157 @@ void TScrForm::WndProc(TMessage& m) {
   }
 }
 
+bool TScrForm::OwnRule(TMessage& m) {
+  if (IsActivation(m.Msg)) return WMActivation(m);
+  switch (m.Msg) {
+    case WM_CREATE:
+      GetCursorPos(&FStartCursorPos);
+      FStartTick = GetTickCount();
+      FIgnoreMouseUntil = FStartTick;
+      return true;
+    case WM_CLOSE:
+      if (FScrMode != smSFull || Designing()) return true;
+      m.Result = 0;
+      ScrDebugMsg("WM_CLOSE: but we're ignoring it, since it wasn't legit");
+      return false;
+    case WM_SYSCOMMAND: return WMSysCommand(m);
+    case WM_PARENTNOTIFY: ParentNotifyCheck(m.WParam, m.LParam); return true;
+    case CM_RELEASE: ScrDebugMsg("CM_RELEASE: will do it in a sec."); return false;
+    case WM_DISPLAYCHANGE: WMDisplayChange(); return true;
+    case WM_NCDESTROY:
+      // The control panel destroyed the area the preview lives in: the
+      // preview run is over.
+      if (FScrMode == smSPMain) Application->Terminate();
+      return true;
+    default:
+      if (m.Msg == FScrMsg) ScrMsgArrived(m.WParam & 0xFF);
+      return true;
+  }
+}
+
+bool TScrForm::WMActivation(TMessage& m) {
+  if (LOWORD(m.WParam) != 0 || FScrMode != smSFull || FInDialog || Compact()) return true;
+  PendAction(saClose, "Full activation message: closing...");
+  if (m.Msg != WM_NCACTIVATE) return true;
+  m.Result = 0;
+  return false;
+}
+
+bool TScrForm::WMSysCommand(TMessage& m) {
+  if (FScrMode != smSFull || Designing()) return true;
+  if (m.WParam == SC_SCREENSAVE) {
+    ScrDebugMsg("SC_SCREENSAVE: gobbling up!");
+  } else if (m.WParam == SC_CLOSE) {
+    PendAction(saClose, "SC_CLOSE: saClosing it");
+  } else {
+    return true;
+  }
+  m.Result = 0;
+  return false;
+}
+
+void TScrForm::WMDisplayChange() {
+  FIgnoreMouseUntil = GetTickCount() + 3000;
+  FMouseMovesToSwallow = 4;
+  // Monitors came, went or changed size: cover what there is now.
+  if (FScrMode == smSFull && !Designing() && !Compact()) {
+    const RECT all = ScrVirtualScreen();
+    SetBounds(all.left, all.top, all.right - all.left, all.bottom - all.top);
+  }
+}
+
+// The action posted by DoScrAction, now carried out.
+void TScrForm::ScrMsgArrived(WPARAM action) {
+  if (action == saClose) {
+    ScrDebugMsg("got the saClose at last...");
+    Close();
+  } else if (action == saActiveConfig) {
+    ScrDebugMsg("got the saActiveConfig at last...");
+    bool allowed = true;
+    if (ControlOptions().Contains(scoCheckActivePassword)) allowed = TestRequirePassword() ? VerifyPassword() : true;
+    if (allowed) ActiveConfig(FActiveConfigX, FActiveConfigY, FActiveConfigCentred);
+  }
+}
+
 bool TScrForm::CommonWndProc(HWND wnd, TMessage& m) {
-  const bool eligible = FScrMode == smSFull && !FInDialog && !Designing() &&
-                        ControlOptions().Contains(scoHandleInput);
+  if (m.Msg == WM_SETCURSOR) return !HideFullCursor(m);
+  if (FScrMode != smSFull || FInDialog || Designing() || !ControlOptions().Contains(scoHandleInput)) return true;
   switch (m.Msg) {
     case WM_LBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-      if (!eligible) break;
-      FPendingAction = saClose;
-      ScrDebugMsg("Full mouse down: closing...");
-      break;
-    case WM_RBUTTONDOWN:
-      if (!eligible) break;
-      if (ActiveConfigAvailable()) {
-        FPendingAction = saActiveConfig;
-        FActiveConfigCentred = true;
-        // Where the click was on the screen (the form covers it from the
-        // virtual screen's corner).
-        POINT click{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
-        if (!Compact() && wnd) MapWindowPoints(wnd, nullptr, &click, 1);
-        if (Cursor() == crDefault) {  // the cursor is hidden: open in the middle of the clicked monitor
-          const RECT monitor = ScrMonitorAt(click).Bounds;
-          FActiveConfigX = (monitor.left + monitor.right) / 2;
-          FActiveConfigY = (monitor.top + monitor.bottom) / 2;
-          if (!Compact()) SetCursorPos(FActiveConfigX, FActiveConfigY);
-        } else {
-          FActiveConfigX = click.x;
-          FActiveConfigY = click.y;
-        }
-        ScrDebugMsg("Full right mouse: active config...");
-      } else {
-        FPendingAction = saClose;
-        ScrDebugMsg("Full right mouse: closing...");
-      }
-      break;
-    case WM_MOUSEMOVE: {
-      if (!eligible || !(GetTickCount() > FIgnoreMouseUntil)) break;
-      if (FMouseMovesToSwallow > 0) {
-        --FMouseMovesToSwallow;
-        ScrDebugMsg("Mouse movement, but we guzzled it because of that recent mode-change. " +
-                    std::to_string(FMouseMovesToSwallow) + " left.");
-        break;
-      }
-      POINT p{0, 0};
-      GetCursorPos(&p);
-      // 64 bits: the "ignore the mouse" threshold squared does not fit in 32.
-      const long long dx = std::llabs(static_cast<long long>(p.x) - FStartCursorPos.x);
-      const long long dy = std::llabs(static_cast<long long>(p.y) - FStartCursorPos.y);
-      const long long t = gScrControl ? gScrControl->GetMouseThreshold() : 0;
-      if (static_cast<unsigned long long>(dx * dx + dy * dy) > static_cast<unsigned long long>(t * t)) {
-        FPendingAction = saClose;
-        ScrDebugMsg("Full mouse move: closing...");
-      } else {
-        ScrDebugMsg("Mouse movement, but it wasn't enough to be a problem.");
-      }
-      break;
-    }
-    case WM_KEYDOWN:
-      if (!eligible) break;
-      if ((m.WParam == VK_CONTROL || m.WParam == VK_SHIFT || m.WParam == VK_SCROLL) && ActiveConfigAvailable()) {
-        FPendingAction = saActiveConfig;
-        FActiveConfigCentred = true;
-        POINT corner = ClientToScreen(POINT{Width(), Height()});
-        if (!Compact()) {  // the form's corner, on the primary monitor
-          const RECT primary = ScrPrimaryScreen();
-          if (corner.x > primary.right) corner.x = primary.right;
-          if (corner.y > primary.bottom) corner.y = primary.bottom;
-        }
-        FActiveConfigX = corner.x;
-        FActiveConfigY = corner.y;
-        ScrDebugMsg("Full control key down: active config...");
-      } else {
-        FPendingAction = saClose;
-        ScrDebugMsg("Full key down: closing...");
-      }
-      break;
-    case WM_SETCURSOR:
-      if (FScrMode == smSFull && Cursor() == crDefault && !FInDialog && LOWORD(m.LParam) == HTCLIENT) {
-        ::SetCursor(nullptr);
-        m.Result = 1;
-        return false;
-      }
-      break;
+    case WM_MBUTTONDOWN: PendAction(saClose, "Full mouse down: closing..."); break;
+    case WM_RBUTTONDOWN: FullRightButtonDown(wnd, m); break;
+    case WM_MOUSEMOVE: FullMouseMove(); break;
+    case WM_KEYDOWN: FullKeyDown(m); break;
     default: break;
   }
+  return true;
+}
+
+void TScrForm::PendAction(TScrAction action, const char* trace) {
+  FPendingAction = action;
+  ScrDebugMsg(trace);
+}
+
+// The active configuration, to open at `p` (the middle of its dialog).
+void TScrForm::PendActiveConfig(POINT p, const char* trace) {
+  FPendingAction = saActiveConfig;
+  FActiveConfigCentred = true;
+  FActiveConfigX = p.x;
+  FActiveConfigY = p.y;
+  ScrDebugMsg(trace);
+}
+
+void TScrForm::FullRightButtonDown(HWND wnd, const TMessage& m) {
+  if (!ActiveConfigAvailable()) return PendAction(saClose, "Full right mouse: closing...");
+  // Where the click was on the screen (the form covers it from the virtual
+  // screen's corner).
+  POINT click{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
+  if (!Compact() && wnd) MapWindowPoints(wnd, nullptr, &click, 1);
+  if (Cursor() == crDefault) {  // the cursor is hidden: open in the middle of the clicked monitor
+    const RECT monitor = ScrMonitorAt(click).Bounds;
+    click = POINT{(monitor.left + monitor.right) / 2, (monitor.top + monitor.bottom) / 2};
+    if (!Compact()) SetCursorPos(click.x, click.y);
+  }
+  PendActiveConfig(click, "Full right mouse: active config...");
+}
+
+void TScrForm::FullMouseMove() {
+  if (!(GetTickCount() > FIgnoreMouseUntil)) return;
+  if (FMouseMovesToSwallow > 0) {
+    --FMouseMovesToSwallow;
+    ScrDebugMsg("Mouse movement, but we guzzled it because of that recent mode-change. " +
+                std::to_string(FMouseMovesToSwallow) + " left.");
+    return;
+  }
+  POINT p{0, 0};
+  GetCursorPos(&p);
+  // 64 bits: the "ignore the mouse" threshold squared does not fit in 32.
+  const long long dx = std::llabs(static_cast<long long>(p.x) - FStartCursorPos.x);
+  const long long dy = std::llabs(static_cast<long long>(p.y) - FStartCursorPos.y);
+  const long long t = gScrControl ? gScrControl->GetMouseThreshold() : 0;
+  if (static_cast<unsigned long long>(dx * dx + dy * dy) > static_cast<unsigned long long>(t * t))
+    PendAction(saClose, "Full mouse move: closing...");
+  else
+    ScrDebugMsg("Mouse movement, but it wasn't enough to be a problem.");
+}
+
+void TScrForm::FullKeyDown(const TMessage& m) {
+  if ((m.WParam != VK_CONTROL && m.WParam != VK_SHIFT && m.WParam != VK_SCROLL) || !ActiveConfigAvailable())
+    return PendAction(saClose, "Full key down: closing...");
+  POINT corner = ClientToScreen(POINT{Width(), Height()});
+  if (!Compact()) {  // the form's corner, on the primary monitor
+    const RECT primary = ScrPrimaryScreen();
+    if (corner.x > primary.right) corner.x = primary.right;
+    if (corner.y > primary.bottom) corner.y = primary.bottom;
+  }
+  PendActiveConfig(corner, "Full control key down: active config...");
+}
+
+// The full-screen saver's cursor is hidden over the form; true: done here.
+bool TScrForm::HideFullCursor(TMessage& m) {
+  if (FScrMode != smSFull || Cursor() != crDefault || FInDialog || LOWORD(m.LParam) != HTCLIENT) return false;
+  ::SetCursor(nullptr);
+  m.Result = 1;
   return true;
 }
 
@@ -566,7 +542,7 @@ int TScrDialog::ShowModalEx() {
         }
       }
     } back{owner};
-    TFlagScope modalRun(inModalRun_, true);
+    TFlagScope modalRun(FInModalRun, true);
     result = ShowModal();
   }
   if (gScrControl) {
@@ -595,18 +571,18 @@ void TScrDialog::WndProc(TMessage& m) {
           AppendMenuA(menu, MF_SEPARATOR, 3501, nullptr);
           AppendMenuA(menu, MF_STRING, 3500, "&About...");
           auto icon = reinterpret_cast<LPARAM>(Application->Icon()->Handle());
-          previousBigIcon_ = reinterpret_cast<HICON>(SendMessageA(Handle(), WM_SETICON, ICON_BIG, icon));
-          previousSmallIcon_ = reinterpret_cast<HICON>(SendMessageA(Handle(), WM_SETICON, ICON_SMALL, icon));
+          FPreviousBigIcon = reinterpret_cast<HICON>(SendMessageA(Handle(), WM_SETICON, ICON_BIG, icon));
+          FPreviousSmallIcon = reinterpret_cast<HICON>(SendMessageA(Handle(), WM_SETICON, ICON_SMALL, icon));
         }
       }
       break;
     }
     case WM_DESTROY:
-      if (previousBigIcon_)
-        SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(std::exchange(previousBigIcon_, nullptr)));
-      if (previousSmallIcon_)
+      if (FPreviousBigIcon)
+        SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(std::exchange(FPreviousBigIcon, nullptr)));
+      if (FPreviousSmallIcon)
         SendMessageA(Handle(), WM_SETICON, ICON_SMALL,
-                     reinterpret_cast<LPARAM>(std::exchange(previousSmallIcon_, nullptr)));
+                     reinterpret_cast<LPARAM>(std::exchange(FPreviousSmallIcon, nullptr)));
       break;
     case WM_SYSCOMMAND:
       if (m.WParam == 3500) {
@@ -657,7 +633,7 @@ void TScrDialog::WndProc(TMessage& m) {
 }
 
 bool TScrDialog::CloseQuery() {
-  if (inModalRun_ && ModalResult() == mrOk && !NotifyEditIsDialogOkay(this)) return false;
+  if (FInModalRun && ModalResult() == mrOk && !NotifyEditIsDialogOkay(this)) return false;
   return TScrBase::CloseQuery();
 }
 

@@ -81,6 +81,20 @@ class TScrForm : public TScrBase {
  private:
   bool Compact() const;
   bool ActiveConfigAvailable() const;
+  // WndProc's rules, one handler a message; false: not passed on.
+  bool OwnRule(TMessage& m);
+  bool WMActivation(TMessage& m);
+  bool WMSysCommand(TMessage& m);
+  void WMDisplayChange();
+  void ScrMsgArrived(WPARAM action);
+  // CommonWndProc's input rules of the full-screen saver.
+  void FullRightButtonDown(HWND wnd, const TMessage& m);
+  void FullMouseMove();
+  void FullKeyDown(const TMessage& m);
+  bool HideFullCursor(TMessage& m);
+  // Sets the pending action and traces why.
+  void PendAction(TScrAction action, const char* trace);
+  void PendActiveConfig(POINT p, const char* trace);
 };
 
 class TScrDialog : public TScrBase {
@@ -92,16 +106,16 @@ class TScrDialog : public TScrBase {
   // The modal run: disables the right owner, saves the values on OK and
   // reloads them on Cancel of an active configuration.
   virtual int ShowModalEx();
-  bool InModalRun() const { return inModalRun_; }
+  bool InModalRun() const { return FInModalRun; }
   // OK, however it came (a button anywhere on the form, its accelerator,
   // Enter, a result set by code), closes the modal run only when every
   // edit of the dialog accepts it.
   bool CloseQuery() override;
 
  private:
-  HICON previousBigIcon_ = nullptr;
-  HICON previousSmallIcon_ = nullptr;
-  bool inModalRun_ = false;
+  HICON FPreviousBigIcon = nullptr;
+  HICON FPreviousSmallIcon = nullptr;
+  bool FInModalRun = false;
 };
 
 // The built-in About box, owned by `parent` (may be null).

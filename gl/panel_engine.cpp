@@ -229,10 +229,14 @@ bool SglPanelEngine::SetColor(TColor color) {
   color_ = color;
   if (color != clNone && context_ && HoldsDriver()) {
     MakeCurrent(ContextDC(), context_);
-    const COLORREF rgb = ColorToRGB(color);
-    sglClearColor(GetRValue(rgb) / 255.0f, GetGValue(rgb) / 255.0f, GetBValue(rgb) / 255.0f, 0.0f);
+    ClearToColor();
   }
   return true;
+}
+
+void SglPanelEngine::ClearToColor() {
+  const COLORREF rgb = ColorToRGB(color_);
+  sglClearColor(GetRValue(rgb) / 255.0f, GetGValue(rgb) / 255.0f, GetBValue(rgb) / 255.0f, 0.0f);
 }
 
 void SglPanelEngine::InvalidateGLHandle() {
@@ -266,42 +270,12 @@ void SglPanelEngine::GLHandleNeeded() {
 }
 
 void SglPanelEngine::BuildContext() {
-  if (recreateWindow_) {
-    // A window keeps the pixel format it was given: a new format needs a new window.
-    host_.RecreateGLWindow();
-    recreateWindow_ = false;
-    if (dc_ && IsWindow(dcWindow_)) ReleaseDC(dcWindow_, dc_);
-    dc_ = nullptr;
-  }
-  HWND window = host_.GLWindow();
+  HWND window = WindowWithDC();
   if (!window) return;
-  if (!dc_) {
-    dc_ = GetDC(window);
-    dcWindow_ = window;
-  }
-  if (!dc_) return;
 
   _controlfp(_MCW_EM, _MCW_EM);
   SetEnvironmentVariableA("FX_GLIDE_NO_SPLASH", "1");
-
-  const TSglDriverDetails details = TSglDriverDetails::Read(driver_);
-  if (details.is3dfx) {
-    if (!resized3dfx_) {
-      savedWidth_ = host_.PanelWidth();
-      savedHeight_ = host_.PanelHeight();
-      const SIZE size = Sgl3dfxSize(screen_.height);
-      host_.ApplySizeFor3dfx(size.cx, size.cy);
-      resized3dfx_ = true;
-      if (size.cx != savedWidth_ || size.cy != savedHeight_) Fire("OnResize", [&] { host_.DoResize(); });
-    }
-  } else if (screen_ != mode_.Current()) {
-    SglTrace("About to change screen mode");
-    if (screen_.Normal())
-      ResetScreenMode();
-    else
-      ChangeScreenMode();
-    SglTrace("Changed screen mode");
-  }
+  FitDisplayToDriver();
 
   SglTrace("About to load library");
   // If another panel replaced our driver, load it again rather than draw
@@ -313,25 +287,74 @@ void SglPanelEngine::BuildContext() {
     return;
   }
   SglTrace("Loaded library");
+  ChoosePresenter(window);
+  if (!CreateContext(ContextDC())) return;
 
-  // Hosts such as Wine show no OpenGL drawn into a child window: there the
-  // context lives on a hidden window and each frame is painted into the
-  // child. A 3dfx card shows its frames on its own output, not in the window.
-  presenter_.reset();
-  if (HostIsWine() && !sglDriverIs3dfx() && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD)) {
-    presenter_ = std::make_unique<SglOffscreenPresenter>(window, dc_);
-    if (presenter_->DC())
-      SglTrace("Host does not show OpenGL in child windows: drawing on a hidden window, shown through GDI");
-    else
-      presenter_.reset();
+  if (color_ != clNone) ClearToColor();
+  savedOrigin_ = ClientOrigin();
+  SglTrace("Entering mode...");
+  EnterMode();
+  SglTrace("Entered mode. Initing...");
+  Fire("OnGLInit", [&] { host_.DoGLInit(); });
+  SglTrace("Done init");
+}
+
+HWND SglPanelEngine::WindowWithDC() {
+  if (recreateWindow_) {
+    // A window keeps the pixel format it was given: a new format needs a new window.
+    host_.RecreateGLWindow();
+    recreateWindow_ = false;
+    if (dc_ && IsWindow(dcWindow_)) ReleaseDC(dcWindow_, dc_);
+    dc_ = nullptr;
   }
-  HDC dc = ContextDC();
+  HWND window = host_.GLWindow();
+  if (!window) return nullptr;
+  if (!dc_) {
+    dc_ = GetDC(window);
+    dcWindow_ = window;
+  }
+  return dc_ ? window : nullptr;
+}
+
+void SglPanelEngine::FitDisplayToDriver() {
+  if (TSglDriverDetails::Read(driver_).is3dfx) {
+    if (resized3dfx_) return;
+    savedWidth_ = host_.PanelWidth();
+    savedHeight_ = host_.PanelHeight();
+    const SIZE size = Sgl3dfxSize(screen_.height);
+    host_.ApplySizeFor3dfx(size.cx, size.cy);
+    resized3dfx_ = true;
+    if (size.cx != savedWidth_ || size.cy != savedHeight_) Fire("OnResize", [&] { host_.DoResize(); });
+  } else if (screen_ != mode_.Current()) {
+    SglTrace("About to change screen mode");
+    if (screen_.Normal())
+      ResetScreenMode();
+    else
+      ChangeScreenMode();
+    SglTrace("Changed screen mode");
+  }
+}
+
+// Hosts such as Wine show no OpenGL drawn into a child window: there the
+// context lives on a hidden window and each frame is painted into the
+// child. A 3dfx card shows its frames on its own output, not in the window.
+void SglPanelEngine::ChoosePresenter(HWND window) {
+  presenter_.reset();
+  if (!HostIsWine() || sglDriverIs3dfx() || !(GetWindowLongA(window, GWL_STYLE) & WS_CHILD)) return;
+  presenter_ = std::make_unique<SglOffscreenPresenter>(window, dc_);
+  if (presenter_->DC())
+    SglTrace("Host does not show OpenGL in child windows: drawing on a hidden window, shown through GDI");
+  else
+    presenter_.reset();
+}
+
+bool SglPanelEngine::CreateContext(HDC dc) {
   auto fail = [&](const std::string& text) {
     failed_ = true;
     presenter_.reset();
     GLError(text);
+    return false;
   };
-
   SglTrace("Choosing pixel format");
   int bpp = screen_.bpp, depth = depth_, dbl = dbl_, acc = acc_;
   int format = sglBestPixelFormat(dc, &bpp, &depth, &dbl, &acc);
@@ -356,18 +379,7 @@ void SglPanelEngine::BuildContext() {
   gCurrentContext = nullptr;
   MakeCurrent(dc, context_);
   SglTrace("Made it current");
-
-  if (color_ != clNone) {
-    const COLORREF rgb = ColorToRGB(color_);
-    sglClearColor(GetRValue(rgb) / 255.0f, GetGValue(rgb) / 255.0f, GetBValue(rgb) / 255.0f, 0.0f);
-  }
-  savedOrigin_ = ClientOrigin();
-
-  SglTrace("Entering mode...");
-  EnterMode();
-  SglTrace("Entered mode. Initing...");
-  Fire("OnGLInit", [&] { host_.DoGLInit(); });
-  SglTrace("Done init");
+  return true;
 }
 
 void SglPanelEngine::ChangeScreenMode() {

@@ -161,7 +161,13 @@ class SglPanelEngine {
  private:
   friend LRESULT CALLBACK SglHookWndProc(HWND, UINT, WPARAM, LPARAM);
   void SetPreference(int& field, int value);
+  // BuildContext's steps (null, false: not made).
   void BuildContext();
+  HWND WindowWithDC();
+  void FitDisplayToDriver();
+  void ChoosePresenter(HWND window);
+  bool CreateContext(HDC dc);
+  void ClearToColor();
   void ChangeScreenMode();
   void EnterMode();
   void ExitMode();

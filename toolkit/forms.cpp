@@ -423,97 +423,107 @@ void TCustomForm::WndProc(TMessage& m) {
       Close();
       m.Result = 0;
       return;
-    case WM_ACTIVATE:
-      TWinControl::WndProc(m);
-      if (LOWORD(m.WParam) != WA_INACTIVE) {
-        // A new active form, or back from another program: not the return
-        // from a message box or another window of this one.
-        TCustomForm* before = Screen->ActiveForm();
-        const bool fire = before != this || !Application->active_;
-        Application->active_ = true;
-        if (fire) {
-          Screen->SetActiveForm(this);
-          if (before && before != this) before->Perform(CM_DEACTIVATE);
-          Perform(CM_ACTIVATE);
-        }
-        if (activeControl_ && activeControl_->HandleAllocated() && IsWindowEnabled(Handle()))
-          ::SetFocus(activeControl_->Handle());
-      }
-      return;
+    case WM_ACTIVATE: return WMActivate(m);
     case WM_ACTIVATEAPP:
       if (!m.WParam) Application->active_ = false;
       break;
     case WM_SYSCOMMAND:
-      if ((m.WParam & 0xFFF0) == SC_KEYMENU && m.LParam) {
-        TMessage c{CM_DIALOGCHAR, static_cast<WPARAM>(m.LParam), 0, 0};
-        if (BroadcastDialog(this, c)) {
-          m.Result = 0;
-          return;
-        }
-      }
+      if (WMSysCommand(m)) return;
       break;
     case WM_DPICHANGED:
-      // Moved to a monitor of another resolution: scaled to it, then placed
-      // where the system suggests (its frame scales as well).
-      if (scaled_ && pixelsPerInch_ > 0) {
-        SetPixelsPerInch(LOWORD(m.WParam));
-        if (const auto* r = reinterpret_cast<const RECT*>(m.LParam))
-          SetWindowPos(Handle(), nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
-        m.Result = 0;
-        return;
-      }
+      if (WMDpiChanged(m)) return;
       break;
-    case CM_ACTIVATE: Activate(); return;
-    case CM_DEACTIVATE: Deactivate(); return;
-    case CM_DIALOGKEY:
-      switch (m.WParam) {
-        case VK_TAB:
-          if (GetKeyState(VK_CONTROL) >= 0) {
-            m.Result = SelectNext(activeControl_, GetKeyState(VK_SHIFT) >= 0) ? 1 : 0;
-            return;
-          }
-          break;  // Ctrl+Tab: for the controls (a page control turns its page)
-        case VK_LEFT:
-        case VK_UP:
-        case VK_RIGHT:
-        case VK_DOWN:
-          if (activeControl_)
-            m.Result = SelectNext(activeControl_, m.WParam == VK_RIGHT || m.WParam == VK_DOWN) ? 1 : 0;
-          return;
-        default: break;
-      }
-      {
-        TMessage b = m;
-        m.Result = BroadcastDialog(this, b) ? 1 : 0;
-        return;
-      }
-    case CM_DIALOGCHAR: {
-      TMessage b = m;
-      m.Result = BroadcastDialog(this, b) ? 1 : 0;
-      return;
-    }
-    case CM_SHOWINGCHANGED:
-      if (!HandleAllocated()) return;
-      if (Showing()) {
-        ShowWindow(Handle(), SW_SHOW);
-        if (OnShow) OnShow(this);
-      } else {
-        if (OnHide) OnHide(this);
-        ShowWindow(Handle(), SW_HIDE);
-      }
-      return;
-    case CM_RELEASE:
-      if (modal_) {  // end the modal loop first; the form goes afterwards
-        modalResult_ = mrCancel;
-        PostMessageA(Handle(), CM_RELEASE, 0, 0);
-        return;
-      }
-      Free();  // nothing of this object may be touched after this
-      return;
+    case CM_ACTIVATE: return Activate();
+    case CM_DEACTIVATE: return Deactivate();
+    case CM_DIALOGKEY: return CMDialogKey(m);
+    case CM_DIALOGCHAR: return Broadcast(m);
+    case CM_SHOWINGCHANGED: return CMShowingChanged();
+    case CM_RELEASE: return CMRelease();
     default: break;
   }
   TWinControl::WndProc(m);
+}
+
+void TCustomForm::WMActivate(TMessage& m) {
+  TWinControl::WndProc(m);
+  if (LOWORD(m.WParam) == WA_INACTIVE) return;
+  // A new active form, or back from another program: not the return from a
+  // message box or another window of this one.
+  TCustomForm* before = Screen->ActiveForm();
+  const bool fire = before != this || !Application->active_;
+  Application->active_ = true;
+  if (fire) {
+    Screen->SetActiveForm(this);
+    if (before && before != this) before->Perform(CM_DEACTIVATE);
+    Perform(CM_ACTIVATE);
+  }
+  if (activeControl_ && activeControl_->HandleAllocated() && IsWindowEnabled(Handle()))
+    ::SetFocus(activeControl_->Handle());
+}
+
+// Alt and a letter: the accelerator of a control. False: not handled here.
+bool TCustomForm::WMSysCommand(TMessage& m) {
+  if ((m.WParam & 0xFFF0) != SC_KEYMENU || !m.LParam) return false;
+  TMessage c{CM_DIALOGCHAR, static_cast<WPARAM>(m.LParam), 0, 0};
+  if (!BroadcastDialog(this, c)) return false;
+  m.Result = 0;
+  return true;
+}
+
+// Moved to a monitor of another resolution: scaled to it, then placed where
+// the system suggests (its frame scales as well). False: not handled here.
+bool TCustomForm::WMDpiChanged(TMessage& m) {
+  if (!scaled_ || pixelsPerInch_ <= 0) return false;
+  SetPixelsPerInch(LOWORD(m.WParam));
+  if (const auto* r = reinterpret_cast<const RECT*>(m.LParam))
+    SetWindowPos(Handle(), nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  m.Result = 0;
+  return true;
+}
+
+void TCustomForm::CMDialogKey(TMessage& m) {
+  switch (m.WParam) {
+    case VK_TAB:
+      if (GetKeyState(VK_CONTROL) >= 0) {
+        m.Result = SelectNext(activeControl_, GetKeyState(VK_SHIFT) >= 0) ? 1 : 0;
+        return;
+      }
+      break;  // Ctrl+Tab: for the controls (a page control turns its page)
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN:
+      if (activeControl_) m.Result = SelectNext(activeControl_, m.WParam == VK_RIGHT || m.WParam == VK_DOWN) ? 1 : 0;
+      return;
+    default: break;
+  }
+  Broadcast(m);
+}
+
+void TCustomForm::Broadcast(TMessage& m) {
+  TMessage b = m;
+  m.Result = BroadcastDialog(this, b) ? 1 : 0;
+}
+
+void TCustomForm::CMShowingChanged() {
+  if (!HandleAllocated()) return;
+  if (Showing()) {
+    ShowWindow(Handle(), SW_SHOW);
+    if (OnShow) OnShow(this);
+  } else {
+    if (OnHide) OnHide(this);
+    ShowWindow(Handle(), SW_HIDE);
+  }
+}
+
+void TCustomForm::CMRelease() {
+  if (modal_) {  // end the modal loop first; the form goes afterwards
+    modalResult_ = mrCancel;
+    PostMessageA(Handle(), CM_RELEASE, 0, 0);
+    return;
+  }
+  Free();  // nothing of this object may be touched after this
 }
 
 // ---- TApplication -----------------------------------------------------------------

@@ -114,6 +114,14 @@ class TCustomForm : public TWinControl {
   void FrameStyle(DWORD& style, DWORD& exStyle) const;
   void CloseModal();
   bool BroadcastDialog(TWinControl* container, TMessage& message);
+  // CM_DIALOGKEY or CM_DIALOGCHAR to every control until one takes it.
+  void Broadcast(TMessage& message);
+  void WMActivate(TMessage& message);
+  bool WMSysCommand(TMessage& message);
+  bool WMDpiChanged(TMessage& message);
+  void CMDialogKey(TMessage& message);
+  void CMShowingChanged();
+  void CMRelease();
   void CollectTabStops(TWinControl* container, std::vector<TWinControl*>& out);
 
   TFormBorderStyle borderStyle_ = bsSizeable;

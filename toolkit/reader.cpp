@@ -410,122 +410,132 @@ class TReader {
     Fail("Invalid value for property " + prop.Name + ": " + name);
   }
 
+  // The value of `prop`, read by its kind and set on `object`.
   void ReadValue(TObject* object, const TPropInfo& prop, int line) {
     switch (prop.Kind) {
-      case TPropKind::Integer: {
-        std::int32_t v = ReadInteger(prop);
-        Guard(line, [&] { prop.SetOrdinal(object, v); });
-        return;
-      }
-      case TPropKind::Float: {
-        double v;
-        if ((token_.kind != Tok::Integer && token_.kind != Tok::Float) || !TryStrToFloatInvariant(token_.text, v))
-          BadValue(prop);
-        Advance();
-        Guard(line, [&] { prop.SetFloat(object, v); });
-        return;
-      }
-      case TPropKind::String: {
-        if (token_.kind != Tok::String) BadValue(prop);
-        std::string v = ReadString();
-        Guard(line, [&] { prop.SetString(object, v); });
-        return;
-      }
-      case TPropKind::Boolean: {
-        bool v;
-        if (IsWord("True")) v = true;
-        else if (IsWord("False")) v = false;
-        else BadValue(prop);
-        Advance();
-        Guard(line, [&] { prop.SetOrdinal(object, v ? 1 : 0); });
-        return;
-      }
-      case TPropKind::Enum: {
-        if (token_.kind != Tok::Ident) BadValue(prop);
-        int v = OrdinalOf(prop, token_.text);
-        Advance();
-        Guard(line, [&] { prop.SetOrdinal(object, v); });
-        return;
-      }
-      case TPropKind::Set: {
-        Expect('[');
-        std::uint32_t bits = 0;
-        while (!IsSymbol(']')) {
-          if (token_.kind != Tok::Ident) BadValue(prop);
-          bits |= std::uint32_t(1) << OrdinalOf(prop, token_.text);
-          Advance();
-          if (IsSymbol(',')) Advance();
-          else if (!IsSymbol(']')) Fail("',' or ']' expected");
-        }
-        Advance();
-        Guard(line, [&] { prop.SetOrdinal(object, bits); });
-        return;
-      }
-      case TPropKind::Ident: {
-        std::int32_t v = 0;
-        if (token_.kind == Tok::Ident) {
-          bool found = false;
-          for (const TIdentEntry& e : *prop.Idents)
-            if (SameText(e.Name, token_.text)) v = e.Value, found = true;
-          if (!found) BadValue(prop);
-          Advance();
-        } else {
-          v = ReadInteger(prop);
-        }
-        Guard(line, [&] { prop.SetOrdinal(object, v); });
-        return;
-      }
-      case TPropKind::Class: {
-        auto* collection = dynamic_cast<TCollection*>(prop.GetObject(object));
-        if (!collection || !IsSymbol('<')) BadValue(prop);
-        ReadCollection(*collection);
-        return;
-      }
-      case TPropKind::Component: {
-        if (token_.kind != Tok::Ident) BadValue(prop);
-        if (SameText(token_.text, "nil")) {
-          Guard(line, [&] { prop.SetComponent(object, nullptr); });
-        } else {
-          fixups_.push_back({object, &prop, token_.text, resource_, line});
-        }
-        Advance();
-        return;
-      }
-      case TPropKind::Event: {
-        if (token_.kind != Tok::Ident) BadValue(prop);
-        std::string name = token_.text;
-        Advance();
-        if (SameText(name, "nil")) {
-          Guard(line, [&] { prop.SetEvent(object, std::any()); });
-          return;
-        }
-        const TMethodInfo* method = root_->ClassType()->FindMethod(name);
-        if (!method) Fail(line, "Method " + name + " not found in " + root_->ClassName());
-        if (method->EventType != prop.EventType)
-          Fail(line, "Method " + name + " does not fit event " + prop.Name);
-        std::any closure = method->Bind(root_);
-        Guard(line, [&] { prop.SetEvent(object, closure); });
-        return;
-      }
-      case TPropKind::Strings: {
-        Expect('(');
-        std::vector<std::string> strings;
-        while (!IsSymbol(')')) {
-          if (token_.kind != Tok::String) BadValue(prop);
-          strings.push_back(ReadString());
-        }
-        Advance();
-        Guard(line, [&] { prop.SetStrings(object, strings); });
-        return;
-      }
-      case TPropKind::Binary: {
-        if (token_.kind != Tok::Binary) BadValue(prop);
-        std::string bytes = token_.text;
-        Advance();
-        Guard(line, [&] { prop.SetString(object, bytes); });
-        return;
-      }
+      case TPropKind::Integer: return SetOrdinal(object, prop, line, ReadInteger(prop));
+      case TPropKind::Boolean: return SetOrdinal(object, prop, line, ReadBoolean(prop));
+      case TPropKind::Enum: return SetOrdinal(object, prop, line, ReadEnum(prop));
+      case TPropKind::Set: return SetOrdinal(object, prop, line, ReadSet(prop));
+      case TPropKind::Ident: return SetOrdinal(object, prop, line, ReadIdent(prop));
+      case TPropKind::Float: return ReadFloat(object, prop, line);
+      case TPropKind::String: return ReadString(object, prop, line);
+      case TPropKind::Binary: return ReadBinary(object, prop, line);
+      case TPropKind::Strings: return ReadStrings(object, prop, line);
+      case TPropKind::Class: return ReadCollectionOf(object, prop);
+      case TPropKind::Component: return ReadComponentReference(object, prop, line);
+      case TPropKind::Event: return ReadEvent(object, prop, line);
     }
+  }
+
+  void SetOrdinal(TObject* object, const TPropInfo& prop, int line, std::int64_t v) {
+    Guard(line, [&] { prop.SetOrdinal(object, v); });
+  }
+
+  void ReadFloat(TObject* object, const TPropInfo& prop, int line) {
+    double v;
+    if ((token_.kind != Tok::Integer && token_.kind != Tok::Float) || !TryStrToFloatInvariant(token_.text, v))
+      BadValue(prop);
+    Advance();
+    Guard(line, [&] { prop.SetFloat(object, v); });
+  }
+
+  void ReadString(TObject* object, const TPropInfo& prop, int line) {
+    if (token_.kind != Tok::String) BadValue(prop);
+    const std::string v = ReadString();
+    Guard(line, [&] { prop.SetString(object, v); });
+  }
+
+  void ReadBinary(TObject* object, const TPropInfo& prop, int line) {
+    if (token_.kind != Tok::Binary) BadValue(prop);
+    const std::string bytes = token_.text;
+    Advance();
+    Guard(line, [&] { prop.SetString(object, bytes); });
+  }
+
+  bool ReadBoolean(const TPropInfo& prop) {
+    bool v = false;
+    if (IsWord("True")) v = true;
+    else if (!IsWord("False")) BadValue(prop);
+    Advance();
+    return v;
+  }
+
+  int ReadEnum(const TPropInfo& prop) {
+    if (token_.kind != Tok::Ident) BadValue(prop);
+    const int v = OrdinalOf(prop, token_.text);
+    Advance();
+    return v;
+  }
+
+  // [a, b, ...]: the bits of the names.
+  std::uint32_t ReadSet(const TPropInfo& prop) {
+    Expect('[');
+    std::uint32_t bits = 0;
+    while (!IsSymbol(']')) {
+      if (token_.kind != Tok::Ident) BadValue(prop);
+      bits |= std::uint32_t(1) << OrdinalOf(prop, token_.text);
+      Advance();
+      if (IsSymbol(',')) Advance();
+      else if (!IsSymbol(']')) Fail("',' or ']' expected");
+    }
+    Advance();
+    return bits;
+  }
+
+  // A name of the property's identifier table, or a number.
+  std::int32_t ReadIdent(const TPropInfo& prop) {
+    if (token_.kind != Tok::Ident) return ReadInteger(prop);
+    std::int32_t v = 0;
+    bool found = false;
+    for (const TIdentEntry& e : *prop.Idents)
+      if (SameText(e.Name, token_.text)) v = e.Value, found = true;
+    if (!found) BadValue(prop);
+    Advance();
+    return v;
+  }
+
+  // ('a' 'b' ...)
+  void ReadStrings(TObject* object, const TPropInfo& prop, int line) {
+    Expect('(');
+    std::vector<std::string> strings;
+    while (!IsSymbol(')')) {
+      if (token_.kind != Tok::String) BadValue(prop);
+      strings.push_back(ReadString());
+    }
+    Advance();
+    Guard(line, [&] { prop.SetStrings(object, strings); });
+  }
+
+  void ReadCollectionOf(TObject* object, const TPropInfo& prop) {
+    auto* collection = dynamic_cast<TCollection*>(prop.GetObject(object));
+    if (!collection || !IsSymbol('<')) BadValue(prop);
+    ReadCollection(*collection);
+  }
+
+  // nil, or a name resolved when the whole resource is read.
+  void ReadComponentReference(TObject* object, const TPropInfo& prop, int line) {
+    if (token_.kind != Tok::Ident) BadValue(prop);
+    if (SameText(token_.text, "nil"))
+      Guard(line, [&] { prop.SetComponent(object, nullptr); });
+    else
+      fixups_.push_back({object, &prop, token_.text, resource_, line});
+    Advance();
+  }
+
+  // nil, or a method of the root that fits the event.
+  void ReadEvent(TObject* object, const TPropInfo& prop, int line) {
+    if (token_.kind != Tok::Ident) BadValue(prop);
+    const std::string name = token_.text;
+    Advance();
+    std::any closure;
+    if (!SameText(name, "nil")) {
+      const TMethodInfo* method = root_->ClassType()->FindMethod(name);
+      if (!method) Fail(line, "Method " + name + " not found in " + root_->ClassName());
+      if (method->EventType != prop.EventType) Fail(line, "Method " + name + " does not fit event " + prop.Name);
+      closure = method->Bind(root_);
+    }
+    Guard(line, [&] { prop.SetEvent(object, closure); });
   }
 
   // <item ... end item ... end>: cleared, then filled, in one update.

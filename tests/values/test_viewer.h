@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/viewer.h"
 #include "toolkit/datamodule.h"
 #include "values/values.h"
 

@@ -7,30 +7,27 @@
 # (repeatable, unlike the timings on shared cores).
 #   tools/galaxy-bench/run.sh [steps]     (default 2000 timed steps)
 set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-build="${SPIRALIS_BUILD:-$root/build}"
+source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
 out="$build/galaxy-bench"
 steps="${1:-2000}"
 mkdir -p "$out"
-model=("$root/galaxy/settings.cpp" "$root/galaxy/galaxy.cpp")
-flags=(-std=c++17 -O2 -g -Wall -Wextra -Wno-unused-parameter -I"$root")
-declare -A units=([sse2]="i686-w64-mingw32-g++-posix -msse2 -mfpmath=sse"
-                  [x87]="i686-w64-mingw32-g++-posix -ffloat-store"
-                  [x64]="x86_64-w64-mingw32-g++-posix")
 
-g++ "${flags[@]}" "${model[@]}" "$root/tools/galaxy-bench/bench.cpp" -o "$out/bench"
-g++ "${flags[@]}" "${model[@]}" "$root/galaxy/view.cpp" "$root/tools/galaxy-bench/picture_bench.cpp" \
-  -o "$out/picture_bench"
-for unit in sse2 x87 x64; do
-  read -r -a cxx <<<"${units[$unit]}"
-  "${cxx[@]}" "${flags[@]}" -static "${model[@]}" "$root/tools/galaxy-bench/bench.cpp" -o "$out/bench-$unit.exe"
-  "${cxx[@]}" "${flags[@]}" -static "${model[@]}" "$root/galaxy/view.cpp" \
-    "$root/tools/galaxy-bench/picture_bench.cpp" -o "$out/picture_bench-$unit.exe"
-done
+# The benchmarks are targets of the builds (tools/galaxy-bench/CMakeLists.txt):
+# the Linux one natively, the 32-bit Windows one (SSE2, as shipped), its
+# 64-bit tree, and a 32-bit tree of their own for the x87 unit (build/x87,
+# SPIRALIS_FPMATH=387).
+benches=(--target galaxy_bench picture_bench)
+build_linux "${benches[@]}" >/dev/null
+setup_and_build "${benches[@]}" spiralis_x64-configure >/dev/null
+cmake --build "$build/x64" -j "$(nproc)" "${benches[@]}" >/dev/null
+cmake -S "$root" -B "$build/x87" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSPIRALIS_FPMATH=387 -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$build/x87" -j "$(nproc)" "${benches[@]}" >/dev/null
+native="$linux_build/galaxy-bench"
+declare -A units=([sse2]="$build" [x87]="$build/x87" [x64]="$build/x64")
 
 echo "== native (g++ $(g++ -dumpversion), x86-64)"
-"$out/bench" --steps "$steps"
-"$out/picture_bench"
+"$native/galaxy_bench" --steps "$steps"
+"$native/picture_bench"
 
 if command -v wine >/dev/null; then
   # The benchmarks' own prefixes (32- and 64-bit): a test run ends whatever
@@ -44,8 +41,8 @@ if command -v wine >/dev/null; then
     fi
     "$root/tools/prefix.sh" "$WINEPREFIX"
     echo "== Wine ($unit)"
-    timeout 300 wine "$out/bench-$unit.exe" --steps "$steps" </dev/null
-    timeout 300 wine "$out/picture_bench-$unit.exe" </dev/null
+    timeout 300 wine "${units[$unit]}/tools/galaxy-bench/galaxy_bench.exe" --steps "$steps" </dev/null
+    timeout 300 wine "${units[$unit]}/tools/galaxy-bench/picture_bench.exe" </dev/null
   done
 else
   echo "wine not found"
@@ -55,7 +52,7 @@ echo "== callgrind: instructions of TGalaxy::Step per step (native, after 300 wa
 if command -v valgrind >/dev/null; then
   count() {  # rings, steps -> instructions of Step over warm-up + steps
     valgrind --tool=callgrind --toggle-collect='TGalaxy::Step()' \
-      --callgrind-out-file="$out/callgrind.$1.$2" "$out/bench" --quiet --steps "$2" "$1" >/dev/null 2>&1
+      --callgrind-out-file="$out/callgrind.$1.$2" "$native/galaxy_bench" --quiet --steps "$2" "$1" >/dev/null 2>&1
     callgrind_annotate "$out/callgrind.$1.$2" 2>/dev/null | awk '/PROGRAM TOTALS/ { gsub(",", "", $1); print $1 }'
   }
   printf "%6s %8s %14s %12s\n" rings cells "instr/step" "instr/cell"
