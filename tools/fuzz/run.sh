@@ -4,12 +4,14 @@
 #   tools/fuzz/run.sh [seconds]               every target for that long (default 60)
 #   tools/fuzz/run.sh --runs N [target ...]   those targets (default all), N runs each,
 #                                             from a fixed seed (as CI runs them)
-# A target starts from its seeds in tools/fuzz/corpus/<target> (only read)
-# and what earlier runs found, in build-fuzz/corpus/<target>. One line a
-# target: "fuzz target=NAME runs=N crashes=C"; libFuzzer's own output (its
-# coverage) goes to build-fuzz/logs/<target>.log. A crashing input is kept in
-# tools/fuzz/crashes/<target>/, beside the seeds, and the target goes on for
-# what is left of its time or runs. The exit code is 1 when any target crashed.
+# A target starts from its checked-in seeds in tools/fuzz/corpus/<target>
+# (only read) and nothing else: what a run finds goes into the build tree,
+# build-fuzz/corpus/<target>, emptied at the start of each run, so every run
+# is the same from the same seeds. One line a target: "fuzz target=NAME runs=N
+# crashes=C"; libFuzzer's own output (its coverage) goes to
+# build-fuzz/logs/<target>.log. A crashing input is kept in
+# build-fuzz/crashes/<target>/, and the target goes on for what is left of
+# its time or runs. The exit code is 1 when any target crashed.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../common.sh"
 
@@ -29,7 +31,8 @@ here="$root/tools/fuzz"
 mkdir -p "$fuzz_build/logs"
 failed=0
 for target in "${targets[@]}"; do
-  work="$fuzz_build/corpus/$target" crashes_dir="$here/crashes/$target" log="$fuzz_build/logs/$target.log"
+  work="$fuzz_build/corpus/$target" crashes_dir="$fuzz_build/crashes/$target" log="$fuzz_build/logs/$target.log"
+  rm -rf "$work"
   mkdir -p "$work" "$crashes_dir"
   : >"$log"
   done_runs=0 crashes=0 start=$SECONDS
@@ -55,6 +58,6 @@ for target in "${targets[@]}"; do
   done
   echo "fuzz target=$target runs=$done_runs crashes=$crashes"
   [ "$crashes" -eq 0 ] || failed=1
-  rmdir "$crashes_dir" "$here/crashes" 2>/dev/null || true
+  rmdir "$crashes_dir" "$fuzz_build/crashes" 2>/dev/null || true
 done
 exit "$failed"
