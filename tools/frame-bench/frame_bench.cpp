@@ -9,7 +9,9 @@
 //   percell    one vertex at a time with the colour sent for every cell
 //   empty      clear and swap only
 //   monitors   the saver's frame on two monitors side by side, 1024x768 and
-//              800x600 (a 1824x768 window, one picture per monitor)
+//              800x600 (a 1824x768 window, one picture per monitor);
+//              monitors-across one picture across both, monitors-primary
+//              the primary's picture and the second cleared
 //   limit      the floor under `frame` and `arrays`: the frames of `arrays`
 //              (16 of them, spread over the run) compiled once into display
 //              lists and replayed, nothing else done per frame
@@ -76,7 +78,8 @@ void DrawPerCell(TGalaxyView& view, const TGalaxy& g, int w, int h, float depth,
 int main(int argc, char** argv) {
   if (argc < 4) {
     std::fprintf(stderr,
-                 "usage: frame_bench frame|arrays|immediate|percell|empty|monitors|limit|array RINGS FRAMES [--size WxH]\n");
+                 "usage: frame_bench frame|arrays|immediate|percell|empty|monitors|monitors-across|monitors-primary|limit|array "
+                 "RINGS FRAMES [--size WxH]\n");
     return 2;
   }
   const char* variant = argv[1];
@@ -84,10 +87,15 @@ int main(int argc, char** argv) {
   int w = 1024, h = 768;
   for (int i = 4; i + 1 < argc; ++i)
     if (!std::strcmp(argv[i], "--size")) std::sscanf(argv[++i], "%dx%d", &w, &h);
-  const bool monitors = !std::strcmp(variant, "monitors");
+  // monitors, monitors-across, monitors-primary: the Monitors setting's layouts.
+  const bool monitors = !std::strncmp(variant, "monitors", 8);
   if (monitors) w = 1024 + 800, h = 768;
+  const TMonitorLayout layout = !std::strcmp(variant, "monitors-across")    ? TMonitorLayout::Across
+                                : !std::strcmp(variant, "monitors-primary") ? TMonitorLayout::Primary
+                                                                            : TMonitorLayout::Each;
+  const RECT primary{0, 0, 1024, 768}, second{1024, 0, 1024 + 800, 600};
   const std::vector<TGalaxyViewport> views =
-      GalaxyViewports({RECT{0, 0, 1024, 768}, RECT{1024, 0, 1024 + 800, 600}}, h);
+      LayoutViewports({{primary, primary, true}, {second, second, false}}, layout, POINT{0, 0}, w, h);
 
   WNDCLASSA wc{};
   wc.style = CS_OWNDC;
@@ -135,7 +143,7 @@ int main(int argc, char** argv) {
       frame_limit::TKeptArrays::Replay(table, samples->Of(i));
     } else if (!std::strcmp(variant, "empty")) {
       sglClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    } else if (monitors) {
+    } else if (monitors && !views.empty()) {
       view.DrawViewports(galaxy, views, w, h, 50.0, 500.0f, ms);
     } else if (!std::strcmp(variant, "percell")) {
       DrawPerCell(view, galaxy, w, h, 500.0f, ms);
