@@ -83,11 +83,12 @@ void TGalaxy::Apply(const TGalaxySettings& settings) {
   if (now.Speed != was.Speed) ApplySpeed();
 }
 
+// The single changes are Apply with one setting changed.
+
 void TGalaxy::SetRings(int rings) {
-  settings_.Rings = rings;
-  settings_ = ClampGalaxySettings(settings_);
-  AllocateRings();
-  SeedGalaxy();
+  TGalaxySettings s = settings_;
+  s.Rings = rings;
+  Apply(s);
 }
 
 void TGalaxy::Restart() {
@@ -97,39 +98,35 @@ void TGalaxy::Restart() {
 }
 
 void TGalaxy::SetDynamics(int percent, int velocity, int law) {
-  settings_.Probability = percent;
-  settings_.Velocity = velocity;
-  settings_.DarkMatter = law;
-  settings_ = ClampGalaxySettings(settings_);
-  ReadDynamics();
+  TGalaxySettings s = settings_;
+  s.Probability = percent, s.Velocity = velocity, s.DarkMatter = law;
+  Apply(s);
 }
 
 void TGalaxy::SetColors(TGalaxyColor explosion, TGalaxyColor exhausted, TGalaxyColor background,
                         TGalaxyColor replenished) {
-  settings_.Explosion = explosion;
-  settings_.Exhausted = exhausted;
-  settings_.Background = background;
-  settings_.Replenished = replenished;
-  settings_ = ClampGalaxySettings(settings_);
-  UpdateTrails();
+  TGalaxySettings s = settings_;
+  s.Explosion = explosion, s.Exhausted = exhausted, s.Background = background, s.Replenished = replenished;
+  Apply(s);
 }
 
 void TGalaxy::SetSpeed(int intervalMs) {
   // A speed with no option (the form passes 0 or -1) runs at Fast's 1 ms.
-  settings_.Speed = intervalMs;
-  settings_ = ClampGalaxySettings(settings_);
-  ApplySpeed();
+  TGalaxySettings s = settings_;
+  s.Speed = intervalMs;
+  Apply(s);
 }
 
 void TGalaxy::SetTrails(int trails) {
-  settings_.Trails = trails;
-  settings_ = ClampGalaxySettings(settings_);
-  UpdateTrails();
+  TGalaxySettings s = settings_;
+  s.Trails = trails;
+  Apply(s);
 }
 
 void TGalaxy::SetDensity(double density) {
-  settings_.Density = density;
-  settings_ = ClampGalaxySettings(settings_);
+  TGalaxySettings s = settings_;
+  s.Density = density;
+  Apply(s);
 }
 
 void TGalaxy::SetCell(int index, std::uint8_t state) {

@@ -80,7 +80,8 @@ class TGalaxy {
   // as the constructor clamps them.
   void Apply(const TGalaxySettings& settings);
 
-  // Single changes; each value is clamped as the constructor clamps it.
+  // Single changes, each Apply with that setting changed (a value the
+  // galaxy holds already changes nothing).
   void SetRings(int rings);  // reallocates and reseeds
   void Restart();            // a change of ReStart: new trails, new seeds
   // The three settings of the dynamics; a law that is none of the three

@@ -40,40 +40,32 @@ std::string Slider(const TGalaxySettingInfo& s) {
          high + "\" default=\"" + GalaxySettingWord(s, GalaxySettingDefault(s)) + "\"/>\n";
 }
 
+// A menu of a choice's options or of every colour by its name, each passing
+// its word; the default's entry (for two names of the default's colour,
+// LtGray being Silver's, the first) passes nothing.
 std::string Menu(const TGalaxySettingInfo& s) {
   const std::string option = s.Option;
   const double def = GalaxySettingDefault(s);
   std::string menu = "    <select id=\"" + option + "\">\n";
-  const auto add = [&](double value, const std::string& caption) {
-    const std::string word = Lower(GalaxySettingWord(s, value));
-    menu += Entry(option + "-" + word, std::string(s.Caption) + ": " + caption,
-                  value == def ? "" : "--" + option + " " + word);
-  };
-  for (int i = 0; i < s.ChoiceCount; ++i) add(s.Choices[i].Value, s.Choices[i].Caption);
-  return menu + "    </select>\n";
-}
-
-// Every colour by its name, passing the name itself; where two names share
-// the default's colour (LtGray is Silver's), the first passes nothing.
-std::string ColorMenu(const TGalaxySettingInfo& s) {
-  const std::string option = s.Option;
-  const double def = GalaxySettingDefault(s);
-  std::string menu = "    <select id=\"" + option + "\">\n";
   bool defaultShown = false;
-  for (const TNamedColor& c : kGalaxyColors) {
-    const std::string word = Lower(c.Name);
-    const bool isDefault = c.Color == def && !defaultShown;
+  const auto add = [&](double value, const std::string& word, const std::string& caption) {
+    const bool isDefault = value == def && !defaultShown;
     defaultShown = defaultShown || isDefault;
-    menu += Entry(option + "-" + word, std::string(s.Caption) + ": " + c.Name, isDefault ? "" : "--" + option + " " + word);
-  }
+    menu += Entry(option + "-" + word, std::string(s.Caption) + ": " + caption,
+                  isDefault ? "" : "--" + option + " " + word);
+  };
+  if (s.Kind == TSettingKind::Choice)
+    for (int i = 0; i < s.ChoiceCount; ++i) add(s.Choices[i].Value, s.Choices[i].Word, s.Choices[i].Caption);
+  else
+    for (const TNamedColor& c : kGalaxyColors) add(c.Color, Lower(c.Name), c.Name);
   return menu + "    </select>\n";
 }
 
 std::string Setting(const TGalaxySettingInfo& s) {
   switch (s.Kind) {
     case TSettingKind::Number: return Slider(s);
-    case TSettingKind::Choice: return Menu(s);
-    case TSettingKind::Color: return ColorMenu(s);
+    case TSettingKind::Choice:
+    case TSettingKind::Color: return Menu(s);
   }
   return std::string();
 }

@@ -18,8 +18,9 @@ std::int32_t TFrameRateController::GetMax() {
 }
 
 std::int32_t TFrameRateController::GetPosition() {
-  const int rate = MainForm ? MainForm->PictureRateSetting() : 0;
-  return rate == 0 || rate > GetMax() ? GetMax() : rate;
+  // 0, and a figure below the least, stand for the monitor's rate.
+  const int rate = typed_ ? typed_->GetValue() : 0;
+  return rate < GetMin() || rate > GetMax() ? GetMax() : rate;
 }
 
 void TFrameRateController::SetPosition(std::int32_t position) {

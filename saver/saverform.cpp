@@ -125,6 +125,9 @@ void TSaverForm::ApplyPace() {
   // every change from then on.
   if (drawing_ && pace_.Rate() != rate) pace_.SetRate(rate);
   steps_.SetInterval(galaxy_->TimerInterval());
+  // A preview catches up at most a picture's steps (after a jump of the
+  // clock, a slept machine, a late timer): no burst.
+  steps_.SetMaxCatchUp(rate > 0 ? 1000 / rate : TStepClock::kMaxCatchUpMs);
   if (!Timer) return;
   // A preview wakes once a picture; the full screen once a step. While the
   // display is off, once a second, to do nothing.

@@ -78,7 +78,6 @@ class TSaverForm : public TScrForm {
   // Whether the form is a preview: it wakes once a picture and takes the
   // steps due since the last together.
   bool IsPreview() const;
-  const TSaverPower& Power() const { return power_; }
   // The millisecond clock that paces the pictures and moves the camera: the
   // multimedia timer, unless a test drives its own.
   using TClock = std::function<std::uint32_t()>;
