@@ -108,8 +108,19 @@ class Browser {
 
   // Waits until the expression `condition` (or the promise it gives) holds
   // in the page, checking it as the page runs; an error in it ends the wait
-  // with that error, and so does a minute without it (naming it).
-  waitFor(condition) {
+  // with that error, and so does a minute without it (naming it and what the
+  // page said meanwhile).
+  async waitFor(condition) {
+    const said = this.messages.length;
+    try {
+      return await this.waitWithin(condition);
+    } catch (error) {
+      const since = this.messages.slice(said).map(m => `\n  ${m.level}: ${m.text}`).join('');
+      throw since ? new Error(error.message + '; the page said:' + since) : error;
+    }
+  }
+
+  waitWithin(condition) {
     return within(this.evaluate(`new Promise((resolve, reject) => {
       const check = async () => {
         try {

@@ -154,7 +154,8 @@ function fitCanvas(canvas) {
 
 function toggleFullScreen(canvas) {
   const request = document.fullscreenElement ? document.exitFullscreen() : canvas.requestFullscreen();
-  if (request) request.catch(() => {});  // refused: the page stays as it is
+  // Refused: the page stays as it is.
+  if (request) request.catch(error => console.warn('Spiralis: full screen refused: ' + error.message));
 }
 
 // The canvas full screen, or the whole page (an app installed to open so).

@@ -175,8 +175,10 @@ test('kiosk=1: no panel, full screen at a key or click, the screen kept on only 
   await browser.hide();
   await browser.waitFor('document.hidden && wakeLocks.given[0].released');
   await browser.show();
-  // A click that comes before the page is shown again goes nowhere.
-  await browser.waitFor('!document.hidden && !document.fullscreenElement');
+  // A click that comes before the page is shown again, or while its window
+  // is still leaving full screen, goes nowhere.
+  await browser.waitFor(`!document.hidden && document.hasFocus() && !document.fullscreenElement &&
+                         !matchMedia('(display-mode: fullscreen)').matches`);
   await browser.click(100, 100);
   await browser.waitFor('document.fullscreenElement && wakeLocks.given.length === 2 && !wakeLocks.given[1].released');
   await browser.evaluate('document.exitFullscreen()');
