@@ -1,5 +1,7 @@
 #include "tests/support/program_run.h"
 
+#include <cstdio>
+
 namespace testing_support {
 
 void SetRegistryNumber(const char* keyPath, const char* entry, DWORD value) {
@@ -86,10 +88,17 @@ ProgramRun::ProgramRun(const std::string& exe, const std::string& args, std::map
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (CreateProcessA(path.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, dir_.path().c_str(), &si, &pi)) {
-    CloseHandle(pi.hThread);
-    process_ = pi.hProcess;
-    pid_ = pi.dwProcessId;
+  // Under Wine on a busy machine a start has failed now and then: a few
+  // tries, each failure told.
+  for (int attempt = 0; attempt < 3 && !process_; ++attempt) {
+    if (CreateProcessA(path.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, dir_.path().c_str(), &si, &pi)) {
+      CloseHandle(pi.hThread);
+      process_ = pi.hProcess;
+      pid_ = pi.dwProcessId;
+    } else {
+      fprintf(stderr, "%s did not start (error %lu)\n", line.c_str(), GetLastError());
+      PumpMessages(200);
+    }
   }
   for (auto& [name, value] : env) SetEnvironmentVariableA(name.c_str(), nullptr);
 }

@@ -180,9 +180,11 @@ test('kiosk=1: no panel, full screen at a key or click, the screen kept on only 
   await browser.waitFor(`!document.hidden && document.hasFocus() && !document.fullscreenElement &&
                          !matchMedia('(display-mode: fullscreen)').matches`);
   await browser.click(100, 100);
-  await browser.waitFor('document.fullscreenElement && wakeLocks.given.length === 2 && !wakeLocks.given[1].released');
+  // The browser may let a lock go as the window changes (it did, under
+  // load): the page then asks again. It holds one lock at most.
+  await browser.waitFor('document.fullscreenElement && wakeLocks.given.some(lock => !lock.released)');
+  assert.strictEqual(await browser.evaluate('wakeLocks.given.filter(lock => !lock.released).length'), 1);
   await browser.evaluate('document.exitFullscreen()');
-  await browser.waitFor('wakeLocks.given[1].released');
-  assert.strictEqual(await browser.evaluate('wakeLocks.asked'), 2);
+  await browser.waitFor('wakeLocks.given.every(lock => lock.released)');
   assert.deepStrictEqual(errors(), []);
 });
