@@ -405,7 +405,7 @@ void TGalaxyView::StopBuffers() {
 bool TGalaxyView::FrameShown(const TStream& stream, const TGalaxy& galaxy, float depth, int width,
                              int height) const {
   const int rings = galaxy.Rings();
-  if (!stream.set || stream.depth != depth || stream.width != width || stream.height != height ||
+  if (stream.depth != depth || stream.width != width || stream.height != height ||
       std::memcmp(stream.clip, clip_, sizeof clip_) != 0 ||
       stream.cells.size() != static_cast<size_t>(galaxy.CellCount()) ||
       stream.offsets.size() != static_cast<size_t>(rings))
@@ -431,7 +431,6 @@ void TGalaxyView::UploadFrame(TStream& stream, const TGalaxy& galaxy, float dept
   const size_t bytes = 4 * static_cast<size_t>(drawn_) * sizeof(TVertex);
   if (bytes) gl_.BufferSubData(gl::kArrayBuffer, 0, static_cast<std::ptrdiff_t>(bytes), vertices_.data());
   gl_.BindBuffer(gl::kArrayBuffer, 0);
-  stream.set = true;
   stream.depth = depth;
   stream.width = width;
   stream.height = height;

@@ -212,10 +212,9 @@ class TGalaxyView {
   struct TStream {
     unsigned name = 0;  // 0: not made on this context yet
     size_t room = 0;    // bytes of its store
-    // The frame of these cells, ring offsets and colours at this depth,
-    // seen by this camera in a width x height viewport; its quads drawn and
-    // left out.
-    bool set = false;
+    // The frame of these cells (none before the first upload), ring
+    // offsets and colours at this depth, seen by this camera in a width x
+    // height viewport; its quads drawn and left out.
     std::vector<std::uint8_t> cells;
     std::vector<int> offsets;
     std::vector<TGalaxyRGB> colors;
