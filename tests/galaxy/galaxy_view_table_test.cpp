@@ -129,9 +129,9 @@ TUploads Uploads() {
 }  // namespace
 
 // What a picture uploads: its frame once for what a step, a new colour or
-// a new camera changed, into a store made once for a number of rings;
-// nothing for the same galaxy drawn again. The frame is drawn in one call,
-// and no buffer is left bound.
+// a new camera (the clock, the window's size) changed, into a store made
+// once for a number of rings; nothing for the same galaxy drawn again. The
+// frame is drawn in one call, and no buffer is left bound.
 TEST(GalaxyViewTable, BuffersUploadOnlyWhatChanged) {
   Lit lit;
   TGalaxyView view;
@@ -139,6 +139,7 @@ TEST(GalaxyViewTable, BuffersUploadOnlyWhatChanged) {
   ASSERT_TRUE(view.UsesBuffers());
   int width = 320;
   float depth = 500.0f;
+  std::uint32_t ms = 0;
   const std::vector<TGalaxyViewport> monitors = {{0, 0, 160, 240}, {160, 0, 160, 240}};
   bool two = false;
   struct Case {
@@ -151,6 +152,7 @@ TEST(GalaxyViewTable, BuffersUploadOnlyWhatChanged) {
       {"the same again", [] {}, {0, 0, 0}},
       {"a step", [&] { lit.g->Step(); }, {0, 0, 1}},
       {"a picture without a step", [] {}, {0, 0, 0}},
+      {"the same galaxy later (a new camera)", [&] { view.Invalidate(), ms = 9000; }, {0, 0, 1}},
       {"another window size (a new camera)", [&] { width = 200; }, {0, 0, 1}},
       {"another depth", [&] { depth = 300.0f; }, {0, 0, 1}},
       {"a new colour", [&] { lit.g->SetColors(0x0000FF, 0x00FF00, 0xFF0000, 0x808080); }, {0, 0, 1}},
@@ -164,9 +166,9 @@ TEST(GalaxyViewTable, BuffersUploadOnlyWhatChanged) {
     c.change();
     RecordedCalls().clear();
     if (two) {
-      view.DrawViewports(*lit.g, monitors, 320, 240, 50.0, depth, 0);
+      view.DrawViewports(*lit.g, monitors, 320, 240, 50.0, depth, ms);
     } else {
-      view.Draw(*lit.g, width, 240, 50.0, depth, 0);
+      view.Draw(*lit.g, width, 240, 50.0, depth, ms);
     }
     EXPECT_EQ(Uploads(), c.want) << c.what;
     ASSERT_EQ(QuadsDrawn().size(), two ? 2u : 1u) << c.what;
