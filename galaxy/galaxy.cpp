@@ -195,9 +195,7 @@ void TGalaxy::ApplySpeed() { interval_ = settings_.Speed; }
 
 TGalaxyPoint TGalaxy::RingPosition(int ring, int p) {
   if (ring == 0) return {0, 0};
-  const int s = p / ring, c = p % ring;
-  const TGalaxyPoint corner = Corner[s], along = Corner[(s + 2) % 6];
-  return {ring * corner.x + c * along.x, ring * corner.y + c * along.y};
+  return SidePosition(ring, p / ring, p % ring);
 }
 
 TGalaxyPoint TGalaxy::CellPosition(int ring, int slot) const { return RingPosition(ring, CellPlace(ring, slot)); }

@@ -117,6 +117,12 @@ class TGalaxy {
   // sextant of a position, and the index of the cell at a position (-1 when
   // it lies outside the galaxy).
   static TGalaxyPoint RingPosition(int ring, int p);
+  // The same by the side of the ring (0 .. 5) and the place along that side
+  // (0 .. ring - 1), p = side * ring + along.
+  static TGalaxyPoint SidePosition(int ring, int side, int along) {
+    const TGalaxyPoint corner = Corner[side], step = Corner[(side + 2) % 6];
+    return {ring * corner.x + along * step.x, ring * corner.y + along * step.y};
+  }
   static int Sextant(int x, int y);
   int CellAt(int x, int y) const;
 

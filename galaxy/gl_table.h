@@ -43,7 +43,6 @@ constexpr unsigned kVertexArray = 0x8074;
 constexpr unsigned kColorArray = 0x8076;
 constexpr unsigned kArrayBuffer = 0x8892;
 constexpr unsigned kStreamDraw = 0x88E0;
-constexpr unsigned kStaticDraw = 0x88E4;
 constexpr unsigned kNoError = 0;
 constexpr unsigned kDepthBufferBit = 0x00000100;
 constexpr unsigned kColorBufferBit = 0x00004000;
@@ -57,13 +56,11 @@ constexpr unsigned kColorBufferBit = 0x00004000;
 // from arrays in the processor's memory).
 //
 // GALAXY_GL_ENTRIES are OpenGL 1.1's, void, and every platform's library
-// exports them by name. The buffer entries are three groups:
+// exports them by name. The buffer entries are two groups:
 // GALAXY_GL_BUFFER_CALLS, OpenGL 1.1's too, exported by name, but giving a
 // result; GALAXY_GL_BUFFERS, OpenGL 1.5's buffer objects, which a driver
 // gives only through its GetProcAddress, under these names from version 1.5
-// on and with the suffix ARB where it has ARB_vertex_buffer_object; and
-// glMultiDrawArrays (OpenGL 1.4, through GetProcAddress too; without it,
-// one glDrawArrays for each run of quads).
+// on and with the suffix ARB where it has ARB_vertex_buffer_object.
 #define GALAXY_GL_REQUIRED(X)                                                                         \
   /* The state of a new context. */                                                                   \
   X(void, ClearDepth, (double depth))                                                                 \
@@ -110,14 +107,12 @@ constexpr unsigned kColorBufferBit = 0x00004000;
   X(void, BindBuffer, (unsigned target, unsigned buffer))        \
   X(void, BufferData, (unsigned target, std::ptrdiff_t size, const void* data, unsigned usage)) \
   X(void, BufferSubData, (unsigned target, std::ptrdiff_t offset, std::ptrdiff_t size, const void* data))
-#define GALAXY_GL_MULTI_DRAW(X) X(void, MultiDrawArrays, (unsigned mode, const int* first, const int* count, int drawcount))
 
 struct TGalaxyGL {
 #define GALAXY_GL_MEMBER(ret, name, params) ret(GALAXY_GLAPI* name) params = nullptr;
   GALAXY_GL_ENTRIES(GALAXY_GL_MEMBER)
   GALAXY_GL_BUFFER_CALLS(GALAXY_GL_MEMBER)
   GALAXY_GL_BUFFERS(GALAXY_GL_MEMBER)
-  GALAXY_GL_MULTI_DRAW(GALAXY_GL_MEMBER)
 #undef GALAXY_GL_MEMBER
 
 #define GALAXY_GL_THERE(ret, name, params) &&name
@@ -159,16 +154,14 @@ inline const char* GalaxyBufferSuffix(const char* version, const char* extension
   return nullptr;
 }
 
-// Fills the GALAXY_GL_BUFFERS and GALAXY_GL_MULTI_DRAW entries of `gl`
-// for the context current now, from its version and extensions (through
-// gl.GetString) and `lookup(name)`, the platform's GetProcAddress (null for
-// a name it lacks). Leaves every buffer entry null where the driver has not
-// all, and glMultiDrawArrays null before OpenGL 1.4.
+// Fills the GALAXY_GL_BUFFERS entries of `gl` for the context current now,
+// from its version and extensions (through gl.GetString) and
+// `lookup(name)`, the platform's GetProcAddress (null for a name it lacks).
+// Leaves every buffer entry null where the driver has not all.
 template <class Lookup>
 void TakeGalaxyBuffers(TGalaxyGL& gl, Lookup lookup) {
 #define GALAXY_GL_FORGET(ret, name, params) gl.name = nullptr;
   GALAXY_GL_BUFFERS(GALAXY_GL_FORGET)
-  GALAXY_GL_MULTI_DRAW(GALAXY_GL_FORGET)
   if (!gl.GetString) return;
   const char* version = reinterpret_cast<const char*>(gl.GetString(galaxy_gl::kVersion));
   const char* suffix = GalaxyBufferSuffix(version, reinterpret_cast<const char*>(gl.GetString(galaxy_gl::kExtensions)));
@@ -179,9 +172,6 @@ void TakeGalaxyBuffers(TGalaxyGL& gl, Lookup lookup) {
 #undef GALAXY_GL_LOOK_UP
   if (!gl.HasBuffers()) {
     GALAXY_GL_BUFFERS(GALAXY_GL_FORGET)
-    return;
   }
-  if (GalaxyGLVersionAtLeast(version, 1, 4))
-    gl.MultiDrawArrays = reinterpret_cast<decltype(gl.MultiDrawArrays)>(lookup("glMultiDrawArrays"));
 #undef GALAXY_GL_FORGET
 }

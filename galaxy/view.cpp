@@ -1,5 +1,6 @@
 #include "galaxy/view.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "galaxy/matrix.h"
@@ -44,7 +45,8 @@ TGalaxyCull::TGalaxyCull(const double view[16], int width, int height)
 }
 
 void TGalaxyCull::StartRing(int ring, float z, float size) {
-  outside_ = cut_ = tiny_ = false;
+  outside_ = tiny_ = false;
+  cuts_ = 0;
   for (int i = 0; i < 6; ++i) {
     base_[i] = planes_[i].c * z + planes_[i].d;
     scale_[i] = std::fabs(planes_[i].c * z) + std::fabs(planes_[i].d);
@@ -64,7 +66,7 @@ void TGalaxyCull::StartRing(int ring, float z, float size) {
     const double most = base_[i] + (p.a > 0 ? p.a * hi : p.a * lo) + (p.b > 0 ? p.b * hi : p.b * lo);
     const double least = base_[i] + (p.a > 0 ? p.a * lo : p.a * hi) + (p.b > 0 ? p.b * lo : p.b * hi);
     if (most < -Margin(i, hi, hi)) outside_ = true;
-    if (least < 0) cut_ = true;
+    if (least < 0) cutting_[cuts_++] = i;
   }
   if (outside_ || width_ <= 0 || height_ <= 0) return;
 
@@ -95,7 +97,7 @@ void TGalaxyCull::StartRing(int ring, float z, float size) {
 
 bool TGalaxyCull::LeftOut(double x0, double y0, double x1, double y1) const {
   if (outside_) return true;
-  if (cut_ && WhollyOutside(x0, y0, x1, y1)) return true;
+  if (cuts_ && WhollyOutside(x0, y0, x1, y1)) return true;
   return tiny_ && CoversNoPixelCentre(x0, y0, x1, y1);
 }
 
@@ -106,7 +108,8 @@ double TGalaxyCull::Margin(int i, double ax, double ay) const {
 bool TGalaxyCull::WhollyOutside(double x0, double y0, double x1, double y1) const {
   const double ax = std::fabs(x0) > std::fabs(x1) ? std::fabs(x0) : std::fabs(x1);
   const double ay = std::fabs(y0) > std::fabs(y1) ? std::fabs(y0) : std::fabs(y1);
-  for (int i = 0; i < 6; ++i) {
+  for (int k = 0; k < cuts_; ++k) {
+    const int i = cutting_[k];
     const TPlane& p = planes_[i];
     const double px = p.a * x0 > p.a * x1 ? p.a * x0 : p.a * x1;
     const double py = p.b * y0 > p.b * y1 ? p.b * y0 : p.b * y1;
@@ -144,8 +147,7 @@ void TGalaxyView::Init(const TGalaxyGL& table, int width, int height) {
   gl_ = table;
   arrays_ = table.HasArrays();
   buffers_ = arrays_ && !buffersFailed_ && table.HasBuffers();
-  for (unsigned& name : names_) name = 0;
-  placesSet_ = cellsSet_ = runsSet_ = false;
+  streams_.clear();
   drawn_ = culled_ = 0;
   Invalidate();
   // Until this view sets the camera, nothing is known to be outside it.
@@ -248,7 +250,7 @@ void TGalaxyView::Draw(const TGalaxy& galaxy, int width, int height, double eye,
     if (buffers_) StopBuffers();  // and this frame too from arrays
     if (arrays_) {
       FillArray(galaxy, depth, width, height);
-      DrawArray();
+      DrawArray(reinterpret_cast<std::uintptr_t>(vertices_.data()));
     } else {
       DrawImmediate(galaxy, depth);
     }
@@ -278,7 +280,9 @@ void TGalaxyView::DrawViewports(const TGalaxy& galaxy, const std::vector<TGalaxy
     gl_.Scissor(v.x, v.y, v.width, v.height);
     cameraSet_ = false;
     Draw(galaxy, v.width, v.height, eye, depth, ms);
+    ++picture_;
   }
+  picture_ = 0;
   gl_.Disable(gl::kScissorTest);
   gl_.Viewport(0, 0, width, height);
   cameraSet_ = false;
@@ -333,59 +337,50 @@ void TGalaxyView::FillArray(const TGalaxy& galaxy, float depth, int width, int h
   culled_ = culled;
 }
 
-void TGalaxyView::DrawArray() {
+// The first drawn_ quads of an array of TVertex at `at`: an address in the
+// processor's memory, or an offset into the buffer bound.
+void TGalaxyView::DrawArray(std::uintptr_t at) {
   if (drawn_ == 0) return;
-  const TVertex* v = vertices_.data();
   gl_.EnableClientState(gl::kVertexArray);
   gl_.EnableClientState(gl::kColorArray);
-  gl_.ColorPointer(3, gl::kFloat, sizeof(TVertex), &v->Red);
-  gl_.VertexPointer(3, gl::kFloat, sizeof(TVertex), &v->X);
+  gl_.ColorPointer(3, gl::kFloat, sizeof(TVertex), reinterpret_cast<const void*>(at + offsetof(TVertex, Red)));
+  gl_.VertexPointer(3, gl::kFloat, sizeof(TVertex), reinterpret_cast<const void*>(at + offsetof(TVertex, X)));
   gl_.DrawArrays(gl::kQuads, 0, 4 * drawn_);
   gl_.DisableClientState(gl::kColorArray);
   gl_.DisableClientState(gl::kVertexArray);
 }
 
-// --- Buffers on the driver's side ------------------------------------------------
+// --- A buffer on the driver's side -----------------------------------------------
 
 namespace {
 // Errors that calls before ours have left: at most so many are read.
 constexpr int kMostStaleErrors = 8;
 }  // namespace
 
-// Draws from the buffers, uploading what has changed since; false when a
-// buffer call has failed (and nothing is drawn from them).
+// Draws the arrays' frame from the picture's buffer, uploading it first
+// where the frame has changed since; false when a buffer call has failed
+// (and nothing is drawn from it).
 bool TGalaxyView::DrawBuffers(const TGalaxy& galaxy, float depth, int width, int height) {
   for (int i = 0; i < kMostStaleErrors && gl_.GetError() != gl::kNoError; ++i) {
   }
-  if (!names_[kPlaces]) {
-    gl_.GenBuffers(kBufferCount, names_);
-    for (unsigned name : names_)
-      if (name == 0) return false;
+  if (streams_.size() <= picture_) streams_.resize(picture_ + 1);
+  TStream& stream = streams_[picture_];
+  if (!stream.name) {
+    gl_.GenBuffers(1, &stream.name);
+    if (!stream.name) return false;
   }
-  bool uploaded = false;
-  if (!PlacesShown(galaxy, depth)) UploadPlaces(galaxy, depth), uploaded = true;
-  if (!CellsShown(galaxy)) UploadColors(galaxy), uploaded = true;
-  if (!RunsShown(depth, width, height)) FindRuns(galaxy, depth, width, height);
-  // A failed upload leaves a buffer that must not be drawn from.
-  if (uploaded && gl_.GetError() != gl::kNoError) return false;
-  drawn_ = litQuads_;
-  culled_ = litCulled_;
-  if (litQuads_ == 0) return true;
-  gl_.EnableClientState(gl::kVertexArray);
-  gl_.EnableClientState(gl::kColorArray);
-  gl_.BindBuffer(gl::kArrayBuffer, names_[kColors]);
-  gl_.ColorPointer(3, gl::kFloat, 0, nullptr);
-  gl_.BindBuffer(gl::kArrayBuffer, names_[kPlaces]);
-  gl_.VertexPointer(3, gl::kFloat, 0, nullptr);
-  gl_.BindBuffer(gl::kArrayBuffer, 0);  // the pointers keep their buffers
-  const int runs = static_cast<int>(runFirsts_.size());
-  if (gl_.MultiDrawArrays) {
-    gl_.MultiDrawArrays(gl::kQuads, runFirsts_.data(), runCounts_.data(), runs);
+  if (FrameShown(stream, galaxy, depth, width, height)) {
+    drawn_ = stream.drawn;
+    culled_ = stream.culled;
   } else {
-    for (int i = 0; i < runs; ++i) gl_.DrawArrays(gl::kQuads, runFirsts_[i], runCounts_[i]);
+    FillArray(galaxy, depth, width, height);
+    UploadFrame(stream, galaxy, depth, width, height);
+    // A failed upload leaves a buffer that must not be drawn from.
+    if (gl_.GetError() != gl::kNoError) return false;
   }
-  gl_.DisableClientState(gl::kColorArray);
-  gl_.DisableClientState(gl::kVertexArray);
+  gl_.BindBuffer(gl::kArrayBuffer, stream.name);
+  DrawArray(0);
+  gl_.BindBuffer(gl::kArrayBuffer, 0);
   return gl_.GetError() == gl::kNoError;
 }
 
@@ -397,125 +392,55 @@ void TGalaxyView::StopBuffers() {
   gl_.BindBuffer(gl::kArrayBuffer, 0);
   gl_.DisableClientState(gl::kColorArray);
   gl_.DisableClientState(gl::kVertexArray);
-  gl_.DeleteBuffers(kBufferCount, names_);
-  for (unsigned& name : names_) name = 0;
+  for (const TStream& stream : streams_)
+    if (stream.name) gl_.DeleteBuffers(1, &stream.name);
+  streams_.clear();
   for (int i = 0; i < kMostStaleErrors && gl_.GetError() != gl::kNoError; ++i) {
   }
   drawn_ = culled_ = 0;
 }
 
-bool TGalaxyView::PlacesShown(const TGalaxy& galaxy, float depth) const {
-  return placesSet_ && placesRings_ == galaxy.Rings() && placesDepth_ == depth;
-}
-
-bool TGalaxyView::CellsShown(const TGalaxy& galaxy) const {
+// Whether `stream` holds the frame of `galaxy` as it is now, at `depth`,
+// seen by the camera set up last in a width x height viewport.
+bool TGalaxyView::FrameShown(const TStream& stream, const TGalaxy& galaxy, float depth, int width,
+                             int height) const {
   const int rings = galaxy.Rings();
-  if (!cellsSet_ || shownCells_.size() != static_cast<size_t>(galaxy.CellCount()) ||
-      shownOffsets_.size() != static_cast<size_t>(rings))
+  if (stream.depth != depth || stream.width != width || stream.height != height ||
+      std::memcmp(stream.clip, clip_, sizeof clip_) != 0 ||
+      stream.cells.size() != static_cast<size_t>(galaxy.CellCount()) ||
+      stream.offsets.size() != static_cast<size_t>(rings))
     return false;
   for (int ring = 0; ring < rings; ++ring)
-    if (shownOffsets_[ring] != galaxy.RingOffset(ring)) return false;
+    if (stream.offsets[ring] != galaxy.RingOffset(ring)) return false;
   const auto& colors = galaxy.ColorTable();
-  return std::memcmp(shownCells_.data(), galaxy.Cells(), shownCells_.size()) == 0 &&
-         std::memcmp(shownColors_.data(), colors.data(), sizeof colors) == 0;
+  return std::memcmp(stream.cells.data(), galaxy.Cells(), stream.cells.size()) == 0 &&
+         std::memcmp(stream.colors.data(), colors.data(), sizeof colors) == 0;
 }
 
-bool TGalaxyView::RunsShown(float depth, int width, int height) const {
-  return runsSet_ && runsDepth_ == depth && runsWidth_ == width && runsHeight_ == height &&
-         std::memcmp(runsClip_, clip_, sizeof clip_) == 0;
-}
-
-// Every place's quad, at the index of the cell stored in that slot when the
-// ring has not turned: four vertices a place, ring by ring.
-void TGalaxyView::UploadPlaces(const TGalaxy& galaxy, float depth) {
-  const int rings = galaxy.Rings();
-  const float size = GalaxyQuadSize(depth, rings);
-  corners_.resize(static_cast<size_t>(galaxy.CellCount()));
-  for (int ring = 0; ring < rings; ++ring) {
-    const float z = GalaxyRingDepth(ring, rings, depth);
-    const int places = ring == 0 ? 1 : 6 * ring;
-    TCorners* at = corners_.data() + TGalaxy::CellIndex(ring, 0);
-    for (int place = 0; place < places; ++place) {
-      const TGalaxyQuad q = GalaxyQuadAt(TGalaxy::RingPosition(ring, place), size);
-      at[place] = {{q.x0, q.y0, z, q.x0, q.y1, z, q.x1, q.y1, z, q.x1, q.y0, z}};
-    }
+// The frame just filled into the array, into `stream`, and what it is a
+// frame of. The buffer gets room for every cell's quad once for a number of
+// rings, so that a later frame is written over the last: a new store each
+// step costs the driver more than the copy.
+void TGalaxyView::UploadFrame(TStream& stream, const TGalaxy& galaxy, float depth, int width, int height) {
+  const size_t room = 4 * static_cast<size_t>(galaxy.CellCount()) * sizeof(TVertex);
+  gl_.BindBuffer(gl::kArrayBuffer, stream.name);
+  if (stream.room != room) {
+    gl_.BufferData(gl::kArrayBuffer, static_cast<std::ptrdiff_t>(room), nullptr, gl::kStreamDraw);
+    stream.room = room;
   }
-  // The colours get their room here, so that what a step changes is
-  // written over what was there: a new store each step costs the driver
-  // more than the copy.
-  const auto bytes = static_cast<std::ptrdiff_t>(corners_.size() * sizeof(TCorners));
-  gl_.BindBuffer(gl::kArrayBuffer, names_[kPlaces]);
-  gl_.BufferData(gl::kArrayBuffer, bytes, corners_.data(), gl::kStaticDraw);
-  gl_.BindBuffer(gl::kArrayBuffer, names_[kColors]);
-  gl_.BufferData(gl::kArrayBuffer, bytes, nullptr, gl::kStreamDraw);
+  const size_t bytes = 4 * static_cast<size_t>(drawn_) * sizeof(TVertex);
+  if (bytes) gl_.BufferSubData(gl::kArrayBuffer, 0, static_cast<std::ptrdiff_t>(bytes), vertices_.data());
   gl_.BindBuffer(gl::kArrayBuffer, 0);
-  placesSet_ = true;
-  placesRings_ = rings;
-  placesDepth_ = depth;
-  cellsSet_ = runsSet_ = false;
-}
-
-// The colour of each lit cell at its place. The colours of places without
-// a lit cell are never drawn, and left as they were.
-void TGalaxyView::UploadColors(const TGalaxy& galaxy) {
-  const int rings = galaxy.Rings();
-  const auto& colors = galaxy.ColorTable();
+  stream.depth = depth;
+  stream.width = width;
+  stream.height = height;
+  std::memcpy(stream.clip, clip_, sizeof clip_);
   const std::uint8_t* cells = galaxy.Cells();
-  corners_.resize(static_cast<size_t>(galaxy.CellCount()));
-  for (int ring = 0; ring < rings; ++ring) {
-    const int slots = ring == 0 ? 1 : 6 * ring, first = TGalaxy::CellIndex(ring, 0);
-    for (int slot = 0; slot < slots; ++slot) {
-      const std::uint8_t state = cells[first + slot];
-      if (state == 0) continue;
-      const TGalaxyRGB& c = colors[state];
-      corners_[static_cast<size_t>(first + galaxy.CellPlace(ring, slot))] = {
-          {c.Red, c.Green, c.Blue, c.Red, c.Green, c.Blue, c.Red, c.Green, c.Blue, c.Red, c.Green, c.Blue}};
-    }
-  }
-  gl_.BindBuffer(gl::kArrayBuffer, names_[kColors]);
-  gl_.BufferSubData(gl::kArrayBuffer, 0, static_cast<std::ptrdiff_t>(corners_.size() * sizeof(TCorners)),
-                    corners_.data());
-  gl_.BindBuffer(gl::kArrayBuffer, 0);
-  cellsSet_ = true;
-  runsSet_ = false;
-  shownCells_.assign(cells, cells + galaxy.CellCount());
-  shownOffsets_.resize(static_cast<size_t>(rings));
-  for (int ring = 0; ring < rings; ++ring) shownOffsets_[ring] = galaxy.RingOffset(ring);
-  shownColors_.assign(colors.begin(), colors.end());
-}
-
-// The lit places in drawing order (ring by ring, a ring's slots in storage
-// order), as the arrays have them, with the quads that show nothing left
-// out: as runs of neighbouring places, each run's quads one after another
-// in the buffers (the slots of a ring follow its places but where the ring
-// wraps round).
-void TGalaxyView::FindRuns(const TGalaxy& galaxy, float depth, int width, int height) {
-  const float size = GalaxyQuadSize(depth, galaxy.Rings());
-  TGalaxyCull cull(clip_, width, height);
-  runFirsts_.clear();
-  runCounts_.clear();
-  int culled = 0, quads = 0;
-  ForEachGalaxyCell(
-      galaxy, depth, [&](int ring, float z) { cull.StartRing(ring, z, size); },
-      [&](int ring, int slot, int, const TGalaxyQuad& q, float) {
-        if (cull.LeftOut(q.x0, q.y0, q.x1, q.y1)) {
-          ++culled;
-          return;
-        }
-        ++quads;
-        const int first = 4 * TGalaxy::CellIndex(ring, galaxy.CellPlace(ring, slot));
-        if (!runFirsts_.empty() && runFirsts_.back() + runCounts_.back() == first) {
-          runCounts_.back() += 4;
-        } else {
-          runFirsts_.push_back(first);
-          runCounts_.push_back(4);
-        }
-      });
-  litQuads_ = quads;
-  litCulled_ = culled;
-  runsSet_ = true;
-  std::memcpy(runsClip_, clip_, sizeof clip_);
-  runsDepth_ = depth;
-  runsWidth_ = width;
-  runsHeight_ = height;
+  stream.cells.assign(cells, cells + galaxy.CellCount());
+  stream.offsets.resize(static_cast<size_t>(galaxy.Rings()));
+  for (int ring = 0; ring < galaxy.Rings(); ++ring) stream.offsets[ring] = galaxy.RingOffset(ring);
+  const auto& colors = galaxy.ColorTable();
+  stream.colors.assign(colors.begin(), colors.end());
+  stream.drawn = drawn_;
+  stream.culled = culled_;
 }

@@ -8,6 +8,7 @@
 // that is not replenished (state 0) is one axis-aligned quad about S wide in
 // the plane (x, y/2), S = 0.8 * sqrt(Depth / n), at least 1.
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -52,10 +53,17 @@ void ForEachGalaxyCell(const TGalaxy& galaxy, float depth, StartRing startRing, 
     startRing(ring, z);
     const int slots = ring == 0 ? 1 : 6 * ring;
     const std::uint8_t* cell = cells + TGalaxy::CellIndex(ring, 0);
+    // Where the slots stand, from slot 0's place on, one place a slot
+    // (without a division a cell).
+    const int place = galaxy.CellPlace(ring, 0);
+    int side = ring == 0 ? 0 : place / ring, along = ring == 0 ? 0 : place % ring;
     for (int slot = 0; slot < slots; ++slot) {
       const std::uint8_t state = cell[slot];
-      if (state == 0) continue;
-      draw(ring, slot, state, GalaxyQuadAt(galaxy.CellPosition(ring, slot), size), z);
+      if (state != 0) draw(ring, slot, state, GalaxyQuadAt(TGalaxy::SidePosition(ring, side, along), size), z);
+      if (++along == ring) {
+        along = 0;
+        side = side == 5 ? 0 : side + 1;
+      }
     }
   }
 }
@@ -114,7 +122,8 @@ class TGalaxyCull {
   double base_[6] = {}, scale_[6] = {};
   double sx_[3] = {}, sy_[3] = {}, w_[3] = {};
   bool outside_ = false;  // every quad of the ring lies outside one side
-  bool cut_ = false;      // a side may cut the ring
+  int cutting_[6] = {};   // the sides that may cut the ring (the others
+  int cuts_ = 0;          // leave every quad of it inside), and how many
   bool tiny_ = false;     // a quad of the ring may cover no pixel centre
 };
 
@@ -128,18 +137,17 @@ class TGalaxyCull {
 // changes. A new context (Init) needs both.
 //
 // A table with the buffer entries (TGalaxyGL::HasBuffers) gets each frame
-// from two buffers on the driver's side: every cell's quad at the place
-// where the cells stand (uploaded once for a number of rings and a depth,
-// as the rings' rotation only moves cells among those places), and each
-// place's colour (uploaded when the cells or the colours have changed, so
-// once a step at most, and not at all for a picture of the same galaxy).
-// The frame draws the lit places in drawing order, leaving out the quads
-// that show nothing, as runs of neighbouring places (found again when the
-// cells or the camera have changed): all runs in one glMultiDrawArrays, or
-// one glDrawArrays each without it. Drawn in order from consecutive
-// vertices, as the arrays are, they give the arrays' pixels. The first buffer call
-// that fails (an OpenGL error, a buffer that cannot be made) leaves the view
-// drawing from arrays in the processor's memory from then on.
+// from a buffer on the driver's side holding the very array the arrays'
+// frame would hand the driver, drawn in one call as they are: the driver
+// splits and rounds the stream of a draw alike, and so gives the arrays'
+// pixels (drawn from places kept in a buffer as runs or by index, the quads
+// come out a few edge pixels apart). The array is uploaded when the frame
+// has changed (the cells, the colours, the camera, the window's size or
+// the depth): at most once a step, and not at all for a picture of the
+// same galaxy; each monitor's picture (DrawViewports) keeps a buffer of its
+// own. The first buffer call that fails (an OpenGL error, a buffer
+// that cannot be made) leaves the view drawing from arrays in the
+// processor's memory from then on.
 // A table with the vertex-array functions only gets each frame from one
 // array of the lit cells' quads (positions and colours, in drawing order),
 // drawn in one call; quads that show nothing (TGalaxyCull) are left out of
@@ -198,8 +206,22 @@ class TGalaxyView {
     float Red, Green, Blue;
     float X, Y, Z;
   };
-  struct TCorners {
-    float v[12];  // a quad's four vertices, three figures each
+
+  // A buffer for one picture of a window (a monitor's), holding its last
+  // frame.
+  struct TStream {
+    unsigned name = 0;  // 0: not made on this context yet
+    size_t room = 0;    // bytes of its store
+    // The frame of these cells (none before the first upload), ring
+    // offsets and colours at this depth, seen by this camera in a width x
+    // height viewport; its quads drawn and left out.
+    std::vector<std::uint8_t> cells;
+    std::vector<int> offsets;
+    std::vector<TGalaxyRGB> colors;
+    double clip[16] = {};
+    float depth = 0;
+    int width = 0, height = 0;
+    int drawn = 0, culled = 0;
   };
 
   void Perspective(double fovy, double aspect, double zNear, double zFar);
@@ -207,14 +229,10 @@ class TGalaxyView {
               double upX, double upY, double upZ);
   void DrawImmediate(const TGalaxy& galaxy, float depth);
   void FillArray(const TGalaxy& galaxy, float depth, int width, int height);
-  void DrawArray();
+  void DrawArray(std::uintptr_t at);
   bool DrawBuffers(const TGalaxy& galaxy, float depth, int width, int height);
-  bool PlacesShown(const TGalaxy& galaxy, float depth) const;
-  bool CellsShown(const TGalaxy& galaxy) const;
-  bool RunsShown(float depth, int width, int height) const;
-  void UploadPlaces(const TGalaxy& galaxy, float depth);
-  void UploadColors(const TGalaxy& galaxy);
-  void FindRuns(const TGalaxy& galaxy, float depth, int width, int height);
+  bool FrameShown(const TStream& stream, const TGalaxy& galaxy, float depth, int width, int height) const;
+  void UploadFrame(TStream& stream, const TGalaxy& galaxy, float depth, int width, int height);
   void StopBuffers();
 
   TGalaxyGL gl_;
@@ -237,22 +255,6 @@ class TGalaxyView {
   // The buffers: drawing from them until a call fails, and then never again.
   bool buffers_ = false;
   bool buffersFailed_ = false;
-  enum { kPlaces, kColors, kBufferCount };
-  unsigned names_[kBufferCount] = {};  // 0: not made on this context yet
-  // What they hold: the places for so many rings at a depth; the colours
-  // of these cells, ring offsets and colours. And the runs of lit places of
-  // those cells that show in this camera's view of a width x height
-  // viewport: the first vertex of each and its vertices.
-  bool placesSet_ = false, cellsSet_ = false, runsSet_ = false;
-  int placesRings_ = 0;
-  float placesDepth_ = 0;
-  std::vector<std::uint8_t> shownCells_;
-  std::vector<int> shownOffsets_;
-  std::vector<TGalaxyRGB> shownColors_;
-  double runsClip_[16] = {};
-  float runsDepth_ = 0;
-  int runsWidth_ = 0, runsHeight_ = 0;
-  std::vector<int> runFirsts_, runCounts_;
-  int litQuads_ = 0, litCulled_ = 0;
-  std::vector<TCorners> corners_;  // what an upload sends, kept for the next
+  std::vector<TStream> streams_;  // one for each picture of a window
+  size_t picture_ = 0;  // the picture DrawViewports is drawing
 };

@@ -1,4 +1,5 @@
 #include "galaxy/galaxy.h"
+#include "galaxy/view.h"
 #include "galaxy/pace.h"
 
 #include <gtest/gtest.h>
@@ -75,7 +76,8 @@ TEST(GalaxyRandom, IsTheRuntimeGenerator) {
 
 // Every cell of every ring count, with rings turned by different amounts:
 // its position lies on its own ring, no two cells share a position, and the
-// position leads back to the cell. The ring beyond the last is outside.
+// position leads back to the cell; a frame draws each lit cell's quad
+// there. The ring beyond the last is outside.
 TEST(GalaxyGeometry, PositionAndCellMapOntoEachOtherForEveryRingCount) {
   for (int n = 2; n <= 150; ++n) {
     SCOPED_TRACE("rings " + std::to_string(n));
@@ -94,6 +96,14 @@ TEST(GalaxyGeometry, PositionAndCellMapOntoEachOtherForEveryRingCount) {
         seen[at] = true;
         ASSERT_EQ(TGalaxy::CellIndex(j, k), g.CellAt(p.x, p.y)) << "ring " << j << " slot " << k;
       }
+    int drawn = 0;
+    for (int i = 0; i < g.CellCount(); ++i) g.SetCell(i, 1);
+    ForEachGalaxyCell(g, 100.0f, [](int, float) {}, [&](int ring, int slot, int, const TGalaxyQuad& q, float) {
+      const TGalaxyQuad want = GalaxyQuadAt(g.CellPosition(ring, slot), GalaxyQuadSize(100.0f, n));
+      ASSERT_TRUE(q.x0 == want.x0 && q.y0 == want.y0 && q.x1 == want.x1 && q.y1 == want.y1) << ring << " " << slot;
+      ++drawn;
+    });
+    ASSERT_EQ(drawn, TGalaxy::CellIndex(n, 0));  // every ring but the one beyond
     for (int p = 0; p < 6 * n; ++p) {
       const TGalaxyPoint out = TGalaxy::RingPosition(n, p);
       ASSERT_EQ(-1, g.CellAt(out.x, out.y));

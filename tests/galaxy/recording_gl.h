@@ -42,7 +42,6 @@ namespace recording_names {
 GALAXY_GL_ENTRIES(GALAXY_RECORDED_NAME)
 GALAXY_GL_BUFFER_CALLS(GALAXY_RECORDED_NAME)
 GALAXY_GL_BUFFERS(GALAXY_RECORDED_NAME)
-GALAXY_GL_MULTI_DRAW(GALAXY_RECORDED_NAME)
 #undef GALAXY_RECORDED_NAME
 }  // namespace recording_names
 
@@ -62,7 +61,6 @@ inline TGalaxyGL RecordingGalaxyGL(bool buffers = false) {
   if (buffers) {
     GALAXY_GL_BUFFER_CALLS(GALAXY_RECORD)
     GALAXY_GL_BUFFERS(GALAXY_RECORD)
-    GALAXY_GL_MULTI_DRAW(GALAXY_RECORD)
     gl.GenBuffers = RecordGenBuffers;
   }
 #undef GALAXY_RECORD

@@ -2,7 +2,7 @@
 // The floor under the bare frame, for frame_bench (Windows, under Wine) and
 // frame_bench_native alike: the same frame's quads recorded once and
 // replayed with nothing else done per frame, and the view's own work for a
-// frame (camera, cull, filling the array; or what it uploads to buffers)
+// frame (camera, cull, filling the array; from a buffer, the upload too)
 // measured without a driver. The floor is the arrays' frame's: its quads
 // are the fewest that draw the picture (those that show nothing left out).
 //
@@ -33,7 +33,6 @@ inline TGalaxyGL NothingTable(bool buffers = false) {
   if (buffers) {
     GALAXY_GL_BUFFER_CALLS(FRAME_LIMIT_IGNORE)
     GALAXY_GL_BUFFERS(FRAME_LIMIT_IGNORE)
-    GALAXY_GL_MULTI_DRAW(FRAME_LIMIT_IGNORE)
     t.GenBuffers = NameBuffers;
   }
 #undef FRAME_LIMIT_IGNORE
@@ -45,7 +44,6 @@ inline TGalaxyGL NothingTable(bool buffers = false) {
 inline TGalaxyGL WithoutBuffers(TGalaxyGL gl) {
 #define FRAME_LIMIT_DROP(ret, name, params) gl.name = nullptr;
   GALAXY_GL_BUFFERS(FRAME_LIMIT_DROP)
-  GALAXY_GL_MULTI_DRAW(FRAME_LIMIT_DROP)
 #undef FRAME_LIMIT_DROP
   return gl;
 }
@@ -150,8 +148,8 @@ class TSamples {
 
 // The view's own work a frame, without a driver, after a step of `galaxy`
 // (not counted): the cull alone, and the whole of it (camera, cull, array);
-// with `buffers`, drawing from buffers: the camera and what is uploaded
-// (and no cull).
+// with `buffers`, drawing from a buffer: the camera, the cull, the array
+// and its upload.
 struct TFrameParts {
   double cullMs = 0, viewMs = 0;
 };
@@ -165,25 +163,18 @@ TFrameParts MeasureParts(TGalaxy& galaxy, int width, int height, int frames, Now
   volatile int leftOut = 0;  // so that the cull is not optimized away
   for (int i = 0; i < frames; ++i) {
     galaxy.Step();
-    // The camera of this step first, then each part timed alone.
-    if (!buffers) view.Draw(galaxy, width, height, 50.0, depth, static_cast<std::uint32_t>(nowMs()));
-    if (buffers) {  // what is uploaded comes with the step's first picture
-      const double t1 = nowMs();
-      view.Draw(galaxy, width, height, 50.0, depth, static_cast<std::uint32_t>(t1));
-      parts.viewMs += nowMs() - t1;
-      continue;
-    }
+    // The step's first picture (its camera, and for buffers the upload),
+    // then the cull alone with that camera.
     const double t0 = nowMs();
-    {
-      TGalaxyCull cull(view.ViewMatrix(), width, height);
-      ForEachGalaxyQuad(
-          galaxy, depth, [&](int ring, float z) { cull.StartRing(ring, z, size); },
-          [&](int, float x0, float y0, float x1, float y1, float) { leftOut = leftOut + cull.LeftOut(x0, y0, x1, y1); });
-    }
+    view.Draw(galaxy, width, height, 50.0, depth, static_cast<std::uint32_t>(t0));
     const double t1 = nowMs();
-    view.Draw(galaxy, width, height, 50.0, depth, static_cast<std::uint32_t>(t1));
-    parts.cullMs += t1 - t0;
-    parts.viewMs += nowMs() - t1;
+    parts.viewMs += t1 - t0;
+    if (buffers) continue;
+    TGalaxyCull cull(view.ViewMatrix(), width, height);
+    ForEachGalaxyQuad(
+        galaxy, depth, [&](int ring, float z) { cull.StartRing(ring, z, size); },
+        [&](int, float x0, float y0, float x1, float y1, float) { leftOut = leftOut + cull.LeftOut(x0, y0, x1, y1); });
+    parts.cullMs += nowMs() - t1;
   }
   parts.viewMs /= frames;
   parts.cullMs /= frames;

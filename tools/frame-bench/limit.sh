@@ -59,8 +59,8 @@ for n in sorted({k[1] for k in runs}, key=int):
         if path == "frame":
             rest = statistics.median(d[0] - d[1] - d[2] for d in diff)
             print(f"n={n} {label}: CPU a frame, medians: limit {med(5):.2f} ms; the bare frame "
-                  f"{med(0):+.2f} ms more: step {med(1):.2f}, view (camera, colours, cull, runs) {med(2):.2f}; "
-                  f"the driver drawing from the buffers, the rest {rest:+.2f}")
+                  f"{med(0):+.2f} ms more: step {med(1):.2f}, view (camera, cull, array, upload) {med(2):.2f}; "
+                  f"the driver drawing from the buffer, the rest {rest:+.2f}")
         else:
             print(f"n={n} {label}: CPU a frame, medians: limit {med(5):.2f} ms; the bare frame "
                   f"{med(0):+.2f} ms more: step {med(1):.2f}, view (camera, cull, array) {med(2):.2f} of which the cull "
