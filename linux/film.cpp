@@ -160,6 +160,9 @@ struct TFilm::TImpl {
     Codec->colorspace = AVCOL_SPC_SMPTE170M;
     Codec->color_range = AVCOL_RANGE_MPEG;
     if (Format->oformat->flags & AVFMT_GLOBALHEADER) Codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    // One thread: the encoder's threads decide by how they are timed, so
+    // under load one seed's films differed.
+    Codec->thread_count = 1;
     F.av_opt_set(Codec->priv_data, "preset", "veryfast", 0);
     F.av_opt_set(Codec->priv_data, "crf", "18", 0);
     int status = F.avcodec_open2(Codec, codec, nullptr);
