@@ -9,7 +9,7 @@
 #include <cwchar>
 #include <set>
 
-#include "tests/support/win32_support.h"
+#include "tests/support/program_run.h"
 
 using namespace testing_support;
 
@@ -388,25 +388,9 @@ TEST(CommandLineOnWindows, TheDevelopmentEnvironmentIsNeverAParent) {
   RegSetValueExA(k, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win98"), 6);
   RegCloseKey(k);
 
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string commandLine = std::string("\"") + self + "\" --gtest_filter=CommandLineAsWin98.*";
-  SetEnvironmentVariableA("SPIRALIS_AS_WIN98", "1");
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION child{};
-  BOOL started = CreateProcessA(self, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);
-  SetEnvironmentVariableA("SPIRALIS_AS_WIN98", nullptr);
-  DWORD code = 99;
-  if (started) {
-    WaitForSingleObject(child.hProcess, 60000);
-    GetExitCodeProcess(child.hProcess, &code);
-    CloseHandle(child.hThread);
-    CloseHandle(child.hProcess);
-  }
+  const std::string outcome = RunInChild("CommandLineAsWin98.*", {{"SPIRALIS_AS_WIN98", "1"}});
   RegDeleteKeyA(HKEY_CURRENT_USER, key);
-  ASSERT_TRUE(started);
-  EXPECT_EQ(code, 0u) << "the Windows 98 run failed: see its output above";
+  EXPECT_EQ(outcome, "") << "the Windows 98 run";
 }
 
 TEST(CommandLineAsWin98, ForegroundWindowOfBcbIsDropped) {

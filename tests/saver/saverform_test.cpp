@@ -11,6 +11,7 @@
 #include "saver/mainform.h"
 #include "saver/saverform.h"
 #include "tests/saver/driven_form.h"
+#include "tests/support/main_module.h"
 #include "tests/support/program_run.h"
 #include "tests/support/win32_support.h"
 #include "values/registry.h"
@@ -29,10 +30,7 @@ class SaverForms : public ::testing::Test {
   static void SetUpTestSuite() { RegisterSaverClasses(); }
 
   void SetUp() override {
-    MainForm = CreateComponent<TMainForm>(nullptr);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, WM_APP, WM_APP, PM_REMOVE) || PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
+    MainForm = NewMainModule<TMainForm>();
     ScrLoadValuesFromRegistry(MainForm);
   }
   void TearDown() override {
