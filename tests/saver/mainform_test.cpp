@@ -20,19 +20,8 @@ namespace {
 // Where this program's settings live (the project is the program's name).
 std::string SettingsKey() { return "Software\\Vantrel\\" + scrreg::ApplicationTitle(); }
 
-void Store(const char* name, DWORD number) {
-  HKEY key;
-  RegCreateKeyExA(HKEY_CURRENT_USER, SettingsKey().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
-  RegCloseKey(key);
-}
-
-void Store(const char* name, const char* text) {
-  HKEY key;
-  RegCreateKeyExA(HKEY_CURRENT_USER, SettingsKey().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), static_cast<DWORD>(strlen(text) + 1));
-  RegCloseKey(key);
-}
+void Store(const char* name, DWORD number) { SetRegistryNumber(SettingsKey().c_str(), name, number); }
+void Store(const char* name, const char* text) { WriteRawEntry(SettingsKey(), name, {true, REG_SZ, text + std::string(1, '\0')}); }
 
 class MainModule : public ::testing::Test {
  protected:

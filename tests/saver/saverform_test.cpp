@@ -264,8 +264,12 @@ TEST_F(SaverForms, StepsFasterThanTheMonitorAreDrawnAtItsRate) {
   f->Show();
   TDrivenForm driven(f);
   ASSERT_TRUE(driven.Paced());
-  EXPECT_EQ(f->PictureRate(), ScrRefreshRate());
-  EXPECT_NEAR(f->PicturePace().Rate(), ScrRefreshRate(), 1e-9);
+  DEVMODEA shown{};  // the test display's one monitor: its rate, or 60 when it tells none
+  shown.dmSize = sizeof shown;
+  ASSERT_TRUE(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &shown));
+  const int monitor = shown.dmDisplayFrequency > 1 ? static_cast<int>(shown.dmDisplayFrequency) : 60;
+  EXPECT_EQ(f->PictureRate(), monitor);
+  EXPECT_NEAR(f->PicturePace().Rate(), monitor, 1e-9);
   // A second of steps every 5 ms at 20 pictures a second, then a pause.
   f->PicturePace().SetRate(20);
   EXPECT_EQ(driven.Ticks(200, 5), 20);
@@ -474,7 +478,7 @@ TEST_F(SaverForms, AnyDataInAnySettingGivesARunningForm) {
       TSaverForm* fresh = nullptr;
       EXPECT_NO_THROW(fresh = QuietForm());
       for (TSaverForm* f : {running, fresh}) {
-        if (!f || !f->Galaxy()) continue;
+        ASSERT_TRUE(f && f->Galaxy()) << "every form has its galaxy";
         EXPECT_NO_THROW(f->TimerTimer(nullptr));
         const int interval = f->Timer->Interval();
         EXPECT_TRUE(interval == 1 || interval == 40 || interval == 100) << interval;

@@ -205,19 +205,3 @@ TEST_F(SettingsTable, TheDialogsColoursAreTheGalaxys) {
   }
   list->Free();
 }
-
-// A preset applied by the options dialog and by the hack's -preset gives the
-// preset's settings, whatever the settings were before.
-TEST_F(SettingsTable, EachPresetGivesTheSameSettingsThroughTheDialogAndTheHack) {
-  for (const TGalaxyPreset& p : kGalaxyPresets) {
-    SCOPED_TRACE(p.Name);
-    const bool restart = MainForm->ReStart->GetValue();
-    ASSERT_TRUE(TConfigForm::ApplyPreset(p.Name));
-    EXPECT_NE(MainForm->ReStart->GetValue(), restart);  // every live galaxy starts afresh
-    const THackParsed hack = ParseHackArgs({"-preset", p.Name});
-    ASSERT_EQ(hack.result, THackParse::Run);
-    EXPECT_EQ(MainForm->GalaxySettings(), p.Settings);
-    EXPECT_EQ(hack.s.Galaxy, p.Settings);
-  }
-  EXPECT_FALSE(TConfigForm::ApplyPreset("warp drive"));
-}
