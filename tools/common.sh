@@ -51,20 +51,7 @@ build_web() {
 }
 
 xvfb_pid=
-# Starts an X server (the command after the first argument), which picks a
-# free display number itself and tells it through a pipe; sets DISPLAY to it
-# and the variable named by the first argument to the server's pid.
-start_x_server() {
-  local pid_var=$1; shift
-  local fifo n; fifo=$(mktemp -u); mkfifo "$fifo"
-  "$@" -displayfd 3 3>"$fifo" >/dev/null 2>&1 &
-  printf -v "$pid_var" '%s' "$!"
-  read -r -t 20 n <"$fifo" || n=
-  rm -f "$fifo"
-  if [ -z "$n" ]; then echo "$1 did not start" >&2; return 1; fi
-  export DISPLAY=":$n"
-}
-
+source "$root/tools/xserver.sh"
 start_xvfb() {
   start_x_server xvfb_pid Xvfb -screen 0 1024x768x24 -nolisten tcp
 }

@@ -3,7 +3,11 @@
 #   needs_daemon               ends the test unless it runs as root with
 #                              XScreenSaver: skipped (77), but failed under
 #                              CI, which has both
-#   start_display FIFO         an Xvfb of its own (320x240); DISPLAY set to it
+#   open_daemon_test NAME      needs_daemon, then a work folder $work with a
+#                              home/ (both open to $user) and an Xvfb of its
+#                              own (320x240, DISPLAY set); at the end the
+#                              daemon and the display are ended and $work removed
+#   fail MESSAGE               the test fails, with the *.log files of $work
 #   start_daemon HOME LOG [VAR=VALUE...]   the daemon as $user, with that home
 #                              and environment, its output in LOG
 #   hacks                      the owners of the processes of $hack
@@ -16,13 +20,14 @@ needs_daemon() {
   [ "${CI:-}" = true ] && exit 1
   exit 77
 }
-start_display() {
-  local n
-  mkfifo "$1"
-  Xvfb -displayfd 3 -screen 0 320x240x24 -nolisten tcp 3>"$1" >/dev/null 2>&1 &
-  xvfb=$!
-  read -r -t 20 n <"$1" || return 1
-  export DISPLAY=":$n"
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/xserver.sh"
+fail() { echo "FAIL: $*"; cat "$work"/*.log 2>/dev/null; exit 1; }
+open_daemon_test() {
+  needs_daemon
+  work=$(mktemp -d "/tmp/spiralis-$1.XXXXXX")
+  trap '[ -n "$daemon" ] && kill $daemon; [ -n "$xvfb" ] && kill $xvfb; wait; rm -rf "$work"' EXIT
+  chmod 755 "$work" && mkdir -m 755 "$work/home"
+  start_x_server xvfb Xvfb -screen 0 320x240x24 -nolisten tcp || fail "Xvfb did not start"
 }
 start_daemon() {
   local home=$1 log=$2; shift 2

@@ -13,21 +13,6 @@
 
 namespace {
 
-struct Parsed {
-  THackParse result;
-  THackSettings s;
-  std::string message;
-};
-
-Parsed Parse(std::vector<std::string> args) {
-  args.insert(args.begin(), "spiralis");
-  std::vector<const char*> argv;
-  for (const std::string& a : args) argv.push_back(a.c_str());
-  Parsed p;
-  p.result = ParseHackOptions(static_cast<int>(argv.size()), argv.data(), p.s, p.message);
-  return p;
-}
-
 // Every setting, as one comparable row.
 std::vector<double> Row(const THackSettings& s) {
   const TGalaxySettings& g = s.Galaxy;
@@ -48,52 +33,52 @@ TEST(HackOptions, FiguresTakeTheDialogsRangesAndAMistakeNamesTheRange) {
   for (const auto& c : cases) {
     const std::string dash = std::string("-") + c.option;
     for (int v : {c.min, c.max}) {
-      EXPECT_EQ(Row(Parse({dash, std::to_string(v)}).s)[c.column], v) << dash;
-      EXPECT_EQ(Row(Parse({"-" + dash, std::to_string(v)}).s)[c.column], v) << dash;
+      EXPECT_EQ(Row(ParseHackArgs({dash, std::to_string(v)}).s)[c.column], v) << dash;
+      EXPECT_EQ(Row(ParseHackArgs({"-" + dash, std::to_string(v)}).s)[c.column], v) << dash;
     }
     const std::string bads[] = {std::to_string(c.min - 1), std::to_string(c.max + 1), "7x", ""};
     for (const std::string& bad : bads) {
-      const Parsed p = Parse({dash, bad});
+      const THackParsed p = ParseHackArgs({dash, bad});
       EXPECT_EQ(p.result, THackParse::Error);
       EXPECT_EQ(p.message, dash + " " + bad + ": " + c.caption + " takes " + std::to_string(c.min) + " to " +
                                std::to_string(c.max) + c.figures);
     }
-    EXPECT_EQ(Parse({dash}).result, THackParse::Error);
+    EXPECT_EQ(ParseHackArgs({dash}).result, THackParse::Error);
   }
-  EXPECT_EQ(Parse({"-density", "19"}).s.Galaxy.Density, 0.0095);  // the slider's hundredths of 0.05
+  EXPECT_EQ(ParseHackArgs({"-density", "19"}).s.Galaxy.Density, 0.0095);  // the slider's hundredths of 0.05
 }
 
 TEST(HackOptions, WordsColoursPresetsAndWindows) {
   const struct { const char *option, *word; int column, value; } words[] = {
       {"-speed", "fast", 6, 1},          {"-speed", "Medium", 6, 40},          {"-speed", "slow", 6, 100},
       {"-dark-matter", "present", 5, 1}, {"-dark-matter", "PARTIAL", 5, 2}, {"-dark-matter", "absent", 5, 3}};
-  for (const auto& w : words) EXPECT_EQ(Row(Parse({"-speed", "slow", w.option, w.word}).s)[w.column], w.value) << w.word;
-  EXPECT_EQ(Parse({"-speed", "warp"}).message, "-speed warp: Speed of sim. takes one of slow, medium, fast");
-  const Parsed c = Parse({"-explosion", "aqua", "-exhausted", "LtGray", "-background", "#ff8000"});
+  for (const auto& w : words) EXPECT_EQ(Row(ParseHackArgs({"-speed", "slow", w.option, w.word}).s)[w.column], w.value) << w.word;
+  EXPECT_EQ(ParseHackArgs({"-speed", "warp"}).message, "-speed warp: Speed of sim. takes one of slow, medium, fast");
+  const THackParsed c = ParseHackArgs({"-explosion", "aqua", "-exhausted", "LtGray", "-background", "#ff8000"});
   EXPECT_EQ(c.s.Galaxy.Explosion, 0xFFFF00u);
   EXPECT_EQ(c.s.Galaxy.Exhausted, 0xC0C0C0u);
   EXPECT_EQ(c.s.Galaxy.Background, 0x0080FFu);  // red in the low byte
-  for (const char* bad : {"pink", "#ff80", "#ff800g"}) EXPECT_EQ(Parse({"-plenished", bad}).result, THackParse::Error);
+  for (const char* bad : {"pink", "#ff80", "#ff800g"}) EXPECT_EQ(ParseHackArgs({"-plenished", bad}).result, THackParse::Error);
 
-  for (const TGalaxyPreset& p : kGalaxyPresets) EXPECT_EQ(Parse({"-preset", p.Name}).s.Galaxy, p.Settings) << p.Name;
+  for (const TGalaxyPreset& p : kGalaxyPresets) EXPECT_EQ(ParseHackArgs({"-preset", p.Name}).s.Galaxy, p.Settings) << p.Name;
   // A preset comes first wherever it stands; the options beside it change it.
-  const Parsed mixed = Parse({"-rings", "20", "--preset", "warp-speed", "-speed", "slow"});
+  const THackParsed mixed = ParseHackArgs({"-rings", "20", "--preset", "warp-speed", "-speed", "slow"});
   EXPECT_EQ(Row(mixed.s)[0], 20);
   EXPECT_EQ(Row(mixed.s)[1], 40);
   EXPECT_EQ(Row(mixed.s)[6], 100);
 
-  EXPECT_EQ(Parse({"--root"}).s.Target, THackTarget::Root);
-  EXPECT_EQ(Parse({"-root", "-window"}).s.Target, THackTarget::OwnWindow);
-  EXPECT_EQ(Parse({"-display", ":5"}).s.Display, ":5");
-  const Parsed id = Parse({"--window-id", "0x2a", "-fps"});
+  EXPECT_EQ(ParseHackArgs({"--root"}).s.Target, THackTarget::Root);
+  EXPECT_EQ(ParseHackArgs({"-root", "-window"}).s.Target, THackTarget::OwnWindow);
+  EXPECT_EQ(ParseHackArgs({"-display", ":5"}).s.Display, ":5");
+  const THackParsed id = ParseHackArgs({"--window-id", "0x2a", "-fps"});
   EXPECT_EQ(id.s.Target, THackTarget::WindowId);
   EXPECT_EQ(id.s.WindowId, 42u);
   EXPECT_TRUE(id.s.Fps);
-  EXPECT_EQ(Parse({"--help"}).result, THackParse::Help);
+  EXPECT_EQ(ParseHackArgs({"--help"}).result, THackParse::Help);
   for (const std::vector<std::string>& wrong :
        std::vector<std::vector<std::string>>{{"-window-id", "xyz"}, {"-window-id", "0"}, {"-rot"}, {"xroot"}, {"--"}})
-    EXPECT_EQ(Parse(wrong).result, THackParse::Error) << wrong[0];
-  EXPECT_EQ(Parse({"-rot"}).message, "unknown option -rot");
+    EXPECT_EQ(ParseHackArgs(wrong).result, THackParse::Error) << wrong[0];
+  EXPECT_EQ(ParseHackArgs({"-rot"}).message, "unknown option -rot");
   // The usage: a line per option with what it takes and its default.
   const std::string usage = HackUsage();
   for (const char* line : {"\n  -root                 Draw on the root window (or XSCREENSAVER_WINDOW)\n",
@@ -117,7 +102,7 @@ TEST(HackSettingsFile, EveryControlPassesWhatTheHackTakesAndItsDefaultIsTheHacks
     if (item.Kind == "boolean") runs.push_back(SettingsArguments(item.Attr.at("arg-set")));
     int silent = 0;
     for (const auto& args : runs) {
-      const Parsed p = Parse(args);
+      const THackParsed p = ParseHackArgs(args);
       ASSERT_EQ(p.result, THackParse::Run) << p.message;
       // The settings program passes nothing for a control at its default:
       // the hack's default must be the same, and every other entry must differ.
@@ -127,7 +112,7 @@ TEST(HackSettingsFile, EveryControlPassesWhatTheHackTakesAndItsDefaultIsTheHacks
       silent += args.empty();
     }
     if (item.Kind == "number") {
-      EXPECT_EQ(Row(Parse(runs[0]).s), defaults) << runs[0][0];
+      EXPECT_EQ(Row(ParseHackArgs(runs[0]).s), defaults) << runs[0][0];
     }
     if (item.Kind == "select") {
       EXPECT_EQ(silent, 1);
@@ -141,15 +126,15 @@ TEST(HackSettingsFile, EveryControlPassesWhatTheHackTakesAndItsDefaultIsTheHacks
 TEST(HackOptions, SeedAndRecording) {
   EXPECT_FALSE(THackSettings().Seeded);
   EXPECT_EQ(THackSettings().RecordFile, "spiralis.mp4");
-  const Parsed p = Parse({"-seed", "4294967295", "--record-animation", "300", "-record-file", "a:b.mp4"});
+  const THackParsed p = ParseHackArgs({"-seed", "4294967295", "--record-animation", "300", "-record-file", "a:b.mp4"});
   ASSERT_EQ(p.result, THackParse::Run) << p.message;
   EXPECT_EQ(std::make_tuple(p.s.Seeded, p.s.Seed, p.s.RecordFrames, p.s.RecordFile),
             std::make_tuple(true, 4294967295u, 300, std::string("a:b.mp4")));
-  EXPECT_EQ(Parse({"-seed", "0"}).s.Seeded, true);
+  EXPECT_EQ(ParseHackArgs({"-seed", "0"}).s.Seeded, true);
   for (const char* bad : {"-1", "4294967296", "0x10", "+5", " 5", ""})
-    EXPECT_EQ(Parse({"-seed", bad}).message, std::string("-seed ") + bad + ": Seed of the galaxy's random choices takes 0 to 4294967295");
-  EXPECT_EQ(Parse({"-record-animation", "2147483648"}).result, THackParse::Error);
-  EXPECT_EQ(Parse({"-record-file", ""}).result, THackParse::Error);
+    EXPECT_EQ(ParseHackArgs({"-seed", bad}).message, std::string("-seed ") + bad + ": Seed of the galaxy's random choices takes 0 to 4294967295");
+  EXPECT_EQ(ParseHackArgs({"-record-animation", "2147483648"}).result, THackParse::Error);
+  EXPECT_EQ(ParseHackArgs({"-record-file", ""}).result, THackParse::Error);
 }
 
 // The window XScreenSaver names, by -window-id or XSCREENSAVER_WINDOW: only a
@@ -164,7 +149,7 @@ TEST(HackWindowId, OnlyAnXResourceIdIsTaken) {
     EXPECT_EQ(ParseHackWindowId(c.text, id), c.id != 0) << c.text;
     EXPECT_EQ(id, c.id ? c.id : 7) << c.text;
     EXPECT_EQ(HackEnvironmentWindow(c.text), c.id) << c.text;
-    const Parsed p = Parse({"-window-id", c.text});
+    const THackParsed p = ParseHackArgs({"-window-id", c.text});
     EXPECT_EQ(p.result, c.id ? THackParse::Run : THackParse::Error) << c.text;
   }
   EXPECT_EQ(HackEnvironmentWindow(nullptr), 0u);

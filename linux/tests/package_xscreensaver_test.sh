@@ -12,21 +12,16 @@
 set -uo pipefail
 source "$(dirname "$0")/daemon.sh"
 deb=$(readlink -f "$1")
-needs_daemon
-work=$(mktemp -d /tmp/spiralis-listed.XXXXXX)
-trap '[ -n "$daemon" ] && kill $daemon; [ -n "$xvfb" ] && kill $xvfb; wait; rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; cat "$work/log" "$work/daemon.log" 2>/dev/null; exit 1; }
+open_daemon_test listed
 source "$(dirname "$0")/package_root.sh"
 package_root "$work/root" "$deb" || fail "no private root"
 hack="$root/usr/libexec/xscreensaver/spiralis"
-chmod 755 "$work" && mkdir -m 755 "$work/home" && chown "$user" "$work/home"
-
-start_display "$work/fifo" || fail "Xvfb did not start"
+chown "$user" "$work/home"
 start_daemon "$work/home" "$work/daemon.log" XFILESEARCHPATH="$root/etc/X11/%T/%N%S" \
   PATH="$root/usr/libexec/xscreensaver:$PATH"
 waitfor 20 xscreensaver-command -version >/dev/null 2>&1 || fail "the daemon did not answer"
 
-in_root -i "$deb" >"$work/log" 2>&1 || fail "installation"
+in_root -i "$deb" >"$work/install.log" 2>&1 || fail "installation"
 # The hack ended and the daemon's helper that ran it too: a -select while the
 # helper still fades the screen back ends it, and its stand-in runs any hack.
 gone() { [ -z "$(hacks)" ] && ! pgrep -P "$daemon" -f xscreensaver-gfx >/dev/null; }
@@ -45,5 +40,6 @@ printf '%s\n' '# XScreenSaver Preferences File' '# Written by xscreensaver-demo 
   'mode: random' 'fade: False' "${list#\*}" >"$work/home/.xscreensaver"
 chown "$user" "$work/home/.xscreensaver"
 own=$(($(grep -c '\\n' <<<"$list")))
+[ "$own" -gt 0 ] || fail "no entries found in the system's list"
 select_spiralis $((own + 1)) "a ~/.xscreensaver of $own entries without spiralis"
 echo "ok: listed first for a user without ~/.xscreensaver, merged after the $own entries of an older one"

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "linux/hack_options.h"
+
 struct TSettingsItem {
   std::string Kind;
   std::map<std::string, std::string> Attr;
@@ -49,4 +51,19 @@ inline std::vector<std::string> SettingsArguments(const std::string& pattern, co
   std::istringstream words(pattern);
   for (std::string w; words >> w;) args.push_back(w == "%" ? figure : w);
   return args;
+}
+
+// The hack's command line `args` (its name put first), parsed.
+struct THackParsed {
+  THackParse result;
+  THackSettings s;
+  std::string message;
+};
+inline THackParsed ParseHackArgs(std::vector<std::string> args) {
+  args.insert(args.begin(), "spiralis");
+  std::vector<const char*> argv;
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  THackParsed p;
+  p.result = ParseHackOptions(static_cast<int>(argv.size()), argv.data(), p.s, p.message);
+  return p;
 }

@@ -7,23 +7,18 @@
 set -uo pipefail
 source "$(dirname "$0")/daemon.sh"
 hack=$(readlink -f "$1")
-needs_daemon
-work=$(mktemp -d /tmp/spiralis-xss.XXXXXX)
-trap '[ -n "$daemon" ] && kill $daemon; [ -n "$xvfb" ] && kill $xvfb; wait; rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; cat "$work/daemon.log"; exit 1; }
+open_daemon_test xss
 
 # The daemon's user runs a copy in the work folder: the build tree may lie
 # below a folder that only root can enter.
 install -m 755 "$hack" "$work/spiralis"
 hack="$work/spiralis"
 
-start_display "$work/fifo" || fail "Xvfb did not start"
 # '#' would begin a shell comment: the colours by name (navy is #000080).
-mkdir -m 755 "$work/home"
 printf '%s\n' 'timeout: 0:30:00' 'lock: False' 'fade: False' 'unfade: False' 'splash: False' 'mode: one' \
   'selected: 0' "programs: GL: $hack --root --background navy --explosion yellow --density 100 --probability 60 \\n" \
   >"$work/home/.xscreensaver"
-chmod 755 "$work" && chown -R "$user" "$work/home"
+chown -R "$user" "$work/home"
 start_daemon "$work/home" "$work/daemon.log"
 
 shows() { local px; px=$(import -window root -depth 8 txt:- 2>/dev/null); grep -qi '#FFFF00' <<<"$px" && grep -qi '#000080' <<<"$px"; }

@@ -1,5 +1,6 @@
 #include "controls_support.h"
 
+#include "tests/support/main_module.h"
 #include "tests/support/program_run.h"
 #include "values/values.h"
 
@@ -23,23 +24,6 @@ bool WaitFor(const std::function<bool()>& done, DWORD ms) {
     Sleep(10);
   }
   return true;
-}
-
-void MoveTo(POINT p) {
-  testing_support::InputMoveTo(p.x, p.y);
-  // A button pressed before the pointer has arrived would land where it was.
-  WaitFor([&] {
-    POINT now{};
-    return GetCursorPos(&now) && now.x == p.x && now.y == p.y;
-  }, 1000);
-}
-
-void ClickAt(POINT p, bool right) {
-  MoveTo(p);
-  if (right)
-    testing_support::InputClick(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-  else
-    testing_support::InputClick(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
 }
 
 void DragFrom(POINT from, POINT to) {
@@ -124,12 +108,7 @@ const TMetaClass& TControlsSettings::StaticClass() {
 
 TControlsSettings* TControlsSettings::Create() {
   RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Vantrel\\ControlsTest");
-  auto* settings = CreateComponent<TControlsSettings>(nullptr);
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, WM_APP, WM_APP, PM_REMOVE) ||
-         PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
-  Application->ResetTerminated();
+  auto* settings = testing_support::NewMainModule<TControlsSettings>();
   // Loaded now, so that what a test sets is not loaded over on first use.
   ScrLoadValuesFromRegistry(settings);
   return settings;

@@ -18,6 +18,7 @@
 #include "toolkit/extctrls.h"
 #include "toolkit/forms.h"
 #include "toolkit/menus.h"
+#include "tests/support/program_run.h"
 #include "tests/support/pump.h"
 
 namespace controls_testing {
@@ -27,8 +28,8 @@ using testing_support::PumpMessages;
 using testing_support::PumpUntil;
 
 // Real input (absolute positions, keys to the focused window).
-void MoveTo(POINT p);
-void ClickAt(POINT p, bool right = false);
+using testing_support::ClickAt;
+using testing_support::MoveTo;
 void DragFrom(POINT from, POINT to);
 void Press(WORD vk);
 void PressWith(WORD modifier, WORD vk);

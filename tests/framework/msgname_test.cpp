@@ -23,10 +23,10 @@ TEST(MessageName, NamesThePlatformsAndTheToolkitsMessages) {
 TEST(MessageName, UnknownNumbersAndTheTableItself) {
   for (unsigned unknown : {0x400u, 0xB038u, 0xBC00u, 0xFFFFFFFFu, 0x390u})
     EXPECT_EQ(MessageName(unknown), "WM_????") << unknown;
-  EXPECT_EQ(MessageNameCount(), 264);
-  // Every listed number names exactly one message.
+  // Every entry of the table is found by its number, under a name of its own.
   std::set<std::string> names;
   for (unsigned n = 0; n < 0x10000; ++n)
     if (MessageName(n) != "WM_????") names.insert(MessageName(n));
-  EXPECT_EQ(names.size(), 264u);
+  EXPECT_EQ(names.size(), static_cast<size_t>(MessageNameCount()));
+  EXPECT_GT(MessageNameCount(), 200);
 }

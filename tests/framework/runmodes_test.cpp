@@ -16,9 +16,6 @@ const char* const kScreenSaverKey = "Software\\Microsoft\\Windows\\CurrentVersio
 const char* const kDesktopKey = "Control Panel\\Desktop";
 const char* const kProbeKey = "Software\\Vantrel\\SpiralisTest";
 
-// The window of that class once it is visible; null after 5 s.
-HWND ShownWindow(const char* cls) { return ProgramRun::ShownWindow(cls, 5000); }
-
 int Count(const std::string& text, const std::string& what) {
   int n = 0;
   for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
@@ -36,7 +33,7 @@ class SaverRun : public ProgramRun {
     return PumpUntil([&] { return trace().find(what) != std::string::npos; }, ms);
   }
   // The saver's full-screen window once it shows.
-  HWND SaverWindow(DWORD ms = 10000) const { return ShownWindow("TTestSaverForm", ms); }
+  HWND SaverWindow() const { return ShownWindow("TTestSaverForm"); }
 
  private:
   static std::map<std::string, std::string> WithTrace(std::map<std::string, std::string> env) {
@@ -159,7 +156,7 @@ TEST_F(RunModes, ActiveConfigurationOpensOverTheSaverCancelReloadsOkSaves) {
     GetCursorPos(&p);
     EXPECT_EQ(p.x, GetSystemMetrics(SM_CXSCREEN) / 2);
     EXPECT_EQ(p.y, GetSystemMetrics(SM_CYSCREEN) / 2);
-    HWND dialog = ShownWindow("TTestConfigDialog");
+    HWND dialog = run.ShownWindow("TTestConfigDialog");
     ASSERT_NE(dialog, nullptr);
     RECT r;
     GetWindowRect(dialog, &r);
@@ -185,7 +182,7 @@ TEST_F(RunModes, ActiveConfigurationOpensOverTheSaverCancelReloadsOkSaves) {
     InputKey(VK_SHIFT);
     ASSERT_TRUE(run.Traced("Test: dialog smCActive")) << run.trace();
     EXPECT_NE(run.trace().find("Full control key down: active config..."), std::string::npos);
-    HWND dialog = ShownWindow("TTestConfigDialog");
+    HWND dialog = run.ShownWindow("TTestConfigDialog");
     ASSERT_NE(dialog, nullptr);
     RECT r;
     GetWindowRect(dialog, &r);
@@ -280,7 +277,7 @@ TEST_F(RunModes, RegularConfigurationWithAndWithoutADialog) {
     SetRegistryNumber(kProbeKey, "Probe", 5);
     SaverRun run("/c", {{"SPIRALIS_LIVE", "63"}});
     ASSERT_TRUE(run.Traced("Test: dialog smCRegular")) << run.trace();
-    HWND dialog = ShownWindow("TTestConfigDialog");
+    HWND dialog = run.ShownWindow("TTestConfigDialog");
     ASSERT_NE(dialog, nullptr);
     // Its system menu's About item: without an About class, the built-in box,
     // centred on the dialog.
@@ -348,12 +345,12 @@ TEST_F(RunModes, EveryFailureEndsTheRunWithItsTrace) {
 // Wine, writing to a shown trace window stalls the run (see docs/wine.md).
 TEST_F(RunModes, AShownTraceWindowHoldsTheProcessAfterTheSaverUntilClosed) {
   ProgramRun run("runmodes_host.exe", "/s", {{"SPIRALIS_DEBUGLEVEL", "1"}, {"SPIRALIS_ERRORLINE", "Test: an error"}});
-  HWND saver = ShownWindow("TTestSaverForm");
+  HWND saver = run.ShownWindow("TTestSaverForm");
   ASSERT_NE(saver, nullptr);
   PumpMessages(300);
   InputKey('Q');
   ASSERT_TRUE(PumpUntil([&] { return !IsWindow(saver); }, 10000));
-  HWND traceWindow = ShownWindow("ScrDebugWindowClass");
+  HWND traceWindow = run.ShownWindow("ScrDebugWindowClass");
   ASSERT_NE(traceWindow, nullptr);
   ASSERT_TRUE(PumpUntil([&] { return (GetWindowLongA(traceWindow, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }, 10000));
   PumpMessages(500);

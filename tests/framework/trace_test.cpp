@@ -160,7 +160,6 @@ TEST_F(Trace, EndOfRunWaitsForTheUserToCloseAShownWindow) {
   EXPECT_NE(gClosedAt, 0u) << "returned before the window was closed";
   EXPECT_FALSE(IsWindow(w));
   EXPECT_EQ(ScrDebugWindow(), nullptr);
-  EXPECT_EQ(GetWindowLongA(w, GWL_EXSTYLE), 0);
 }
 
 TEST_F(Trace, EndOfRunDoesNotWaitForAHiddenOrAlreadyClosedWindow) {

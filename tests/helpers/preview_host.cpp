@@ -34,6 +34,7 @@
 
 namespace {
 
+using testing_support::ClassOf;
 using testing_support::PumpMessages;
 using testing_support::PumpUntil;
 
@@ -67,13 +68,7 @@ std::vector<unsigned> ScreenPixels(HWND host) {
   return testing_support::ScreenPixels(r);
 }
 
-// The test sets the saver's colours: background red, cells green (exploding)
-// and blue fading to black (exhausted). The host's own brush is white.
-bool IsBackground(unsigned p) { return p == 0xFF0000u; }
-bool IsCell(unsigned p) {
-  const unsigned r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-  return r < 60 && ((g > 200 && b < 60) || (b > 40 && g < 60) || (g < 40 && b <= 40));
-}
+// The test sets the saver's tellable colours; the host's own brush is white.
 
 struct Picture {
   int background = 0, cells = 0, other = 0;
@@ -87,12 +82,12 @@ Picture Look(const std::vector<unsigned>& pixels, int w, int h) {
   std::vector<bool> columns(w), rows(h);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
-      const unsigned px = pixels[y * w + x];
-      if (IsBackground(px)) {
+      const testing_support::Shown shown = testing_support::ShownAs(pixels[y * w + x]);
+      if (shown == testing_support::Shown::kBackground) {
         ++p.background;
         columns[x] = true;
         rows[y] = true;
-      } else if (IsCell(px)) {
+      } else if (shown != testing_support::Shown::kOther) {
         ++p.cells;
         ++quadrant[(y >= h / 2) * 2 + (x >= w / 2)];
       } else {
@@ -112,27 +107,14 @@ std::string Describe(const Picture& p) {
   return text;
 }
 
-std::string ClassOf(HWND w) {
-  char name[128] = "";
-  GetClassNameA(w, name, sizeof name);
-  return name;
-}
-
 // With its trace on (a spiralis.log file), the saver shows its trace window
 // on an error and waits at its end until the user closes it: closed here, as
 // the user would, and noted.
-BOOL CALLBACK CloseTraceWindow(HWND w, LPARAM pid) {
-  DWORD owner = 0;
-  GetWindowThreadProcessId(w, &owner);
-  if (owner == static_cast<DWORD>(pid) && ClassOf(w) == "ScrDebugWindowClass" && IsWindowVisible(w)) {
-    Note("the saver's trace window was closed");
-    PostMessageA(w, WM_CLOSE, 0, 0);
-  }
-  return TRUE;
-}
-
 bool Ended(HANDLE process, DWORD pid) {
-  EnumWindows(CloseTraceWindow, static_cast<LPARAM>(pid));
+  if (HWND trace = testing_support::ShownWindowOf(pid, "ScrDebugWindowClass")) {
+    Note("the saver's trace window was closed");
+    PostMessageA(trace, WM_CLOSE, 0, 0);
+  }
   return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
 }
 

@@ -189,22 +189,17 @@ TEST_F(Setup, InstallsActivatesUpgradesAndUninstallsPuttingTheEarlierSaverBack) 
   WriteFile(InstalledSaver(), shipped + "installed before");
   {
     ProgramRun saver(active, "/s");
-    ASSERT_NE(ProgramRun::ShownWindow("TSaverForm"), nullptr);
-    int background = 0, exhausted = 0;
-    std::vector<unsigned> screen;
+    ASSERT_NE(saver.ShownWindow("TSaverForm"), nullptr);
+    const int total = GetSystemMetrics(SM_CXSCREEN) * GetSystemMetrics(SM_CYSCREEN);
+    Tally shown;
     PumpUntil(
         [&] {
-          screen = ScreenPixels({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
-          background = exhausted = 0;
-          for (unsigned p : screen) {
-            background += p == 0xFF0000u;
-            exhausted += (p & 0xFF) > 40 && (p >> 16) < 60 && ((p >> 8) & 0xFF) < 60;
-          }
-          return background > static_cast<int>(screen.size() / 10) && exhausted > 100;
+          shown = TallyOf(ScreenPixels({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}));
+          return shown[Shown::kBackground] > total / 10 && shown[Shown::kExhausted] > 100;
         },
         15000);
-    EXPECT_GT(background, static_cast<int>(screen.size() / 10));
-    EXPECT_GT(exhausted, 100);
+    EXPECT_GT(shown[Shown::kBackground], total / 10);
+    EXPECT_GT(shown[Shown::kExhausted], 100);
 
     // Installing again while it runs: it is asked to close, and the file is
     // replaced whole.
@@ -374,7 +369,7 @@ TEST_F(Setup, UninstallAsWindowsRunsItClosesTheRunningSaverAndRemovesEverything)
   ASSERT_TRUE(FileExists(uninstaller)) << uninstaller;
   SetCursorPos(500, 400);
   ProgramRun saver(InstalledSaver(), "/s");
-  ASSERT_NE(ProgramRun::ShownWindow("TSaverForm"), nullptr);
+  ASSERT_NE(saver.ShownWindow("TSaverForm"), nullptr);
 
   EXPECT_EQ(RunToEnd(uninstaller, "/S"), 0u);
   EXPECT_TRUE(saver.Ended(30000)) << "the running saver is closed";

@@ -37,24 +37,6 @@ const Layout& Monitors() {
 const RECT& kPrimary = Monitors().primary;
 const RECT& kSecond = Monitors().second;
 
-class SpiralisRun : public ProgramRun {
- public:
-  explicit SpiralisRun(const std::string& args) : ProgramRun("..\\Spiralis.scr", args, {}, {"spiralis.log"}) {}
-  std::string trace() const { return ReadFile(folder() / "spiralis.log"); }
-  // The shown window of that class of this run.
-  HWND Shown(const char* cls) const {
-    HWND w = nullptr;
-    PumpUntil(
-        [&] {
-          DWORD owner = 0;
-          if ((w = FindWindowA(cls, nullptr))) GetWindowThreadProcessId(w, &owner);
-          return w && owner == pid() && IsWindowVisible(w);
-        },
-        10000);
-    return w;
-  }
-};
-
 struct Picture {
   int width = 0, height = 0;
   std::vector<unsigned> pixels;
@@ -156,7 +138,7 @@ void ExpectAGalaxyOnEachMonitor(const SpiralisRun& run) {
 TEST_F(TwoMonitors, TheSaverCoversBothWithAGalaxyEachAndEndsOnAMoveOnTheSecond) {
   SetCursorPos((kSecond.left + kSecond.right) / 2, kSecond.top + 300);
   SpiralisRun run("/s");
-  HWND saver = run.Shown("TSaverForm");
+  HWND saver = run.ShownWindow("TSaverForm");
   ASSERT_NE(saver, nullptr) << run.trace();
   RECT r{};
   GetWindowRect(saver, &r);
@@ -195,11 +177,11 @@ TEST_F(TwoMonitors, ARightClickOnTheSecondOpensTheOptionsThereAndCtrlOnThePrimar
   SetRegistryNumber(kScreenSaverKey, "Active Config", 1);
   SetCursorPos(kSecond.left + 276, kSecond.top + 200);
   SpiralisRun run("/s");
-  HWND saver = run.Shown("TSaverForm");
+  HWND saver = run.ShownWindow("TSaverForm");
   ASSERT_NE(saver, nullptr) << run.trace();
   PumpMessages(1000);
   InputClick(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-  HWND dialog = run.Shown("TConfigForm");
+  HWND dialog = run.ShownWindow("TConfigForm");
   ASSERT_NE(dialog, nullptr) << run.trace();
   RECT d{};
   GetWindowRect(dialog, &d);
@@ -218,7 +200,7 @@ TEST_F(TwoMonitors, ARightClickOnTheSecondOpensTheOptionsThereAndCtrlOnThePrimar
   // Ctrl opens it at the bottom-right corner of the primary monitor (the
   // key has no place of its own), kept on that monitor.
   InputKey(VK_CONTROL);
-  dialog = run.Shown("TConfigForm");
+  dialog = run.ShownWindow("TConfigForm");
   ASSERT_NE(dialog, nullptr) << run.trace();
   GetWindowRect(dialog, &d);
   EXPECT_GE(d.left, kPrimary.left);
@@ -294,7 +276,7 @@ TEST_F(TwoMonitors, EachLayoutCoversBothMonitorsItsWay) {
     SetRegistryNumber(kSpiralisKey, "Monitors", c.stored);
     SetCursorPos(kPrimary.left + 500, kPrimary.top + 300);
     SpiralisRun run("/s");
-    ASSERT_NE(run.Shown("TSaverForm"), nullptr) << run.trace();
+    ASSERT_NE(run.ShownWindow("TSaverForm"), nullptr) << run.trace();
     if (c.shown) {
       std::string why;
       EXPECT_TRUE(PumpUntil([&] { return c.shown(WholeDesk(), why); }, 15000)) << why << "\n" << run.trace();
@@ -314,11 +296,11 @@ TEST_F(TwoMonitors, TheOptionsOverTheSaverChangeTheLayoutAtOnce) {
   SetRegistryNumber(kSpiralisKey, "Monitors", 0);
   SetCursorPos(kPrimary.left + 500, kPrimary.top + 300);
   SpiralisRun run("/s");
-  HWND saver = run.Shown("TSaverForm");
+  HWND saver = run.ShownWindow("TSaverForm");
   ASSERT_NE(saver, nullptr) << run.trace();
   ExpectAGalaxyOnEachMonitor(run);
   InputClick(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-  HWND dialog = run.Shown("TConfigForm");
+  HWND dialog = run.ShownWindow("TConfigForm");
   ASSERT_NE(dialog, nullptr) << run.trace();
   // The General page, and its Monitors list: the last choice, "Primary monitor only".
   HWND tabs = FindWindowExA(dialog, nullptr, "TPageControl", nullptr);
@@ -376,7 +358,7 @@ TEST_F(TwoMonitors, ThePasswordDialogAndTheTraceWindowGoOnThePrimary) {
                    {{"SPIRALIS_SET", "FormPwordVerify=TTestConfigDialog"},
                     {"SPIRALIS_DEBUGLEVEL", "1"},
                     {"SPIRALIS_ERRORLINE", "Test: an error"}});
-    HWND saver = ProgramRun::ShownWindow("TTestSaverForm");
+    HWND saver = run.ShownWindow("TTestSaverForm");
     ASSERT_NE(saver, nullptr);
     RECT r{};
     GetWindowRect(saver, &r);
@@ -384,7 +366,7 @@ TEST_F(TwoMonitors, ThePasswordDialogAndTheTraceWindowGoOnThePrimary) {
     EXPECT_EQ(r.bottom - r.top, Monitors().Height());
     PumpMessages(300);
     InputKey('A');
-    HWND dialog = ProgramRun::ShownWindow("TTestConfigDialog");
+    HWND dialog = run.ShownWindow("TTestConfigDialog");
     ASSERT_NE(dialog, nullptr);
     GetWindowRect(dialog, &r);
     EXPECT_NEAR((r.left + r.right) / 2, 512, 1);
@@ -398,7 +380,7 @@ TEST_F(TwoMonitors, ThePasswordDialogAndTheTraceWindowGoOnThePrimary) {
     InputKey('B');
     // The saver's last line is an error: the trace window shows, in the
     // primary monitor's top-right quarter.
-    HWND trace = ProgramRun::ShownWindow("ScrDebugWindowClass");
+    HWND trace = run.ShownWindow("ScrDebugWindowClass");
     ASSERT_NE(trace, nullptr);
     GetWindowRect(trace, &r);
     EXPECT_EQ(r.left, 768);

@@ -10,6 +10,7 @@
 #include "values/controller.h"
 #include "values/values.h"
 #include "tests/support/program_run.h"
+#include "tests/support/screen_pixels.h"
 #include "values/registry.h"
 
 using namespace testing_support;
@@ -19,19 +20,8 @@ namespace {
 // Where this program's settings live (the project is the program's name).
 std::string SettingsKey() { return "Software\\Vantrel\\" + scrreg::ApplicationTitle(); }
 
-void Store(const char* name, DWORD number) {
-  HKEY key;
-  RegCreateKeyExA(HKEY_CURRENT_USER, SettingsKey().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
-  RegCloseKey(key);
-}
-
-void Store(const char* name, const char* text) {
-  HKEY key;
-  RegCreateKeyExA(HKEY_CURRENT_USER, SettingsKey().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), static_cast<DWORD>(strlen(text) + 1));
-  RegCloseKey(key);
-}
+void Store(const char* name, DWORD number) { SetRegistryNumber(SettingsKey().c_str(), name, number); }
+void Store(const char* name, const char* text) { WriteRawEntry(SettingsKey(), name, {true, REG_SZ, text + std::string(1, '\0')}); }
 
 class MainModule : public ::testing::Test {
  protected:
@@ -104,23 +94,12 @@ TEST_F(MainModule, StoredSettingsOutOfRangeOrBetweenOptionsReadAsTheRulesSay) {
 // The real program, as the system starts it.
 namespace {
 
-// The program's trace window, once it shows.
-HWND ShownTraceWindow(DWORD pid) {
-  for (HWND w = FindWindowExA(nullptr, nullptr, "ScrDebugWindowClass", nullptr); w;
-       w = FindWindowExA(nullptr, w, "ScrDebugWindowClass", nullptr)) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(w, &owner);
-    if (owner == pid && IsWindowVisible(w)) return w;
-  }
-  return nullptr;
-}
-
 // Waits for the run to end, closing its trace window when it shows, as a
 // user would; answers whether it showed.
 bool RunToEnd(const ProgramRun& run) {
   bool shown = false;
   for (int waited = 0; !run.Ended(100) && waited < 30000; waited += 100) {
-    if (HWND trace = ShownTraceWindow(run.pid())) {
+    if (HWND trace = ShownWindowOf(run.pid(), "ScrDebugWindowClass")) {
       shown = true;
       PostMessageA(trace, WM_CLOSE, 0, 0);
     }
@@ -132,15 +111,8 @@ bool RunToEnd(const ProgramRun& run) {
 
 TEST(SpiralisProgram, OptionsShowTheOptionsDialogAndClosingItEndsTheRun) {
   ProgramRun run("..\\Spiralis.scr", "/c");
-  HWND dialog = nullptr;
-  DWORD owner = 0;
-  PumpUntil(
-      [&] {
-        if ((dialog = FindWindowA("TConfigForm", nullptr))) GetWindowThreadProcessId(dialog, &owner);
-        return dialog && owner == run.pid() && IsWindowVisible(dialog);
-      },
-      10000);
-  ASSERT_EQ(owner, run.pid());
+  HWND dialog = run.ShownWindow("TConfigForm");
+  ASSERT_NE(dialog, nullptr);
   char caption[64] = {};
   GetWindowTextA(dialog, caption, sizeof caption);
   EXPECT_STREQ(caption, "Options for Spiralis");
@@ -151,11 +123,10 @@ TEST(SpiralisProgram, OptionsShowTheOptionsDialogAndClosingItEndsTheRun) {
 }
 
 TEST(SpiralisProgram, ALogFileInTheCurrentFolderTracesTheWholeRun) {
-  ProgramRun run("..\\Spiralis.scr", "/x", {}, {"spiralis.log"});  // an unknown switch: the run ends at once
+  SpiralisRun run("/x");  // an unknown switch: the run ends at once
   RunToEnd(run);
   EXPECT_EQ(run.ExitCode(), 0u);
-  std::string log = ReadFile(run.folder() / "spiralis.log");
-  EXPECT_FALSE(log.empty());
+  EXPECT_FALSE(ReadFile(run.folder() / "spiralis.log").empty());
   EXPECT_EQ(run.boxes(), "");
 
   // Without the file the run is released: nothing is written, no window.

@@ -14,6 +14,7 @@
 
 #include "tests/saver/tellable_colours.h"
 #include "tests/support/program_run.h"
+#include "tests/support/screen_pixels.h"
 
 using namespace testing_support;
 
@@ -57,9 +58,7 @@ struct FindChild {
 
 BOOL CALLBACK FindChildProc(HWND w, LPARAM p) {
   auto* f = reinterpret_cast<FindChild*>(p);
-  char name[64] = {};
-  GetClassNameA(w, name, sizeof name);
-  if (lstrcmpiA(name, f->cls) != 0 || !IsWindowVisible(w) || (f->match && !f->match(w))) return TRUE;
+  if (lstrcmpiA(ClassOf(w).c_str(), f->cls) != 0 || !IsWindowVisible(w) || (f->match && !f->match(w))) return TRUE;
   f->found = w;
   return FALSE;
 }
@@ -70,19 +69,6 @@ HWND Child(HWND parent, const char* cls, bool (*match)(HWND) = nullptr) {
   FindChild f{cls, match};
   EnumChildWindows(parent, FindChildProc, reinterpret_cast<LPARAM>(&f));
   return f.found;
-}
-
-// The shown window of that class of this run (not of an earlier one still going).
-HWND ShownWindowOf(const ProgramRun& run, const char* cls) {
-  HWND w = nullptr;
-  PumpUntil(
-      [&] {
-        DWORD pid = 0;
-        if ((w = FindWindowA(cls, nullptr))) GetWindowThreadProcessId(w, &pid);
-        return w && pid == run.pid() && IsWindowVisible(w);
-      },
-      10000);
-  return w;
 }
 
 int ActivePage(HWND dialog) {
@@ -104,13 +90,6 @@ RECT RemoteRect(HWND wnd, UINT msg, DWORD pid) {
   }
   CloseHandle(process);
   return r;
-}
-
-void ClickAt(POINT p, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP) {
-  InputMoveTo(p.x, p.y);
-  PumpMessages(50);
-  InputClick(down, up);
-  PumpMessages(100);
 }
 
 void KeyWith(WORD modifier, WORD vk, int times = 1) {
@@ -181,15 +160,7 @@ HWND TrackBar(HWND dialog, int min, int max, int position = -1) {
 // returns the position it shows then.
 int DragRings(HWND dialog, DWORD pid, int dy) { return DragThumb(TrackBar(dialog, 2, 150), pid, dy); }
 
-std::string SaverText(const char* entry) {
-  char text[MAX_PATH] = {};
-  DWORD size = sizeof text;
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSpiralisKey, 0, KEY_READ, &key)) return "";
-  RegQueryValueExA(key, entry, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
-  RegCloseKey(key);
-  return text;
-}
+std::string SaverText(const char* entry) { return ReadRawEntry(kSpiralisKey, entry).bytes.c_str(); }
 
 std::string WindowText(HWND w) {
   char text[512] = {};
@@ -252,6 +223,7 @@ void ClickOn(HWND w) {
   RECT r{};
   GetWindowRect(w, &r);
   ClickAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+  PumpMessages(100);
 }
 
 class OptionsDialog : public ::testing::Test {
@@ -280,7 +252,7 @@ TEST_F(OptionsDialog, ShowsEachFirstRunHintOnceOnItsPage) {
   const Opening openings[] = {{kHint3dfx, kOpenGL}, {kHintActive, kGeneral}, {nullptr, kPresets}};
   for (const Opening& o : openings) {
     ProgramRun run("..\\Spiralis.scr", "/c");
-    HWND dialog = ShownWindowOf(run, "TConfigForm");
+    HWND dialog = run.ShownWindow("TConfigForm");
     ASSERT_NE(dialog, nullptr) << run.boxes();
     PumpUntil([&] { return !run.boxes().empty() || !o.hint; }, 5000);
     EXPECT_EQ(ActivePage(dialog), o.page);
@@ -314,7 +286,7 @@ TEST_F(OptionsDialog, OkSavesExactlyTheChangesAndCancelNothing) {
     int rings = -1;
     {
       ProgramRun run("..\\Spiralis.scr", "/c");
-      HWND dialog = ShownWindowOf(run, "TConfigForm");
+      HWND dialog = run.ShownWindow("TConfigForm");
       ASSERT_NE(dialog, nullptr) << run.boxes();
       PickPreset(dialog, kGoldOnRed);  // 19 rings, background maroon
       ASSERT_TRUE(InFront(dialog));
@@ -339,15 +311,22 @@ TEST_F(OptionsDialog, OkSavesExactlyTheChangesAndCancelNothing) {
     EXPECT_EQ(SaverNumber("Background"), 0x000080u);
     EXPECT_EQ(SaverNumber("Velocity"), 10u);
     EXPECT_EQ(SaverNumber("Probability"), 65u);
-    // Nothing else changed that was there before.
+    // Nothing else changed: no entry went, what changed is the preset's, and
+    // what came besides is a setting the dialog writes whole.
+    const std::set<std::string> preset{"Background", "DarkMatter", "Density", "Depth", "Exhausted", "Explosion", "Eye",
+                                       "Probability", "Replenished", "Speed", "Trails", "Velocity", "nRings", "ReStart"};
+    const std::set<std::string> written{"Driver", "DriverPath", "FrameRate", "Mode", "Monitors"};
     for (const auto& [name, data] : before) {
-      if (name == "nRings") continue;
+      ASSERT_EQ(after.count(name), 1u) << name << " went";
+      if (preset.count(name)) continue;
       EXPECT_EQ(after.at(name), data) << name;
     }
+    for (const auto& entry : after)
+      EXPECT_TRUE(before.count(entry.first) || preset.count(entry.first) || written.count(entry.first)) << entry.first;
 
     // The next full-screen run draws with them: its background is maroon.
     ProgramRun saver("..\\Spiralis.scr", "/s");
-    HWND form = ShownWindowOf(saver, "TSaverForm");
+    HWND form = saver.ShownWindow("TSaverForm");
     ASSERT_NE(form, nullptr);
     EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(form, 2, 2) == 0x800000; }, 5000))
         << std::hex << ScreenPixel(form, 2, 2);
@@ -360,11 +339,11 @@ TEST_F(OptionsDialog, OverARunningSaverChangesItAndCancelPutsItBack) {
   HintsShown();
   SetRegistryNumber(kSpiralisKey, "Background", 0x000000);
   ProgramRun saver("..\\Spiralis.scr", "/s");
-  HWND form = ShownWindowOf(saver, "TSaverForm");
+  HWND form = saver.ShownWindow("TSaverForm");
   ASSERT_NE(form, nullptr);
   EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(form, 2, 2) == 0x000000; }, 5000));
-  ClickAt(POINT{600, 450}, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-  HWND dialog = ShownWindowOf(saver, "TConfigForm");
+  ClickAt(POINT{600, 450}, true);
+  HWND dialog = saver.ShownWindow("TConfigForm");
   ASSERT_NE(dialog, nullptr) << saver.boxes();
   EXPECT_EQ(ActivePage(dialog), kPresets);
   EXPECT_EQ(saver.boxes(), "") << "no hint over a running saver";
@@ -387,7 +366,7 @@ TEST_F(OptionsDialog, ADriverChosenWithTheFileDialogIsListedSelectedAndSaved) {
   const std::string driver = ProgramDir() + "\\drivers\\stub_basic.dll";
   ASSERT_TRUE(FileExists(driver));
   ProgramRun run("..\\Spiralis.scr", "/c");
-  HWND dialog = ShownWindowOf(run, "TConfigForm");
+  HWND dialog = run.ShownWindow("TConfigForm");
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(InFront(dialog));
   KeyWith(VK_CONTROL, VK_TAB, 2);  // Presets -> General -> OpenGL
@@ -442,12 +421,6 @@ HWND FocusOf(HWND dialog) {
   return gui.hwndFocus;
 }
 
-std::string ClassOf(HWND w) {
-  char name[64] = {};
-  GetClassNameA(w, name, sizeof name);
-  return name;
-}
-
 // Replaces the text of the focused edit with `digits`.
 void RetypeFocused(const char* digits) {
   InputKey(VK_END);
@@ -475,7 +448,7 @@ class DelayOptions : public OptionsDialog {
   }
   // The dialog of `run` on its "General" page, in front.
   static HWND OnGeneral(const ProgramRun& run) {
-    HWND dialog = ShownWindowOf(run, "TConfigForm");
+    HWND dialog = run.ShownWindow("TConfigForm");
     if (!dialog || !InFront(dialog)) return nullptr;
     KeyWith(VK_CONTROL, VK_TAB);  // Presets -> General
     return ActivePage(dialog) == kGeneral ? dialog : nullptr;
@@ -514,7 +487,7 @@ TEST_F(DelayOptions, ASpinAfterAChangeOfUnitCountsInTheNewUnit) {
   RECT r{};
   GetWindowRect(spin, &r);
   ClickAt(POINT{(r.left + r.right) / 2, r.top + (r.bottom - r.top) / 4});  // the up arrow
-  EXPECT_EQ(WindowText(edit), "91");
+  EXPECT_TRUE(PumpUntil([&] { return WindowText(edit) == "91"; })) << WindowText(edit);
   InputKey(VK_RETURN);
   ASSERT_TRUE(run.Ended());
   EXPECT_EQ(StoredDelay(), 91u);
@@ -565,7 +538,7 @@ BOOL CALLBACK CollectTrackBars(HWND w, LPARAM p) {
 // a link opened a browser), shows its one hint only, on its page.
 TEST_F(OptionsDialog, AnOpeningActivatedAgainShowsNoSecondHint) {
   ProgramRun run("..\\Spiralis.scr", "/c");
-  HWND dialog = ShownWindowOf(run, "TConfigForm");
+  HWND dialog = run.ShownWindow("TConfigForm");
   ASSERT_NE(dialog, nullptr) << run.boxes();
   ASSERT_TRUE(PumpUntil([&] { return !run.boxes().empty(); }, 5000));
   ASSERT_EQ(ActivePage(dialog), kOpenGL);
@@ -584,6 +557,7 @@ TEST_F(OptionsDialog, AnOpeningActivatedAgainShowsNoSecondHint) {
   EXPECT_EQ(SaverNumber("ToldActive"), 0xDEADBEEFu) << "the second hint is still to come";
   InputKey(VK_ESCAPE);
   ASSERT_TRUE(run.Ended());
+  EXPECT_EQ(run.boxes().find(kHintActive), std::string::npos) << "none came later either: " << run.boxes();
 }
 
 // Every slider of the dialog tells its figure while it is dragged: the
@@ -591,7 +565,7 @@ TEST_F(OptionsDialog, AnOpeningActivatedAgainShowsNoSecondHint) {
 TEST_F(OptionsDialog, EverySliderTellsItsFigureWhileDragged) {
   HintsShown();
   ProgramRun run("..\\Spiralis.scr", "/c");
-  HWND dialog = ShownWindowOf(run, "TConfigForm");
+  HWND dialog = run.ShownWindow("TConfigForm");
   ASSERT_NE(dialog, nullptr) << run.boxes();
   ASSERT_TRUE(InFront(dialog));
   // Presets -> General -> OpenGL -> Science -> Visuals: every slider is made.
@@ -649,7 +623,7 @@ TEST_F(OptionsDialog, TheMonitorsChoiceIsStoredOnOkOnly) {
     SetRegistryNumber(kSpiralisKey, "Monitors", 0);
     const auto before = SaverKeySnapshot();
     ProgramRun run("..\\Spiralis.scr", "/c");
-    HWND dialog = ShownWindowOf(run, "TConfigForm");
+    HWND dialog = run.ShownWindow("TConfigForm");
     ASSERT_NE(dialog, nullptr) << run.boxes();
     ASSERT_TRUE(InFront(dialog));
     KeyWith(VK_CONTROL, VK_TAB);  // Presets -> General

@@ -15,6 +15,8 @@
 #include "saver/mainform.h"
 #include "saver/saverform.h"
 #include "tests/saver/driven_form.h"
+#include "tests/support/screen_pixels.h"
+#include "tests/support/main_module.h"
 #include "tests/support/win32_support.h"
 #include "toolkit/screen.h"
 #include "toolkit/stdctrls.h"
@@ -57,12 +59,6 @@ const TMetaClass& TDyingHostForm::StaticClass() {
 
 namespace {
 
-std::string ClassOf(HWND w) {
-  char name[128] = "";
-  GetClassNameA(w, name, sizeof name);
-  return name;
-}
-
 class DialogPreview : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -70,12 +66,7 @@ class DialogPreview : public ::testing::Test {
     RegisterClasses({&TPreviewTestForm::StaticClass(), &TDyingHostForm::StaticClass(), &TButton::StaticClass()});
   }
   void SetUp() override {
-    MainForm = CreateComponent<TMainForm>(nullptr);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, WM_APP, WM_APP, PM_REMOVE) ||
-           PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-    Application->ResetTerminated();
+    MainForm = NewMainModule<TMainForm>();
     ScrLoadValuesFromRegistry(MainForm);
     MainForm->Background->SetValue(0x0000FF);  // red, as a TColor
     gScrMode = smCRegular;

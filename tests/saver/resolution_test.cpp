@@ -12,6 +12,7 @@
 #include "gl/sgl.h"
 #include "saver/mainform.h"
 #include "saver/saverform.h"
+#include "tests/support/main_module.h"
 #include "tests/support/program_run.h"
 #include "toolkit/screen.h"
 #include "toolkit/stdctrls.h"
@@ -173,7 +174,7 @@ TEST(ScreenResolutions, FullScreenSaverAndScaledFormsAt96_120_144) {
     ScreenResolution resolution(ppi);
     {
       ProgramRun saver("..\\Spiralis.scr", "/s");
-      HWND wnd = ProgramRun::ShownWindow("TSaverForm");
+      HWND wnd = saver.ShownWindow("TSaverForm");
       ASSERT_NE(wnd, nullptr);
       const RECT r = WindowRectOf(wnd);
       EXPECT_EQ(r.left, 0);
@@ -181,12 +182,8 @@ TEST(ScreenResolutions, FullScreenSaverAndScaledFormsAt96_120_144) {
       EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
       EXPECT_EQ(r.bottom, GetSystemMetrics(SM_CYSCREEN));
     }
-    ProgramRun inside("saverform_tests.exe",
-                      "--gtest_also_run_disabled_tests --gtest_filter=AtResolution.DISABLED_FormsAndViewport",
-                      {{"SPIRALIS_EXPECTED_PPI", std::to_string(ppi)}});
-    ASSERT_TRUE(inside.started());
-    ASSERT_TRUE(inside.Ended(60000));
-    EXPECT_EQ(inside.ExitCode(), 0u) << "the forms at " << ppi << " pixels per inch (run the filter by hand to see)";
+    EXPECT_EQ(RunInChild("AtResolution.DISABLED_FormsAndViewport", {{"SPIRALIS_EXPECTED_PPI", std::to_string(ppi)}}), "")
+        << "the forms at " << ppi << " pixels per inch";
   }
 }
 
@@ -247,10 +244,7 @@ TEST(AtResolution, DISABLED_FormsAndViewport) {
   // module's control component would start a run mode from the queue: the
   // test takes that off.)
   RegisterSaverClasses();
-  MainForm = CreateComponent<TMainForm>(nullptr);
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, WM_APP, WM_APP, PM_REMOVE) || PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
+  MainForm = NewMainModule<TMainForm>();
   auto* saver = CreateComponent<TSaverForm>(nullptr);
   const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
   saver->SetBorderStyle(bsNone);

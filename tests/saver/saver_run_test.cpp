@@ -17,19 +17,6 @@ namespace {
 const char* const kScreenSaverKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
 const char* const kDesktopKey = "Control Panel\\Desktop";
 
-// One run of Spiralis.scr in a folder of its own, where a "spiralis.log"
-// file makes it trace everything.
-class SpiralisRun : public ProgramRun {
- public:
-  explicit SpiralisRun(const std::string& args) : ProgramRun("..\\Spiralis.scr", args, {}, {"spiralis.log"}) {}
-
-  std::string trace() const {
-    return ReadFile(folder() / "spiralis.log") + (boxes().empty() ? "" : "\nBoxes:\n" + boxes());
-  }
-  // The saver form's window once it shows.
-  HWND SaverWindow(DWORD ms = 10000) const { return ShownWindow("TSaverForm", ms); }
-};
-
 class SpiralisFullScreen : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -48,9 +35,7 @@ struct ClassSearch {
 
 BOOL CALLBACK FindClassIn(HWND w, LPARAM p) {
   auto* s = reinterpret_cast<ClassSearch*>(p);
-  char name[64] = "";
-  GetClassNameA(w, name, sizeof name);
-  s->found = s->found || std::string(name) == s->cls;
+  s->found = s->found || ClassOf(w) == s->cls;
   return !s->found;
 }
 
@@ -66,7 +51,7 @@ bool HasDescendant(HWND parent, const char* cls) {
 TEST_F(SpiralisFullScreen, ShowsTheSaverFormOverTheWholeScreenAndEndsOnAMouseMove) {
   SpiralisRun run("/s");
   ASSERT_TRUE(run.started());
-  HWND saver = run.SaverWindow();
+  HWND saver = run.ShownWindow("TSaverForm");
   ASSERT_NE(saver, nullptr) << run.trace();
   RECT r{};
   GetWindowRect(saver, &r);
@@ -100,7 +85,7 @@ TEST_F(SpiralisFullScreen, EndsOnAClickOrAKey) {
   };
   for (const Case& c : cases) {
     SpiralisRun run("/s");
-    ASSERT_NE(run.SaverWindow(), nullptr) << run.trace();
+    ASSERT_NE(run.ShownWindow("TSaverForm"), nullptr) << run.trace();
     PumpMessages(300);
     c.input();
     EXPECT_TRUE(run.Ended()) << c.trace << "\n" << run.trace();
@@ -117,16 +102,6 @@ std::vector<unsigned> Screen() {
   return testing_support::ScreenPixels({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
 }
 
-int Count(const std::vector<unsigned>& pixels, bool (*match)(unsigned)) {
-  int n = 0;
-  for (unsigned p : pixels) n += match(p);
-  return n;
-}
-
-unsigned R(unsigned p) { return (p >> 16) & 0xFF; }
-unsigned G(unsigned p) { return (p >> 8) & 0xFF; }
-unsigned B(unsigned p) { return p & 0xFF; }
-
 class SpiralisPicture : public SpiralisFullScreen {
  protected:
   void SetUp() override {
@@ -140,7 +115,7 @@ class SpiralisPicture : public SpiralisFullScreen {
 
 TEST_F(SpiralisPicture, TheGalaxyFillsTheScreenInItsColoursAndMoves) {
   SpiralisRun run("/s");
-  ASSERT_NE(run.SaverWindow(), nullptr) << run.trace();
+  ASSERT_NE(run.ShownWindow("TSaverForm"), nullptr) << run.trace();
   PumpMessages(2500);
   std::vector<unsigned> first = Screen();
   PumpMessages(1000);
@@ -150,15 +125,14 @@ TEST_F(SpiralisPicture, TheGalaxyFillsTheScreenInItsColoursAndMoves) {
   EXPECT_TRUE(run.Ended()) << run.trace();
 
   const int total = static_cast<int>(first.size());
-  int background = Count(first, [](unsigned p) { return p == 0xFF0000u; });
-  int exploding = Count(first, [](unsigned p) { return G(p) > 200 && R(p) < 60 && B(p) < 60; });
-  int exhausted = Count(first, [](unsigned p) { return B(p) > 40 && R(p) < 60 && G(p) < 60; });
+  const Tally shown = TallyOf(first);
   // The clear colour shows around and between the cells; the cells show in
-  // the explosion colour and in the exhausted colour fading toward black.
-  EXPECT_GT(background, total / 10);
-  EXPECT_GT(exploding, 0);
-  EXPECT_GT(exhausted, 100);
-  EXPECT_LT(background + exploding + exhausted, total + 1);
+  // the explosion colour and in the exhausted colour fading toward black;
+  // nothing else shows.
+  EXPECT_GT(shown[Shown::kBackground], total / 10);
+  EXPECT_GT(shown[Shown::kExploding], 0);
+  EXPECT_GT(shown[Shown::kExhausted], 100);
+  EXPECT_LT(shown[Shown::kOther], total / 50);
   // The next picture differs: the galaxy turns and the camera wanders.
   int changed = 0;
   for (size_t i = 0; i < first.size(); ++i) changed += first[i] != second[i];

@@ -11,6 +11,7 @@
 #include "saver/mainform.h"
 #include "saver/saverform.h"
 #include "tests/saver/driven_form.h"
+#include "tests/support/main_module.h"
 #include "tests/support/program_run.h"
 #include "tests/support/win32_support.h"
 #include "values/registry.h"
@@ -29,10 +30,7 @@ class SaverForms : public ::testing::Test {
   static void SetUpTestSuite() { RegisterSaverClasses(); }
 
   void SetUp() override {
-    MainForm = CreateComponent<TMainForm>(nullptr);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, WM_APP, WM_APP, PM_REMOVE) || PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
+    MainForm = NewMainModule<TMainForm>();
     ScrLoadValuesFromRegistry(MainForm);
   }
   void TearDown() override {
@@ -266,8 +264,12 @@ TEST_F(SaverForms, StepsFasterThanTheMonitorAreDrawnAtItsRate) {
   f->Show();
   TDrivenForm driven(f);
   ASSERT_TRUE(driven.Paced());
-  EXPECT_EQ(f->PictureRate(), ScrRefreshRate());
-  EXPECT_NEAR(f->PicturePace().Rate(), ScrRefreshRate(), 1e-9);
+  DEVMODEA shown{};  // the test display's one monitor: its rate, or 60 when it tells none
+  shown.dmSize = sizeof shown;
+  ASSERT_TRUE(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &shown));
+  const int monitor = shown.dmDisplayFrequency > 1 ? static_cast<int>(shown.dmDisplayFrequency) : 60;
+  EXPECT_EQ(f->PictureRate(), monitor);
+  EXPECT_NEAR(f->PicturePace().Rate(), monitor, 1e-9);
   // A second of steps every 5 ms at 20 pictures a second, then a pause.
   f->PicturePace().SetRate(20);
   EXPECT_EQ(driven.Ticks(200, 5), 20);
@@ -476,7 +478,7 @@ TEST_F(SaverForms, AnyDataInAnySettingGivesARunningForm) {
       TSaverForm* fresh = nullptr;
       EXPECT_NO_THROW(fresh = QuietForm());
       for (TSaverForm* f : {running, fresh}) {
-        if (!f || !f->Galaxy()) continue;
+        ASSERT_TRUE(f && f->Galaxy()) << "every form has its galaxy";
         EXPECT_NO_THROW(f->TimerTimer(nullptr));
         const int interval = f->Timer->Interval();
         EXPECT_TRUE(interval == 1 || interval == 40 || interval == 100) << interval;

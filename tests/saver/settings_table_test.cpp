@@ -22,6 +22,7 @@
 #include "linux/tests/settings_file.h"
 #include "saver/configform.h"
 #include "saver/mainform.h"
+#include "tests/support/main_module.h"
 #include "toolkit/graphics.h"
 #include "values/pascreate.h"
 #include "values/values.h"
@@ -32,7 +33,7 @@ class SettingsTable : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { RegisterSaverClasses(); }
   void SetUp() override {
-    MainForm = CreateComponent<TMainForm>(nullptr);
+    MainForm = testing_support::NewMainModule<TMainForm>();
     ScrLoadValuesFromRegistry(MainForm);
   }
   void TearDown() override {
@@ -40,14 +41,6 @@ class SettingsTable : public ::testing::Test {
     MainForm = nullptr;
   }
 };
-
-THackParse Parse(std::vector<std::string> args, THackSettings& s) {
-  args.insert(args.begin(), "spiralis");
-  std::vector<const char*> argv;
-  for (const std::string& a : args) argv.push_back(a.c_str());
-  std::string message;
-  return ParseHackOptions(static_cast<int>(argv.size()), argv.data(), s, message);
-}
 
 // The controller class the options dialog's compiled-in form binds to each
 // value: "Velocity" -> "TScrTrackBarIntegerController".
@@ -110,7 +103,6 @@ TEST_F(SettingsTable, EveryPlaceShowsEachSettingAsTheTableDefinesIt) {
     EXPECT_NE(usage.find("  -" + std::string(info.Option) + " VALUE"), std::string::npos);
     EXPECT_NE(usage.find(std::string(info.Caption) + ": "), std::string::npos);
     EXPECT_NE(panel.find("\"caption\":\"" + std::string(info.Caption) + "\""), std::string::npos) << panel;
-    THackSettings hack;
     switch (info.Kind) {
       case TSettingKind::Number: {
         if (auto* v = dynamic_cast<TScrVInteger*>(value)) {
@@ -138,12 +130,14 @@ TEST_F(SettingsTable, EveryPlaceShowsEachSettingAsTheTableDefinesIt) {
             << panel;
         // The hack takes the slider's ends, and nothing beyond.
         const std::string option = "-" + std::string(info.Option);
-        ASSERT_EQ(Parse({option, std::to_string(ends.second)}, hack), THackParse::Run);
-        EXPECT_DOUBLE_EQ(GetGalaxySetting(hack.Galaxy, info), info.Max);
-        ASSERT_EQ(Parse({option, std::to_string(ends.first)}, hack), THackParse::Run);
-        EXPECT_DOUBLE_EQ(GetGalaxySetting(hack.Galaxy, info), info.Min);
-        EXPECT_EQ(Parse({option, std::to_string(ends.second + 1)}, hack), THackParse::Error);
-        EXPECT_EQ(Parse({option, std::to_string(ends.first - 1)}, hack), THackParse::Error);
+        const THackParsed top = ParseHackArgs({option, std::to_string(ends.second)});
+        ASSERT_EQ(top.result, THackParse::Run);
+        EXPECT_DOUBLE_EQ(GetGalaxySetting(top.s.Galaxy, info), info.Max);
+        const THackParsed bottom = ParseHackArgs({option, std::to_string(ends.first)});
+        ASSERT_EQ(bottom.result, THackParse::Run);
+        EXPECT_DOUBLE_EQ(GetGalaxySetting(bottom.s.Galaxy, info), info.Min);
+        EXPECT_EQ(ParseHackArgs({option, std::to_string(ends.second + 1)}).result, THackParse::Error);
+        EXPECT_EQ(ParseHackArgs({option, std::to_string(ends.first - 1)}).result, THackParse::Error);
         break;
       }
       case TSettingKind::Choice: {
@@ -161,8 +155,9 @@ TEST_F(SettingsTable, EveryPlaceShowsEachSettingAsTheTableDefinesIt) {
           EXPECT_EQ(range->Def(), c.Value);
           words.insert(c.Value == def ? "" : "--" + std::string(info.Option) + " " + c.Word);
           EXPECT_NE(panel.find("[\"" + std::string(c.Word) + "\",\"" + c.Caption + "\"]"), std::string::npos) << panel;
-          ASSERT_EQ(Parse({"-" + std::string(info.Option), c.Word}, hack), THackParse::Run);
-          EXPECT_EQ(GetGalaxySetting(hack.Galaxy, info), c.Value);
+          const THackParsed hack = ParseHackArgs({"-" + std::string(info.Option), c.Word});
+          ASSERT_EQ(hack.result, THackParse::Run);
+          EXPECT_EQ(GetGalaxySetting(hack.s.Galaxy, info), c.Value);
         }
         EXPECT_EQ(v->IntegerFromIndex(v->IndexFromInteger(v->Def())), def);
         EXPECT_EQ(SliderEnds(controller, value), std::make_pair(0, info.ChoiceCount - 1)) << controller;
@@ -209,20 +204,4 @@ TEST_F(SettingsTable, TheDialogsColoursAreTheGalaxys) {
     EXPECT_EQ(static_cast<TGalaxyColor>(it->Value), c.Color) << ident;
   }
   list->Free();
-}
-
-// A preset applied by the options dialog and by the hack's -preset gives the
-// preset's settings, whatever the settings were before.
-TEST_F(SettingsTable, EachPresetGivesTheSameSettingsThroughTheDialogAndTheHack) {
-  for (const TGalaxyPreset& p : kGalaxyPresets) {
-    SCOPED_TRACE(p.Name);
-    const bool restart = MainForm->ReStart->GetValue();
-    ASSERT_TRUE(TConfigForm::ApplyPreset(p.Name));
-    EXPECT_NE(MainForm->ReStart->GetValue(), restart);  // every live galaxy starts afresh
-    THackSettings hack;
-    ASSERT_EQ(Parse({"-preset", p.Name}, hack), THackParse::Run);
-    EXPECT_EQ(MainForm->GalaxySettings(), p.Settings);
-    EXPECT_EQ(hack.Galaxy, p.Settings);
-  }
-  EXPECT_FALSE(TConfigForm::ApplyPreset("warp drive"));
 }

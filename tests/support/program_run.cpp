@@ -1,6 +1,9 @@
 #include "tests/support/program_run.h"
 
 #include <cstdio>
+#include <cstdlib>
+
+#include "tests/support/screen_pixels.h"
 
 namespace testing_support {
 
@@ -75,6 +78,23 @@ void InputKey(WORD vk) {
   SendInput(2, in, sizeof in[0]);
 }
 
+bool MoveTo(POINT p) {
+  InputMoveTo(p.x, p.y);
+  for (const DWORD start = GetTickCount(); GetTickCount() - start <= 1000; Sleep(10)) {
+    POINT now{};
+    if (GetCursorPos(&now) && now.x == p.x && now.y == p.y) return true;
+  }
+  return false;
+}
+
+void ClickAt(POINT p, bool right) {
+  MoveTo(p);
+  if (right)
+    InputClick(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+  else
+    InputClick(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+}
+
 ProgramRun::ProgramRun(const std::string& exe, const std::string& args, std::map<std::string, std::string> env,
                        const std::vector<std::string>& emptyFiles) {
   for (const std::string& name : emptyFiles) WriteFile(dir_ / name, "");
@@ -85,6 +105,7 @@ ProgramRun::ProgramRun(const std::string& exe, const std::string& args, std::map
   }
   std::string path = exe.find(':') != std::string::npos ? exe : ProgramDir() + "\\" + exe;
   std::string line = "\"" + path + "\" " + args;
+  for (size_t at; (at = line.find("<folder>")) != std::string::npos;) line.replace(at, 8, dir_.path());
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -121,10 +142,27 @@ DWORD ProgramRun::ExitCode() const {
   return code;
 }
 
-HWND ProgramRun::ShownWindow(const char* cls, DWORD ms) {
+HWND ProgramRun::ShownWindow(const char* cls, DWORD ms) const {
   HWND found = nullptr;
-  PumpUntil([&] { return (found = FindWindowA(cls, nullptr)) && IsWindowVisible(found); }, ms);
+  PumpUntil([&] { return (found = ShownWindowOf(pid_, cls)) != nullptr; }, ms);
   return found;
+}
+
+std::string RunInChild(const std::string& filter, std::map<std::string, std::string> env) {
+  char self[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  ProgramRun child(self, "--gtest_also_run_disabled_tests --gtest_output=xml:<folder>\\report.xml --gtest_filter=" + filter,
+                   std::move(env));
+  if (!child.started()) return "the child process did not start";
+  if (!child.Ended(120000)) return filter + " did not end within two minutes";
+  if (child.ExitCode() != 0) return filter + " failed in the child process (its output is above)";
+  const std::string report = child.folder() / "report.xml";
+  const std::string xml = FileExists(report) ? ReadFile(report) : "";
+  const size_t tests = xml.find("<testsuites tests=\"");
+  if (tests == std::string::npos) return filter + ": no report from the child process";
+  if (std::atoi(xml.c_str() + tests + 19) < 1) return filter + " matches no test";
+  if (xml.find("result=\"skipped\"") != std::string::npos) return filter + " was skipped";
+  return "";
 }
 
 }  // namespace testing_support

@@ -46,10 +46,16 @@ class EntryKeeper {
 void InputMoveTo(int x, int y);
 void InputClick(DWORD down, DWORD up);
 void InputKey(WORD vk);
+// The pointer moved to `p` and there (a button pressed before it has arrived
+// would land where it was); false if it is not there within a second. Pumps
+// no messages, so an input script's thread may call it.
+bool MoveTo(POINT p);
+// A left (or right) click at `p`, once the pointer is there.
+void ClickAt(POINT p, bool right = false);
 
 // One run of `exe` (beside the test program, or a full path) with `args`, in a folder of its
-// own, with the given environment ("<folder>" in a value stands for that
-// folder), empty files of the given names in that folder, and its message
+// own, with the given environment ("<folder>" in a value or in `args` stands
+// for that folder), empty files of the given names in that folder, and its message
 // boxes answered into a file (SPIRALIS_MSGBOX). The process never outlives
 // the object.
 class ProgramRun {
@@ -68,14 +74,32 @@ class ProgramRun {
   DWORD pid() const { return pid_; }
   // The exit code once ended (STILL_ACTIVE before).
   DWORD ExitCode() const;
-  // A visible window of that class, once there is one; null after `ms`.
-  static HWND ShownWindow(const char* cls, DWORD ms = 10000);
+  // A visible top-level window of that class of this run (not of an earlier
+  // one still going), once there is one; null after `ms`.
+  HWND ShownWindow(const char* cls, DWORD ms = 10000) const;
 
  private:
   TempDir dir_;
   std::string boxes_ = dir_ / "boxes.txt";
   HANDLE process_ = nullptr;
   DWORD pid_ = 0;
+};
+
+// Runs the tests `filter` picks (disabled ones too) of this test program in
+// a process of its own, with `env` set there: "" when at least one ran and
+// every one passed, else what went wrong (a filter that matches nothing, a
+// test skipped, a failure, a run that does not end within two minutes).
+std::string RunInChild(const std::string& filter, std::map<std::string, std::string> env = {});
+
+// One run of Spiralis.scr (beside the test program's folder) in a folder of
+// its own, where a "spiralis.log" file makes it trace everything.
+class SpiralisRun : public ProgramRun {
+ public:
+  explicit SpiralisRun(const std::string& args) : ProgramRun("..\\Spiralis.scr", args, {}, {"spiralis.log"}) {}
+  // Its trace, and the message boxes it answered, if any.
+  std::string trace() const {
+    return ReadFile(folder() / "spiralis.log") + (boxes().empty() ? "" : "\nBoxes:\n" + boxes());
+  }
 };
 
 }  // namespace testing_support

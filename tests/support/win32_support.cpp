@@ -1,9 +1,18 @@
 #include "tests/support/win32_support.h"
 
+#include "toolkit/forms.h"
+
 #include <cstdio>
 #include <stdexcept>
 
 namespace testing_support {
+
+void DropQueuedStart() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, WM_APP, WM_APP, PM_REMOVE) || PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+  Application->ResetTerminated();
+}
 
 unsigned ScreenPixel(HWND wnd, int x, int y) {
   POINT p{x, y};

@@ -13,6 +13,11 @@ namespace testing_support {
 // The colour the screen shows at a point of a window's client area, as 0xRRGGBB.
 unsigned ScreenPixel(HWND wnd, int x, int y);
 
+// Takes off this thread's queue the run mode a program's control component
+// posts there when its main module is made (and the quit of an earlier
+// run), so that a test drives the forms itself.
+void DropQueuedStart();
+
 // The folder of the running test program.
 std::string ProgramDir();
 std::string ReadFile(const std::string& path);

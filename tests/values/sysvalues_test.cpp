@@ -7,7 +7,7 @@
 #include <map>
 
 #include "framework/sysregistry.h"
-#include "tests/support/win32_support.h"
+#include "tests/support/program_run.h"
 #include "toolkit/reader.h"
 #include "values/sysvalues.h"
 #include "values_test_support.h"
@@ -399,44 +399,13 @@ TEST_F(SharedKeys, LookupSearchesOnceRemembersAndForgetsDestroyedComponents) {
 
 // ---- GetSysValue, each case in a process of its own ----------------------------------
 
-// Runs one test of the FreshProcess suite in a new process of this program.
-static void RunFresh(const std::string& test) {
-  TempDir dir;
-  const std::string done = dir / "done";
-  SetEnvironmentVariableA("SPIRALIS_FRESH_DONE", done.c_str());
-  char exe[MAX_PATH];
-  GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  std::string commandLine = std::string("\"") + exe +
-                            "\" --gtest_also_run_disabled_tests --gtest_filter=FreshProcess.DISABLED_" + test;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  ASSERT_TRUE(CreateProcessA(exe, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info));
-  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(info.hProcess, 60000));
-  DWORD code = 1;
-  GetExitCodeProcess(info.hProcess, &code);
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
-  SetEnvironmentVariableA("SPIRALIS_FRESH_DONE", nullptr);
-  EXPECT_EQ(0u, code) << test;
-  EXPECT_TRUE(testing_support::FileExists(done)) << test << " did not run";
-}
-
-class FreshProcess : public SharedKeys {
- protected:
-  void TearDown() override {
-    SharedKeys::TearDown();
-    char done[MAX_PATH] = "";
-    if (!HasFailure() && GetEnvironmentVariableA("SPIRALIS_FRESH_DONE", done, sizeof done))
-      WriteFile(done, "done");
-  }
-};
+using FreshProcess = SharedKeys;
 
 TEST(SysValueQuery, EachCaseInAFreshProcess) {
   for (const char* test : {"AComponentOnTheFormAnswersForTheRegistry", "NoOwnerReadsTheRegistryWithoutSearching",
                            "AMissingEntryIsRememberedAsItsDefault", "AnOwnerWithoutTheComponentIsRemembered",
                            "AnExistingEntryIsReadEveryTime"})
-    RunFresh(test);
+    EXPECT_EQ(RunInChild(std::string("FreshProcess.DISABLED_") + test), "");
 }
 
 TEST_F(FreshProcess, DISABLED_AComponentOnTheFormAnswersForTheRegistry) {

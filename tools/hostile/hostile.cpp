@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "tests/support/program_run.h"
+#include "tests/support/screen_pixels.h"
 #include "tools/hostile/inputs.h"
 
 using namespace testing_support;
@@ -49,18 +50,6 @@ std::vector<HWND> TopLevelWindows(DWORD pid) {
   WindowsOf w{pid, {}};
   EnumWindows(CollectWindowOf, reinterpret_cast<LPARAM>(&w));
   return w.found;
-}
-
-std::string ClassOf(HWND h) {
-  char name[128] = "";
-  GetClassNameA(h, name, sizeof name);
-  return name;
-}
-
-HWND VisibleWindowOfClass(DWORD pid, const char* cls) {
-  for (HWND h : TopLevelWindows(pid))
-    if (IsWindowVisible(h) && ClassOf(h) == cls) return h;
-  return nullptr;
 }
 
 // Every window of the process, children included: its USER objects, as far
@@ -194,8 +183,8 @@ class Run {
       : run_(kProgram, args, {}, traced ? std::vector<std::string>{"spiralis.log"} : std::vector<std::string>{}) {}
   ProgramRun& process() { return run_; }
   std::string trace() const { return FileExists(run_.folder() / "spiralis.log") ? ReadFile(run_.folder() / "spiralis.log") : ""; }
-  HWND Saver() const { return VisibleWindowOfClass(run_.pid(), "TSaverForm"); }
-  HWND TraceWindow() const { return VisibleWindowOfClass(run_.pid(), "ScrDebugWindowClass"); }
+  HWND Saver() const { return ShownWindowOf(run_.pid(), "TSaverForm"); }
+  HWND TraceWindow() const { return ShownWindowOf(run_.pid(), "ScrDebugWindowClass"); }
 
   // The process is over, or all that holds it is a trace window, which is
   // then closed (its showing is judged apart).

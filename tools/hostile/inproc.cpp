@@ -10,12 +10,16 @@
 // run with its case and the summary so far. The exit code is 1 on any fault.
 #include <windows.h>
 
+#include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -158,6 +162,22 @@ class TQuietHost final : public TCommandLineHost {
   HWND previewHost_;
 };
 
+// A window number as C's "%i" reads it (blanks, a sign, then decimal, 0x
+// hexadecimal or 0 octal digits; what follows is ignored), at the width of a
+// window handle: a magnitude beyond that width stands for the largest, and a
+// minus takes it from zero within that width. None when no digit comes.
+std::optional<std::uintptr_t> WindowNumber(const char* text) {
+  while (std::isspace(static_cast<unsigned char>(*text))) ++text;
+  const bool minus = *text == '-';
+  if (*text == '-' || *text == '+') ++text;
+  if (!std::isdigit(static_cast<unsigned char>(*text))) return std::nullopt;
+  errno = 0;
+  unsigned long long magnitude = std::strtoull(text, nullptr, 0);
+  if (errno == ERANGE || magnitude > UINTPTR_MAX) magnitude = UINTPTR_MAX;
+  const auto number = static_cast<std::uintptr_t>(magnitude);
+  return minus ? 0 - number : number;
+}
+
 // The parse of `line` (the program's name first) against the grammar's
 // rules: the letter after one '-' and one '/' chooses the mode; a preview
 // needs the live window its number (or "pvwhost") names, and is no mode
@@ -180,8 +200,8 @@ std::string LineFault(const std::string& line, TQuietHost& host, HWND previewHos
   const char letter = static_cast<char>(*p | 0x20);
   const char* rest = p + (*p ? 1 : 0);
   while (*rest == ' ' || *rest == ':') ++rest;
-  const auto named = ScanInteger(rest);
-  const HWND window = named ? reinterpret_cast<HWND>(static_cast<ULONG_PTR>(static_cast<std::uint32_t>(*named))) : nullptr;
+  const auto named = WindowNumber(rest);
+  const HWND window = named ? reinterpret_cast<HWND>(*named) : nullptr;
   const bool live = named && *rest && window && IsWindow(window);
   switch (letter) {
     case 's':
