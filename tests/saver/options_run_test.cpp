@@ -677,6 +677,16 @@ POINT CloseBox(HWND dialog) {
   return POINT{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
 }
 
+// Turns the pages with Ctrl+Tab, each turn seen done, until `page` shows.
+bool TurnTo(HWND dialog, int page) {
+  for (int turns = 0; turns < 5 && ActivePage(dialog) != page; ++turns) {
+    const int before = ActivePage(dialog);
+    KeyWith(VK_CONTROL, VK_TAB);
+    if (!PumpUntil([&] { return ActivePage(dialog) != before; }, 5000)) return false;
+  }
+  return ActivePage(dialog) == page;
+}
+
 }  // namespace
 
 // "Fresh" on "Science" restarts the galaxy, a change like any other: the OK
@@ -700,8 +710,7 @@ TEST_F(OptionsDialog, FreshIsStoredByTheOkButtonAndDroppedByCancelAndTheCloseBox
     HWND dialog = ShownWindowOf(run, "TConfigForm");
     ASSERT_NE(dialog, nullptr) << run.boxes();
     ASSERT_TRUE(InFront(dialog));
-    KeyWith(VK_CONTROL, VK_TAB, 3);  // Presets -> General -> OpenGL -> Science
-    ASSERT_EQ(ActivePage(dialog), kScience);
+    ASSERT_TRUE(TurnTo(dialog, kScience));
     ASSERT_NE(Button(dialog, "Fresh"), nullptr);
     ClickOn(Button(dialog, "Fresh"));
     way.close(dialog);
@@ -726,8 +735,7 @@ TEST_F(OptionsDialog, ADriverPickedFromTheListSetsTheScreenModesAndIsStored) {
   HWND dialog = ShownWindowOf(run, "TConfigForm");
   ASSERT_NE(dialog, nullptr) << run.boxes();
   ASSERT_TRUE(InFront(dialog));
-  KeyWith(VK_CONTROL, VK_TAB, 2);  // Presets -> General -> OpenGL
-  ASSERT_EQ(ActivePage(dialog), kOpenGL);
+  ASSERT_TRUE(TurnTo(dialog, kOpenGL));
   HWND list = Child(dialog, "TListBox");
   HWND modes = Child(dialog, "TScrComboBox");
   ASSERT_TRUE(list && modes);
@@ -767,4 +775,65 @@ TEST_F(OptionsDialog, ADriverPickedFromTheListSetsTheScreenModesAndIsStored) {
   const std::string driver = SaverText("Driver");
   EXPECT_EQ(lstrcmpiA(driver.substr(driver.rfind('\\') + 1).c_str(), first.c_str()), 0) << driver << " for " << first;
   EXPECT_EQ(lstrcmpiA(SaverText("DriverPath").c_str(), voodoo.c_str()), 0) << "the file dialog's folder stays";
+}
+
+namespace {
+
+// HKEY_CLASSES_ROOT\<scheme>\shell\open\command, the program that opens such
+// addresses, set to `command` while the keeper lives.
+class AddressHandler {
+ public:
+  AddressHandler(const char* scheme, const std::string& command)
+      : key_(std::string(scheme) + "\\shell\\open\\command") {
+    LONG size = sizeof old_;
+    had_ = RegQueryValueA(HKEY_CLASSES_ROOT, key_.c_str(), old_, &size) == ERROR_SUCCESS;
+    RegSetValueA(HKEY_CLASSES_ROOT, key_.c_str(), REG_SZ, command.c_str(), 0);
+  }
+  ~AddressHandler() {
+    if (had_) RegSetValueA(HKEY_CLASSES_ROOT, key_.c_str(), REG_SZ, old_, 0);
+  }
+  AddressHandler(const AddressHandler&) = delete;
+  AddressHandler& operator=(const AddressHandler&) = delete;
+
+ private:
+  std::string key_;
+  char old_[MAX_PATH] = {};
+  bool had_ = false;
+};
+
+}  // namespace
+
+// The two links on "OpenGL", clicked, open their addresses with the system's
+// handler of the scheme (here one that writes down what it was given).
+TEST_F(OptionsDialog, TheLinksOpenTheirAddresses) {
+  HintsShown();
+  TempDir dir;
+  const std::string said = dir / "opened.txt";
+  AddressHandler http("http", "cmd.exe /c echo %1>\"" + said + "\""), https("https", "cmd.exe /c echo %1>\"" + said + "\"");
+  ProgramRun run("..\\Spiralis.scr", "/c");
+  HWND dialog = ShownWindowOf(run, "TConfigForm");
+  ASSERT_NE(dialog, nullptr) << run.boxes();
+  ASSERT_TRUE(InFront(dialog));
+  ASSERT_TRUE(TurnTo(dialog, kOpenGL));
+  HWND page = Child(dialog, "TTabSheet");
+  ASSERT_NE(page, nullptr);
+  struct Link {
+    int top;  // on the page, as designed: the dialog is scaled from 459 pixels wide
+    const char* address;
+  };
+  RECT client{};
+  GetClientRect(dialog, &client);
+  for (const Link& link : {Link{198, "https://www.khronos.org/opengl/wiki/Getting_Started"},
+                           Link{304, "http://www.3dfx.com/downloads/"}}) {
+    DeleteFileA(said.c_str());
+    POINT p{20 * client.right / 459, (link.top + 6) * client.right / 459};
+    ClientToScreen(page, &p);
+    ClickAt(p);
+    std::string text;
+    EXPECT_TRUE(PumpUntil([&] { return (text = FileExists(said) ? ReadFile(said) : "").find('\n') != std::string::npos; }, 10000))
+        << link.address;
+    EXPECT_EQ(text.substr(0, text.find_last_not_of("\r\n ") + 1), link.address);
+  }
+  ClickOn(Button(dialog, "Cancel"));
+  ASSERT_TRUE(run.Ended());
 }
