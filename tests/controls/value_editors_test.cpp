@@ -268,6 +268,10 @@ TEST_F(ValueEditors, ListChoicesWriteTheSettingAndLoadBackExactly) {
   // No choice writes nothing.
   form->ModeCombo->Controller()->SetItemIndex(-1);
   EXPECT_EQ(modes - 1, settings->Mode->GetIndex());
+  settings->Flag->SetValue(true);
+  form->FlagList->Controller()->SetItemIndex(-1);
+  EXPECT_TRUE(settings->Flag->GetValue());
+  settings->Flag->SetValue(false);
   form->ModeCombo->Controller()->SetItemIndex(modes);  // nor one past the list
   EXPECT_EQ(modes - 1, settings->Mode->GetIndex());
   TScrListBoxScreenModeController unbound(nullptr);  // nor a choice without a setting
