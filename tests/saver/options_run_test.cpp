@@ -687,6 +687,12 @@ bool TurnTo(HWND dialog, int page) {
   return ActivePage(dialog) == page;
 }
 
+// The shown dialog of `run`, in front, on `page`; null when it does not come so.
+HWND DialogOn(const ProgramRun& run, int page) {
+  HWND dialog = ShownWindowOf(run, "TConfigForm");
+  return dialog && InFront(dialog) && TurnTo(dialog, page) ? dialog : nullptr;
+}
+
 }  // namespace
 
 // "Fresh" on "Science" restarts the galaxy, a change like any other: the OK
@@ -707,10 +713,8 @@ TEST_F(OptionsDialog, FreshIsStoredByTheOkButtonAndDroppedByCancelAndTheCloseBox
     HintsShown();
     const auto before = SaverKeySnapshot();
     ProgramRun run("..\\Spiralis.scr", "/c");
-    HWND dialog = ShownWindowOf(run, "TConfigForm");
+    HWND dialog = DialogOn(run, kScience);
     ASSERT_NE(dialog, nullptr) << run.boxes();
-    ASSERT_TRUE(InFront(dialog));
-    ASSERT_TRUE(TurnTo(dialog, kScience));
     ASSERT_NE(Button(dialog, "Fresh"), nullptr);
     ClickOn(Button(dialog, "Fresh"));
     way.close(dialog);
@@ -732,10 +736,8 @@ TEST_F(OptionsDialog, ADriverPickedFromTheListSetsTheScreenModesAndIsStored) {
   ASSERT_TRUE(FileExists(voodoo));
   for (const char* entry : {"Driver", "DriverPath"}) WriteRawEntry(kSpiralisKey, entry, {true, REG_SZ, voodoo + '\0'});
   ProgramRun run("..\\Spiralis.scr", "/c");
-  HWND dialog = ShownWindowOf(run, "TConfigForm");
+  HWND dialog = DialogOn(run, kOpenGL);
   ASSERT_NE(dialog, nullptr) << run.boxes();
-  ASSERT_TRUE(InFront(dialog));
-  ASSERT_TRUE(TurnTo(dialog, kOpenGL));
   HWND list = Child(dialog, "TListBox");
   HWND modes = Child(dialog, "TScrComboBox");
   ASSERT_TRUE(list && modes);
@@ -811,10 +813,8 @@ TEST_F(OptionsDialog, TheLinksOpenTheirAddresses) {
   const std::string said = dir / "opened.txt";
   AddressHandler http("http", "cmd.exe /c echo %1>\"" + said + "\""), https("https", "cmd.exe /c echo %1>\"" + said + "\"");
   ProgramRun run("..\\Spiralis.scr", "/c");
-  HWND dialog = ShownWindowOf(run, "TConfigForm");
+  HWND dialog = DialogOn(run, kOpenGL);
   ASSERT_NE(dialog, nullptr) << run.boxes();
-  ASSERT_TRUE(InFront(dialog));
-  ASSERT_TRUE(TurnTo(dialog, kOpenGL));
   HWND page = Child(dialog, "TTabSheet");
   ASSERT_NE(page, nullptr);
   struct Link {
