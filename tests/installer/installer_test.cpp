@@ -501,8 +501,7 @@ bool PressButton(const ProgramRun& run, const char* text) {
     return false;
   RECT r{};
   GetWindowRect(s.button.found, &r);
-  InputMoveTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  InputClick(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  ClickAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
   return true;
 }
 
@@ -534,8 +533,10 @@ TEST_F(Setup, ItsPagesEndInTheOptionsAndTheUninstallersYesRemovesTheSettings) {
     EXPECT_TRUE(setup.Ended(60000));
     EXPECT_EQ(setup.ExitCode(), 0u);
   }
-  HWND options = ProgramRun::ShownWindow("TConfigForm", 30000);
-  ASSERT_NE(options, nullptr) << "\"Open the Spiralis options\" is checked at first";
+  HWND options = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (options = FindWindowA("TConfigForm", nullptr)) && IsWindowVisible(options); },
+                        30000))
+      << "\"Open the Spiralis options\" is checked at first";
   DWORD pid = 0;
   GetWindowThreadProcessId(options, &pid);
   EXPECT_TRUE(SamePath(ProcessFile(pid), InstalledSaver())) << ProcessFile(pid);

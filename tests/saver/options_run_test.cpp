@@ -689,7 +689,7 @@ bool TurnTo(HWND dialog, int page) {
 
 // The shown dialog of `run`, in front, on `page`; null when it does not come so.
 HWND DialogOn(const ProgramRun& run, int page) {
-  HWND dialog = ShownWindowOf(run, "TConfigForm");
+  HWND dialog = run.ShownWindow("TConfigForm");
   return dialog && InFront(dialog) && TurnTo(dialog, page) ? dialog : nullptr;
 }
 
