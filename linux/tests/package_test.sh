@@ -3,7 +3,7 @@
 # dpkg -i into a private root (package_root.sh) it puts the hack, its
 # settings file, its man page (every option of the hack's usage) and its
 # copyright where they belong, and adds spiralis to XScreenSaver's program
-# list once, a second installation too; removal leaves none of its files and
+# list once, over an older version and a second installation too; removal leaves none of its files and
 # the list as it was, purge forgets the package. A list an administrator laid
 # out otherwise is left alone.   Usage: package_test.sh spiralis_VERSION_ARCH.deb
 set -uo pipefail
@@ -21,10 +21,18 @@ package_root "$work/root" "$deb" || fail "no private root"
 list="$root/etc/X11/app-defaults/XScreenSaver-gl"
 cp "$list" "$work/list-before"
 entries() { grep -c 'spiralis' "$list"; }
-for round in first second; do
-  in_root -i "$deb" >"$work/log" 2>&1 || fail "the $round installation"
+# An older version first (its hack a byte longer), this one over it, then again.
+dpkg-deb -R "$deb" "$work/old" && sed -i 's/^Version: .*/Version: 0.0.1/' "$work/old/DEBIAN/control" &&
+  echo >>"$work/old/usr/libexec/xscreensaver/spiralis" &&
+  dpkg-deb --root-owner-group -b "$work/old" "$work/old.deb" >/dev/null || fail "no older package"
+for round in older upgrade second; do
+  in_root -i "$([ $round = older ] && echo "$work/old.deb" || echo "$deb")" >"$work/log" 2>&1 || fail "the $round installation"
   [ "$(entries)" = 1 ] || fail "after the $round installation the list names spiralis $(entries) times"
 done
+[ "$(in_root -s spiralis | sed -n 's/^Version: //p')" = "$(dpkg-deb -f "$deb" Version)" ] || fail "the upgrade left $(in_root -s spiralis | grep Version)"
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/libexec/xscreensaver/spiralis | cmp -s - "$root/usr/libexec/xscreensaver/spiralis" ||
+  fail "the upgrade left the older hack"
+rm -rf "$work/old" "$work/old.deb"
 [ "$(sed -n '/^\*programs:/{n;p;q}' "$list")" = "$(printf '  GL: \t\t\t\tspiralis --root\t\t\t    \\n\\')" ] ||
   fail "spiralis is not the list's first entry"
 [ -L "$root/etc/X11/app-defaults/XScreenSaver" ] || fail "the list's link was replaced"
@@ -82,4 +90,4 @@ in_root -i "$deb" >"$work/log" 2>&1 || fail "installation beside an odd list"
 grep -q "left as it is" "$work/log" || fail "the installation did not say it left the list alone"
 in_root -P spiralis >>"$work/log" 2>&1 || fail "purge beside an odd list"
 cmp -s "$list" "$work/list-before" || fail "an odd list was changed"
-echo "ok: lintian, installed twice, the list once, removed, purged, an odd list left alone"
+echo "ok: lintian, installed over an older version and again, the list once, removed, purged, an odd list left alone"

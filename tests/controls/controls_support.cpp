@@ -149,6 +149,7 @@ const TMetaClass& TAllControlsForm::StaticClass() {
     c.Method("ListClick", &TAllControlsForm::ListClick);
     c.Method("LinkClick", &TAllControlsForm::LinkClick);
     c.Method("ItemClick", &TAllControlsForm::ItemClick);
+    c.Method("SpinClick", &TAllControlsForm::SpinClick);
   });
   return cls;
 }

@@ -111,6 +111,7 @@ class TAllControlsForm : public TForm {
   void CheckClick(TObject*) { events.push_back(std::string("check ") + (Check1->Checked() ? "on" : "off")); }
   void LinkClick(TObject* sender) { events.push_back("link " + static_cast<TLabel*>(sender)->Caption()); }
   void ItemClick(TObject* sender) { events.push_back("item " + static_cast<TComponent*>(sender)->Name()); }
+  void SpinClick(TObject*) { events.push_back("spin " + std::to_string(UpDown1->Position())); }
 };
 
 // Two track bars and a watcher on one setting; further track bars on the

@@ -85,16 +85,19 @@ TEST_F(SettingControls, TrackBarControllersMapEachKindOfSetting) {
     int min, max, position;  // shown
     int move;                // the user moves the slider here
     std::function<bool()> written;
+    std::string least, moved;  // the figures its tip tells at the least position and there
   };
   const Row rows[] = {
-      {"integer", form->RingsBar, 2, 150, 41, 60, [&] { return settings->Rings->GetValue() == 60; }},
+      {"integer", form->RingsBar, 2, 150, 41, 60, [&] { return settings->Rings->GetValue() == 60; }, "2", "60"},
       {"real over 0..100", form->DensityBar, 0, 100, 10, 37,
-       [&] { return std::fabs(settings->Density->GetValue() - 0.0185) < 1e-12; }},
-      {"index of three ranges", form->SpeedBar, 0, 2, 1, 2, [&] { return settings->Speed->GetIndex() == 2; }},
+       [&] { return std::fabs(settings->Density->GetValue() - 0.0185) < 1e-12; }, "0", "0.0185"},
+      {"index of three ranges", form->SpeedBar, 0, 2, 1, 2, [&] { return settings->Speed->GetIndex() == 2; },
+       "Slow", "Fastest"},
       {"green channel of 0x336699", form->GreenBar, 0, 255, 0x66, 255,
-       [&] { return settings->Tint->GetValue() == 0x33FF99; }},
+       [&] { return settings->Tint->GetValue() == 0x33FF99; }, "0", "255"},
       {"screen mode", form->ModeBar, 0, modes - 1, settings->Mode->GetIndex(), modes - 1,
-       [&] { return settings->Mode->GetIndex() == modes - 1; }},
+       [&] { return settings->Mode->GetIndex() == modes - 1; }, "normal",
+       settings->Mode->StringFromIndex(modes - 1)},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -106,6 +109,8 @@ TEST_F(SettingControls, TrackBarControllersMapEachKindOfSetting) {
     SendMessageA(row.bar->Handle(), TBM_SETPOS, TRUE, row.move);
     EXPECT_TRUE(row.written());
     EXPECT_EQ(row.move, row.bar->Position());
+    EXPECT_EQ(row.least, row.bar->Controller()->Figure(row.min));
+    EXPECT_EQ(row.moved, row.bar->Controller()->Figure(row.move));
   }
   // Another channel shows at once.
   auto* green = static_cast<TScrTrackBarColorController*>(form->GreenBar->Controller());

@@ -280,6 +280,11 @@ TEST_F(StandardControls, MouseDrivesTabsLinksListsSpinsAndThePopupMenu) {
   form->List1->RecreateWnd();
   EXPECT_EQ(0, form->List1->ItemIndex());
   EXPECT_EQ("alpha", form->List1->Items()->Get(0));
+  // An item past either end of a live list is an error, written or read.
+  for (const int beyond : {-1, form->List1->Items()->Count()}) {
+    EXPECT_ANY_THROW(form->List1->Items()->PutObject(beyond, nullptr)) << beyond;
+    EXPECT_ANY_THROW(form->List1->Items()->GetObject(beyond)) << beyond;
+  }
 
   // The up arrow of the spin button steps the edit's number.
   RECT spin;
@@ -287,6 +292,7 @@ TEST_F(StandardControls, MouseDrivesTabsLinksListsSpinsAndThePopupMenu) {
   ClickAt(POINT{(spin.left + spin.right) / 2, spin.top + 4});
   ASSERT_TRUE(PumpUntil([&] { return form->UpDown1->Position() == 43; }));
   EXPECT_TRUE(PumpUntil([&] { return form->Edit1->Text() == "43"; }));
+  EXPECT_TRUE(PumpUntil([&] { return form->events.back() == "spin 43"; })) << "its click event, after the step";
 
   // The link label: the hand over it, its click event when clicked.
   form->Pages->SetActivePage(form->Second);

@@ -112,6 +112,13 @@ TEST_F(ValueEditors, DelayOpensInItsUnitAndEveryInputGoesThroughTheSameCheck) {
       {"up arrow of the spin button", [&] { ClickAt(Arrow(form->DelayUpDown, true)); }, 240, "4", true},
       {"down-arrow key", [&] { MoveTo(CentreOf(form->DelayEdit)); Press(VK_DOWN); }, 180, "3", true},
       {"wheel", [&] { Wheel(1); }, 240, "4", true},
+      {"set to 5 minutes by the program, spun up",
+       [&] {
+         settings->Delay->SetValue(300);
+         EXPECT_EQ(5, form->DelayUpDown->Position());
+         ClickAt(Arrow(form->DelayUpDown, true));
+       },
+       360, "6", true},
       // "6" on the way was a valid 6 minutes.
       {"typed 61: 3660 s is too long", [&] { Retype(form->DelayEdit, "61"); }, 360, "61", false},
       {"typed 60", [&] { Retype(form->DelayEdit, "60"); }, 3600, "60", true},
@@ -261,6 +268,10 @@ TEST_F(ValueEditors, ListChoicesWriteTheSettingAndLoadBackExactly) {
   // No choice writes nothing.
   form->ModeCombo->Controller()->SetItemIndex(-1);
   EXPECT_EQ(modes - 1, settings->Mode->GetIndex());
+  settings->Flag->SetValue(true);
+  form->FlagList->Controller()->SetItemIndex(-1);
+  EXPECT_TRUE(settings->Flag->GetValue());
+  settings->Flag->SetValue(false);
   form->ModeCombo->Controller()->SetItemIndex(modes);  // nor one past the list
   EXPECT_EQ(modes - 1, settings->Mode->GetIndex());
   TScrListBoxScreenModeController unbound(nullptr);  // nor a choice without a setting

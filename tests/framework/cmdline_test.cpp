@@ -196,6 +196,13 @@ TEST(CommandLine, ScanIntegerFollowsTheCConversion) {
   EXPECT_EQ(ScanInteger("x1"), std::nullopt);
   EXPECT_EQ(ScanInteger("-"), std::nullopt);
   EXPECT_EQ(ScanInteger("- 1"), std::nullopt);
+  // A number that reaches the end of its text ends there, whatever follows in memory.
+  EXPECT_EQ(ScanInteger("77\0" "99"), 77);
+  EXPECT_EQ(ScanInteger("0x7B\0" "1"), 123);
+  EXPECT_EQ(ScanInteger("0\0" "7"), 0);
+  EXPECT_EQ(ScanInteger("0x\0" "1"), 0);
+  EXPECT_EQ(ScanInteger("-\0" "5"), std::nullopt);
+  EXPECT_EQ(ScanWindowNumber("123\0" "4"), 123u);
 }
 
 TEST(CommandLine, ScanIntegerBitsSaturatesAndNegatesInItsWidth) {
@@ -356,6 +363,12 @@ TEST(CommandLine, PerformanceBlockNamesTheProcessAndSurvivesDamage) {
   EXPECT_EQ(ProcessNameFromPerformanceBlock(data.data(), data.size(), 784, 10), "explorer");
   EXPECT_EQ(ProcessNameFromPerformanceBlock(data.data(), data.size(), 784, 11), "");
   EXPECT_EQ(ProcessNameFromPerformanceBlock(data.data(), data.size(), 785, 22), "");
+  // An object without instances (none, or counters of its own) names nothing.
+  for (LONG none : {0L, static_cast<LONG>(PERF_NO_INSTANCES)}) {
+    std::vector<BYTE> bare = data;
+    reinterpret_cast<PERF_OBJECT_TYPE*>(bare.data() + sizeof(PERF_DATA_BLOCK))->NumInstances = none;
+    EXPECT_EQ(ProcessNameFromPerformanceBlock(bare.data(), bare.size(), 784, 22), "") << none;
+  }
   // Every truncation is read only as far as it goes.
   for (size_t n = 0; n < data.size(); ++n) {
     std::vector<BYTE> cut(data.begin(), data.begin() + n);

@@ -204,7 +204,26 @@ unsigned GALAXY_GLAPI FailingGetError() {
 void GALAXY_GLAPI NoBuffers(int n, unsigned* names) {
   for (int i = 0; i < n; ++i) names[i] = 0;
 }
+unsigned GALAXY_GLAPI TwoStaleErrors() {
+  RecordedCalls().push_back({"GetError", {}});
+  return CallsOf("GetError").size() <= 2 ? 0x0502u : 0u;  // GL_INVALID_OPERATION, left by calls before ours
+}
 }  // namespace
+
+// Errors that calls before the frame left are read away, no failure of the
+// buffers; the frame leaves no buffer bound.
+TEST(GalaxyViewTable, StaleErrorsAreNoFailureAndAFrameLeavesNoBufferBound) {
+  Lit lit;
+  TGalaxyGL gl = RecordingGalaxyGL(true);
+  gl.GetError = TwoStaleErrors;
+  TGalaxyView view;
+  view.Init(gl, 320, 240);
+  RecordedCalls().clear();
+  view.Draw(*lit.g, 320, 240, 50.0, 500.0f, 0);
+  EXPECT_TRUE(view.UsesBuffers());
+  ASSERT_FALSE(CallsOf("BindBuffer").empty());
+  EXPECT_EQ(CallsOf("BindBuffer").back().args[1], 0);
+}
 
 // Without the buffer entries, or when a buffer call fails, the frame is drawn
 // from arrays, that frame too, and every frame after from arrays alone.

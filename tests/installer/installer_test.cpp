@@ -413,3 +413,142 @@ TEST_F(Setup, UninstallLeavesAFileItCannotRemoveToTheNextRestart) {
     RegCloseKey(k);
   }
 }
+
+// ---- Refusals, and the setup and uninstaller as a person runs them --------------
+
+// Without administrator rights (the administrators' group for denying only, as
+// in a standard user's token) setup stops at once with 740; a write the
+// system folder refuses stops it with 2. Nothing is changed either way.
+TEST_F(Setup, StopsWithNothingChangedWithoutAdministratorRightsOrWhenTheWriteFails) {
+  if (FileExists(InstalledSaver())) {
+    ASSERT_EQ(Uninstall(), 0u);
+  }
+  WriteText(kDesktopKey, "SCRNSAVE.EXE", kEarlierSaver);
+  const std::string before = DesktopSaver();
+
+  HANDLE own = nullptr, user = nullptr;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own));
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID admins = nullptr;
+  ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
+                                       0, &admins));
+  SID_AND_ATTRIBUTES deny{admins, 0};
+  ASSERT_TRUE(CreateRestrictedToken(own, 0, 1, &deny, 0, nullptr, 0, nullptr, &user)) << GetLastError();
+  std::string line = "\"" + SetupProgram() + "\" /S /ACTIVE";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessAsUserA(user, nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                   &process))
+      << GetLastError();
+  DWORD code = STILL_ACTIVE;
+  EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+  GetExitCodeProcess(process.hProcess, &code);
+  EXPECT_EQ(code, 740u) << "without administrator rights";
+  for (HANDLE h : {process.hProcess, process.hThread, user, own}) CloseHandle(h);
+  FreeSid(admins);
+  EXPECT_FALSE(FileExists(InstalledSaver()));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_EQ(DesktopSaver(), before);
+
+  // A folder where the new copy of the saver would be written.
+  const std::string blocker = InstalledSaver() + ".new";
+  ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+  EXPECT_EQ(RunToEnd(SetupProgram(), "/S /ACTIVE"), 2u) << "a failed write";
+  RemoveDirectoryA(blocker.c_str());
+  EXPECT_FALSE(FileExists(InstalledSaver()));
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_EQ(DesktopSaver(), before);
+}
+
+namespace {
+
+struct ButtonSearch {
+  const char* text;  // without its '&'
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindButton(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<ButtonSearch*>(p);
+  char text[128] = {};
+  GetWindowTextA(w, text, sizeof text);
+  std::string plain;
+  for (const char* c = text; *c; ++c)
+    if (*c != '&') plain += *c;
+  if (plain != s->text || !IsWindowVisible(w) || !IsWindowEnabled(w)) return TRUE;
+  s->found = w;
+  return FALSE;
+}
+
+struct TopSearch {
+  DWORD pid;
+  ButtonSearch button;
+};
+
+BOOL CALLBACK FindTopWithButton(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<TopSearch*>(p);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (pid == s->pid && IsWindowVisible(w)) EnumChildWindows(w, FindButton, reinterpret_cast<LPARAM>(&s->button));
+  return !s->button.found;
+}
+
+// Clicks the enabled button of that text in a window of `run`, once there is one.
+bool PressButton(const ProgramRun& run, const char* text) {
+  TopSearch s{run.pid(), {text}};
+  if (!PumpUntil([&] { return !EnumWindows(FindTopWithButton, reinterpret_cast<LPARAM>(&s)) || s.button.found; },
+                 60000))
+    return false;
+  RECT r{};
+  GetWindowRect(s.button.found, &r);
+  ClickAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+  return true;
+}
+
+// The program file of process `pid` (a call of newer systems than the build names).
+std::string ProcessFile(DWORD pid) {
+  using QueryFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+  const auto query =
+      reinterpret_cast<QueryFn>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA"));
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+  char path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  if (process && query) query(process, 0, path, &size);
+  if (process) CloseHandle(process);
+  return path;
+}
+
+}  // namespace
+
+// Setup through its pages: its finish page opens the installed saver's
+// options; the uninstaller through its pages, told Yes to "remove your
+// settings", leaves none of them.
+TEST_F(Setup, ItsPagesEndInTheOptionsAndTheUninstallersYesRemovesTheSettings) {
+  SetRegistryNumber(kSpiralisKey, "Told3dfx", 1);  // no first-run hint over the options
+  SetRegistryNumber(kSpiralisKey, "ToldActive", 1);
+  SetRegistryNumber(kSpiralisKey, "nRings", 77);
+  {
+    ProgramRun setup(SetupProgram(), "");
+    for (const char* button : {"I Agree", "Install", "Finish"}) ASSERT_TRUE(PressButton(setup, button)) << button;
+    EXPECT_TRUE(setup.Ended(60000));
+    EXPECT_EQ(setup.ExitCode(), 0u);
+  }
+  HWND options = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (options = FindWindowA("TConfigForm", nullptr)) && IsWindowVisible(options); },
+                        30000))
+      << "\"Open the Spiralis options\" is checked at first";
+  DWORD pid = 0;
+  GetWindowThreadProcessId(options, &pid);
+  EXPECT_TRUE(SamePath(ProcessFile(pid), InstalledSaver())) << ProcessFile(pid);
+  PostMessageA(options, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(options); }, 10000));
+
+  const std::string uninstaller = UninstallerPath();
+  {
+    ProgramRun uninstall(uninstaller, "_?=" + uninstaller.substr(0, uninstaller.rfind('\\')));
+    for (const char* button : {"Uninstall", "Yes", "Close"}) ASSERT_TRUE(PressButton(uninstall, button)) << button;
+    EXPECT_TRUE(uninstall.Ended(60000));
+  }
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSpiralisKey)) << "the settings are gone";
+  ExpectAllGone();
+}

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <functional>
 #include <set>
@@ -649,4 +651,189 @@ TEST_F(OptionsDialog, TheMonitorsChoiceIsStoredOnOkOnly) {
     else
       EXPECT_EQ(SaverKeySnapshot(), before) << "Cancel stores nothing";
   }
+}
+
+// ---- The buttons and the driver list ------------------------------------------------------
+
+namespace {
+
+HWND Button(HWND dialog, const char* text) {
+  static std::string wanted;
+  wanted = text;
+  return Child(dialog, "TButton", [](HWND w) { return WindowText(w) == wanted; });
+}
+
+// The middle of the dialog's close box, where the system's hit test puts it.
+POINT CloseBox(HWND dialog) {
+  RECT r{}, box{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
+  GetWindowRect(dialog, &r);
+  for (LONG y = r.top; y < r.top + 48; ++y)
+    for (LONG x = r.right - 64; x < r.right; ++x) {
+      DWORD_PTR hit = HTNOWHERE;
+      SendMessageTimeoutA(dialog, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 2000, &hit);
+      if (hit != HTCLOSE) continue;
+      box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x), std::max(box.bottom, y)};
+    }
+  return POINT{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+}
+
+// Turns the pages with Ctrl+Tab, each turn seen done, until `page` shows.
+bool TurnTo(HWND dialog, int page) {
+  for (int turns = 0; turns < 5 && ActivePage(dialog) != page; ++turns) {
+    const int before = ActivePage(dialog);
+    KeyWith(VK_CONTROL, VK_TAB);
+    if (!PumpUntil([&] { return ActivePage(dialog) != before; }, 5000)) return false;
+  }
+  return ActivePage(dialog) == page;
+}
+
+// The shown dialog of `run`, in front, on `page`; null when it does not come so.
+HWND DialogOn(const ProgramRun& run, int page) {
+  HWND dialog = run.ShownWindow("TConfigForm");
+  return dialog && InFront(dialog) && TurnTo(dialog, page) ? dialog : nullptr;
+}
+
+}  // namespace
+
+// "Fresh" on "Science" restarts the galaxy, a change like any other: the OK
+// button stores it, the Cancel button and the close box drop it.
+TEST_F(OptionsDialog, FreshIsStoredByTheOkButtonAndDroppedByCancelAndTheCloseBox) {
+  struct Way {
+    const char* what;
+    bool stores;
+    void (*close)(HWND dialog);
+  };
+  const Way ways[] = {
+      {"OK", true, [](HWND d) { ClickOn(Button(d, "OK")); }},
+      {"Cancel", false, [](HWND d) { ClickOn(Button(d, "Cancel")); }},
+      {"close box", false, [](HWND d) { ClickAt(CloseBox(d)); }},
+  };
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.what);
+    HintsShown();
+    const auto before = SaverKeySnapshot();
+    ProgramRun run("..\\Spiralis.scr", "/c");
+    HWND dialog = DialogOn(run, kScience);
+    ASSERT_NE(dialog, nullptr) << run.boxes();
+    ASSERT_NE(Button(dialog, "Fresh"), nullptr);
+    ClickOn(Button(dialog, "Fresh"));
+    way.close(dialog);
+    ASSERT_TRUE(run.Ended());
+    if (way.stores)
+      EXPECT_EQ(SaverNumber("ReStart"), 1u) << "the flipped restart is stored";
+    else
+      EXPECT_EQ(SaverKeySnapshot(), before) << "nothing is stored";
+    ForgetSaverSettings();
+  }
+}
+
+// A driver picked from the list with the mouse: a 3dfx card's driver offers
+// that card's four screen modes, any other the display's; OK stores the one
+// picked last.
+TEST_F(OptionsDialog, ADriverPickedFromTheListSetsTheScreenModesAndIsStored) {
+  HintsShown();
+  const std::string voodoo = ProgramDir() + "\\drivers\\stub_full.dll";  // its version names 3Dfx
+  ASSERT_TRUE(FileExists(voodoo));
+  for (const char* entry : {"Driver", "DriverPath"}) WriteRawEntry(kSpiralisKey, entry, {true, REG_SZ, voodoo + '\0'});
+  ProgramRun run("..\\Spiralis.scr", "/c");
+  HWND dialog = DialogOn(run, kOpenGL);
+  ASSERT_NE(dialog, nullptr) << run.boxes();
+  HWND list = Child(dialog, "TListBox");
+  HWND modes = Child(dialog, "TScrComboBox");
+  ASSERT_TRUE(list && modes);
+  const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+  const int stored = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
+  ASSERT_GE(count, 2) << "the system's driver and the stored one";
+  ASSERT_GT(stored, 0) << "the stored driver is selected, after the system's";
+  auto line = [&](int i) {
+    wchar_t text[512] = {};  // a Unicode window: its text crosses as such
+    SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+    const std::string s(text, text + lstrlenW(text));
+    return s.substr(0, s.find(" - "));  // the file's name
+  };
+  ASSERT_EQ(line(stored), "stub_full.dll");
+  auto firstMode = [&] {
+    wchar_t text[64] = {};
+    SendMessageW(modes, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+    return std::string(text, text + lstrlenW(text));
+  };
+  EXPECT_EQ(SendMessageA(modes, CB_GETCOUNT, 0, 0), 4);
+  EXPECT_EQ(firstMode(), "512x384");
+
+  const int h = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+  for (const int pick : {0, stored, 0}) {
+    POINT p{20, pick * h + h / 2};
+    ClientToScreen(list, &p);
+    ClickAt(p);
+    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) == pick; })) << pick;
+    const bool for3dfx = pick == stored;
+    EXPECT_TRUE(PumpUntil([&] { return (firstMode() == "512x384") == for3dfx; })) << pick << ": " << firstMode();
+    EXPECT_EQ(SendMessageA(modes, CB_GETCOUNT, 0, 0) == 4, for3dfx) << pick;
+  }
+  EXPECT_EQ(firstMode(), "normal");
+  const std::string first = line(0);
+  ClickOn(Button(dialog, "OK"));
+  ASSERT_TRUE(run.Ended());
+  const std::string driver = SaverText("Driver");
+  EXPECT_EQ(lstrcmpiA(driver.substr(driver.rfind('\\') + 1).c_str(), first.c_str()), 0) << driver << " for " << first;
+  EXPECT_EQ(lstrcmpiA(SaverText("DriverPath").c_str(), voodoo.c_str()), 0) << "the file dialog's folder stays";
+}
+
+namespace {
+
+// HKEY_CLASSES_ROOT\<scheme>\shell\open\command, the program that opens such
+// addresses, set to `command` while the keeper lives.
+class AddressHandler {
+ public:
+  AddressHandler(const char* scheme, const std::string& command)
+      : key_(std::string(scheme) + "\\shell\\open\\command") {
+    LONG size = sizeof old_;
+    had_ = RegQueryValueA(HKEY_CLASSES_ROOT, key_.c_str(), old_, &size) == ERROR_SUCCESS;
+    RegSetValueA(HKEY_CLASSES_ROOT, key_.c_str(), REG_SZ, command.c_str(), 0);
+  }
+  ~AddressHandler() {
+    if (had_) RegSetValueA(HKEY_CLASSES_ROOT, key_.c_str(), REG_SZ, old_, 0);
+  }
+  AddressHandler(const AddressHandler&) = delete;
+  AddressHandler& operator=(const AddressHandler&) = delete;
+
+ private:
+  std::string key_;
+  char old_[MAX_PATH] = {};
+  bool had_ = false;
+};
+
+}  // namespace
+
+// The two links on "OpenGL", clicked, open their addresses with the system's
+// handler of the scheme (here one that writes down what it was given).
+TEST_F(OptionsDialog, TheLinksOpenTheirAddresses) {
+  HintsShown();
+  TempDir dir;
+  const std::string said = dir / "opened.txt";
+  AddressHandler http("http", "cmd.exe /c echo %1>\"" + said + "\""), https("https", "cmd.exe /c echo %1>\"" + said + "\"");
+  ProgramRun run("..\\Spiralis.scr", "/c");
+  HWND dialog = DialogOn(run, kOpenGL);
+  ASSERT_NE(dialog, nullptr) << run.boxes();
+  HWND page = Child(dialog, "TTabSheet");
+  ASSERT_NE(page, nullptr);
+  struct Link {
+    int top;  // on the page, as designed: the dialog is scaled from 459 pixels wide
+    const char* address;
+  };
+  RECT client{};
+  GetClientRect(dialog, &client);
+  for (const Link& link : {Link{198, "https://www.khronos.org/opengl/wiki/Getting_Started"},
+                           Link{304, "http://www.3dfx.com/downloads/"}}) {
+    DeleteFileA(said.c_str());
+    POINT p{20 * client.right / 459, (link.top + 6) * client.right / 459};
+    ClientToScreen(page, &p);
+    ClickAt(p);
+    std::string text;
+    EXPECT_TRUE(PumpUntil([&] { return (text = FileExists(said) ? ReadFile(said) : "").find('\n') != std::string::npos; }, 10000))
+        << link.address;
+    EXPECT_EQ(text.substr(0, text.find_last_not_of("\r\n ") + 1), link.address);
+  }
+  ClickOn(Button(dialog, "Cancel"));
+  ASSERT_TRUE(run.Ended());
 }

@@ -1,6 +1,7 @@
 // Gathering and delivery of notifications, the lazy load and the controller list.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "values_test_support.h"
@@ -45,6 +46,33 @@ TEST_F(ModelTest, SettersDeliverOnlyRealChangesAndBracketsGatherThem) {
   value->SetUpdating(true);
   value->SetUpdating(false);
   EXPECT_TRUE(c.sets.empty()) << "a bracket with nothing pending delivers nothing";
+}
+
+// Every other kind of value alike: its own figure again is no change.
+TEST_F(ModelTest, EveryKindDeliversARealChangeOnce) {
+  auto* colour = new TScrVColor(form);
+  auto* flag = new TScrVBoolean(form);
+  auto* text = new TScrVString(form);
+  auto* real = new TScrVDouble(form);
+  const struct {
+    TScrValue* value;
+    std::function<void()> same, other;
+  } kinds[] = {
+      {colour, [&] { colour->SetValue(colour->GetValue()); }, [&] { colour->SetValue(0x123456); }},
+      {flag, [&] { flag->SetValue(flag->GetValue()); }, [&] { flag->SetValue(!flag->GetValue()); }},
+      {text, [&] { text->SetValue(text->GetValue()); }, [&] { text->SetValue(text->GetValue() + "x"); }},
+      {real, [&] { real->SetValue(real->GetValue()); }, [&] { real->SetValue(real->GetValue() + 0.25); }},
+  };
+  for (const auto& kind : kinds) {
+    SCOPED_TRACE(kind.value->ClassName());
+    RecordingController c;
+    c.Link(kind.value);
+    kind.same();
+    EXPECT_TRUE(c.sets.empty());
+    kind.other();
+    ASSERT_EQ(1u, c.sets.size());
+    EXPECT_EQ(Only(vnChange), c.sets[0]);
+  }
 }
 
 TEST_F(ModelTest, KindsWaitUntilAControllerExists) {

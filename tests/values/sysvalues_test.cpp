@@ -394,6 +394,13 @@ TEST_F(SharedKeys, LookupSearchesOnceRemembersAndForgetsDestroyedComponents) {
   delete mute;
   EXPECT_EQ(nullptr, lookup.Found(svMute));
   EXPECT_FALSE(lookup.Answer(svMute, &form_, v));
+  // A value beyond the list names nothing and is never searched.
+  for (const int beyond : {-1, svUsePassword + 1}) {
+    const auto which = static_cast<TScrSysValue>(beyond);
+    EXPECT_EQ(nullptr, lookup.Found(which)) << beyond;
+    EXPECT_FALSE(lookup.Searched(which)) << beyond;
+    EXPECT_FALSE(lookup.Answer(which, &form_, v)) << beyond;
+  }
   (void)delay;
 }
 

@@ -115,13 +115,35 @@ TEST_F(TypedTest, RangeEditsNotifyRangeAlone) {
   ASSERT_EQ(1u, ci.sets.size());
   EXPECT_EQ(Only(vnRange), ci.sets[0]);
 
-  // SetRanges copies ranges into the value's own collection.
-  TScrVIntegerRanges other(nullptr, nullptr);
-  other.AddRange("copied", -5, 5, 0);
-  v->SetRanges(&other);
+  // SetRanges copies every range whole into the value's own collection: the
+  // source may go.
+  {
+    TScrVIntegerRanges other(nullptr, nullptr);
+    other.AddRange("copied", -5, 5, 2);
+    v->SetRanges(&other);
+    TScrVIndexRanges choices(nullptr, nullptr);
+    choices.AddRange("Slow", 0, 0, 0);
+    choices.AddRange("Fast", 7, 9, 8);
+    idx->SetRanges(&choices);
+  }
   ASSERT_EQ(1, v->GetRanges()->Count());
   EXPECT_EQ("copied", v->GetRanges()->GetItem(0)->Caption());
   EXPECT_EQ(-5, v->GetMin());
+  EXPECT_EQ(5, v->GetMax());
+  EXPECT_EQ(2, v->IntegerFromIndex(0));
+  ASSERT_EQ(2, idx->GetRanges()->Count());
+  EXPECT_EQ("Fast", idx->GetRanges()->GetItem(1)->Caption());
+  EXPECT_EQ(8, idx->IntegerFromIndex(1));
+  // A real's ranges copy alike.
+  auto* d = Make<TScrVDouble>("D");
+  d->GetRanges()->AddRange("Range", -0.5, 0.05, 0.005);
+  TScrVDoubleRanges reals(nullptr, nullptr);
+  reals.Assign(d->GetRanges());
+  ASSERT_EQ(1, reals.Count());
+  EXPECT_EQ("Range", reals.GetItem(0)->Caption());
+  EXPECT_EQ(-0.5, reals.GetItem(0)->Min());
+  EXPECT_EQ(0.05, reals.GetItem(0)->Max());
+  EXPECT_EQ(0.005, reals.GetItem(0)->Def());
 }
 
 TEST_F(TypedTest, NewRangesAndValuesStartFromTheirInitialSettings) {

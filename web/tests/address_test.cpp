@@ -86,6 +86,11 @@ TEST(WebAddress, HostileSettingsGetTheirDefaultsAndANote) {
   ASSERT_EQ(notes.size(), 1u);
   EXPECT_LT(notes[0].size(), 120u);
   EXPECT_EQ(notes[0].find('\x01'), std::string::npos);
+  // A '%' before letters that are no hex digits stays as it is.
+  notes.clear();
+  Read("rings=%zz%g0%0g%G1", &notes);
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_NE(notes[0].find("\"%zz%g0%0g%G1\""), std::string::npos) << notes[0];
 }
 
 }  // namespace

@@ -86,11 +86,31 @@ test('the panel changes the picture, the address and the next visit', async () =
   assert.ok(differing(rings.pixels, (await pagePicture()).pixels, rings) > 0.01);
   const preset = await pagePicture(100, 2000);
   assert.ok(differing(rings.pixels, preset.pixels, rings) > 0.01);
+  // A preset the page does not know changes nothing.
+  assert.strictEqual(await browser.evaluate(`spiralis.api.pickPreset('nope')`), 0);
+  assert.strictEqual(await browser.evaluate('spiralis.api.address()'), 'preset=pink-clouds-of-heaven');
 
   // A visit without settings in its address shows the last look.
   assert.ok(await browser.open(origin));
   assert.strictEqual(await browser.evaluate('location.search'), '?preset=pink-clouds-of-heaven');
   assert.deepStrictEqual(errors(), []);
+});
+
+test('with storage turned off the address alone keeps the look', async () => {
+  // As a browser that keeps no site data answers: reading the storage throws.
+  const {identifier} = await browser.send('Page.addScriptToEvaluateOnNewDocument', {source:
+    `Object.defineProperty(window, 'localStorage', {get() { throw new DOMException('off', 'SecurityError'); }})`});
+  try {
+    assert.ok(await browser.open(origin + '?preset=warp-speed'));
+    await browser.evaluate(`document.getElementById('setting-rings').focus()`);
+    await browser.press('ArrowLeft', 'ArrowLeft', 37);
+    assert.match(await browser.evaluate('location.search'), /^\?preset=warp-speed&rings=\d+$/);
+    assert.ok(await browser.open(origin));
+    assert.strictEqual(await browser.evaluate('location.search'), '', 'a later visit has the defaults');
+    assert.deepStrictEqual(errors(), []);
+  } finally {
+    await browser.send('Page.removeScriptToEvaluateOnNewDocument', {identifier});
+  }
 });
 
 test('a hostile address gives the defaults and a note', async () => {
