@@ -8,7 +8,7 @@
 //   SPIRALIS_LIVE       a value the configuration dialog gives Probe while it shows
 //   SPIRALIS_CLOCK      the saver form's clock stands at this many milliseconds
 //                       until the test message Spiralis_test_clock sets it
-//                       (wParam); each mouse move is traced, numbered
+//                       (wParam)
 #include <windows.h>
 
 #include <cstdlib>
@@ -85,6 +85,7 @@ const TMetaClass& TTwoControlsForm::StaticClass() {
 
 // The saver form. A registered test message makes it handle input inside its
 // own dispatch, to show that the action is posted once, from the outside.
+// Each mouse move it has is traced, numbered.
 // With SPIRALIS_ERRORLINE set it traces that error as it goes.
 class TTestSaverForm : public TScrForm {
   TK_CLASS(TTestSaverForm)
@@ -108,7 +109,7 @@ class TTestSaverForm : public TScrForm {
       ScrDebugMsg("Test: nested input ends");
     }
     if (driven_ && m.Msg == RegisterWindowMessageA("Spiralis_test_clock")) now_ = static_cast<DWORD>(m.WParam);
-    if (driven_ && m.Msg == WM_MOUSEMOVE) ScrDebugMsg("Test: move " + std::to_string(++moves_));
+    if (m.Msg == WM_MOUSEMOVE) ScrDebugMsg("Test: move " + std::to_string(++moves_) + ".");
     return TScrForm::CommonWndProc(wnd, m);
   }
 
