@@ -99,7 +99,7 @@ HWND FocusOf(DWORD thread) {
   HWND before = GuiOf(thread).hwndFocus;
   for (int i = 0; i < 50; ++i) {
     DWORD_PTR ignored = 0;
-    if (before) SendMessageTimeoutA(before, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored);
+    if (before) SendMessageTimeoutA(before, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
     const HWND after = GuiOf(thread).hwndFocus;
     if (after == before) break;
     before = after;

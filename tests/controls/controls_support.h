@@ -68,7 +68,7 @@ class InputScript {
   std::thread thread_;
 };
 // For scripts: waits (without pumping) until `done` holds, at most `ms`.
-bool WaitFor(const std::function<bool()>& done, DWORD ms = 3000);
+bool WaitFor(const std::function<bool()>& done, DWORD ms = 10000);
 // The shown popup menu's window, or null.
 HWND ShownMenu();
 // For scripts: waits until `thread` is tracking a shown menu (its keys and
