@@ -107,8 +107,6 @@ HWND FocusOf(DWORD thread) {
   return before;
 }
 
-bool Released(DWORD thread) { return GuiOf(thread).hwndCapture == nullptr; }
-
 std::string TextOf(HWND window) {
   char buf[256] = "";
   DWORD_PTR got = 0;

@@ -45,8 +45,6 @@ void Activate(TCustomForm* form);
 // has finished the message it was handling: a focus that leaves a control
 // and is taken back within one message is never seen half-way.
 HWND FocusOf(DWORD thread);
-// Whether `thread` has let the mouse go (no window of it holds the capture).
-bool Released(DWORD thread);
 // A window's text, read from another thread without waiting on a UI thread
 // that has left its modal loop.
 std::string TextOf(HWND window);
