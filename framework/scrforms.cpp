@@ -229,7 +229,7 @@ bool TScrForm::OwnRule(TMessage& m) {
   switch (m.Msg) {
     case WM_CREATE:
       GetCursorPos(&FStartCursorPos);
-      FStartTick = GetTickCount();
+      FStartTick = FClock();
       FIgnoreMouseUntil = FStartTick;
       return true;
     case WM_CLOSE:
@@ -274,7 +274,7 @@ bool TScrForm::WMSysCommand(TMessage& m) {
 }
 
 void TScrForm::WMDisplayChange() {
-  FIgnoreMouseUntil = GetTickCount() + 3000;
+  FIgnoreMouseUntil = FClock() + 3000;
   FMouseMovesToSwallow = 4;
   // Monitors came, went or changed size: cover what there is now.
   if (FScrMode == smSFull && !Designing() && !Compact()) {
@@ -339,7 +339,7 @@ void TScrForm::FullRightButtonDown(HWND wnd, const TMessage& m) {
 }
 
 void TScrForm::FullMouseMove() {
-  if (!(GetTickCount() > FIgnoreMouseUntil)) return;
+  if (!(FClock() > FIgnoreMouseUntil)) return;
   if (FMouseMovesToSwallow > 0) {
     --FMouseMovesToSwallow;
     ScrDebugMsg("Mouse movement, but we guzzled it because of that recent mode-change. " +
@@ -410,7 +410,7 @@ bool TScrForm::TestRequirePassword() {
   const unsigned long long delayMs =
       gScrControl ? static_cast<unsigned long long>(static_cast<std::uint32_t>(gScrControl->GetPasswordDelay())) * 1000
                   : 0;
-  if (static_cast<unsigned long long>(GetTickCount() - FStartTick) < delayMs) {
+  if (static_cast<unsigned long long>(FClock() - FStartTick) < delayMs) {
     ScrDebugMsg("Nope, we're within the delay.");
     return false;
   }

@@ -5,6 +5,8 @@
 // activation guarding), plus the built-in About box.
 #include <windows.h>
 
+#include <functional>
+
 #include <string>
 
 #include "framework/scrcontrol.h"
@@ -64,6 +66,10 @@ class TScrForm : public TScrBase {
 
   bool InDialog() const { return FInDialog; }
   UINT ScrMsg() const { return FScrMsg; }
+  // The millisecond clock of the form's quiet times (the password delay, the
+  // moves ignored after a display change); none given: the system's.
+  using TClock = std::function<DWORD()>;
+  void SetClock(TClock clock) { FClock = clock ? std::move(clock) : TClock(GetTickCount); }
 
  protected:
   bool FInDialog = false;
@@ -77,6 +83,7 @@ class TScrForm : public TScrBase {
   TScrAction FPendingAction = saNone;
   bool FReleased = false;
   UINT FScrMsg = 0;
+  TClock FClock = GetTickCount;
 
  private:
   bool Compact() const;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "galaxy/pace.h"
 #include "galaxy/presets.h"
 #include "galaxy/settings.h"
 
@@ -58,6 +59,24 @@ std::string HackUsage();
 // than the monitor's `refreshHz` where it is known (above 0); 0 when
 // neither limits them.
 double HackPictureRate(int delayUs, double refreshHz);
+
+// The hack's pace on a millisecond clock that may wrap: the galaxy's steps
+// at their interval, and a picture of the latest step when one is due
+// (-delay after the end of the last one, no oftener than the refresh rate).
+// The main loop waits Until() there is something to do, takes the steps due
+// and draws when a picture is.
+struct THackPace {
+  TStepClock Steps;
+  TFramePace Pictures;
+  void Start(int delayUs, double refreshHz, int stepIntervalMs, std::uint32_t nowMs) {
+    Pictures.SetRate(HackPictureRate(delayUs, refreshHz));
+    Steps.Start(stepIntervalMs, nowMs);
+  }
+  std::uint32_t Until(std::uint32_t nowMs) const {
+    const std::uint32_t step = Steps.Until(nowMs), picture = Pictures.Until(nowMs);
+    return step > picture ? step : picture;
+  }
+};
 
 // A window id as XScreenSaver passes one: decimal, 0x hex or 0 octal, with
 // nothing before or after it, above 0 and within the 29 bits an X resource

@@ -295,8 +295,7 @@ struct TSpiralisState {
   Atom WmProtocols = 0;
   int Width = kDefaultWidth, Height = kDefaultHeight;
   std::uint32_t Start = 0;  // when drawing began: the camera's time 0
-  TStepClock Steps;         // when the next step is due
-  TFramePace Pictures;  // whether a step is drawn: -delay and the refresh rate
+  THackPace Pace;           // when the next step is due, and whether a step is drawn
 };
 
 // How InitSpiralis ended: ready to draw, the window gone already (status 0),
@@ -404,9 +403,9 @@ TInit InitSpiralis(TSpiralisState& s) {
   s.View.Init(SystemGalaxyGL(), s.Width, s.Height);
   s.Fps.emplace(dpy, s.Settings.Fps);
   s.WmProtocols = XInternAtom(dpy, "WM_PROTOCOLS", False);
-  s.Pictures.SetRate(HackPictureRate(s.Settings.Delay, RefreshRate(dpy, RootWindow(dpy, s.Visual->screen))));
   s.Start = NowMs();
-  s.Steps.Start(s.Galaxy->TimerInterval(), s.Start);
+  s.Pace.Start(s.Settings.Delay, RefreshRate(dpy, RootWindow(dpy, s.Visual->screen)), s.Galaxy->TimerInterval(),
+               s.Start);
   ReshapeSpiralis(s, s.Width, s.Height);
   return TInit::Ready;
 }
@@ -424,7 +423,7 @@ int PolygonCount(const TSpiralisState& s) {
 
 // The steps due by `now`, at their interval.
 void StepSpiralis(TSpiralisState& s, std::uint32_t now) {
-  for (int steps = s.Steps.Take(now); steps > 0; --steps) s.Galaxy->Step();
+  for (int steps = s.Pace.Steps.Take(now); steps > 0; --steps) s.Galaxy->Step();
 }
 
 // The picture of the latest step for the time `now`, with the overlay for
@@ -443,10 +442,10 @@ void ShowSpiralis(TSpiralisState& s) {
 
 // The picture for the time `now`, when one is due.
 void DrawSpiralis(TSpiralisState& s, std::uint32_t now) {
-  if (!s.Pictures.Due(now)) return;
+  if (!s.Pace.Pictures.Due(now)) return;
   PictureSpiralis(s, now);
   ShowSpiralis(s);
-  s.Pictures.Drawn(NowMs());
+  s.Pace.Pictures.Drawn(NowMs());
 }
 
 // Releases what InitSpiralis made (the state's members, in the reverse of
@@ -481,7 +480,7 @@ void MainLoop(TSpiralisState& s) {
     HandleEvents(s);
     if (gStop || gWindowGone) break;
     const std::uint32_t now = NowMs();
-    const std::int32_t wait = static_cast<std::int32_t>(std::max(s.Steps.Until(now), s.Pictures.Until(now)));
+    const std::int32_t wait = static_cast<std::int32_t>(s.Pace.Until(now));
     if (wait > 0) {
       pollfd fd{ConnectionNumber(s.Connection.Get()), POLLIN, 0};
       poll(&fd, 1, wait);
@@ -510,7 +509,7 @@ void ReadPicture(const TSpiralisState& s, std::vector<unsigned char>& rgb, int& 
 // follow that clock), shown in the window too. Whether all were recorded.
 bool RecordLoop(TSpiralisState& s, TFilm& film, std::string& error) {
   s.Start = 0;
-  s.Steps.Start(s.Galaxy->TimerInterval(), 0);
+  s.Pace.Steps.Start(s.Galaxy->TimerInterval(), 0);
   std::vector<unsigned char> rgb;
   for (int n = 0; n < s.Settings.RecordFrames; ++n) {
     HandleEvents(s);

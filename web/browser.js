@@ -90,12 +90,15 @@ class Browser {
       this.messages.push({level: p.entry.level, text: p.entry.text});
   }
 
+  // Chromium's answer to `method`; an error naming it when none comes (a
+  // wait around it, which names what it waits for, gives up first).
   send(method, params = {}) {
     const id = this.next++;
     const message = {id, method, params};
     if (this.session && !/^(Target|Browser)\./.test(method)) message.sessionId = this.session;
     this.child.stdio[3].write(JSON.stringify(message) + '\0');
-    return new Promise((resolve, reject) => this.waiting.set(id, {resolve, reject}));
+    const answer = new Promise((resolve, reject) => this.waiting.set(id, {resolve, reject}));
+    return within(answer, `Chromium's answer to ${method}`, 2 * kWaitMs);
   }
 
   // The value of a script run in the page (a promise's once it settles).

@@ -10,6 +10,7 @@
 #   fail MESSAGE               the test fails, with the *.log files of $work
 #   start_daemon HOME LOG [VAR=VALUE...]   the daemon as $user, with that home
 #                              and environment, its output in LOG
+#   answers                    the daemon runs and answers on the display
 #   hacks                      the owners of the processes of $hack
 #   runs_as_user               $hack runs, as $user only
 #   waitfor SECONDS COMMAND... until COMMAND succeeds, at most SECONDS
@@ -35,6 +36,7 @@ start_daemon() {
     xscreensaver -no-splash -verbose >"$log" 2>&1 &
   daemon=$!
 }
+answers() { kill -0 "$daemon" 2>/dev/null && xscreensaver-command -version >/dev/null 2>&1; }
 hacks() { for p in /proc/[0-9]*; do [ "$(readlink "$p/exe")" = "$hack" ] && stat -c %U "$p"; done 2>/dev/null; }
 runs_as_user() { [ "$(hacks)" = "$user" ]; }
 waitfor() { local end=$((SECONDS + $1)); shift; until "$@"; do [ $SECONDS -ge $end ] && return 1; sleep 0.2; done; }

@@ -165,6 +165,40 @@ TEST(HackPictureRate, TheDelayAndTheRefreshRateWhicheverIsSlower) {
   EXPECT_EQ(THackSettings().Delay, 30000);  // XScreenSaver's default
 }
 
+// The main loop's pace over ten seconds of a clock the test drives (from
+// `start`, across the clock's wrap too): it waits until something is due,
+// takes the steps and draws a picture when one is, which takes `drawMs`.
+// -delay counts from the end of the last picture; the refresh rate caps it;
+// with neither, every step is drawn.
+TEST(HackPace, StepsAtTheirIntervalPicturesAtTheDelayAfterTheLastOne) {
+  const struct {
+    int delayUs;
+    double refreshHz;
+    int intervalMs, drawMs, steps, pictures;
+  } cases[] = {
+      {100000, 0, 10, 0, 1000, 100},  {100000, 0, 10, 50, 1000, 67}, {0, 0, 100, 0, 100, 100},
+      {0, 0, 1, 0, 1000, 1000},       {20000, 30, 10, 0, 1000, 300}, {0, 60, 10, 0, 1000, 600},
+      {30000, 0, 100, 0, 100, 100},
+  };
+  for (std::uint32_t start : {0u, 0xFFFFF000u})
+    for (const auto& c : cases) {
+      THackPace pace;
+      pace.Start(c.delayUs, c.refreshHz, c.intervalMs, start);
+      int steps = 0, pictures = 0;
+      for (std::uint32_t now = start; now - start < 10000;) {
+        if (const std::uint32_t wait = pace.Until(now)) {
+          now += wait;
+          continue;
+        }
+        steps += pace.Steps.Take(now);
+        if (pace.Pictures.Due(now)) ++pictures, now += c.drawMs, pace.Pictures.Drawn(now);
+      }
+      // Within 2 %: steps wait for the next picture, the last ones for none.
+      EXPECT_NEAR(steps, c.steps, c.steps / 50 + 1) << c.delayUs << " us, " << c.refreshHz << " Hz, " << c.drawMs;
+      EXPECT_NEAR(pictures, c.pictures, c.pictures / 50 + 1) << c.delayUs << " us, " << c.refreshHz << " Hz, " << c.drawMs;
+    }
+}
+
 // The hack draws through the system's OpenGL from arrays: a table missing an
 // entry would draw nothing, or one call per vertex, without a word; an entry
 // in the wrong slot would draw nonsense. Each slot holds the function that

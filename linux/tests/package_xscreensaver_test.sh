@@ -19,7 +19,7 @@ hack="$root/usr/libexec/xscreensaver/spiralis"
 chown "$user" "$work/home"
 start_daemon "$work/home" "$work/daemon.log" XFILESEARCHPATH="$root/etc/X11/%T/%N%S" \
   PATH="$root/usr/libexec/xscreensaver:$PATH"
-waitfor 20 xscreensaver-command -version >/dev/null 2>&1 || fail "the daemon did not answer"
+waitfor 60 answers || fail "the daemon did not answer within 60 s"
 
 in_root -i "$deb" >"$work/install.log" 2>&1 || fail "installation"
 # The hack ended and the daemon's helper that ran it too: a -select while the
@@ -30,7 +30,7 @@ select_spiralis() {
   xscreensaver-command -select "$1" >/dev/null 2>&1 || fail "-select $1 was refused ($2)"
   waitfor 30 runs_as_user || fail "-select $1 started no packaged spiralis as $user ($2): $(hacks)"
   xscreensaver-command -deactivate >/dev/null 2>&1 || fail "-deactivate was refused ($2)"
-  waitfor 20 gone || fail "the hack still runs after -deactivate ($2)"
+  waitfor 60 gone || fail "the hack still runs after -deactivate ($2)"
 }
 select_spiralis 1 "no ~/.xscreensaver"
 

@@ -24,11 +24,11 @@ start_daemon "$work/home" "$work/daemon.log"
 shows() { local px; px=$(import -window root -depth 8 txt:- 2>/dev/null); grep -qi '#FFFF00' <<<"$px" && grep -qi '#000080' <<<"$px"; }
 gone() { [ -z "$(hacks)" ]; }
 
-waitfor 20 xscreensaver-command -version >/dev/null 2>&1 || fail "the daemon did not answer"
+waitfor 60 answers || fail "the daemon did not answer within 60 s"
 gone || fail "a hack runs before activation"
 xscreensaver-command -activate >/dev/null 2>&1 || fail "-activate was refused"
-waitfor 20 runs_as_user || fail "-activate started no spiralis as $user: $(hacks)"
-waitfor 20 shows || fail "the screen does not show the galaxy's colours"
+waitfor 60 runs_as_user || fail "-activate started no spiralis as $user: $(hacks)"
+waitfor 60 shows || fail "the screen does not show the galaxy's colours"
 xscreensaver-command -deactivate >/dev/null 2>&1 || fail "-deactivate was refused"
-waitfor 10 gone || fail "the hack still runs after -deactivate"
+waitfor 30 gone || fail "the hack still runs after -deactivate"
 echo "ok: activated, the galaxy showed, deactivated, the hack ended"

@@ -109,33 +109,36 @@ POINT InCorner(TScrCorners* corners, int i) {
   return p;
 }
 
-HWND ShownMenu() {
-  HWND menu = FindWindowA("#32768", nullptr);
-  return menu && IsWindowVisible(menu) ? menu : nullptr;
-}
-
 // Clicks corner i with the left button and the menu item `item` with the
 // mouse; answers whether a menu showed at all.
 bool ChooseForCorner(TScrCorners* corners, int i, int item) {
-  std::atomic<bool> shown{false};
+  std::atomic<bool> shown{false}, over{false};
   {
-    InputScript script([&] {
-      if (WaitFor([] { return ShownMenu() != nullptr; }, 1500)) {
-        shown = true;
-        Sleep(100);
-        DWORD_PTR menu = 0;
-        SendMessageTimeoutA(ShownMenu(), MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, 1000, &menu);
-        RECT r{};
-        if (menu && GetMenuItemRect(nullptr, reinterpret_cast<HMENU>(menu), item, &r))
-          ClickAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-        if (!WaitFor([] { return ShownMenu() == nullptr; }, 2000)) Press(VK_ESCAPE);  // never leave it open
+    InputScript script([&, ui = GetCurrentThreadId()] {
+      shown = MenuTracked(ui, 3000);  // a corner without a menu gets this long to show one
+      over = !shown;
+      if (!shown) return;
+      DWORD_PTR menu = 0;
+      SendMessageTimeoutA(ShownMenu(), MN_GETHMENU, 0, 0, SMTO_ABORTIFHUNG, 1000, &menu);
+      RECT r{};
+      const HMENU shownMenu = reinterpret_cast<HMENU>(menu);
+      if (menu && GetMenuItemRect(nullptr, shownMenu, item, &r)) {
+        // The item lights under the pointer once the menu takes the mouse; a
+        // click on a menu just shown may go unseen (Wine), so it is clicked
+        // until the menu closes.
+        const POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        MoveTo(at);
+        WaitFor([&] { return (GetMenuState(shownMenu, item, MF_BYPOSITION) & MF_HILITE) != 0; }, 5000);
+        for (int i = 0; i < 5 && ShownMenu(); ++i) {
+          ClickAt(at);
+          WaitFor([] { return !ShownMenu(); }, 1000);
+        }
       }
+      over = true;
     });
     ClickAt(InCorner(corners, i));
-    PumpMessages(300);
-    PumpUntil([&] { return ShownMenu() == nullptr; }, 5000);
+    PumpUntil([&] { return over && !ShownMenu(); }, 10000);
   }
-  PumpMessages(50);
   return shown;
 }
 
@@ -271,16 +274,21 @@ TEST_F(ChoiceControls, WithoutTheServiceTheCornersAreDimmedAndOpenNoMenu) {
     std::unique_ptr<testing_support::InstalledLibrary> service;
     if (running) service = std::make_unique<testing_support::InstalledLibrary>("Cornsvc.dll");
     Open();
-    PumpMessages(200);
     TScrCorners* corners = form->ScrCorners1;
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(!running, CheckerboardIn(corners, i, RGB(0, 128, 128))) << "corner " << i;
+    auto dimmed = [&](bool dim) {
+      return PumpUntil([&] {
+        for (int i = 0; i < 4; ++i)
+          if (CheckerboardIn(corners, i, RGB(0, 128, 128)) != dim) return false;
+        return true;
+      });
+    };
+    EXPECT_TRUE(dimmed(!running));
     EXPECT_EQ(running, ChooseForCorner(corners, 2, 1));
     EXPECT_EQ(running ? "--N-" : "----", form->Corners->GetValue());
     if (!running) {  // a service that starts later shows once asked again
       testing_support::InstalledLibrary late("Cornsvc.dll");
       corners->Controller()->Recheck();
-      PumpMessages(200);
-      for (int i = 0; i < 4; ++i) EXPECT_FALSE(CheckerboardIn(corners, i, RGB(0, 128, 128))) << "corner " << i;
+      EXPECT_TRUE(dimmed(false));
     }
     form->Free();
     form = nullptr;
@@ -309,7 +317,7 @@ TEST_F(ChoiceControls, MonitorPlacesItsScreenAreaByItsSizeAndTheCornersScaleWith
   };
   for (const Row& row : rows) {
     row.change();
-    PumpMessages(50);
+    PumpMessages(0);
     const TPanel* in = monitor->Inside();
     EXPECT_EQ(row.inside.left, in->Left());
     EXPECT_EQ(row.inside.top, in->Top());
@@ -406,22 +414,20 @@ TEST_F(ChoiceControls, CornersWorkFromTheKeyboard) {
   const std::vector<COLORREF> unfocused = edgePixels();
   form->DisableBox->SetFocus();
   for (int i = 0; i < 20 && !corners->Focused(); ++i) {
+    const HWND was = GetFocus();
     Press(VK_TAB);
-    PumpMessages(50);
+    PumpUntil([&] { return GetFocus() != was; });
   }
   ASSERT_TRUE(corners->Focused()) << "Tab reaches the corners";
-  PumpMessages(100);
-  EXPECT_NE(unfocused, edgePixels()) << "the focused corner is marked";
+  EXPECT_TRUE(PumpUntil([&] { return unfocused != edgePixels(); })) << "the focused corner is marked";
 
   Press(VK_RIGHT);
   Press(VK_DOWN);
-  PumpMessages(50);
-  EXPECT_EQ(2, corners->FocusedCorner());
+  EXPECT_TRUE(PumpUntil([&] { return corners->FocusedCorner() == 2; })) << corners->FocusedCorner();
   Press(VK_LEFT);
   Press(VK_UP);
   Press(VK_RIGHT);
-  PumpMessages(50);
-  EXPECT_EQ(1, corners->FocusedCorner());
+  EXPECT_TRUE(PumpUntil([&] { return corners->FocusedCorner() == 1; })) << corners->FocusedCorner();
 
   struct Row {
     WORD key;
@@ -432,19 +438,15 @@ TEST_F(ChoiceControls, CornersWorkFromTheKeyboard) {
     SCOPED_TRACE(row.key);
     std::atomic<bool> shown{false};
     {
-      InputScript script([&] {
-        if (!WaitFor([] { return ShownMenu() != nullptr; }, 1500)) return;
+      InputScript script([&, ui = GetCurrentThreadId()] {
+        if (!MenuTracked(ui, 5000)) return;
         shown = true;
-        Sleep(100);
         for (int i = 0; i < row.downs; ++i) Press(VK_DOWN);
         Press(VK_RETURN);
-        if (!WaitFor([] { return ShownMenu() == nullptr; }, 2000)) Press(VK_ESCAPE);
       });
       Press(row.key);
-      PumpMessages(300);
-      PumpUntil([&] { return ShownMenu() == nullptr; }, 5000);
+      PumpUntil([&] { return shown && !ShownMenu(); });
     }
-    PumpMessages(50);
     EXPECT_TRUE(shown.load()) << "the key opened the menu";
     EXPECT_EQ(row.expected, corners->GetStringFromCorners());
     EXPECT_EQ(row.expected, form->Corners->GetValue());

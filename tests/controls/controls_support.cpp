@@ -4,6 +4,8 @@
 #include "tests/support/program_run.h"
 #include "values/values.h"
 
+#include <cstdio>
+
 namespace controls_testing {
 
 namespace {
@@ -28,15 +30,14 @@ bool WaitFor(const std::function<bool()>& done, DWORD ms) {
 
 void DragFrom(POINT from, POINT to) {
   MoveTo(from);
-  PumpMessages(50);
   INPUT in{};
   in.type = INPUT_MOUSE;
   in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   SendInput(1, &in, sizeof in);
-  PumpMessages(50);
+  PumpUntil([] { return GetCapture() != nullptr; });  // the pressed control holds the mouse
   for (int i = 1; i <= 8; ++i) {
     MoveTo(POINT{from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8});
-    PumpMessages(20);
+    PumpMessages(0);
   }
   in.mi.dwFlags = MOUSEEVENTF_LEFTUP;
   SendInput(1, &in, sizeof in);
@@ -79,13 +80,73 @@ void Activate(TCustomForm* form) {
   form->Show();
   SetForegroundWindow(form->Handle());
   PumpUntil([&] { return GetForegroundWindow() == form->Handle(); });
-  PumpMessages(50);
+  PumpMessages(50);  // Wine's first paints of a window it has just mapped come after it is in front
 }
 
-HWND FocusOf(DWORD thread) {
+namespace {
+GUITHREADINFO GuiOf(DWORD thread) {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
-  return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+  GetGUIThreadInfo(thread, &info);
+  return info;
+}
+}  // namespace
+
+HWND FocusOf(DWORD thread) {
+  // A message sent to the focused window is handled only between two
+  // messages: the focus read before it and after its answer agree once
+  // whatever moved the focus has done so.
+  HWND before = GuiOf(thread).hwndFocus;
+  for (int i = 0; i < 50; ++i) {
+    DWORD_PTR ignored = 0;
+    if (before) SendMessageTimeoutA(before, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    const HWND after = GuiOf(thread).hwndFocus;
+    if (after == before) break;
+    before = after;
+  }
+  return before;
+}
+
+std::string TextOf(HWND window) {
+  char buf[256] = "";
+  DWORD_PTR got = 0;
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000, &got);
+  return buf;
+}
+
+HWND ShownMenu() {
+  HWND menu = FindWindowA("#32768", nullptr);
+  return menu && IsWindowVisible(menu) ? menu : nullptr;
+}
+
+bool MenuTracked(DWORD thread, DWORD ms) {
+  return WaitFor([&] { return ShownMenu() && (GuiOf(thread).flags & GUI_INMENUMODE); }, ms);
+}
+
+InputScript::InputScript(std::function<void()> script)
+    : thread_([this, ui = GetCurrentThreadId(), script = std::move(script)] {
+        script();
+        if (WaitFor([this] { return back_.load(); }, 3000)) return;
+        std::fprintf(stderr, "a menu or modal dialog was still open 3 s after its input script: cancelled with Esc\n");
+        const DWORD start = GetTickCount();
+        while (!back_) {
+          const HWND front = GetForegroundWindow();
+          char cls[16] = "";
+          GetClassNameA(front, cls, sizeof cls);
+          if (ShownMenu() || (GetWindowThreadProcessId(front, nullptr) == ui && std::string(cls) == "#32770"))
+            Press(VK_ESCAPE);
+          if (GetTickCount() - start > 20000) {
+            std::fprintf(stderr, "the UI thread's menu or modal dialog did not end within 20 s of its input script\n");
+            std::fflush(stderr);
+            ExitProcess(3);
+          }
+          Sleep(200);
+        }
+      }) {}
+
+InputScript::~InputScript() {
+  back_ = true;
+  thread_.join();
 }
 
 // ---- Roots -----------------------------------------------------------------------------

@@ -41,23 +41,37 @@ void Wheel(int notches);
 POINT CentreOf(TWinControl* control);
 // Brings the form to the front, ready for keys.
 void Activate(TCustomForm* form);
-// The window that has the focus in the UI thread `thread`.
+// The window that has the focus in the UI thread `thread`, once that thread
+// has finished the message it was handling: a focus that leaves a control
+// and is taken back within one message is never seen half-way.
 HWND FocusOf(DWORD thread);
+// A window's text, read from another thread without waiting on a UI thread
+// that has left its modal loop.
+std::string TextOf(HWND window);
 
-// Runs `script` on a second thread while the UI thread is busy (in a modal
-// loop, a menu); joined when the object goes.
+// Runs `script` on a second thread while this (the UI) thread is busy in a
+// modal loop (a menu, a dialog) begun in the object's scope. A loop still
+// running 3 s after the script is done (the script gave up, or what it
+// waited for came late) has its menu or dialog cancelled with Esc until it
+// returns; one that never does ends the program, saying so.
 class InputScript {
  public:
-  explicit InputScript(std::function<void()> script) : thread_(std::move(script)) {}
-  ~InputScript() { thread_.join(); }
+  explicit InputScript(std::function<void()> script);
+  ~InputScript();
   InputScript(const InputScript&) = delete;
   InputScript& operator=(const InputScript&) = delete;
 
  private:
+  std::atomic<bool> back_{false};
   std::thread thread_;
 };
 // For scripts: waits (without pumping) until `done` holds, at most `ms`.
-bool WaitFor(const std::function<bool()>& done, DWORD ms = 3000);
+bool WaitFor(const std::function<bool()>& done, DWORD ms = 10000);
+// The shown popup menu's window, or null.
+HWND ShownMenu();
+// For scripts: waits until `thread` is tracking a shown menu (its keys and
+// clicks go to the menu from then on); false after `ms`.
+bool MenuTracked(DWORD thread, DWORD ms);
 
 // The settings every bound control of these tests shows, with the control
 // component a dialog base expects. Creating it takes the component's start

@@ -127,13 +127,12 @@ std::vector<WindowCheck> WindowChecks() {
 
 TEST_F(StandardControls, FormResourceBuildsEveryControlAndEveryNewWindowShowsTheSame) {
   form->Show();
-  PumpMessages(100);
   for (const char* phase : {"as read", "after new windows"}) {
-    for (const WindowCheck& check : WindowChecks()) EXPECT_TRUE(check.holds(form)) << check.what << ", " << phase;
+    for (const WindowCheck& check : WindowChecks())
+      EXPECT_TRUE(PumpUntil([&] { return check.holds(form); })) << check.what << ", " << phase;
     // Windows made again take what the old ones showed.
     form->Pages->RecreateWnd();
     form->OkButton->RecreateWnd();
-    PumpMessages(50);
   }
 
   // A new orientation is a new window of the other shape.
@@ -188,13 +187,13 @@ TEST_F(StandardControls, EditsAndListsPaintTheirColor) {
   for (const Case& c : cases) {
     if (c.readOnly) form->Edit1->SetReadOnly(true);
     c.control->SetColor(c.color);
-    PumpMessages(150);
     RECT r;
     GetClientRect(c.control->Handle(), &r);
     const COLORREF rgb = ColorToRGB(c.color);
-    EXPECT_EQ((GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb),
-              testing_support::ScreenPixel(c.control->Handle(), r.right - 3, r.bottom - 3))
-        << c.what;
+    const unsigned expected = (GetRValue(rgb) << 16) | (GetGValue(rgb) << 8) | GetBValue(rgb);
+    EXPECT_TRUE(PumpUntil([&] {
+      return testing_support::ScreenPixel(c.control->Handle(), r.right - 3, r.bottom - 3) == expected;
+    })) << c.what;
   }
 }
 
@@ -202,13 +201,13 @@ TEST_F(StandardControls, KeyboardMovesLikeAnyDialog) {
   form->Pages->SetActivePage(form->First);
   Activate(form);
   form->Edit1->SetFocus();
-  PumpMessages(50);
-  ASSERT_EQ("Edit1", Focused());
+  ASSERT_TRUE(PumpUntil([&] { return Focused() == "Edit1"; })) << Focused();
 
   std::vector<std::string> order;
   for (int i = 0; i < 8; ++i) {
+    const std::string was = Focused();
     Press(VK_TAB);
-    PumpMessages(60);
+    PumpUntil([&] { return Focused() != was; });
     order.push_back(Focused());
   }
   EXPECT_EQ((std::vector<std::string>{"List1", "Combo1", "Check1", "Radio2", "OkButton", "CancelButton", "Pages",
@@ -222,7 +221,7 @@ TEST_F(StandardControls, KeyboardMovesLikeAnyDialog) {
   EXPECT_EQ("Radio3", Focused());
   EXPECT_FALSE(form->Radio2->Checked());
   Press(VK_UP);
-  PumpMessages(60);
+  PumpUntil([&] { return form->Radio2->Checked(); });
   Press(VK_UP);
   PumpUntil([&] { return form->Radio1->Checked(); });
   EXPECT_TRUE(form->Radio1->Checked() && !form->Radio3->Checked());
@@ -246,10 +245,11 @@ TEST_F(StandardControls, KeyboardMovesLikeAnyDialog) {
   PumpUntil([&] { return form->Pages->ActivePage() == form->Second; });
   EXPECT_EQ(form->Second, form->Pages->ActivePage());
   EXPECT_EQ("Pages", Focused());
-  // Outside the pages it turns none.
+  // Outside the pages it turns none (a Tab after it has moved on once it is handled).
   form->OkButton->SetFocus();
   PressWith(VK_CONTROL, VK_TAB);
-  PumpMessages(100);
+  Press(VK_TAB);
+  PumpUntil([&] { return Focused() == "CancelButton"; });
   EXPECT_EQ(form->Second, form->Pages->ActivePage());
 }
 
@@ -275,7 +275,7 @@ TEST_F(StandardControls, MouseDrivesTabsLinksListsSpinsAndThePopupMenu) {
   // Choosing the same item again is a click again, reported once.
   ClickAt(q);
   EXPECT_TRUE(PumpUntil([&] { return form->events.size() >= 2; }));
-  PumpMessages(100);
+  PumpMessages(100);  // no third report in this time
   EXPECT_EQ((std::vector<std::string>{"list 0", "list 0"}), form->events);
   form->List1->RecreateWnd();
   EXPECT_EQ(0, form->List1->ItemIndex());
@@ -296,7 +296,7 @@ TEST_F(StandardControls, MouseDrivesTabsLinksListsSpinsAndThePopupMenu) {
 
   // The link label: the hand over it, its click event when clicked.
   form->Pages->SetActivePage(form->Second);
-  PumpMessages(50);
+  PumpUntil([&] { return IsWindowVisible(form->Second->Handle()); });
   MoveTo(CentreOf(form->Link1));
   EXPECT_TRUE(PumpUntil([&] { return GetCursor() == Screen->Cursors(crHandPoint); }));
   ClickAt(CentreOf(form->Link1));
@@ -305,22 +305,14 @@ TEST_F(StandardControls, MouseDrivesTabsLinksListsSpinsAndThePopupMenu) {
   // A right click on the form opens its menu; the keyboard picks an item.
   POINT corner = form->ClientToScreen(POINT{20, 330});
   {
-    InputScript script([] {
+    InputScript script([ui = GetCurrentThreadId()] {
       // The system's menu window shows; the keyboard picks the first item.
-      auto menuShown = [] {
-        HWND menu = FindWindowA("#32768", nullptr);
-        return menu && IsWindowVisible(menu);
-      };
-      if (WaitFor(menuShown, 5000)) {
-        Sleep(100);
-        Press(VK_DOWN);
-        Sleep(50);
-        Press(VK_RETURN);
-      }
-      if (!WaitFor([&] { return !menuShown(); }, 2000)) Press(VK_ESCAPE);  // never leave it open
+      if (!MenuTracked(ui, 5000)) return;
+      Press(VK_DOWN);
+      Press(VK_RETURN);
     });
     ClickAt(corner, true);
-    PumpUntil([&] { return !form->events.empty() && form->events.back().rfind("item", 0) == 0; }, 5000);
+    PumpUntil([&] { return !form->events.empty() && form->events.back().rfind("item", 0) == 0; });
   }
   EXPECT_EQ("item Item1", form->events.back());
 }
@@ -349,8 +341,8 @@ TEST_F(StandardControls, OpenDialogAnswersTheUsersChoice) {
               return thread == ui && std::string(cls) == "#32770" && IsWindowVisible(dialog);
             }, 10000))
           return;
-        Sleep(300);
-        Press(key);
+        // Keys go to the dialog once a control of it has the focus.
+        if (WaitFor([&] { return IsChild(dialog, FocusOf(ui)); }, 5000)) Press(key);
       });
       answer = form->OpenDialog1->Execute();
     }

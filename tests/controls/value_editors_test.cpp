@@ -41,7 +41,7 @@ void Retype(TScrEdit* edit, const std::string& text) {
   if (text.empty()) Press(VK_DELETE);
   TypeText(text);
   PumpUntil([&] { return edit->Text() == text; });
-  PumpMessages(30);
+  PumpMessages(0);
 }
 
 // Drops the list down and clicks item `index`.
@@ -57,7 +57,7 @@ void ChooseWithMouse(TCustomComboBox* combo, int index) {
   ClientToScreen(info.hwndList, &p);
   ClickAt(p);
   PumpUntil([&] { return SendMessageA(combo->Handle(), CB_GETDROPPEDSTATE, 0, 0) == 0; });
-  PumpMessages(30);
+  PumpMessages(0);
 }
 
 // The upper (up) or lower (down) arrow of a vertical up-down.
@@ -88,8 +88,9 @@ TEST_F(ValueEditors, DelayOpensInItsUnitAndEveryInputGoesThroughTheSameCheck) {
     EXPECT_EQ(open.unit, form->DelayUnits->ItemIndex());
     EXPECT_EQ(open.shown, form->DelayEdit->Text());
     ClickAt(CentreOf(form->DelayEdit));
+    PumpUntil([&] { return form->DelayEdit->Focused(); });
     Press(VK_TAB);
-    PumpMessages(100);
+    PumpUntil([&] { return !form->DelayEdit->Focused(); });
     EXPECT_EQ(open.stored, settings->Delay->GetValue());
     form->Free();
   }

@@ -10,7 +10,7 @@
 //   start      as soon as the saver's process exists
 //   execute    once the saver has begun to run its mode (its trace says so)
 //   building   once the saver has begun to make its preview form
-//   framing    while frames are being drawn, a few frames after the first
+//   framing    while frames are being drawn, once they show on the screen
 //   thread     the picture belongs to another thread, which ends
 //   zero       the saver gets the handle 0
 //   nowindow   the saver gets a number that is no window
@@ -277,8 +277,8 @@ int main(int argc, char** argv) {
     if (!PumpUntil([&] { return Traced(mark); }, 10000)) Note("never traced: " + std::string(mark));
     hostGoes();
   } else if (when == "framing") {
-    PumpUntil([&] { return Traced("Done init"); }, 10000);
-    PumpMessages(150);
+    if (!PumpUntil([&] { return Traced("Done init") && Look(ScreenPixels(host.picture), 152, 112).cells > 0; }, 10000))
+      Note("no frame showed");
     hostGoes();
   } else if (when == "zero" || when == "nowindow") {
     // Nothing to show in: the saver ends by itself, and shows nothing.
@@ -291,9 +291,9 @@ int main(int argc, char** argv) {
   }
 
   if (waitForEnd) {
-    // The saver must be gone within two seconds of the host.
-    if (!PumpUntil([&] { return Ended(saver.hProcess, saver.dwProcessId); }, 2000))
-      Fail("the saver is still running two seconds after its host went");
+    // The saver ends by itself once its host has gone (the bound is for a loaded machine).
+    if (!PumpUntil([&] { return Ended(saver.hProcess, saver.dwProcessId); }, 20000))
+      Fail("the saver is still running 20 s after its host went");
   }
   if (WaitForSingleObject(saver.hProcess, 0) == WAIT_TIMEOUT) {
     TerminateProcess(saver.hProcess, 99);

@@ -6,6 +6,9 @@
 //   SPIRALIS_DEBUGLEVEL 0..3 (dlCompact .. dlRelease)
 //   SPIRALIS_SET        "Property=Class;..." form classes of the control
 //   SPIRALIS_LIVE       a value the configuration dialog gives Probe while it shows
+//   SPIRALIS_CLOCK      the saver form's clock stands at this many milliseconds
+//                       until the test message Spiralis_test_clock sets it
+//                       (wParam)
 #include <windows.h>
 
 #include <cstdlib>
@@ -82,10 +85,15 @@ const TMetaClass& TTwoControlsForm::StaticClass() {
 
 // The saver form. A registered test message makes it handle input inside its
 // own dispatch, to show that the action is posted once, from the outside.
+// Each mouse move it has is traced, numbered.
 // With SPIRALIS_ERRORLINE set it traces that error as it goes.
 class TTestSaverForm : public TScrForm {
   TK_CLASS(TTestSaverForm)
-  explicit TTestSaverForm(TComponent* owner) : TScrForm(owner) {}
+  explicit TTestSaverForm(TComponent* owner) : TScrForm(owner) {
+    if (!driven_) return;
+    now_ = static_cast<DWORD>(std::strtoul(Env("SPIRALIS_CLOCK").c_str(), nullptr, 10));
+    SetClock([this] { return now_; });
+  }
 
   void BeforeDestruction() override {
     if (!Env("SPIRALIS_ERRORLINE").empty()) ScrDebugErr(Env("SPIRALIS_ERRORLINE"));
@@ -100,8 +108,15 @@ class TTestSaverForm : public TScrForm {
       Perform(WM_KEYDOWN, 'A', 0);
       ScrDebugMsg("Test: nested input ends");
     }
+    if (driven_ && m.Msg == RegisterWindowMessageA("Spiralis_test_clock")) now_ = static_cast<DWORD>(m.WParam);
+    if (m.Msg == WM_MOUSEMOVE) ScrDebugMsg("Test: move " + std::to_string(++moves_) + ".");
     return TScrForm::CommonWndProc(wnd, m);
   }
+
+ private:
+  const bool driven_ = !Env("SPIRALIS_CLOCK").empty();
+  DWORD now_ = 0;
+  int moves_ = 0;
 };
 
 const TMetaClass& TTestSaverForm::StaticClass() {

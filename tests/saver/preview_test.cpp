@@ -113,8 +113,7 @@ TEST_F(DialogPreview, ShowsTheLiveGalaxyAndPreviewPresentClosesAndMakesItAgain) 
   EXPECT_EQ(r.right - r.left, 153);
   EXPECT_EQ(r.bottom - r.top, 113);
   // The galaxy on the screen: background in a corner, cells in the middle.
-  PumpMessages(300);
-  EXPECT_EQ(ScreenPixel(preview->Handle(), 2, 2), 0xFF0000u);
+  EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(preview->Handle(), 2, 2) == 0xFF0000u; }, 3000));
   EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(preview->Handle(), 76, 56) != 0xFF0000u; }, 3000));
 
   // It follows the control's size, and the galaxy fills the new size.
@@ -216,15 +215,18 @@ TEST_F(DialogPreview, ShowsTheIconOverARunningSaverOrWithoutAPreviewForm) {
     EXPECT_EQ(Screen->FormCount(), forms_ + 1) << c.mode;  // no saver form
     // On the screen: the icon (32 x 32) in the middle, the desktop's colour
     // all around it.
-    PumpMessages(100);
     int iconPixels = 0, aroundWrong = 0;
-    for (int y = 1; y < 113; y += 3)
-      for (int x = 1; x < 153; x += 3) {
-        const bool inIcon = x >= 60 && x < 92 && y >= 40 && y < 72;
-        const bool desktopColour = ScreenPixel(icon, x, y) == desktop;
-        if (inIcon) iconPixels += !desktopColour;
-        else aroundWrong += !desktopColour;
-      }
+    PumpUntil([&] {
+      iconPixels = aroundWrong = 0;
+      for (int y = 1; y < 113; y += 3)
+        for (int x = 1; x < 153; x += 3) {
+          const bool inIcon = x >= 60 && x < 92 && y >= 40 && y < 72;
+          const bool desktopColour = ScreenPixel(icon, x, y) == desktop;
+          if (inIcon) iconPixels += !desktopColour;
+          else aroundWrong += !desktopColour;
+        }
+      return iconPixels > 20 && aroundWrong == 0;
+    });
     EXPECT_GT(iconPixels, 20) << c.mode;
     EXPECT_EQ(aroundWrong, 0) << c.mode;
 
@@ -242,9 +244,8 @@ TEST_F(DialogPreview, AFullScreenSaverDrawsOnAfterALivePreviewOverItCloses) {
   saver->SetBounds(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   saver->Show();
   saver->TimerTimer(nullptr);
-  PumpMessages(100);
-  ASSERT_TRUE(saver->SglPanel->IsOn());
-  EXPECT_EQ(ScreenPixel(saver->Handle(), 2, 2), 0xFF0000u);
+  ASSERT_TRUE(PumpUntil([&] { return saver->SglPanel->IsOn(); }));
+  EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(saver->Handle(), 2, 2) == 0xFF0000u; }));
 
   // A live preview (not the icon) in a dialog over it: a second panel on the
   // same driver, then closed again.
@@ -260,8 +261,7 @@ TEST_F(DialogPreview, AFullScreenSaverDrawsOnAfterALivePreviewOverItCloses) {
   ASSERT_NE(sglDriverHandle(), nullptr);
   MainForm->Background->SetValue(0xFF0000);  // blue
   saver->TimerTimer(nullptr);
-  PumpMessages(50);
-  EXPECT_EQ(ScreenPixel(saver->Handle(), 2, 2), 0x0000FFu);
+  EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(saver->Handle(), 2, 2) == 0x0000FFu; }));
   EXPECT_TRUE(saver->SglPanel->IsOn());
 
   // The last panel lets the driver go.
@@ -271,36 +271,43 @@ TEST_F(DialogPreview, AFullScreenSaverDrawsOnAfterALivePreviewOverItCloses) {
 
 namespace {
 
-// A window of a thread of its own, which ends after `ms`.
+// A window of a thread of its own, which ends when told (its window goes with it).
 struct ThreadHost {
   HWND window = nullptr;
   HANDLE thread = nullptr;
-  DWORD ms;
-  explicit ThreadHost(DWORD lifetime) : ms(lifetime) {
-    thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+  DWORD id = 0;
+  ThreadHost() {
+    thread = CreateThread(nullptr, 0, Run, this, 0, &id);
     PumpUntil([&] { return window != nullptr; }, 5000);
   }
   ~ThreadHost() {
-    WaitForSingleObject(thread, 5000);
+    End();
+    EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0) << "the host's thread did not end";
     CloseHandle(thread);
   }
+  void End() const { PostThreadMessageA(id, WM_QUIT, 0, 0); }
   static DWORD WINAPI Run(void* p) {
     auto* self = static_cast<ThreadHost*>(p);
-    HWND w = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 152, 112, nullptr, nullptr, nullptr, nullptr);
-    self->window = w;
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < self->ms) {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-      MSG msg;
-      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    }
-    return 0;  // the thread's window goes with it
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue, before anyone posts to it
+    self->window = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 152, 112, nullptr, nullptr, nullptr, nullptr);
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    return 0;
   }
 };
 
-void CALLBACK DestroyHostLater(HWND, UINT, UINT_PTR id, DWORD) {
+// The control panel's host goes once the preview shows in it: destroyed, or
+// its thread ended.
+const ThreadHost* gThreadHost = nullptr;
+void CALLBACK EndHostOncePreviewed(HWND, UINT, UINT_PTR id, DWORD) {
+  const HWND proxy = GetWindow(gHostToDestroy, GW_CHILD);
+  if (!proxy || !IsWindowVisible(GetWindow(proxy, GW_CHILD))) return;
   KillTimer(nullptr, id);
-  DestroyWindow(std::exchange(gHostToDestroy, nullptr));
+  if (gThreadHost)
+    gThreadHost->End();
+  else
+    DestroyWindow(gHostToDestroy);
+  gHostToDestroy = nullptr;
 }
 
 }  // namespace
@@ -319,7 +326,7 @@ TEST_F(DialogPreview, WhenEverTheHostGoesThePreviewGoesAndNothingStays) {
       std::unique_ptr<TestWindow> window;
       HWND host = nullptr;
       if (when == kWithItsThread) {
-        threadHost = std::make_unique<ThreadHost>(main ? 800 : 300);
+        threadHost = std::make_unique<ThreadHost>();
         host = threadHost->window;
       } else {
         window = std::make_unique<TestWindow>(WS_POPUP | WS_VISIBLE);
@@ -329,18 +336,20 @@ TEST_F(DialogPreview, WhenEverTheHostGoesThePreviewGoesAndNothingStays) {
       if (when == kWhileTheFormIsMade) gHostToDestroy = host;
       // The control panel's preview runs until the program ends: its host
       // goes meanwhile.
-      if (main && when == kOnceShown) {
+      if (main && (when == kOnceShown || when == kWithItsThread)) {
         gHostToDestroy = host;
-        SetTimer(nullptr, 0, 500, DestroyHostLater);
+        gThreadHost = threadHost.get();
+        SetTimer(nullptr, 0, 10, EndHostOncePreviewed);
       }
       HWND made = MainForm->ScrControl->PerformPreview(host, main);
       gHostToDestroy = nullptr;
+      gThreadHost = nullptr;
       const bool early = when == kBeforeTheProxy || when == kWhileTheFormIsMade;
       if (!main) {
         EXPECT_EQ(made != nullptr, !early);
         if (when == kOnceShown) window->Destroy();
         threadHost.reset();
-        PumpMessages(100);
+        PumpUntil([&] { return Screen->FormCount() == forms_ && gScrSaver == nullptr; });
       }
       EXPECT_EQ(Screen->FormCount(), forms_);
       EXPECT_EQ(MainForm->ScrControl->ComponentCount(), owned);

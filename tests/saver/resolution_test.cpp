@@ -199,7 +199,7 @@ TEST(AtResolution, DISABLED_FormsAndViewport) {
   RegisterClasses({&TScaledForm::StaticClass(), &TPanel::StaticClass(), &TButton::StaticClass()});
   auto* form = CreateComponent<TScaledForm>(nullptr);
   form->Show();
-  PumpMessages(100);
+  PumpMessages(0);
   EXPECT_EQ(form->PixelsPerInch(), ppi);
   struct Case {
     const char* what;
@@ -251,9 +251,8 @@ TEST(AtResolution, DISABLED_FormsAndViewport) {
   saver->SetBounds(0, 0, cx, cy);
   saver->Show();
   ASSERT_TRUE(PumpUntil([&] { return saver->SglPanel->IsOn(); }, 10000));
-  PumpMessages(100);
   GLint viewport[4] = {};
-  sglGetIntegerv(GL_VIEWPORT, viewport);
+  PumpUntil([&] { return sglGetIntegerv(GL_VIEWPORT, viewport), viewport[2] == cx && viewport[3] == cy; });
   EXPECT_EQ(viewport[0], 0);
   EXPECT_EQ(viewport[1], 0);
   EXPECT_EQ(viewport[2], cx);
@@ -270,7 +269,7 @@ TEST(MonitorResolution, AFormFollowsItsMonitor) {
   RegisterClasses({&TScaledForm::StaticClass(), &TPanel::StaticClass(), &TButton::StaticClass()});
   auto* form = CreateComponent<TScaledForm>(nullptr);
   form->Show();
-  PumpMessages(50);
+  PumpMessages(0);
   const int from = form->PixelsPerInch(), to = from * 3 / 2;
   const RECT button = form->PixelFont->BoundsRect();
   const int pixelFont = form->PixelFont->Font()->Height(), pointFont = form->PointFont->Font()->Height();

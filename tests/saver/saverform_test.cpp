@@ -234,7 +234,7 @@ TEST_F(SaverForms, TheTimerStepsTheGalaxy) {
   // Stopped, it stays where it is.
   f->Timer->SetEnabled(false);
   const double angle = g.RingAngle(1);
-  PumpMessages(100);
+  PumpMessages(100);  // no step comes in this time
   EXPECT_EQ(g.RingAngle(1), angle);
 }
 
@@ -243,16 +243,14 @@ TEST_F(SaverForms, ANewBackgroundShowsInTheNextFrame) {
   TSaverForm* f = QuietForm();
   f->SetBounds(100, 100, 240, 180);
   f->Show();
-  PumpMessages(300);
+  ASSERT_TRUE(PumpUntil([&] { return f->SglPanel->IsOn(); }));
   f->TimerTimer(nullptr);  // one step and its picture
-  PumpMessages(50);
   // A corner of the picture is background: the galaxy is a cone in the middle.
-  EXPECT_EQ(ScreenPixel(f->Handle(), 2, 2), 0xFF0000u);
+  EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(f->Handle(), 2, 2) == 0xFF0000u; }));
 
   MainForm->Background->SetValue(0xFF0000);  // blue
   f->TimerTimer(nullptr);
-  PumpMessages(50);
-  EXPECT_EQ(ScreenPixel(f->Handle(), 2, 2), 0x0000FFu);
+  EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(f->Handle(), 2, 2) == 0x0000FFu; }));
 }
 
 // Steps that come faster than the monitor can show are drawn at its refresh

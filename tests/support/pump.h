@@ -18,7 +18,7 @@ void PumpMessages(DWORD ms);
 
 // Handles messages until `done()` holds, for at most `ms` milliseconds.
 template <class Pred>
-bool PumpUntil(Pred done, DWORD ms = 5000) {
+bool PumpUntil(Pred done, DWORD ms = 15000) {
   const DWORD start = GetTickCount();
   while (!done()) {
     if (GetTickCount() - start > ms) return false;
