@@ -203,6 +203,22 @@ void PressCtrlShiftTab() {
   PumpMessages(150);
 }
 
+// Turns the pages with Ctrl+Tab, each turn seen done, until `page` shows.
+bool TurnTo(HWND dialog, int page) {
+  for (int turns = 0; turns < 5 && ActivePage(dialog) != page; ++turns) {
+    const int before = ActivePage(dialog);
+    KeyWith(VK_CONTROL, VK_TAB);
+    if (!PumpUntil([&] { return ActivePage(dialog) != before; }, 5000)) return false;
+  }
+  return ActivePage(dialog) == page;
+}
+
+// Back a page with Ctrl+Shift+Tab, until `page` shows.
+bool TurnBackTo(HWND dialog, int page) {
+  PressCtrlShiftTab();
+  return PumpUntil([&] { return ActivePage(dialog) == page; }, 5000);
+}
+
 // A galaxy shows in the window: among a grid of its pixels on the screen,
 // the background and at least two colours of cells.
 bool Drawing(HWND wnd) {
@@ -292,12 +308,10 @@ TEST_F(OptionsDialog, OkSavesExactlyTheChangesAndCancelNothing) {
       ASSERT_NE(dialog, nullptr) << run.boxes();
       PickPreset(dialog, kGoldOnRed);  // 19 rings, background maroon
       ASSERT_TRUE(InFront(dialog));
-      KeyWith(VK_CONTROL, VK_TAB, 4);  // Presets -> General -> OpenGL -> Science -> Visuals
-      ASSERT_EQ(ActivePage(dialog), kVisuals);
+      ASSERT_TRUE(TurnTo(dialog, kVisuals));  // Presets -> General -> OpenGL -> Science -> Visuals
       EXPECT_NE(Child(dialog, "TScrPreview"), nullptr) << "the preview follows the page";
       EXPECT_EQ(VisibleTexts(dialog, "TScrComboBox"), "Olive Olive Black Maroon ") << "the colour lists follow";
-      PressCtrlShiftTab();  // back to Science
-      EXPECT_EQ(ActivePage(dialog), kScience);
+      EXPECT_TRUE(TurnBackTo(dialog, kScience));
       EXPECT_NE(Child(dialog, "TScrPreview"), nullptr);
       rings = DragRings(dialog, run.pid(), 40);
       EXPECT_GT(rings, 19) << "the drag moved the thumb down";
@@ -371,8 +385,7 @@ TEST_F(OptionsDialog, ADriverChosenWithTheFileDialogIsListedSelectedAndSaved) {
   HWND dialog = run.ShownWindow("TConfigForm");
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(InFront(dialog));
-  KeyWith(VK_CONTROL, VK_TAB, 2);  // Presets -> General -> OpenGL
-  ASSERT_EQ(ActivePage(dialog), kOpenGL);
+  ASSERT_TRUE(TurnTo(dialog, kOpenGL));  // Presets -> General -> OpenGL
   HWND button = Child(dialog, "TButton", [](HWND w) { return WindowText(w) == "&Driver..."; });
   ASSERT_NE(button, nullptr);
   ClickOn(button);
@@ -452,8 +465,7 @@ class DelayOptions : public OptionsDialog {
   static HWND OnGeneral(const ProgramRun& run) {
     HWND dialog = run.ShownWindow("TConfigForm");
     if (!dialog || !InFront(dialog)) return nullptr;
-    KeyWith(VK_CONTROL, VK_TAB);  // Presets -> General
-    return ActivePage(dialog) == kGeneral ? dialog : nullptr;
+    return TurnTo(dialog, kGeneral) ? dialog : nullptr;  // Presets -> General
   }
 
  private:
@@ -508,8 +520,7 @@ TEST_F(DelayOptions, OkWithAnInvalidDelayOnAnotherPageShowsItAndThenStoresTheFix
   InputKey('X');
   PumpMessages(150);
   ASSERT_EQ(WindowText(edit), "2x");
-  KeyWith(VK_CONTROL, VK_TAB, 4);  // General -> OpenGL -> Science -> Visuals -> Presets
-  ASSERT_EQ(ActivePage(dialog), kPresets);
+  ASSERT_TRUE(TurnTo(dialog, kPresets));  // General -> OpenGL -> Science -> Visuals -> Presets
 
   InputKey(VK_RETURN);
   EXPECT_TRUE(PumpUntil([&] { return ActivePage(dialog) == kGeneral && FocusOf(dialog) == edit; }));
@@ -587,8 +598,7 @@ TEST_F(OptionsDialog, EverySliderTellsItsFigureWhileDragged) {
   EXPECT_EQ(bars.size(), 10u);  // the galaxy's nine and the frame rate
   for (HWND bar : bars) EXPECT_NE(SendMessageA(bar, TBM_GETTOOLTIPS, 0, 0), 0) << bar;
 
-  PressCtrlShiftTab();  // back to Science, where a real, an index and a count are
-  ASSERT_EQ(ActivePage(dialog), kScience);
+  ASSERT_TRUE(TurnBackTo(dialog, kScience));  // where a real, an index and a count are
   struct Slider {
     const char* what;
     HWND bar;
@@ -628,8 +638,7 @@ TEST_F(OptionsDialog, TheMonitorsChoiceIsStoredOnOkOnly) {
     HWND dialog = run.ShownWindow("TConfigForm");
     ASSERT_NE(dialog, nullptr) << run.boxes();
     ASSERT_TRUE(InFront(dialog));
-    KeyWith(VK_CONTROL, VK_TAB);  // Presets -> General
-    ASSERT_EQ(ActivePage(dialog), kGeneral);
+    ASSERT_TRUE(TurnTo(dialog, kGeneral));  // Presets -> General
     HWND monitors = Child(dialog, "TScrComboBox", [](HWND w) {
       return SendMessageA(w, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                           reinterpret_cast<LPARAM>("Primary monitor only")) != CB_ERR;
@@ -675,16 +684,6 @@ POINT CloseBox(HWND dialog) {
       box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x), std::max(box.bottom, y)};
     }
   return POINT{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
-}
-
-// Turns the pages with Ctrl+Tab, each turn seen done, until `page` shows.
-bool TurnTo(HWND dialog, int page) {
-  for (int turns = 0; turns < 5 && ActivePage(dialog) != page; ++turns) {
-    const int before = ActivePage(dialog);
-    KeyWith(VK_CONTROL, VK_TAB);
-    if (!PumpUntil([&] { return ActivePage(dialog) != before; }, 5000)) return false;
-  }
-  return ActivePage(dialog) == page;
 }
 
 // The shown dialog of `run`, in front, on `page`; null when it does not come so.
