@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "gl/sgl.h"
@@ -50,15 +51,12 @@ class SglTest : public ::testing::Test {
 };
 
 TEST_F(SglTest, TableListsTheEntriesInLoadOrderRequiredFirst) {
-  EXPECT_STREQ("glAlphaFunc", sglEntryName(0));
-  EXPECT_STREQ("glVertex2i", sglEntryName(68));
-  EXPECT_STREQ("wglCreateContext", sglEntryName(69));
-  EXPECT_STREQ("wglSwapLayerBuffers", sglEntryName(kSglRequiredEntryCount - 1));
-  EXPECT_STREQ("wglSwapBuffers", sglEntryName(kSglRequiredEntryCount));
-  EXPECT_STREQ("wglSetPixelFormat", sglEntryName(kSglEntryCount - 1));
-  EXPECT_STREQ("glReadPixels", sglEntryName(kSglEntryCount));
-  EXPECT_STREQ("wglGetProcAddress", sglEntryName(kSglAllEntryCount - 1));
-  EXPECT_STREQ("", sglEntryName(kSglAllEntryCount));
+  const std::pair<int, const char*> entries[] = {
+      {0, "glAlphaFunc"}, {68, "glVertex2i"}, {69, "wglCreateContext"},
+      {kSglRequiredEntryCount - 1, "wglSwapLayerBuffers"}, {kSglRequiredEntryCount, "wglSwapBuffers"},
+      {kSglEntryCount - 1, "wglSetPixelFormat"}, {kSglEntryCount, "glReadPixels"},
+      {kSglAllEntryCount - 1, "wglGetProcAddress"}, {kSglAllEntryCount, ""}};
+  for (const auto& [index, name] : entries) EXPECT_STREQ(name, sglEntryName(index)) << index;
   EXPECT_EQ(kSglAllEntryCount - 2, sglEntryIndex("glDrawArrays"));
   EXPECT_EQ(-1, sglEntryIndex("glBindBuffer"));  // a current context's, not the library's
 }
@@ -275,16 +273,11 @@ TEST_F(SglBestFormatTest, DefaultsPreferAnAcceleratedSixteenBitDepthRGBAWindowFo
 
   int bpp = -1, depth = 16, dbl = 0, acc = 1;
   EXPECT_EQ(4, sglBestPixelFormat(nullptr, &bpp, &depth, &dbl, &acc));
-  EXPECT_EQ(32, bpp);
-  EXPECT_EQ(16, depth);
-  EXPECT_EQ(0, dbl);
-  EXPECT_EQ(1, acc);
+  EXPECT_EQ((std::vector<int>{32, 16, 0, 1}), (std::vector<int>{bpp, depth, dbl, acc}));
 
   bpp = -1, depth = 24, dbl = -1, acc = 0;
   EXPECT_EQ(1, sglBestPixelFormat(nullptr, &bpp, &depth, &dbl, &acc));
-  EXPECT_EQ(1, dbl);
-  EXPECT_EQ(0, acc);
-  EXPECT_EQ(24, depth);
+  EXPECT_EQ((std::vector<int>{32, 24, 1, 0}), (std::vector<int>{bpp, depth, dbl, acc}));
 }
 
 TEST_F(SglBestFormatTest, NothingToChooseLeavesThePreferencesAlone) {
