@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 #include <set>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -20,6 +21,9 @@ int Distance(TGalaxyPoint p) {
 }
 
 int SlotCount(int ring) { return ring == 0 ? 1 : 6 * ring; }
+
+// The trail's length, its growth counter and the quiet steps that end a galaxy.
+std::tuple<int, int, int> Trail(const TGalaxy& g) { return {g.TrailLength(), g.GrowCounter(), g.QuietLimit()}; }
 
 // A galaxy with its own generator and a clock that counts the seedings.
 struct Lab {
@@ -209,16 +213,12 @@ TEST(GalaxyTrails, GrowFromFourToTheTargetAndAreCutAtOnce) {
   s.Trails = 30;
   Lab lab(s);
   TGalaxy& g = lab.galaxy;
-  EXPECT_EQ(4, g.TrailLength());
-  EXPECT_EQ(0, g.GrowCounter());
-  EXPECT_EQ(9, g.QuietLimit());
+  EXPECT_EQ(Trail(g), std::make_tuple(4, 0, 9));
   for (int step = 1; step <= 200; ++step) {
     lab.KeepAlive();
     g.Step();
     const int expected = std::min(30, 4 + 4 * (step / 20));
-    ASSERT_EQ(expected, g.TrailLength()) << "step " << step;
-    ASSERT_EQ(expected + 5, g.QuietLimit());
-    ASSERT_EQ(expected == 30 ? -1 : step % 20, g.GrowCounter());
+    ASSERT_EQ(Trail(g), std::make_tuple(expected, expected == 30 ? -1 : step % 20, expected + 5)) << "step " << step;
   }
 
   // A target above L resumes growth from the current L.
@@ -235,9 +235,7 @@ TEST(GalaxyTrails, GrowFromFourToTheTargetAndAreCutAtOnce) {
   g.SetCell(10, 25);
   g.SetCell(11, 8);
   g.SetTrails(10);
-  EXPECT_EQ(10, g.TrailLength());
-  EXPECT_EQ(-1, g.GrowCounter());
-  EXPECT_EQ(15, g.QuietLimit());
+  EXPECT_EQ(Trail(g), std::make_tuple(10, -1, 15));
   lab.KeepAlive();
   g.Step();
   EXPECT_EQ(25, g.Cells()[10]);
@@ -446,15 +444,11 @@ TEST(GalaxySettingsChanges, EachChangeDoesWhatTheFormNeeds) {
   EXPECT_EQ(4, g.TrailLength());
   EXPECT_EQ(0, g.QuietCount());
 
+  const auto dynamics = [&] { return std::make_tuple(g.TriggerThreshold(), g.RotationLaw(), g.Velocity()); };
   g.SetDynamics(38, 17, 3);
-  EXPECT_EQ(12451, g.TriggerThreshold());
-  EXPECT_EQ(TRotationLaw::Absent, g.RotationLaw());
-  EXPECT_EQ(17, g.Velocity());
-
+  EXPECT_EQ(dynamics(), std::make_tuple(12451, TRotationLaw::Absent, 17));
   g.SetDynamics(100, 40, 1);
-  EXPECT_EQ(32767, g.TriggerThreshold());
-  EXPECT_EQ(TRotationLaw::Present, g.RotationLaw());
-  EXPECT_EQ(40, g.Velocity());
+  EXPECT_EQ(dynamics(), std::make_tuple(32767, TRotationLaw::Present, 40));
   g.SetColors(0xFF, 0, 0x00FF00, 0);
   EXPECT_FLOAT_EQ(1.0f, g.ColorTable()[g.ExplodeNow()].Red);
   EXPECT_FLOAT_EQ(1.0f, g.ColorTable()[TGalaxy::BackgroundSlot].Green);
