@@ -29,11 +29,6 @@ class ReaderTest : public ::testing::Test {
   TComponent app{nullptr};
 };
 
-size_t Position(const std::string& entry) {
-  auto& log = ProbeLog();
-  return static_cast<size_t>(std::find(log.begin(), log.end(), entry) - log.begin());
-}
-
 TEST_F(ReaderTest, ReadsEveryPropertyKindAndFixesReferencesBeforeLoaded) {
   auto* other = CreateComponent<TOtherModule>(&app);
   auto* m = CreateComponent<TTestModule>(&app);
