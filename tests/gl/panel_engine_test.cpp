@@ -323,12 +323,7 @@ TEST_F(PanelEngineTest, A3dfxDriverShrinksThePanelToASizeTheCardShows) {
   const std::string driver = CopyTo(StubDriver("stub_full"), temp_ / "3dfx\\minigl.dll");
   HMODULE lib = LoadLibraryA(driver.c_str());
   ASSERT_NE(nullptr, lib);
-  PIXELFORMATDESCRIPTOR pfd{};
-  pfd.nSize = sizeof pfd;
-  pfd.nVersion = 1;
-  pfd.dwFlags = PFD_SUPPORT_OPENGL | PFD_DRAW_TO_WINDOW | PFD_DOUBLEBUFFER;
-  pfd.cColorBits = 16;
-  pfd.cDepthBits = 16;
+  const PIXELFORMATDESCRIPTOR pfd = Format(PFD_SUPPORT_OPENGL | PFD_DRAW_TO_WINDOW | PFD_DOUBLEBUFFER, 16, 16);
   reinterpret_cast<void (*)(const PIXELFORMATDESCRIPTOR*, int)>(GetProcAddress(lib, "TestDriverSetFormats"))(&pfd, 1);
 
   SetCursorPos(512, 384);

@@ -182,9 +182,7 @@ TEST_F(SglTest, OtherDriversSetPixelFormatsAndSwapThroughTheSystem) {
   EXPECT_TRUE(sglSwapBuffers(window.dc()));
   EXPECT_EQ(1, DriverCalls("wglSwapBuffers"));
 
-  PIXELFORMATDESCRIPTOR pfd{};
-  pfd.nSize = sizeof pfd;
-  pfd.nVersion = 1;
+  PIXELFORMATDESCRIPTOR pfd = Format();
   ASSERT_TRUE(DescribePixelFormat(window.dc(), format, sizeof pfd, &pfd));
   EXPECT_TRUE(sglSetPixelFormat(window.dc(), format, &pfd));
   EXPECT_EQ(0, DriverCalls("wglSetPixelFormat"));
@@ -196,9 +194,7 @@ TEST_F(SglTest, OtherDriversSetPixelFormatsAndSwapThroughTheSystem) {
 TEST_F(SglTest, ADriverWithoutTheOptionalEntriesFallsBackToTheSystem) {
   GLWindow window(0, 0, 16, 16);
   ASSERT_NE(nullptr, sglLoadDriver(StubDriver("stub_basic")));
-  PIXELFORMATDESCRIPTOR pfd{};
-  pfd.nSize = sizeof pfd;
-  pfd.nVersion = 1;
+  PIXELFORMATDESCRIPTOR pfd = Format();
   const int count = sglDescribePixelFormat(window.dc(), 1, sizeof pfd, &pfd);
   EXPECT_EQ(DescribePixelFormat(window.dc(), 1, sizeof pfd, &pfd), count);
   ASSERT_GT(count, 0);
@@ -214,17 +210,6 @@ TEST_F(SglTest, ADriverWithoutTheOptionalEntriesFallsBackToTheSystem) {
 }
 
 // --- Pixel-format scoring -----------------------------------------------------
-
-PIXELFORMATDESCRIPTOR Format(DWORD flags, int colorBits, int depthBits, BYTE type = PFD_TYPE_RGBA) {
-  PIXELFORMATDESCRIPTOR pfd{};
-  pfd.nSize = sizeof pfd;
-  pfd.nVersion = 1;
-  pfd.dwFlags = flags;
-  pfd.iPixelType = type;
-  pfd.cColorBits = static_cast<BYTE>(colorBits);
-  pfd.cDepthBits = static_cast<BYTE>(depthBits);
-  return pfd;
-}
 
 constexpr DWORD kWindowGL = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
 constexpr DWORD kDouble = PFD_DOUBLEBUFFER;
