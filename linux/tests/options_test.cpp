@@ -62,18 +62,14 @@ TEST(HackOptions, WordsColoursPresetsAndWindows) {
 
   for (const TGalaxyPreset& p : kGalaxyPresets) EXPECT_EQ(ParseHackArgs({"-preset", p.Name}).s.Galaxy, p.Settings) << p.Name;
   // A preset comes first wherever it stands; the options beside it change it.
-  const THackParsed mixed = ParseHackArgs({"-rings", "20", "--preset", "warp-speed", "-speed", "slow"});
-  EXPECT_EQ(Row(mixed.s)[0], 20);
-  EXPECT_EQ(Row(mixed.s)[1], 40);
-  EXPECT_EQ(Row(mixed.s)[6], 100);
+  const std::vector<double> mixed = Row(ParseHackArgs({"-rings", "20", "--preset", "warp-speed", "-speed", "slow"}).s);
+  EXPECT_EQ((std::vector<double>{mixed[0], mixed[1], mixed[6]}), (std::vector<double>{20, 40, 100}));
 
   EXPECT_EQ(ParseHackArgs({"--root"}).s.Target, THackTarget::Root);
   EXPECT_EQ(ParseHackArgs({"-root", "-window"}).s.Target, THackTarget::OwnWindow);
   EXPECT_EQ(ParseHackArgs({"-display", ":5"}).s.Display, ":5");
   const THackParsed id = ParseHackArgs({"--window-id", "0x2a", "-fps"});
-  EXPECT_EQ(id.s.Target, THackTarget::WindowId);
-  EXPECT_EQ(id.s.WindowId, 42u);
-  EXPECT_TRUE(id.s.Fps);
+  EXPECT_EQ(std::make_tuple(id.s.Target, id.s.WindowId, id.s.Fps), std::make_tuple(THackTarget::WindowId, 42ul, true));
   EXPECT_EQ(ParseHackArgs({"--help"}).result, THackParse::Help);
   for (const std::vector<std::string>& wrong :
        std::vector<std::vector<std::string>>{{"-window-id", "xyz"}, {"-window-id", "0"}, {"-rot"}, {"xroot"}, {"--"}})

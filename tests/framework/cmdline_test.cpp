@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <optional>
+#include <tuple>
 #include <set>
 
 #include "tests/support/program_run.h"
@@ -65,46 +67,35 @@ Parsed Parse(const std::string& line) {
 
 }  // namespace
 
-TEST(CommandLine, NoArgumentMeansRegularConfigurationWithoutParent) {
-  for (const char* line : {"", "Spiralis.scr", "Spiralis.scr     ", "\"C:\\Program Files\\Spiralis.scr\"",
-                           "\"C:\\Program Files\\Spiralis.scr\"   ", "prog\t/s"}) {
-    SCOPED_TRACE(line);
-    Parsed p = Parse(line);
-    EXPECT_EQ(p.mode, smCRegular);
-    EXPECT_EQ(p.hwnd, nullptr);
-  }
-}
-
-TEST(CommandLine, FullScreenSwitchInEveryPrefixForm) {
-  for (const char* line : {"x /s", "x -s", "x -/s", "x s", "x /S", "x /s 123 anything", "x    /s",
-                           "\"C:\\a b\\Spiralis.scr\" /s"}) {
-    SCOPED_TRACE(line);
-    Parsed p = Parse(line);
-    EXPECT_EQ(p.mode, smSFull);
-    EXPECT_EQ(p.hwnd, nullptr);
-  }
-}
-
-TEST(CommandLine, UnusableLinesGiveNoMode) {
-  for (const char* line : {"\"C:\\unterminated /s", "\"", "x /x", "x //s", "x --s", "x /-s", "x \t/s", "x /",
-                           "x -", "x /p", "x /p   ::  ", "x /p 999", "x /p abc", "x /p -123",
-                           "x /p 99999999999999999999999", "x /p 0x", "x /l 4", "x /P pvwhost ",
-                           "x /p PvWhost", "x /\xff"}) {
-    SCOPED_TRACE(line);
-    Parsed p = Parse(line);
-    EXPECT_EQ(p.mode, smNone);
-    EXPECT_EQ(p.hwnd, nullptr);
-  }
-}
-
-TEST(CommandLine, PreviewTakesALiveWindowInAnyNumberBase) {
-  for (const char* line : {"x /p 123", "x /p:123", "x /p : 123", "x /P 0x7B", "x /p:0x7b", "x /p 0173",
-                           "x /l 123", "x /L 123trailing", "x -p 123", "x -/l:: :0X7B"}) {
-    SCOPED_TRACE(line);
-    Parsed p = Parse(line);
-    EXPECT_EQ(p.mode, smSPMain);
-    EXPECT_EQ(p.hwnd, H(123));
-  }
+// Every prefix form of a switch, the number bases of a window, and the lines
+// that give no mode at all.
+TEST(CommandLine, EachLineGivesItsModeAndWindow) {
+  struct Case {
+    TScrMode mode;
+    HWND hwnd;
+    std::vector<const char*> lines;
+  };
+  const Case cases[] = {
+      {smCRegular, nullptr,  // no argument: configuration without a parent
+       {"", "Spiralis.scr", "Spiralis.scr     ", "\"C:\\Program Files\\Spiralis.scr\"",
+        "\"C:\\Program Files\\Spiralis.scr\"   ", "prog\t/s"}},
+      {smSFull, nullptr,
+       {"x /s", "x -s", "x -/s", "x s", "x /S", "x /s 123 anything", "x    /s", "\"C:\\a b\\Spiralis.scr\" /s"}},
+      {smNone, nullptr,
+       {"\"C:\\unterminated /s", "\"", "x /x", "x //s", "x --s", "x /-s", "x \t/s", "x /", "x -", "x /p",
+        "x /p   ::  ", "x /p 999", "x /p abc", "x /p -123", "x /p 99999999999999999999999", "x /p 0x", "x /l 4",
+        "x /P pvwhost ", "x /p PvWhost", "x /\xff"}},
+      {smSPMain, H(123),  // a live window in any number base
+       {"x /p 123", "x /p:123", "x /p : 123", "x /P 0x7B", "x /p:0x7b", "x /p 0173", "x /l 123", "x /L 123trailing",
+        "x -p 123", "x -/l:: :0X7B"}},
+  };
+  for (const Case& c : cases)
+    for (const char* line : c.lines) {
+      SCOPED_TRACE(line);
+      Parsed p = Parse(line);
+      EXPECT_EQ(p.mode, c.mode);
+      EXPECT_EQ(p.hwnd, c.hwnd);
+    }
 }
 
 TEST(CommandLine, PreviewHostSpellingsAskForTheHost) {
@@ -178,50 +169,26 @@ TEST(CommandLine, HugeLinesAreSafe) {
 }
 
 TEST(CommandLine, ScanIntegerFollowsTheCConversion) {
-  EXPECT_EQ(ScanInteger("42"), 42);
-  EXPECT_EQ(ScanInteger(" \t\n42x"), 42);
-  EXPECT_EQ(ScanInteger("+7"), 7);
-  EXPECT_EQ(ScanInteger("-12"), -12);
-  EXPECT_EQ(ScanInteger("0x1F"), 31);
-  EXPECT_EQ(ScanInteger("0X1f"), 31);
-  EXPECT_EQ(ScanInteger("017"), 15);
-  EXPECT_EQ(ScanInteger("08"), 0);
-  EXPECT_EQ(ScanInteger("0"), 0);
-  EXPECT_EQ(ScanInteger("0x"), 0);
-  EXPECT_EQ(ScanInteger("0xg"), 0);
-  EXPECT_EQ(ScanInteger("4294967295"), -1);
-  EXPECT_EQ(ScanInteger("4294967296"), -1);
-  EXPECT_EQ(ScanInteger("99999999999999999999"), -1);
-  EXPECT_EQ(ScanInteger(""), std::nullopt);
-  EXPECT_EQ(ScanInteger("x1"), std::nullopt);
-  EXPECT_EQ(ScanInteger("-"), std::nullopt);
-  EXPECT_EQ(ScanInteger("- 1"), std::nullopt);
-  // A number that reaches the end of its text ends there, whatever follows in memory.
-  EXPECT_EQ(ScanInteger("77\0" "99"), 77);
-  EXPECT_EQ(ScanInteger("0x7B\0" "1"), 123);
-  EXPECT_EQ(ScanInteger("0\0" "7"), 0);
-  EXPECT_EQ(ScanInteger("0x\0" "1"), 0);
-  EXPECT_EQ(ScanInteger("-\0" "5"), std::nullopt);
+  const std::pair<const char*, std::optional<int>> cases[] = {
+      {"42", 42}, {" \t\n42x", 42}, {"+7", 7}, {"-12", -12}, {"0x1F", 31}, {"0X1f", 31}, {"017", 15}, {"08", 0},
+      {"0", 0}, {"0x", 0}, {"0xg", 0}, {"4294967295", -1}, {"4294967296", -1}, {"99999999999999999999", -1},
+      {"", std::nullopt}, {"x1", std::nullopt}, {"-", std::nullopt}, {"- 1", std::nullopt},
+      // A number that reaches the end of its text ends there, whatever follows in memory.
+      {"77\0" "99", 77}, {"0x7B\0" "1", 123}, {"0\0" "7", 0}, {"0x\0" "1", 0}, {"-\0" "5", std::nullopt}};
+  for (const auto& [text, want] : cases) EXPECT_EQ(ScanInteger(text), want) << text;
   EXPECT_EQ(ScanWindowNumber("123\0" "4"), 123u);
 }
 
 TEST(CommandLine, ScanIntegerBitsSaturatesAndNegatesInItsWidth) {
   const std::uint64_t all = ~std::uint64_t{0};
-  EXPECT_EQ(ScanIntegerBits("18446744073709551615", 64), all);
-  EXPECT_EQ(ScanIntegerBits("18446744073709551616", 64), all);
-  EXPECT_EQ(ScanIntegerBits("18446744073709551614", 64), all - 1);
-  EXPECT_EQ(ScanIntegerBits("4294967294", 32), 0xFFFFFFFEu);
-  EXPECT_EQ(ScanIntegerBits("0x1FFFFFFFFFFFFFFFF", 64), all);
-  EXPECT_EQ(ScanIntegerBits("4294967296", 64), 0x100000000u);
-  EXPECT_EQ(ScanIntegerBits("4294967296", 32), 0xFFFFFFFFu);
-  EXPECT_EQ(ScanIntegerBits("0x7FFFFFFFFFFFFFFF", 64), 0x7FFFFFFFFFFFFFFFu);
-  EXPECT_EQ(ScanIntegerBits("-9223372036854775808", 64), 0x8000000000000000u);
-  EXPECT_EQ(ScanIntegerBits("-1", 64), all);
-  EXPECT_EQ(ScanIntegerBits("-1", 32), 0xFFFFFFFFu);
-  EXPECT_EQ(ScanIntegerBits("-99999999999999999999999", 64), 1u);
-  EXPECT_EQ(ScanIntegerBits("01777777777777777777777", 64), all);
-  EXPECT_EQ(ScanIntegerBits("02000000000000000000000", 64), all);
-  EXPECT_EQ(ScanIntegerBits("", 64), std::nullopt);
+  const std::tuple<const char*, int, std::optional<std::uint64_t>> cases[] = {
+      {"18446744073709551615", 64, all}, {"18446744073709551616", 64, all}, {"18446744073709551614", 64, all - 1},
+      {"4294967294", 32, 0xFFFFFFFEu}, {"0x1FFFFFFFFFFFFFFFF", 64, all}, {"4294967296", 64, 0x100000000u},
+      {"4294967296", 32, 0xFFFFFFFFu}, {"0x7FFFFFFFFFFFFFFF", 64, 0x7FFFFFFFFFFFFFFFu},
+      {"-9223372036854775808", 64, 0x8000000000000000u}, {"-1", 64, all}, {"-1", 32, 0xFFFFFFFFu},
+      {"-99999999999999999999999", 64, 1u}, {"01777777777777777777777", 64, all},
+      {"02000000000000000000000", 64, all}, {"", 64, std::nullopt}};
+  for (const auto& [text, bits, want] : cases) EXPECT_EQ(ScanIntegerBits(text, bits), want) << text << " " << bits;
 }
 
 // A window number is as wide as a window handle: on the 64-bit build a number
@@ -406,27 +373,21 @@ TEST(CommandLineAsWin98, ForegroundWindowOfBcbIsDropped) {
   version.dwOSVersionInfoSize = sizeof version;
   GetVersionExA(&version);
   ASSERT_EQ(version.dwPlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_WINDOWS));
-  {
-    ForeignProgram other("OTHERAPP");
-    SetForegroundWindow(other.window());
-    PumpUntil([&] { return GetForegroundWindow() == other.window(); }, 3000);
-    ASSERT_EQ(GetForegroundWindow(), other.window());
-    EXPECT_EQ(ModuleNameFromHWnd(other.window()), "OTHERAPP");
-    Parsed p = Parse("x /c", Win32CommandLineHost());
-    EXPECT_EQ(p.mode, smCRegular);
-    EXPECT_EQ(p.hwnd, other.window());
-  }
-  ForeignProgram bcb("BCB");
-  SetForegroundWindow(bcb.window());
-  PumpUntil([&] { return GetForegroundWindow() == bcb.window(); }, 3000);
-  ASSERT_EQ(GetForegroundWindow(), bcb.window());
-  EXPECT_EQ(ModuleNameFromHWnd(bcb.window()), "BCB");
-  Parsed c = Parse("x /c", Win32CommandLineHost());
-  EXPECT_EQ(c.mode, smCRegular);
-  EXPECT_EQ(c.hwnd, nullptr);
-  Parsed a = Parse("x -a", Win32CommandLineHost());
-  EXPECT_EQ(a.mode, smPasswordChange);
-  EXPECT_EQ(a.hwnd, nullptr);
+  // The window in front, and the parents a configuration and a password
+  // change take, with a window of `module` in front.
+  const auto parentsWith = [](const char* module) {
+    ForeignProgram program(module);
+    SetForegroundWindow(program.window());
+    EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == program.window(); }, 3000)) << module;
+    EXPECT_EQ(ModuleNameFromHWnd(program.window()), module);
+    const Parsed c = Parse("x /c", Win32CommandLineHost()), a = Parse("x -a", Win32CommandLineHost());
+    EXPECT_EQ(c.mode, smCRegular);
+    EXPECT_EQ(a.mode, smPasswordChange);
+    return std::vector<HWND>{program.window(), c.hwnd, a.hwnd};
+  };
+  const std::vector<HWND> other = parentsWith("OTHERAPP"), bcb = parentsWith("BCB");
+  EXPECT_EQ(other, (std::vector<HWND>{other[0], other[0], other[0]}));
+  EXPECT_EQ(bcb, (std::vector<HWND>{bcb[0], nullptr, nullptr}));
 }
 
 TEST(CommandLineOnWindows, MissingPreviewHostIsReportedTwice) {

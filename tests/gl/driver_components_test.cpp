@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gl/sgl.h"
@@ -86,12 +87,9 @@ TEST(DriverStringsTest, FindsAFileByFullPathOrFileName) {
   list.AddObject("b", new CountedDetails("C:\\Prog\\3dfxvgl.dll"));
   list.Add("no details");
   list.AddObject("c", new CountedDetails("C:\\Prog\\minigl.dll"));
-  EXPECT_EQ(0, list.IndexOfFileName("c:\\prog\\OPENGL32.DLL"));
-  EXPECT_EQ(0, list.IndexOfFileName("C:\\Windows\\System32\\opengl32.dll"));
-  EXPECT_EQ(1, list.IndexOfFileName("3DFXVGL.DLL"));
-  EXPECT_EQ(3, list.IndexOfFileName("minigl.dll"));
-  EXPECT_EQ(-1, list.IndexOfFileName("opengl.dll"));
-  EXPECT_EQ(-1, list.IndexOfFileName(""));
+  for (const auto& [name, index] : {std::pair{"c:\\prog\\OPENGL32.DLL", 0}, {"C:\\Windows\\System32\\opengl32.dll", 0},
+                                     {"3DFXVGL.DLL", 1}, {"minigl.dll", 3}, {"opengl.dll", -1}, {"", -1}})
+    EXPECT_EQ(index, list.IndexOfFileName(name)) << name;
 }
 
 TEST(DriverShieldedStringListTest, ReportsEveryChangeAndKeepsOrderAndDuplicates) {

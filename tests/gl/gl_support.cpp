@@ -60,9 +60,7 @@ GLWindow::~GLWindow() {
 
 GLContext::GLContext(HDC dc) {
   format_ = sglBestPixelFormat(dc);
-  PIXELFORMATDESCRIPTOR pfd{};
-  pfd.nSize = sizeof pfd;
-  pfd.nVersion = 1;
+  PIXELFORMATDESCRIPTOR pfd = Format();
   if (!format_ || !sglDescribePixelFormat(dc, format_, sizeof pfd, &pfd) ||
       !sglSetPixelFormat(dc, format_, &pfd))
     return;

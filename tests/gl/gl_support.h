@@ -60,6 +60,18 @@ class SglTraceCapture {
   static void Clear();
 };
 
+// A pixel format description with its size and version set.
+inline PIXELFORMATDESCRIPTOR Format(DWORD flags = 0, int colorBits = 0, int depthBits = 0, BYTE type = PFD_TYPE_RGBA) {
+  PIXELFORMATDESCRIPTOR pfd{};
+  pfd.nSize = sizeof pfd;
+  pfd.nVersion = 1;
+  pfd.dwFlags = flags;
+  pfd.iPixelType = type;
+  pfd.cColorBits = static_cast<BYTE>(colorBits);
+  pfd.cDepthBits = static_cast<BYTE>(depthBits);
+  return pfd;
+}
+
 // One pixel of the back buffer through the layer's glReadPixels, as 0xRRGGBB.
 unsigned ReadPixel(int x, int y);
 

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "gl/panel_engine.h"
@@ -316,23 +317,13 @@ bool SystemClipsTheCursor() {
 // the card shows; one whose name says so also confines the cursor to the
 // panel while its form is active. Leaving puts size, clip and cursor back.
 TEST_F(PanelEngineTest, A3dfxDriverShrinksThePanelToASizeTheCardShows) {
-  EXPECT_EQ(512, Sgl3dfxSize(-1).cx);
-  EXPECT_EQ(384, Sgl3dfxSize(-1).cy);
-  EXPECT_EQ(640, Sgl3dfxSize(480).cx);
-  EXPECT_EQ(800, Sgl3dfxSize(600).cx);
-  EXPECT_EQ(600, Sgl3dfxSize(600).cy);
-  EXPECT_EQ(1024, Sgl3dfxSize(1024).cx);
-  EXPECT_EQ(768, Sgl3dfxSize(1024).cy);
+  for (const auto& [height, cx, cy] : {std::tuple{-1, 512, 384}, {480, 640, 480}, {600, 800, 600}, {1024, 1024, 768}})
+    EXPECT_TRUE(Sgl3dfxSize(height).cx == cx && Sgl3dfxSize(height).cy == cy) << height;
 
   const std::string driver = CopyTo(StubDriver("stub_full"), temp_ / "3dfx\\minigl.dll");
   HMODULE lib = LoadLibraryA(driver.c_str());
   ASSERT_NE(nullptr, lib);
-  PIXELFORMATDESCRIPTOR pfd{};
-  pfd.nSize = sizeof pfd;
-  pfd.nVersion = 1;
-  pfd.dwFlags = PFD_SUPPORT_OPENGL | PFD_DRAW_TO_WINDOW | PFD_DOUBLEBUFFER;
-  pfd.cColorBits = 16;
-  pfd.cDepthBits = 16;
+  const PIXELFORMATDESCRIPTOR pfd = Format(PFD_SUPPORT_OPENGL | PFD_DRAW_TO_WINDOW | PFD_DOUBLEBUFFER, 16, 16);
   reinterpret_cast<void (*)(const PIXELFORMATDESCRIPTOR*, int)>(GetProcAddress(lib, "TestDriverSetFormats"))(&pfd, 1);
 
   SetCursorPos(512, 384);

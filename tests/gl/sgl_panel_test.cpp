@@ -110,18 +110,13 @@ TEST_F(SglPanelTest, StartsWithItsDefaultsAndTracesItsLife) {
   auto* panel = new TSglPanel(nullptr);
   EXPECT_TRUE(SglTraceCapture::Traced(" - Starting constructor"));
   EXPECT_TRUE(SglTraceCapture::Traced(" - Done constructor"));
-  EXPECT_EQ(100, panel->Width());
-  EXPECT_EQ(100, panel->Height());
   EXPECT_EQ(clNone, panel->Color());
   EXPECT_TRUE(panel->ControlStyle().Contains(csOpaque));
   EXPECT_EQ("opengl32.dll", panel->glDriver());
-  EXPECT_EQ(-1, panel->glBpp());
-  EXPECT_EQ(16, panel->glDepth());
-  EXPECT_EQ(1, panel->glDblBuff());
-  EXPECT_EQ(1, panel->glAcc());
-  EXPECT_EQ(-1, panel->ScreenWidth());
-  EXPECT_EQ(-1, panel->ScreenHeight());
-  EXPECT_EQ(-1, panel->ScreenBpp());
+  // Width, height, glBpp, glDepth, glDblBuff, glAcc, and the screen's width, height and depth.
+  EXPECT_EQ((std::vector<int>{100, 100, -1, 16, 1, 1, -1, -1, -1}),
+            (std::vector<int>{panel->Width(), panel->Height(), panel->glBpp(), panel->glDepth(), panel->glDblBuff(),
+                              panel->glAcc(), panel->ScreenWidth(), panel->ScreenHeight(), panel->ScreenBpp()}));
   EXPECT_FALSE(panel->IsOn());
 
   // glBpp is the colour depth of both the pixel format and the mode.
@@ -333,10 +328,9 @@ TEST_F(SglPanelTest, AResizedPanelDrawsOverItsWholeNewSize) {
     ASSERT_EQ(size.cx, panel->Width());
     panel->Repaint();
     EXPECT_EQ(1, form->inits) << "the same context";
-    EXPECT_EQ(0xFF0000u, corners[0]) << size.cx;
-    EXPECT_EQ(0xFF0000u, corners[1]) << size.cx;
-    EXPECT_EQ(0x996633u, corners[2]) << size.cx;
-    EXPECT_EQ(0x996633u, corners[3]) << size.cx;
+    EXPECT_EQ((std::vector<unsigned>(corners, corners + 4)),
+              (std::vector<unsigned>{0xFF0000u, 0xFF0000u, 0x996633u, 0x996633u}))
+        << size.cx;
   }
   form->Free();
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "gl/sgl.h"
@@ -50,15 +51,12 @@ class SglTest : public ::testing::Test {
 };
 
 TEST_F(SglTest, TableListsTheEntriesInLoadOrderRequiredFirst) {
-  EXPECT_STREQ("glAlphaFunc", sglEntryName(0));
-  EXPECT_STREQ("glVertex2i", sglEntryName(68));
-  EXPECT_STREQ("wglCreateContext", sglEntryName(69));
-  EXPECT_STREQ("wglSwapLayerBuffers", sglEntryName(kSglRequiredEntryCount - 1));
-  EXPECT_STREQ("wglSwapBuffers", sglEntryName(kSglRequiredEntryCount));
-  EXPECT_STREQ("wglSetPixelFormat", sglEntryName(kSglEntryCount - 1));
-  EXPECT_STREQ("glReadPixels", sglEntryName(kSglEntryCount));
-  EXPECT_STREQ("wglGetProcAddress", sglEntryName(kSglAllEntryCount - 1));
-  EXPECT_STREQ("", sglEntryName(kSglAllEntryCount));
+  const std::pair<int, const char*> entries[] = {
+      {0, "glAlphaFunc"}, {68, "glVertex2i"}, {69, "wglCreateContext"},
+      {kSglRequiredEntryCount - 1, "wglSwapLayerBuffers"}, {kSglRequiredEntryCount, "wglSwapBuffers"},
+      {kSglEntryCount - 1, "wglSetPixelFormat"}, {kSglEntryCount, "glReadPixels"},
+      {kSglAllEntryCount - 1, "wglGetProcAddress"}, {kSglAllEntryCount, ""}};
+  for (const auto& [index, name] : entries) EXPECT_STREQ(name, sglEntryName(index)) << index;
   EXPECT_EQ(kSglAllEntryCount - 2, sglEntryIndex("glDrawArrays"));
   EXPECT_EQ(-1, sglEntryIndex("glBindBuffer"));  // a current context's, not the library's
 }
@@ -184,9 +182,7 @@ TEST_F(SglTest, OtherDriversSetPixelFormatsAndSwapThroughTheSystem) {
   EXPECT_TRUE(sglSwapBuffers(window.dc()));
   EXPECT_EQ(1, DriverCalls("wglSwapBuffers"));
 
-  PIXELFORMATDESCRIPTOR pfd{};
-  pfd.nSize = sizeof pfd;
-  pfd.nVersion = 1;
+  PIXELFORMATDESCRIPTOR pfd = Format();
   ASSERT_TRUE(DescribePixelFormat(window.dc(), format, sizeof pfd, &pfd));
   EXPECT_TRUE(sglSetPixelFormat(window.dc(), format, &pfd));
   EXPECT_EQ(0, DriverCalls("wglSetPixelFormat"));
@@ -198,9 +194,7 @@ TEST_F(SglTest, OtherDriversSetPixelFormatsAndSwapThroughTheSystem) {
 TEST_F(SglTest, ADriverWithoutTheOptionalEntriesFallsBackToTheSystem) {
   GLWindow window(0, 0, 16, 16);
   ASSERT_NE(nullptr, sglLoadDriver(StubDriver("stub_basic")));
-  PIXELFORMATDESCRIPTOR pfd{};
-  pfd.nSize = sizeof pfd;
-  pfd.nVersion = 1;
+  PIXELFORMATDESCRIPTOR pfd = Format();
   const int count = sglDescribePixelFormat(window.dc(), 1, sizeof pfd, &pfd);
   EXPECT_EQ(DescribePixelFormat(window.dc(), 1, sizeof pfd, &pfd), count);
   ASSERT_GT(count, 0);
@@ -216,17 +210,6 @@ TEST_F(SglTest, ADriverWithoutTheOptionalEntriesFallsBackToTheSystem) {
 }
 
 // --- Pixel-format scoring -----------------------------------------------------
-
-PIXELFORMATDESCRIPTOR Format(DWORD flags, int colorBits, int depthBits, BYTE type = PFD_TYPE_RGBA) {
-  PIXELFORMATDESCRIPTOR pfd{};
-  pfd.nSize = sizeof pfd;
-  pfd.nVersion = 1;
-  pfd.dwFlags = flags;
-  pfd.iPixelType = type;
-  pfd.cColorBits = static_cast<BYTE>(colorBits);
-  pfd.cDepthBits = static_cast<BYTE>(depthBits);
-  return pfd;
-}
 
 constexpr DWORD kWindowGL = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
 constexpr DWORD kDouble = PFD_DOUBLEBUFFER;
@@ -275,16 +258,11 @@ TEST_F(SglBestFormatTest, DefaultsPreferAnAcceleratedSixteenBitDepthRGBAWindowFo
 
   int bpp = -1, depth = 16, dbl = 0, acc = 1;
   EXPECT_EQ(4, sglBestPixelFormat(nullptr, &bpp, &depth, &dbl, &acc));
-  EXPECT_EQ(32, bpp);
-  EXPECT_EQ(16, depth);
-  EXPECT_EQ(0, dbl);
-  EXPECT_EQ(1, acc);
+  EXPECT_EQ((std::vector<int>{32, 16, 0, 1}), (std::vector<int>{bpp, depth, dbl, acc}));
 
   bpp = -1, depth = 24, dbl = -1, acc = 0;
   EXPECT_EQ(1, sglBestPixelFormat(nullptr, &bpp, &depth, &dbl, &acc));
-  EXPECT_EQ(1, dbl);
-  EXPECT_EQ(0, acc);
-  EXPECT_EQ(24, depth);
+  EXPECT_EQ((std::vector<int>{32, 24, 1, 0}), (std::vector<int>{bpp, depth, dbl, acc}));
 }
 
 TEST_F(SglBestFormatTest, NothingToChooseLeavesThePreferencesAlone) {

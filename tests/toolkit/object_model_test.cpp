@@ -7,10 +7,6 @@
 
 namespace {
 
-size_t Position(const std::string& entry) {
-  auto& log = ProbeLog();
-  return static_cast<size_t>(std::find(log.begin(), log.end(), entry) - log.begin());
-}
 size_t Occurrences(const std::string& entry) {
   auto& log = ProbeLog();
   return static_cast<size_t>(std::count(log.begin(), log.end(), entry));

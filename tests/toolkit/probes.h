@@ -1,6 +1,7 @@
 #pragma once
 // Small component classes that publish one property of every kind, for the
 // reader and the object-model tests.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,11 @@
 
 // What happened, in order, across all probes of a test.
 std::vector<std::string>& ProbeLog();
+// Where `entry` first stands in the log (its size when it is not there).
+inline size_t Position(const std::string& entry) {
+  auto& log = ProbeLog();
+  return static_cast<size_t>(std::find(log.begin(), log.end(), entry) - log.begin());
+}
 
 enum TProbeMode { pmNone, pmFast, pmSlow };
 enum TProbeOption { poOne, poTwo, poThree };

@@ -36,33 +36,21 @@ class TCountingList : public TStringList {
 };
 
 TEST(CommaText, WritingQuotesOnlyWhatNeedsIt) {
-  EXPECT_EQ(ToCommaText({}), "");
-  EXPECT_EQ(ToCommaText({""}), "\"\"");
-  EXPECT_EQ(ToCommaText({"a b", "c"}), "\"a b\",c");
-  EXPECT_EQ(ToCommaText({"say \"hi\""}), "\"say \"\"hi\"\"\"");
-  EXPECT_EQ(ToCommaText({"a,b", "!x~"}), "\"a,b\",!x~");
-  EXPECT_EQ(ToCommaText({std::string("\x01") + "z", "tab\there", "\xE9t\xE9"}),
-            "\"\x01z\",\"tab\there\",\xE9t\xE9");
-  EXPECT_EQ(ToCommaText({"a", "", "b"}), "a,,b");
-  EXPECT_EQ(ToCommaText({"a", ""}), "a,");
-  EXPECT_EQ(ToCommaText({"", ""}), ",");
+  const std::pair<Strings, std::string> cases[] = {
+      {{}, ""}, {{""}, "\"\""}, {{"a b", "c"}, "\"a b\",c"}, {{"say \"hi\""}, "\"say \"\"hi\"\"\""},
+      {{"a,b", "!x~"}, "\"a,b\",!x~"},
+      {{std::string("\x01") + "z", "tab\there", "\xE9t\xE9"}, "\"\x01z\",\"tab\there\",\xE9t\xE9"},
+      {{"a", "", "b"}, "a,,b"}, {{"a", ""}, "a,"}, {{"", ""}, ","}};
+  for (const auto& [strings, text] : cases) EXPECT_EQ(ToCommaText(strings), text);
 }
 
 TEST(CommaText, ReadingSeparatesAtCommasAndUnquotedBlanks) {
-  EXPECT_EQ(FromCommaText("a b,c"), (Strings{"a", "b", "c"}));
-  EXPECT_EQ(FromCommaText("\"a b\",c"), (Strings{"a b", "c"}));
-  EXPECT_EQ(FromCommaText("  \"x \"\"y\"\"\"  ,  z  "), (Strings{"x \"y\"", "z"}));
-  EXPECT_EQ(FromCommaText("a,,b"), (Strings{"a", "", "b"}));
-  EXPECT_EQ(FromCommaText("a, ,b"), (Strings{"a", "", "b"}));
-  EXPECT_EQ(FromCommaText("\"\""), (Strings{""}));
-  EXPECT_EQ(FromCommaText(""), Strings{});
-  EXPECT_EQ(FromCommaText(" \t\r\n"), Strings{});
-  EXPECT_EQ(FromCommaText("a,"), (Strings{"a"}));
-  EXPECT_EQ(FromCommaText(",a"), (Strings{"", "a"}));
-  EXPECT_EQ(FromCommaText("a\tb\nc"), (Strings{"a", "b", "c"}));
-  EXPECT_EQ(FromCommaText("\"ab\"cd"), (Strings{"ab", "cd"}));
-  EXPECT_EQ(FromCommaText("\"open"), (Strings{"open"}));
-  EXPECT_EQ(FromCommaText("\xE9t\xE9,x"), (Strings{"\xE9t\xE9", "x"}));
+  const std::pair<std::string, Strings> cases[] = {
+      {"a b,c", {"a", "b", "c"}}, {"\"a b\",c", {"a b", "c"}}, {"  \"x \"\"y\"\"\"  ,  z  ", {"x \"y\"", "z"}},
+      {"a,,b", {"a", "", "b"}}, {"a, ,b", {"a", "", "b"}}, {"\"\"", {""}}, {"", {}}, {" \t\r\n", {}},
+      {"a,", {"a"}}, {",a", {"", "a"}}, {"a\tb\nc", {"a", "b", "c"}}, {"\"ab\"cd", {"ab", "cd"}},
+      {"\"open", {"open"}}, {"\xE9t\xE9,x", {"\xE9t\xE9", "x"}}};
+  for (const auto& [text, strings] : cases) EXPECT_EQ(FromCommaText(text), strings) << text;
   // The text ends at a zero character, as registry text does; no hang.
   EXPECT_EQ(FromCommaText(std::string("a,b\0c,d", 7)), (Strings{"a", "b"}));
 

@@ -33,16 +33,11 @@ class UserDecimalSeparator {
 };
 
 TEST(StrToInt, AcceptsDecimalAndHexWithinThirtyTwoBits) {
-  EXPECT_EQ(StrToInt("42"), 42);
-  EXPECT_EQ(StrToInt("  -7"), -7);
-  EXPECT_EQ(StrToInt("+5"), 5);
-  EXPECT_EQ(StrToInt("$FF"), 255);
-  EXPECT_EQ(StrToInt("0x10"), 16);
-  EXPECT_EQ(StrToInt("$FFFFFFFF"), -1);
-  EXPECT_EQ(StrToInt("-$10"), -16);
-  EXPECT_EQ(StrToInt("2147483647"), 2147483647);
-  EXPECT_EQ(StrToInt("-2147483648"), -2147483647 - 1);
-  EXPECT_EQ(StrToInt("007"), 7);
+  const std::pair<const char*, int> cases[] = {
+      {"42", 42},   {"  -7", -7},          {"+5", 5},           {"$FF", 255},
+      {"0x10", 16}, {"$FFFFFFFF", -1},     {"-$10", -16},       {"2147483647", 2147483647},
+      {"007", 7},   {"-2147483648", -2147483647 - 1}};
+  for (const auto& [text, number] : cases) EXPECT_EQ(StrToInt(text), number) << text;
   for (const char* bad : {"", " ", "12a", "2147483648", "-2147483649", "1.5", "12 ", "$", "0x", "--1", "$1FFFFFFFF",
                           "99999999999999999999", "3,600"}) {
     SCOPED_TRACE(bad);
@@ -60,22 +55,14 @@ TEST(StrToInt, AcceptsDecimalAndHexWithinThirtyTwoBits) {
 TEST(Float, GeneralFormatIsShortestWithFifteenDigits) {
   UserDecimalSeparator dot(".");
   ASSERT_EQ(DecimalSeparator(), '.');
-  EXPECT_EQ(FloatToStr(0), "0");
-  EXPECT_EQ(FloatToStr(-0.0), "0");
-  EXPECT_EQ(FloatToStr(100), "100");
-  EXPECT_EQ(FloatToStr(0.005), "0.005");
-  EXPECT_EQ(FloatToStr(-2.5), "-2.5");
-  EXPECT_EQ(FloatToStr(0.1 + 0.2), "0.3");
-  EXPECT_EQ(FloatToStr(1.0 / 3), "0.333333333333333");
-  EXPECT_EQ(FloatToStr(123456789012345.0), "123456789012345");
-  EXPECT_EQ(FloatToStr(1e15), "1E15");
-  EXPECT_EQ(FloatToStr(0.00001), "0.00001");
-  EXPECT_EQ(FloatToStr(0.000001), "1E-6");
-  EXPECT_EQ(FloatToStr(-1.5e300), "-1.5E300");
+  const std::pair<double, const char*> cases[] = {
+      {0, "0"},         {-0.0, "0"},         {100, "100"},        {0.005, "0.005"},
+      {-2.5, "-2.5"},   {0.1 + 0.2, "0.3"},  {1.0 / 3, "0.333333333333333"},
+      {1e15, "1E15"},   {0.00001, "0.00001"}, {0.000001, "1E-6"}, {-1.5e300, "-1.5E300"},
+      {123456789012345.0, "123456789012345"}, {NAN, "NAN"},       {-INFINITY, "-INF"}};
+  for (const auto& [number, text] : cases) EXPECT_EQ(FloatToStr(number), text) << text;
   EXPECT_EQ(FloatToStrF(1e-7, ffGeneral, 15, 2), "1E-07");
   EXPECT_EQ(FloatToStrF(2.0 / 3, ffGeneral, 4, 0), "0.6667");
-  EXPECT_EQ(FloatToStr(NAN), "NAN");
-  EXPECT_EQ(FloatToStr(-INFINITY), "-INF");
   for (double v : {0.005, 1.0 / 7, 12345.678, -0.05, 1e-20, 6.02214076e23}) {
     EXPECT_NEAR(StrToFloat(FloatToStr(v)), v, std::fabs(v) * 1e-14) << FloatToStr(v);
   }

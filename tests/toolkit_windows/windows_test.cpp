@@ -502,10 +502,7 @@ TEST_F(ToolkitWindows, TabSheetsFollowTheirPageControlAcrossResolutions) {
     for (int i = 0; i < pages->PageCount(); ++i) {
       TTabSheet* sheet = pages->Pages(i);
       const RECT r = sheet->BoundsRect();
-      EXPECT_EQ(r.left, area.left) << i;
-      EXPECT_EQ(r.top, area.top) << i;
-      EXPECT_EQ(r.right, area.right) << i;
-      EXPECT_EQ(r.bottom, area.bottom) << i;
+      EXPECT_TRUE(EqualRect(&r, &area)) << i << ": " << r.left << "," << r.top << "," << r.right << "," << r.bottom;
       RECT client{};
       GetClientRect(sheet->Handle(), &client);
       const RECT b = buttons[static_cast<std::size_t>(i)]->BoundsRect();

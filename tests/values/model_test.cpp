@@ -10,17 +10,11 @@ using namespace values_testing;
 
 namespace {
 
-struct ModelTest : ::testing::Test {
-  ScratchKey reg;
-  TComponent* form = new TComponent(nullptr);
-  TScrVInteger* value = new TScrVInteger(form);
-  ModelTest() {
-    value->SetName("Setting");
-    value->SetRegistryPath(reg / "<name>");
-    value->SetDef(7);
-  }
-  ~ModelTest() override { form->Free(); }
+struct ModelTest : ValuesFixture {
+  TScrVInteger* value = Make<TScrVInteger>("Setting");
+  ModelTest() { value->SetDef(7); }
 };
+using ValueModel = ValuesFixture;
 
 TEST_F(ModelTest, SettersDeliverOnlyRealChangesAndBracketsGatherThem) {
   RecordingController c;
@@ -172,17 +166,12 @@ TEST_F(ModelTest, ReadingAndSavingLoadOnce) {
   EXPECT_EQ(7u, reg.Number("Setting"));
 }
 
-TEST(ValueModel, BatchOperationsWorkOnDirectlyOwnedValuesThroughTheHooks) {
-  ScratchKey reg;
-  TComponent* form = new TComponent(nullptr);
-  auto* a = new TScrVInteger(form);
-  a->SetName("A");
-  auto* plain = new TComponent(form);
-  auto* nested = new TScrVBoolean(plain);  // not directly owned
-  auto* b = new TScrVString(form);
-  b->SetName("B");
-  for (TScrValue* v : std::initializer_list<TScrValue*>{a, nested, b}) v->SetRegistryPath(reg / "<name>");
+TEST_F(ValueModel, BatchOperationsWorkOnDirectlyOwnedValuesThroughTheHooks) {
+  auto* a = Make<TScrVInteger>("A");
+  auto* nested = new TScrVBoolean(new TComponent(form));  // not directly owned
+  nested->SetRegistryPath(reg / "<name>");
   nested->SetName("Nested");
+  auto* b = Make<TScrVString>("B");
 
   ASSERT_EQ(&ScrSaveValuesToRegistry, SaveValuesToRegistryProc);
   ASSERT_EQ(&ScrLoadValuesFromRegistry, LoadValuesFromRegistryProc);
@@ -201,9 +190,7 @@ TEST(ValueModel, BatchOperationsWorkOnDirectlyOwnedValuesThroughTheHooks) {
   ASSERT_EQ(1u, cb.sets.size());
 
   WatchForFormRenames(nullptr, true);  // no hook installed: nothing happens
-  form->Free();
 }
-
 
 // A listener that fails when it is told of a change.
 class ThrowingController : public RecordingController {
@@ -217,14 +204,9 @@ class ThrowingController : public RecordingController {
 // A reload (the Cancel of an active configuration) whose listener fails: the
 // failure reaches the caller instead of ending the process, every other value
 // is still reloaded and told, and later changes are delivered as usual.
-TEST(ValueModel, AListenerFailingDuringAReloadReachesTheCallerAndTheRestIsReloaded) {
-  ScratchKey reg;
-  TComponent* form = new TComponent(nullptr);
-  auto* a = new TScrVInteger(form);
-  a->SetName("A");
-  auto* b = new TScrVInteger(form);
-  b->SetName("B");
-  for (TScrValue* v : {static_cast<TScrValue*>(a), static_cast<TScrValue*>(b)}) v->SetRegistryPath(reg / "<name>");
+TEST_F(ValueModel, AListenerFailingDuringAReloadReachesTheCallerAndTheRestIsReloaded) {
+  auto* a = Make<TScrVInteger>("A");
+  auto* b = Make<TScrVInteger>("B");
   a->GetValue();
   b->GetValue();
   ThrowingController ca;
@@ -249,7 +231,6 @@ TEST(ValueModel, AListenerFailingDuringAReloadReachesTheCallerAndTheRestIsReload
   ca.sets.clear();
   EXPECT_THROW(a->SetValue(8), EConvertError);
   EXPECT_EQ(1u, ca.sets.size());
-  form->Free();
 }
 
 }  // namespace

@@ -149,22 +149,18 @@ TEST_F(PersistTest, IntegersOutsideEveryBoundOrOfTheWrongShapeGetDef) {
 }
 
 TEST_F(PersistTest, BadDataOfEveryOtherTypeFallsBackToDefInSilence) {
+  // A boolean is the number 0 or 1; with a default of true, what cannot be
+  // used is told apart from false.
   auto* b = Make<TScrVBoolean>("B");
-  b->SetDef(false);
-  reg.PutNumber("B", 2);
-  EXPECT_FALSE(Fresh(b)->GetValue());
-  reg.PutText("B", "1");
-  EXPECT_FALSE(Fresh(b)->GetValue());
-  reg.PutNumber("B", 1);
-  EXPECT_TRUE(Fresh(b)->GetValue());
-  // With a default of true, what cannot be used is told apart from false.
-  b->SetDef(true);
-  reg.PutNumber("B", 2);
-  EXPECT_TRUE(Fresh(b)->GetValue());
-  reg.PutText("B", "0");
-  EXPECT_TRUE(Fresh(b)->GetValue());
-  reg.PutNumber("B", 0);
-  EXPECT_FALSE(Fresh(b)->GetValue());
+  for (const bool def : {false, true}) {
+    b->SetDef(def);
+    reg.PutNumber("B", 2);
+    EXPECT_EQ(def, Fresh(b)->GetValue());
+    reg.PutText("B", def ? "0" : "1");
+    EXPECT_EQ(def, Fresh(b)->GetValue());
+    reg.PutNumber("B", !def);
+    EXPECT_EQ(!def, Fresh(b)->GetValue());
+  }
 
   auto* c = Make<TScrVColor>("C");
   c->SetDef(clTeal);
@@ -291,10 +287,10 @@ TEST_F(PersistTest, RealsUseTheUsersDecimalSeparator) {
   EXPECT_EQ("2.25", reg.Text("D"));
   reg.PutText("D", "2,25");
   EXPECT_EQ(0.5, Fresh(d)->GetValue()) << "a comma is no separator for this user";
-  reg.PutText("D", "1e400");
-  EXPECT_EQ(0.5, Fresh(d)->GetValue());
-  reg.PutText("D", "NAN");
-  EXPECT_EQ(0.5, Fresh(d)->GetValue());
+  for (const char* bad : {"1e400", "NAN"}) {
+    reg.PutText("D", bad);
+    EXPECT_EQ(0.5, Fresh(d)->GetValue()) << bad;
+  }
   reg.PutText("D", "-0.0");
   EXPECT_EQ(0.0, Fresh(d)->GetValue());
 
@@ -353,66 +349,31 @@ const TMetaClass& TValuesTestForm::StaticClass() {
 TEST(ValueStreaming, FormResourcesSetDefsRangesPathsAndLists) {
   ScratchKey reg;
   const std::string path = reg.path();
-  const std::string text =
+  const std::string text =  // some objects and items on one line, some over several
       "object Form: TValuesTestForm\n"
       "  object nRings: TScrVInteger\n"
       "    Def = 60\n"
       "    Ranges = <\n"
-      "      item\n"
-      "        Caption = 'Range0'\n"
-      "        Min = 2\n"
-      "        Max = 150\n"
-      "        Def = 41\n"
-      "      end>\n"
+      "      item Caption = 'Range0' Min = 2 Max = 150 Def = 41 end>\n"
       "    RegistryPath = '" + path + "\\<name>'\n"
       "  end\n"
       "  object Density: TScrVDouble\n"
       "    Def = 0.005\n"
-      "    Ranges = <\n"
-      "      item\n"
-      "        Caption = 'Range'\n"
-      "        Max = 0.05\n"
-      "        Def = 0.005\n"
-      "      end>\n"
+      "    Ranges = <item Caption = 'Range' Max = 0.05 Def = 0.005 end>\n"
       "  end\n"
       "  object Speed: TScrVIndex\n"
       "    Def = 1\n"
       "    Ranges = <\n"
-      "      item\n"
-      "        Caption = 'Slow'\n"
-      "        Min = 71\n"
-      "        Max = 120\n"
-      "        Def = 100\n"
-      "      end\n"
-      "      item\n"
-      "        Caption = 'Fast'\n"
-      "        Min = 1\n"
-      "        Max = 3\n"
-      "        Def = 1\n"
-      "      end>\n"
+      "      item Caption = 'Slow' Min = 71 Max = 120 Def = 100 end\n"
+      "      item Caption = 'Fast' Min = 1 Max = 3 Def = 1 end>\n"
       "  end\n"
-      "  object Explosion: TScrVColor\n"
-      "    Def = clAqua\n"
-      "  end\n"
-      "  object ReStart: TScrVBoolean\n"
-      "    Def = False\n"
-      "  end\n"
-      "  object Driver: TScrVString\n"
-      "    Def = 'opengl32.dll'\n"
-      "  end\n"
-      "  object Names: TScrVStringList\n"
-      "    Def.Strings = ('one' 'two words')\n"
-      "    RegistryPath = 'Lists\\<name>'\n"
-      "  end\n"
-      "  object Drivers: TScrVFileList\n"
-      "    DefMasks.Strings = ('*.dll' 'gl\\*.dll')\n"
-      "    RegistryPath = 'Files\\<name>'\n"
-      "  end\n"
+      "  object Explosion: TScrVColor Def = clAqua end\n"
+      "  object ReStart: TScrVBoolean Def = False end\n"
+      "  object Driver: TScrVString Def = 'opengl32.dll' end\n"
+      "  object Names: TScrVStringList Def.Strings = ('one' 'two words') RegistryPath = 'Lists\\<name>' end\n"
+      "  object Drivers: TScrVFileList DefMasks.Strings = ('*.dll' 'gl\\*.dll') RegistryPath = 'Files\\<name>' end\n"
       "  object Face: TScrVFont\n"
-      "    Def.Name = 'Arial'\n"
-      "    Def.Size = 12\n"
-      "    Def.Style = [fsBold]\n"
-      "    RegistryPath = 'Fonts\\<name>'\n"
+      "    Def.Name = 'Arial' Def.Size = 12 Def.Style = [fsBold] RegistryPath = 'Fonts\\<name>'\n"
       "  end\n"
       "end\n";
   auto* root = new TValuesTestForm(nullptr);
