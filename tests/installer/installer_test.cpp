@@ -493,16 +493,27 @@ BOOL CALLBACK FindTopWithButton(HWND w, LPARAM p) {
   return !s->button.found;
 }
 
-// Clicks the enabled button of that text in a window of `run`, once there is one.
+// Whether `button` still stands as it did: there, shown, enabled, with `text`.
+bool StillThere(HWND button, const char* text) {
+  ButtonSearch same{text};
+  return IsWindow(button) && !FindButton(button, reinterpret_cast<LPARAM>(&same));
+}
+
+// Clicks the enabled button of that text in a window of `run`, once there is
+// one, until the click takes (the button goes, or changes): a click on a
+// window just shown can be lost on a busy machine.
 bool PressButton(const ProgramRun& run, const char* text) {
   TopSearch s{run.pid(), {text}};
   if (!PumpUntil([&] { return !EnumWindows(FindTopWithButton, reinterpret_cast<LPARAM>(&s)) || s.button.found; },
                  60000))
     return false;
-  RECT r{};
-  GetWindowRect(s.button.found, &r);
-  ClickAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-  return true;
+  for (int clicks = 0; clicks < 3; ++clicks) {
+    RECT r{};
+    GetWindowRect(s.button.found, &r);
+    ClickAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    if (PumpUntil([&] { return !StillThere(s.button.found, text); }, 10000)) return true;
+  }
+  return false;
 }
 
 // The program file of process `pid` (a call of newer systems than the build names).
